@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+
+namespace amiscan {
+
+// The two files live in the data directory: the directory of the program's executable.
+inline QString historyFilePath(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("Amiscan.txt"));
+}
+
+inline QString settingsFilePath(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("Amiscan.ini"));
+}
+
+} // namespace amiscan

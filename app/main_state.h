@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+
+namespace amiscan {
+
+// Fixed texts of the main window that the program switches between.
+namespace texts {
+inline const QString UserPlaceholder = QStringLiteral("Vey Username");
+inline const QString PasswordPlaceholder = QStringLiteral("Vey Password");
+inline const QString StartCaption = QStringLiteral("Start Scan");
+inline const QString AbortCaption = QStringLiteral("Abort Scan");
+inline const QString FilterOff = QStringLiteral("Filter enabled: OFF");
+inline const QString FilterOn = QStringLiteral("Filter enabled: ON ");
+inline const QString HideOfflineOff = QStringLiteral("Hide offline: OFF");
+inline const QString HideOfflineOn = QStringLiteral("Hide offline: ON");
+inline const QString NameDisplay = QStringLiteral("Name : Display Name");
+inline const QString NameUser = QStringLiteral("Name : User Name");
+inline const QString FirstSessionTitle =
+    QStringLiteral(" Friends") + QString(57, u' ') + QStringLiteral("Start") + QString(38, u' ') +
+    QStringLiteral("End") + QString(24, u' ') + QStringLiteral("Lenght");
+inline const QString SecondSessionTitle =
+    QStringLiteral(" Friends") + QString(5, u' ') + QStringLiteral("(2nd session)") +
+    QString(31, u' ') + QStringLiteral("Start 2") + QString(35, u' ') + QStringLiteral("End 2") +
+    QString(21, u' ') + QStringLiteral("Lenght");
+} // namespace texts
+
+// Scan driver steps.
+enum ScanStep : int
+{
+    StepWait = 0,
+    StepPageLoaded = 1,
+    StepLogIn = 2,
+    StepRead = 3,
+    StepIdle = 7,
+    StepDirectRead = 9,
+};
+
+// The main window's state for the whole run, shared by every part of the program.
+// Numbers that the program writes as plain decimal text (the count-down) stay text.
+struct MainState
+{
+    QString versionText;
+    bool windowReady = false;
+    bool dataPresent = false;
+    int directReadResult = 0; // 0 not tried, 1 friends page, 9 failed
+    int panelState = 0;       // 0 shown, 1 hidden, 2 sliding
+    QString savedPassword;
+    bool scanCompleted = false;
+    int scanState = 0; // 0 none this run, 1 started, 2 friends page merged
+    QString minutesLeft = QStringLiteral("15");
+    bool repeatOn = true;
+    int maxListLines = 51;
+    int minListLines = 15;
+    int sortNameMode = 0; // name mode fixed at start-up: 1 sorts by user name
+    QString lastScanStamp;
+    int waitCount = 0;
+    bool loginSubmitted = false;
+    int sessionShown = 0; // 0 the 1st session, anything else the 2nd
+    bool manageMode = false;
+    bool dialogAnswer = false;
+    int scanStep = StepIdle;
+    QString pageText;
+
+    qint16 onlineCount = 0;
+    qint16 shownOnlineCount = 0;
+    qint16 selectedCount = 0;
+    qint16 listedCount = 0;
+
+    QString userName = texts::UserPlaceholder;
+    QString password = texts::PasswordPlaceholder;
+};
+
+// "v" major "." minor revision " - 14/10/12": major 3, minor 2, revision 0 give v3.20 - 14/10/12.
+QString makeVersionText(int major, int minor, int revision);
+QString programVersionText();
+
+} // namespace amiscan

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+namespace amiscan {
+
+// One running copy per data directory. The lock lives in the system's temporary directory,
+// named after the data directory, so the program adds no file beside its own two. A copy that
+// was killed leaves a lock whose process is gone; the next copy takes it over.
+class SingleInstance final
+{
+public:
+    explicit SingleInstance(const QString &dataDir);
+    ~SingleInstance();
+
+    // True when this process now holds the lock (or already held it).
+    bool tryAcquire();
+    QString lockPath() const { return m_lockPath; }
+
+    static QString lockPathFor(const QString &dataDir);
+
+private:
+    QString m_lockPath;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+} // namespace amiscan

@@ -1,0 +1,83 @@
+#include "store/friends_table.h"
+
+namespace amiscan {
+
+int FriendsTable::appendFriend()
+{
+    if (m_friendCount >= MaxFriends)
+        return -1;
+    ++m_friendCount;
+    // The capacity becomes exactly friendCount + 1, keeping the rows that remain.
+    m_rows.resize(m_friendCount + 1);
+    m_rows[m_friendCount] = Row{};
+    return m_friendCount;
+}
+
+void FriendsTable::reserveRows(int rows)
+{
+    if (rows > capacity())
+        m_rows.resize(rows);
+}
+
+QString FriendsTable::cell(int row, int column) const
+{
+    if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
+        return {};
+    return m_rows.at(row).at(column);
+}
+
+void FriendsTable::setCell(int row, int column, const QString &text)
+{
+    if (!isFriendRow(row) || column < 1 || column >= ColumnCount)
+        return;
+    m_rows[row][column] = text;
+}
+
+int FriendsTable::findByAccountName(const QString &accountName) const
+{
+    if (accountName.isEmpty())
+        return 0;
+    for (int row = 1; row <= m_friendCount; ++row) {
+        if (m_rows.at(row).at(AccountName) == accountName)
+            return row;
+    }
+    return -1;
+}
+
+void FriendsTable::removeFriend(int row)
+{
+    if (!isFriendRow(row))
+        return;
+    for (int r = row; r < m_friendCount; ++r) {
+        for (int column = 1; column < ColumnCount; ++column)
+            m_rows[r][column] = m_rows.at(r + 1).at(column);
+    }
+    --m_friendCount;
+}
+
+bool FriendsTable::rebuild(const QList<int> &order)
+{
+    if (order.size() != m_friendCount)
+        return false;
+    QList<bool> seen(m_friendCount + 1, false);
+    for (int old : order) {
+        if (!isFriendRow(old) || seen.at(old))
+            return false;
+        seen[old] = true;
+    }
+    QList<Row> rows(m_friendCount + 1);
+    for (int i = 0; i < m_friendCount; ++i) {
+        rows[i + 1] = std::move(m_rows[order.at(i)]);
+        rows[i + 1][0].clear();
+    }
+    m_rows = std::move(rows);
+    return true;
+}
+
+void FriendsTable::clear()
+{
+    m_rows.clear();
+    m_friendCount = 0;
+}
+
+} // namespace amiscan

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+namespace amiscan {
+
+// Column numbers of the friends table. Columns 0, 13, 14 and 15 exist but stay empty.
+enum Column : int
+{
+    DisplayName = 1,
+    Start1 = 2,
+    End1 = 3,
+    Length1 = 4,
+    Start2 = 5,
+    End2 = 6,
+    Length2 = 7,
+    NameMark = 8,
+    ManagePos = 9,
+    Online = 10,
+    Unselected = 11,
+    AccountName = 12,
+};
+
+inline constexpr int ColumnCount = 16;
+// The friend count is a signed 16-bit number, so the table holds at most this many friends.
+inline constexpr int MaxFriends = 32767;
+
+// The one in-memory store of the user's friends: a grid of text cells, one row per friend.
+// Rows 1 to friendCount() are the friends; row 0 exists, never holds a friend and stays empty.
+// Rows above friendCount() (up to capacity()) may hold stale text and are never read.
+class FriendsTable final
+{
+public:
+    using Row = std::array<QString, ColumnCount>;
+
+    int friendCount() const { return m_friendCount; }
+    // Rows allocated, row 0 included; always at least friendCount() + 1.
+    int capacity() const { return int(m_rows.size()); }
+
+    // Appends an empty friend row and returns its number. At MaxFriends nothing is added and
+    // -1 is returned, so a caller's writes to that row go nowhere.
+    int appendFriend();
+
+    // Allocates at least this many rows (the history reader allocates one per file line).
+    void reserveRows(int rows);
+
+    // Any cell of any allocated row; an empty text outside the grid.
+    QString cell(int row, int column) const;
+    // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 15); other writes are ignored
+    // so that row 0 and column 0 stay empty.
+    void setCell(int row, int column, const QString &text);
+
+    // First row from 0 to friendCount() whose AccountName equals the name exactly, or -1.
+    // Row 0 holds an empty AccountName, so only an empty name can match it.
+    int findByAccountName(const QString &accountName) const;
+
+    // Removes a friend by moving every later row up one place; the capacity is kept and the old
+    // last row is left as it was.
+    void removeFriend(int row);
+
+    // Replaces the table by its friend rows in the given order (old row numbers, each of
+    // 1..friendCount() exactly once). The result has exactly friendCount() + 1 rows.
+    // An order that is not such a permutation leaves the table unchanged and returns false.
+    bool rebuild(const QList<int> &order);
+
+    // Empties the table: no friends, no rows.
+    void clear();
+
+private:
+    bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
+
+    QList<Row> m_rows;
+    int m_friendCount = 0;
+};
+
+} // namespace amiscan

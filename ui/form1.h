@@ -1,0 +1,125 @@
+#pragma once
+
+#include "app/main_state.h"
+#include "store/friends_table.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace amiscan {
+
+// The main window. Its controls carry the names of the window design (ButGo, List1, ...), both
+// as members and as object names, and it owns the state and the friends table for the whole run.
+class Form1 final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+
+public:
+    // dataDir holds the settings and history files; the program passes its own directory.
+    explicit Form1(const QString &dataDir, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The start-up sequence, from the first values of the state to Auto Start. The single-copy
+    // check has already run.
+    void load();
+
+    QString dataDir() const { return m_dataDir; }
+    int windowHeightTwips() const;
+    void setWindowHeightTwips(int height);
+
+    // Operations shared across the program.
+    void parkFocus();
+    void fillMainList();
+    void updateListTitle();
+    void layoutLists();
+    void sortByKey();
+    void sortOnlineFirst();
+    void fillManageList();
+    void showMainList();
+    void switchSession();
+    void refreshScanStatus();
+    void toggleRepeat();
+    void togglePanel();
+    void startScanButton();
+    void saveHistory();
+    void loadHistory();
+    void readSettings();
+    void saveSettings();
+
+    MainState state;
+    FriendsTable table;
+
+    // Panel, column 1: the shadowed title and the panel button.
+    QLabel *LabelProg1 = nullptr;
+    QLabel *LabelProg2 = nullptr;
+    QPushButton *ButHidePanel = nullptr;
+    // Column 2: login.
+    QLineEdit *TextLogin = nullptr;
+    QLineEdit *TextPw = nullptr;
+    QLabel *LabCheckAutoStart = nullptr;
+    QCheckBox *CheckAutoStart = nullptr;
+    // Column 3: scan and repeat.
+    QPushButton *ButGo = nullptr;
+    QLabel *LabTextTimerScan1 = nullptr;
+    QLineEdit *TextTimerScan = nullptr;
+    QLabel *LabTextTimerScan2 = nullptr;
+    QPushButton *ButTimerOnOff = nullptr;
+    QLabel *LabTimerOn = nullptr;
+    QLabel *LabTimerOff = nullptr;
+    // Column 4: list options.
+    QLabel *LabCheckFlter = nullptr;
+    QCheckBox *CheckFlter = nullptr;
+    QLabel *LabCheckHideOff = nullptr;
+    QCheckBox *CheckHideOff = nullptr;
+    QLabel *LabCheckUser = nullptr;
+    QCheckBox *CheckUser = nullptr;
+    // Column 5: about, exit, tray.
+    QPushButton *ButAbout = nullptr;
+    QPushButton *ButExit = nullptr;
+    QLabel *LabCheckTray = nullptr;
+    QCheckBox *CheckTray = nullptr;
+    // Panel lines.
+    QFrame *LineV1 = nullptr;
+    QFrame *LineV2 = nullptr;
+    QFrame *LineV3 = nullptr;
+    QFrame *LineV4 = nullptr;
+    QFrame *LineV5 = nullptr;
+    QFrame *LineV6 = nullptr;
+    QFrame *LineHoriz = nullptr;
+    // Status row, list title, lists and help line.
+    QLabel *LabScanLast = nullptr;
+    QLabel *LabInfo = nullptr;
+    QLabel *LabScanNext = nullptr;
+    QLabel *LabTitList1 = nullptr;
+    QCheckBox *CheckList2All = nullptr;
+    QLabel *LabSession = nullptr;
+    QListWidget *List1 = nullptr;
+    QListWidget *List2 = nullptr;
+    QLabel *LabHelp = nullptr;
+    QLabel *LabHelpNom = nullptr;
+    // The hidden sorted list, outside the window: it takes the parked focus.
+    QListWidget *ListTri = nullptr;
+    // The top row of the hidden-panel mode.
+    QPushButton *ButHideCheckFlter = nullptr;
+    QPushButton *ButHideCheckHideOff = nullptr;
+    QPushButton *ButHideCheckUser = nullptr;
+    // The scan driver's step timer and the repeat timer.
+    QTimer *Timer1 = nullptr;
+    QTimer *TimerScan = nullptr;
+
+private:
+    void createControls();
+    void fillInstructions();
+
+    QString m_dataDir;
+};
+
+} // namespace amiscan

@@ -1,0 +1,25 @@
+// Operations the start-up and the scan call into whose behaviour is still to come.
+// Each does nothing until its own work fills it in.
+#include "ui/form1.h"
+
+namespace amiscan {
+
+void Form1::parkFocus() {}
+void Form1::fillMainList() {}
+void Form1::updateListTitle() {}
+void Form1::layoutLists() {}
+void Form1::sortByKey() {}
+void Form1::sortOnlineFirst() {}
+void Form1::fillManageList() {}
+void Form1::showMainList() {}
+void Form1::switchSession() {}
+void Form1::refreshScanStatus() {}
+void Form1::toggleRepeat() {}
+void Form1::togglePanel() {}
+void Form1::startScanButton() {}
+void Form1::saveHistory() {}
+void Form1::loadHistory() {}
+void Form1::readSettings() {}
+void Form1::saveSettings() {}
+
+} // namespace amiscan
