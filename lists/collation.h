@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QCollator>
+#include <QList>
+#include <QStringList>
+
+namespace amiscan {
+
+// The order of names in every list and in the history file: ascending by the user's locale,
+// ignoring letter case ("anna" before "Bob"). Names equal under that comparison are ordered by
+// their exact text (code unit by code unit, so "ANNA" before "Anna" before "anna"), and names
+// equal as text keep the order they were given in. The result is therefore always repeatable.
+class Collation final
+{
+public:
+    // The user's locale.
+    Collation();
+    explicit Collation(const QLocale &locale);
+
+    // Negative, zero or positive as a sorts before, with or after b.
+    int compare(const QString &a, const QString &b) const;
+
+    // The positions of keys in sorted order: keys[order[0]] comes first. O(n log n).
+    QList<int> order(const QStringList &keys) const;
+
+private:
+    QCollator m_collator;
+};
+
+} // namespace amiscan
