@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+namespace amiscan {
+
+// The embedded browser as the scan sees it. Loading creates the browser and unloading
+// destroys it, so no page outlives a scan; the login it holds lives in the browser's profile
+// for the whole run. Pages are read asynchronously: the answer comes through a callback.
+class Browser : public QObject
+{
+    Q_OBJECT
+
+public:
+    using PageCallback = std::function<void(bool hasDocument, const QString &html)>;
+    using SubmitCallback = std::function<void(bool submitted)>;
+
+    using QObject::QObject;
+
+    virtual void load() = 0;
+    virtual void unload() = 0;
+    virtual bool isLoaded() const = 0;
+    // Starts loading the address, bypassing the cache, and returns at once.
+    virtual void navigate(const QUrl &url) = 0;
+    virtual void stop() = 0;
+    // The current page's HTML as the document's root element writes it: tag names in capitals,
+    // style attributes in long-hand form. hasDocument is false while there is no page at all.
+    virtual void readPage(PageCallback callback) = 0;
+    // Types the user name and the password into the page's first two input elements and clicks
+    // its first button. submitted is true when a button was clicked.
+    virtual void submitLogin(const QString &userName, const QString &password,
+                             SubmitCallback callback) = 0;
+};
+
+} // namespace amiscan

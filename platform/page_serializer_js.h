@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QString>
+
+namespace amiscan {
+
+// Writes the document's root element the way the program reads pages: tag names in capitals,
+// each style attribute as its long-hand properties in capitals (padding right, left, bottom and
+// top first, the others after them), text escaped. Answers null when there is no document.
+inline const QString PageSerializerScript = QStringLiteral(R"JS(
+(function () {
+  if (!document || !document.documentElement) return null;
+  var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
+              PARAM:1, SOURCE:1, TRACK:1, WBR:1};
+  var FIRST = ['padding-right', 'padding-left', 'padding-bottom', 'padding-top',
+               'margin-right', 'margin-left', 'margin-bottom', 'margin-top'];
+  function rank(name) { var i = FIRST.indexOf(name); return i < 0 ? FIRST.length : i; }
+  function styleText(el) {
+    var s = el.style, names = [], parts = [], i;
+    for (i = 0; i < s.length; i++) names.push(s[i]);
+    names.sort(function (a, b) { return rank(a) - rank(b); });
+    for (i = 0; i < names.length; i++) {
+      var v = s.getPropertyValue(names[i]);
+      if (v === '' || v === 'initial') continue;
+      parts.push(names[i].toUpperCase() + ': ' + v);
+    }
+    return parts.join('; ');
+  }
+  function text(t) {
+    return t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
+            .replace(/\u00a0/g, '&nbsp;');
+  }
+  function attr(v) { return v.replace(/&/g, '&amp;').replace(/"/g, '&quot;'); }
+  function write(node) {
+    var out = '';
+    for (var c = node.firstChild; c; c = c.nextSibling) {
+      if (c.nodeType === 1) {
+        var tag = c.tagName.toUpperCase();
+        out += '<' + tag;
+        for (var i = 0; i < c.attributes.length; i++) {
+          var a = c.attributes[i], isStyle = a.name.toLowerCase() === 'style';
+          var v = isStyle ? styleText(c) : a.value;
+          if (isStyle && v === '') continue;
+          out += ' ' + a.name + '="' + attr(v) + '"';
+        }
+        out += '>';
+        if (!VOID[tag]) {
+          out += (tag === 'SCRIPT' || tag === 'STYLE') ? c.textContent : write(c);
+          out += '</' + tag + '>';
+        }
+      } else if (c.nodeType === 3) {
+        out += text(c.data);
+      } else if (c.nodeType === 8) {
+        out += '<!--' + c.data + '-->';
+      }
+    }
+    return out;
+  }
+  return write(document.documentElement);
+})()
+)JS");
+
+// Types the two texts into the first two input elements, as a user would, and clicks the first
+// button. Called with the texts as a JSON array; answers true when a button was clicked.
+inline const QString LoginScript = QStringLiteral(R"JS(
+(function (texts) {
+  function type(el, value) {
+    if (el.focus) el.focus();
+    el.value = value;
+    el.dispatchEvent(new Event('input', {bubbles: true}));
+    el.dispatchEvent(new Event('change', {bubbles: true}));
+  }
+  var inputs = document.getElementsByTagName('input');
+  if (inputs.length > 0) {
+    type(inputs[0], texts[0]);
+    if (inputs.length > 1) type(inputs[1], texts[1]);
+  }
+  var buttons = document.getElementsByTagName('button');
+  if (buttons.length > 0) { buttons[0].click(); return true; }
+  return false;
+})(%1)
+)JS");
+
+} // namespace amiscan

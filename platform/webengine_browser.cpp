@@ -1,0 +1,171 @@
+#include "platform/webengine_browser.h"
+
+#include "platform/address_policy.h"
+#include "platform/page_serializer_js.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkCookieJar>
+#include <QWebEngineCookieStore>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+
+namespace amiscan {
+
+namespace {
+
+// The browser shows nothing of its own: no message boxes, no new windows.
+class SilentPage final : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    void javaScriptAlert(const QUrl &, const QString &) override {}
+    bool javaScriptConfirm(const QUrl &, const QString &) override { return false; }
+    bool javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) override
+    {
+        return false;
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
+                                  const QString &) override
+    {
+    }
+    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+};
+
+// Nothing goes over plain HTTP to another machine, whatever the page asks for.
+class AddressGuard final : public QWebEngineUrlRequestInterceptor
+{
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        const QUrl url = info.requestUrl();
+        const QString scheme = url.scheme().toLower();
+        if ((scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) &&
+            !isAllowedServiceAddress(url))
+            info.block(true);
+        if (scheme == QLatin1StringView("ws") || scheme == QLatin1StringView("ftp"))
+            info.block(true);
+    }
+};
+
+} // namespace
+
+WebEngineBrowser::WebEngineBrowser(QObject *parent)
+    : Browser(parent),
+      m_profile(new QWebEngineProfile(this)) // no storage name: kept in memory only
+{
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    m_profile->setUrlRequestInterceptor(new AddressGuard(m_profile));
+    QWebEngineSettings *settings = m_profile->settings();
+    settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+
+    QWebEngineCookieStore *store = m_profile->cookieStore();
+    connect(store, &QWebEngineCookieStore::cookieAdded, this, [this](const QNetworkCookie &c) {
+        if (m_sharedJar)
+            m_sharedJar->insertCookie(c);
+    });
+    connect(store, &QWebEngineCookieStore::cookieRemoved, this, [this](const QNetworkCookie &c) {
+        if (m_sharedJar)
+            m_sharedJar->deleteCookie(c);
+    });
+}
+
+WebEngineBrowser::~WebEngineBrowser()
+{
+    unload();
+}
+
+void WebEngineBrowser::shareCookiesWith(QNetworkCookieJar *jar)
+{
+    m_sharedJar = jar;
+}
+
+void WebEngineBrowser::load()
+{
+    if (m_page)
+        return;
+    m_page = new SilentPage(m_profile, this);
+}
+
+void WebEngineBrowser::unload()
+{
+    if (!m_page)
+        return;
+    // Deleting the page ends its renderer; callers still waiting learn there is no page.
+    delete m_page;
+    m_page = nullptr;
+    answerPending();
+}
+
+void WebEngineBrowser::navigate(const QUrl &url)
+{
+    if (m_page && isAllowedServiceAddress(url))
+        m_page->load(url);
+    else if (m_page && url.scheme() == QLatin1StringView("about"))
+        m_page->load(url);
+}
+
+void WebEngineBrowser::stop()
+{
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
+}
+
+void WebEngineBrowser::readPage(PageCallback callback)
+{
+    if (!m_page) {
+        callback(false, QString());
+        return;
+    }
+    runScript(PageSerializerScript, [callback](const QVariant &result) {
+        const bool hasDocument = result.typeId() == QMetaType::QString;
+        callback(hasDocument, hasDocument ? result.toString() : QString());
+    });
+}
+
+void WebEngineBrowser::submitLogin(const QString &userName, const QString &password,
+                                   SubmitCallback callback)
+{
+    if (!m_page) {
+        callback(false);
+        return;
+    }
+    // The texts travel as JSON, so nothing typed can break out of the script.
+    const QByteArray texts =
+        QJsonDocument(QJsonArray{userName, password}).toJson(QJsonDocument::Compact);
+    runScript(LoginScript.arg(QString::fromUtf8(texts)),
+              [callback](const QVariant &result) { callback(result.toBool()); });
+}
+
+void WebEngineBrowser::runScript(const QString &script, std::function<void(const QVariant &)> done)
+{
+    const quint64 id = m_nextScript++;
+    m_pending.insert(id, std::move(done));
+    m_page->runJavaScript(
+        script, [this, guard = QPointer<WebEngineBrowser>(this), id](const QVariant &result) {
+            if (!guard)
+                return;
+            if (auto answer = m_pending.take(id))
+                answer(result);
+        });
+}
+
+void WebEngineBrowser::answerPending()
+{
+    const auto pending = std::exchange(m_pending, {});
+    for (const auto &answer : pending)
+        answer(QVariant());
+}
+
+} // namespace amiscan

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/browser.h"
+
+#include <QHash>
+#include <QPointer>
+
+class QNetworkCookieJar;
+class QWebEnginePage;
+class QWebEngineProfile;
+
+namespace amiscan {
+
+// The embedded browser over Qt WebEngine. It keeps one in-memory profile for the whole run
+// (the login cookies; nothing is written to disk) and creates a page, without any view, only
+// between load() and unload(), so no renderer process stays alive between scans.
+// The cookies of the profile are mirrored into a cookie jar that the direct read uses.
+class WebEngineBrowser final : public Browser
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(WebEngineBrowser)
+
+public:
+    explicit WebEngineBrowser(QObject *parent = nullptr);
+    ~WebEngineBrowser() override;
+
+    void load() override;
+    void unload() override;
+    bool isLoaded() const override { return m_page != nullptr; }
+    void navigate(const QUrl &url) override;
+    void stop() override;
+    void readPage(PageCallback callback) override;
+    void submitLogin(const QString &userName, const QString &password,
+                     SubmitCallback callback) override;
+
+    // Receives every cookie the browser holds; hand it to the direct read's network manager.
+    // The jar stays owned by whoever holds it (QNetworkAccessManager takes ownership).
+    void shareCookiesWith(QNetworkCookieJar *jar);
+
+    QWebEngineProfile *profile() const { return m_profile; }
+
+private:
+    void runScript(const QString &script, std::function<void(const QVariant &)> done);
+    void answerPending();
+
+    QWebEngineProfile *m_profile;
+    QWebEnginePage *m_page = nullptr;
+    QPointer<QNetworkCookieJar> m_sharedJar;
+    // Every script's callback is answered exactly once, by its result or by the page's end.
+    QHash<quint64, std::function<void(const QVariant &)>> m_pending;
+    quint64 m_nextScript = 0;
+};
+
+} // namespace amiscan
