@@ -1,0 +1,48 @@
+// The end of a scan that read the friends page: the lists show the merged table again, the
+// scan is stamped, the history is kept, and the repeat count-down goes on.
+#include "scan/time_text.h"
+#include "schedule/countdown.h"
+#include "ui/colors.h"
+#include "ui/form1.h"
+
+#include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+
+namespace amiscan {
+
+void Form1::finishMergedScan()
+{
+    state.scanState = 2;
+    sortByKey();
+    fillManageList();
+    sortOnlineFirst();
+    fillMainList();
+    layoutLists();
+    completeScan();
+}
+
+void Form1::completeScan()
+{
+    Timer1->stop();
+    const QString stamp = formatScanStamp(QDateTime::currentDateTime());
+    LabScanLast->setText(QStringLiteral(" Last Scan : ") + stamp);
+    state.lastScanStamp = stamp;
+    setForeColor(List1, state.sessionShown == 0 ? colors::Blue : colors::Green);
+    // While the management list is shown the history waits for the next save.
+    if (List1->isVisibleTo(this))
+        saveHistory();
+    ButGo->setText(texts::StartCaption);
+    setBackColor(ButGo, colors::LightGreen);
+    if (minutesValue(state.minutesLeft) <= 0)
+        state.minutesLeft = TextTimerScan->text();
+    if (state.repeatOn)
+        TimerScan->start();
+    state.scanCompleted = true;
+    refreshScanStatus();
+}
+
+} // namespace amiscan
