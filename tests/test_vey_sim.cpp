@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -407,6 +408,13 @@ private slots:
         QCOMPARE(client.postForm(sim.loginUrl(), "{\"user\":1}", true, "application/json").status,
                  400);
         QCOMPARE(client.postForm(sim.loginUrl(), QByteArray(100000, '%')).status, 200);
+        // Bytes that are not HTTP at all: the connection is dropped, the server carries on.
+        QTcpSocket garbage;
+        garbage.connectToHost(QHostAddress::LocalHost, sim.port());
+        QVERIFY(garbage.waitForConnected(5000));
+        garbage.write(QByteArray("GARBAGE\0\x01 nonsense\r\n\r\n", 22));
+        QVERIFY(garbage.waitForBytesWritten(5000));
+        garbage.waitForDisconnected(2000);
         QVERIFY(sim.isRunning());
         QVERIFY(isFriendsPage(client.logIn(sim).body));
         QVERIFY(sim.waitForRequests(7));

@@ -58,12 +58,15 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         QStringLiteral("FILE"));
     const QCommandLineOption page(
         QStringLiteral("page"),
-        QStringLiteral("Serve this file verbatim as friends page (repeatable): the n-th friends "
-                       "page served is the n-th file, the last one repeating."),
+        QStringLiteral(
+            "Serve this file verbatim as friends page (repeatable): the n-th friends "
+            "page served is the n-th file, the last one repeating. --foreign leaves them "
+            "as they are."),
         QStringLiteral("FILE"));
-    const QCommandLineOption delay(QStringLiteral("delay-ms"),
-                                   QStringLiteral("Delay every answer by MS milliseconds."),
-                                   QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption delay(
+        QStringLiteral("delay-ms"),
+        QStringLiteral("Delay every answer by MS milliseconds (answers come one at a time)."),
+        QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption foreign(
         QStringLiteral("foreign"), QStringLiteral("Leave the service's domain word out of pages."));
     const QCommandLineOption noButton(QStringLiteral("no-button"),
