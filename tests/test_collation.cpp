@@ -24,6 +24,17 @@ private slots:
                  (QStringList{"Anna", "Bea", "bob", "carl"}));
     }
 
+    void caseIsIgnored_inThePlainCLocaleToo()
+    {
+        const QStringList keys{"Bob", "anna", "bob", "ANNA"};
+        const Collation collation(QLocale::c());
+        QStringList result;
+        for (int i : collation.order(keys))
+            result << keys.at(i);
+        QCOMPARE(result, (QStringList{"ANNA", "anna", "Bob", "bob"}));
+        QVERIFY(collation.compare("anna", "Bob") < 0);
+    }
+
     void keysEqualButForCase_haveAFixedOrder()
     {
         QCOMPARE(sorted({"anna", "Anna", "ANNA"}), sorted({"ANNA", "anna", "Anna"}));

@@ -5,11 +5,6 @@
 namespace amiscan {
 
 void Form1::parkFocus() {}
-void Form1::fillMainList() {}
-void Form1::updateListTitle() {}
-void Form1::layoutLists() {}
-void Form1::sortByKey() {}
-void Form1::sortOnlineFirst() {}
 void Form1::fillManageList() {}
 void Form1::showMainList() {}
 void Form1::switchSession() {}
