@@ -1,5 +1,7 @@
 #include "ui/form1.h"
 
+#include "ui/dialog.h"
+#include "ui/login_controls.h"
 #include "ui/twips.h"
 
 #include <QIcon>
@@ -12,6 +14,8 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
+    connectLoginControls(*this);
+    connectDialogControls(*this);
 }
 
 Form1::~Form1() = default;

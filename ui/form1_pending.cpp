@@ -4,7 +4,6 @@
 
 namespace amiscan {
 
-void Form1::parkFocus() {}
 void Form1::fillMainList() {}
 void Form1::updateListTitle() {}
 void Form1::layoutLists() {}

@@ -31,6 +31,17 @@ public:
     QPushButton *ButYes = nullptr;
     QPushButton *ButCancel = nullptr;
     QPushButton *ButFocus = nullptr;
+
+    // The About box is the use without buttons.
+    bool isAboutBox() const;
+
+signals:
+    // Yes was clicked in a confirmation; the dialog closes right after.
+    void answeredYes();
+
+private:
+    void connectEvents();
+    void unload();
 };
 
 } // namespace amiscan
