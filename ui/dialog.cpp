@@ -111,14 +111,14 @@ void Form1::showDialog()
     if (!about)
         dialog->setParent(this, dialog->windowFlags());
 
-    // Centred horizontally on the main window, 2800 twips below its top.
+    // Centred horizontally on the main window, 2800 twips below its top. The dialog's frame is
+    // not known before it is shown: take it as thick as the main window's.
     const QRect main = frameGeometry();
-    dialog->move(main.x() + main.width() / 2 - dialog->frameGeometry().width() / 2,
-                 main.y() + toPixels(2800));
+    const int dialogOuterWidth = dialog->width() + main.width() - width();
+    dialog->move(main.x() + main.width() / 2 - dialogOuterWidth / 2, main.y() + toPixels(2800));
 
     if (about) {
         dialog->show();
-        dialog->raise();
         dialog->activateWindow();
         return;
     }
