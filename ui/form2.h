@@ -15,6 +15,7 @@ class Form2 final : public QDialog
     Q_DISABLE_COPY_MOVE(Form2)
 
 public:
+    // A dialog releases itself when it closes: create it with new, never on the stack.
     explicit Form2(QWidget *parent = nullptr);
     ~Form2() override;
 
