@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
 #include "lists/main_list_view.h"
+#include "ui/dialog.h"
+#include "ui/login_controls.h"
 #include "ui/twips.h"
 
 #include <QIcon>
@@ -14,6 +16,8 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     createControls();
     connectListOptions(*this);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
+    connectLoginControls(*this);
+    connectDialogControls(*this);
 }
 
 Form1::~Form1() = default;
