@@ -23,14 +23,22 @@ int Collation::compare(const QString &a, const QString &b) const
 
 QList<int> Collation::order(const QStringList &keys) const
 {
+    QList<int> positions(keys.size());
+    std::iota(positions.begin(), positions.end(), 0);
+    // The collator's sort keys ignore the case setting in the C locale (a program started
+    // with LANG=C), so there the comparison itself orders the names.
+    if (m_collator.locale().language() == QLocale::C) {
+        std::stable_sort(positions.begin(), positions.end(),
+                         [&](int a, int b) { return compare(keys.at(a), keys.at(b)) < 0; });
+        return positions;
+    }
+
     // Sort keys are computed once per name, so each comparison is a plain byte comparison.
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(keys.size());
     for (const QString &key : keys)
         sortKeys.push_back(m_collator.sortKey(key));
 
-    QList<int> positions(keys.size());
-    std::iota(positions.begin(), positions.end(), 0);
     std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
         const int byLocale = sortKeys[size_t(a)].compare(sortKeys[size_t(b)]);
         if (byLocale != 0)

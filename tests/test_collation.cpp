@@ -38,6 +38,12 @@ private slots:
         QCOMPARE(Collation(QLocale(QLocale::English)).order(keys), (QList<int>{1, 3, 0, 2}));
     }
 
+    void cLocale_alsoIgnoresCase()
+    {
+        const QStringList keys{"Sam", "abel", "Zed", "ABEL"};
+        QCOMPARE(Collation(QLocale::c()).order(keys), (QList<int>{3, 1, 0, 2}));
+    }
+
     void accentedLetters_followTheLocale()
     {
         QCOMPARE(sorted({"Zoe", "Élise", "Eve"}), (QStringList{"Élise", "Eve", "Zoe"}));
