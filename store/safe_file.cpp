@@ -26,7 +26,9 @@ bool readWholeFile(const QString &path, QByteArray &bytes)
 bool replaceFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that fails when the buffer is flushed on commit would not be noticed,
+    // and a cut-off file would replace the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         file.cancelWriting();

@@ -401,6 +401,21 @@ private slots:
                  QStringList{"Amiscan.txt"});
     }
 
+    void failedWriteOfASmallFile_leavesTheOldFileWhole()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+        QVERIFY(writeBytes(path, "old"));
+        bool written = true;
+        {
+            FileSizeLimit fullDisk(200);
+            QVERIFY(fullDisk.active());
+            written = history::writeFile(path, exampleTable(), {});
+        }
+        QVERIFY(!written);
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+    }
+
     void unreadableFile_isNotIntact()
     {
         QTemporaryDir dir;
