@@ -26,10 +26,18 @@ QList<int> Collation::order(const QStringList &keys) const
     QList<int> positions(keys.size());
     std::iota(positions.begin(), positions.end(), 0);
     // The collator's sort keys ignore the case setting in the C locale (a program started
-    // with LANG=C), so there the comparison itself orders the names.
+    // with LANG=C); there names are ordered by their case-folded text, folded once per name.
     if (m_collator.locale().language() == QLocale::C) {
-        std::stable_sort(positions.begin(), positions.end(),
-                         [&](int a, int b) { return compare(keys.at(a), keys.at(b)) < 0; });
+        QStringList folded;
+        folded.reserve(keys.size());
+        for (const QString &key : keys)
+            folded << key.toCaseFolded();
+        std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
+            const int byFold = QString::compare(folded.at(a), folded.at(b), Qt::CaseSensitive);
+            if (byFold != 0)
+                return byFold < 0;
+            return QString::compare(keys.at(a), keys.at(b), Qt::CaseSensitive) < 0;
+        });
         return positions;
     }
 

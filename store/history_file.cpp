@@ -9,7 +9,9 @@ namespace amiscan::history {
 
 namespace {
 
-// Widths of a time stamp and a session length.
+// Widths of a time stamp and a session length. Session cells are written at full width: an
+// empty or short cell left as it is would move every later column of its line and spoil the
+// line when read back.
 constexpr int StampWidth = 14;
 constexpr int LengthWidth = 5;
 
@@ -19,32 +21,28 @@ QString countHeader(int count)
 }
 
 // A cell kept on one line: a line break inside a name would split the friend in two.
-QString oneLine(QString text)
+QString oneLine(const QString &text)
 {
-    text.replace(u'\r', u' ');
-    text.replace(u'\n', u' ');
-    return text;
-}
-
-// A session cell at its full width: an empty or short cell left as it is would move every
-// later column of its line and spoil the line when read back.
-QString fixedWidth(const QString &cell, int width)
-{
-    return oneLine(cell).leftJustified(width, u' ', false);
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString kept = text;
+    kept.replace(u'\r', u' ');
+    kept.replace(u'\n', u' ');
+    return kept;
 }
 
 // 1-based position of the first ch at or after the 1-based position from, 0 when none.
-int find(const QString &s, QChar ch, int from)
+int find(QStringView s, QChar ch, int from)
 {
     return int(s.indexOf(ch, std::max(from, 1) - 1)) + 1;
 }
 
 // The k characters of s from the 1-based position a, trimmed; empty outside the text.
-QString mid(const QString &s, int a, int k)
+QString mid(QStringView s, int a, int k)
 {
-    if (a < 1 || k <= 0)
+    if (a < 1 || k <= 0 || a > s.size())
         return {};
-    return s.mid(a - 1, k).trimmed();
+    return s.mid(a - 1, k).trimmed().toString();
 }
 
 // The positions that the header line gives to the columns of the friend lines.
@@ -64,7 +62,7 @@ struct Columns
     bool hasUserColumn() const { return pX > 1 && pU > pX; }
 };
 
-Columns columnsOf(const QString &header)
+Columns columnsOf(QStringView header)
 {
     Columns c;
     c.p1 = find(header, u':', 1);
@@ -95,12 +93,12 @@ Columns columnsOf(const QString &header)
     return c;
 }
 
-void appendFriendLine(const QString &line, const Columns &c, FriendsTable &table)
+void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
 {
     const int row = table.appendFriend();
     if (row < 0)
         return;
-    QString name = c.p1 > 0 ? line.left(c.p1 - 1).trimmed() : line.trimmed();
+    QString name = (c.p1 > 0 ? line.left(c.p1 - 1) : line).trimmed().toString();
     table.setCell(row, Start1, mid(line, c.p1 + 1, c.wS));
     table.setCell(row, End1, mid(line, c.d1 + 1, c.wE));
     table.setCell(row, Length1, mid(line, c.d2 + 1, c.wL));
@@ -117,7 +115,7 @@ void appendFriendLine(const QString &line, const Columns &c, FriendsTable &table
     if (line.size() > c.pF && c.hasUserColumn()) {
         const bool unselected = mid(line, c.pX, c.pU - c.pX - 1) == u"X";
         table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
-        table.setCell(row, AccountName, line.mid(c.pU - 1).trimmed());
+        table.setCell(row, AccountName, line.mid(c.pU - 1).trimmed().toString());
     } else {
         // The older layout: a "." in place of the name column's ":" marks an unselected friend,
         // and the display name stands for the user name.
@@ -129,102 +127,121 @@ void appendFriendLine(const QString &line, const Columns &c, FriendsTable &table
 
 } // namespace
 
-QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
-                        const Collation &collation)
+namespace {
+
+// Appends the text padded on the right with blanks to the width (never cut).
+void appendPadded(QString &out, const QString &text, qsizetype width)
+{
+    out += text;
+    if (text.size() < width)
+        out.resize(out.size() + width - text.size(), u' ');
+}
+
+// The whole file as text, each line ended by CR LF.
+QString fileText(const FriendsTable &table, const QString &lastScanStamp,
+                 const Collation &collation)
 {
     const int count = table.friendCount();
     QStringList names;
     names.reserve(count);
     qsizetype longest = countHeader(count).size();
+    qsizetype accounts = 0;
     for (int row = 1; row <= count; ++row) {
         names << oneLine(table.cell(row, DisplayName));
         longest = std::max(longest, names.constLast().size());
+        accounts += table.cell(row, AccountName).size();
     }
     const int width = std::max<int>(MinNameWidth, int(longest) + 1);
 
-    QStringList lines;
-    lines.reserve(count + 2);
-    QString header = countHeader(count).leftJustified(width) + ColumnHeader;
-    if (!lastScanStamp.isEmpty())
-        header += QStringLiteral(" (") + oneLine(lastScanStamp) + u')';
-    lines << header;
-    lines << QString(width, u'-') + RuleTail;
-
+    static const QString LineEnd = QStringLiteral("\r\n");
     static const QString Dash = QStringLiteral(" - ");
     static const QString Arrow = QStringLiteral(" > ");
     static const QString Colon = QStringLiteral(" : ");
+    QString out;
+    out.reserve(2 * (width + 180) + qsizetype(count) * (width + 92) + accounts);
+    appendPadded(out, countHeader(count), width);
+    out += ColumnHeader;
+    if (!lastScanStamp.isEmpty())
+        out += QStringLiteral(" (") + oneLine(lastScanStamp) + u')';
+    out += LineEnd;
+    out.resize(out.size() + width, u'-');
+    out += RuleTail;
+    out += LineEnd;
+
     for (int index : collation.order(names)) {
         const int row = index + 1;
-        QString line;
-        line.reserve(width + 100 + table.cell(row, AccountName).size());
-        line += (names.at(index) + oneLine(table.cell(row, NameMark))).leftJustified(width);
-        line += QStringLiteral(": ");
-        line += fixedWidth(table.cell(row, Start1), StampWidth) + Dash;
-        line += fixedWidth(table.cell(row, End1), StampWidth) + Arrow;
-        line += fixedWidth(table.cell(row, Length1), LengthWidth) + Colon;
-        line += fixedWidth(table.cell(row, Start2), StampWidth) + Dash;
-        line += fixedWidth(table.cell(row, End2), StampWidth) + Arrow;
-        line += fixedWidth(table.cell(row, Length2), LengthWidth) + Colon;
-        line += table.cell(row, Unselected) == u"1" ? u'X' : u'-';
-        line += Colon;
-        line += oneLine(table.cell(row, AccountName));
-        lines << line;
+        appendPadded(out, names.at(index) + oneLine(table.cell(row, NameMark)), width);
+        out += QStringLiteral(": ");
+        appendPadded(out, oneLine(table.cell(row, Start1)), StampWidth);
+        out += Dash;
+        appendPadded(out, oneLine(table.cell(row, End1)), StampWidth);
+        out += Arrow;
+        appendPadded(out, oneLine(table.cell(row, Length1)), LengthWidth);
+        out += Colon;
+        appendPadded(out, oneLine(table.cell(row, Start2)), StampWidth);
+        out += Dash;
+        appendPadded(out, oneLine(table.cell(row, End2)), StampWidth);
+        out += Arrow;
+        appendPadded(out, oneLine(table.cell(row, Length2)), LengthWidth);
+        out += Colon;
+        out += table.cell(row, Unselected) == u"1" ? u'X' : u'-';
+        out += Colon;
+        out += oneLine(table.cell(row, AccountName));
+        out += LineEnd;
     }
+    return out;
+}
+
+} // namespace
+
+QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
+                        const Collation &collation)
+{
+    QStringList lines = fileText(table, lastScanStamp, collation).split(QStringLiteral("\r\n"));
+    lines.removeLast(); // after the last line end
     return lines;
 }
 
 QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
                       const Collation &collation)
 {
-    const QStringList lines = formatLines(table, lastScanStamp, collation);
-    QString text;
-    qsizetype size = 0;
-    for (const QString &line : lines)
-        size += line.size() + 2;
-    text.reserve(size);
-    for (const QString &line : lines) {
-        text += line;
-        text += QStringLiteral("\r\n");
-    }
-    return encodeFileText(text);
+    return encodeFileText(fileText(table, lastScanStamp, collation));
 }
 
 ReadResult parseText(const QString &text, FriendsTable &table)
 {
-    ReadResult result;
-    QString header;
-    Columns columns;
-    int lineNumber = 0;
-    // Lines end with CR LF; a lone LF or CR ends a line as well.
+    // Lines end with CR LF; a lone LF or CR ends a line as well. Empty lines carry no meaning,
+    // nor do lines of blanks: no friend line is blank.
+    QList<QStringView> lines;
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = start;
         while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
             ++end;
-        const QString line = text.mid(start, end - start);
+        const QStringView line = QStringView(text).mid(start, end - start);
+        if (!line.trimmed().isEmpty())
+            lines << line;
         const bool crLf =
             end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
         start = end + (crLf ? 2 : 1);
-        // Empty lines carry no meaning, nor do lines of blanks: no friend line is blank.
-        if (line.trimmed().isEmpty())
-            continue;
-        ++lineNumber;
-        if (lineNumber == 1) {
-            header = line;
-            columns = columnsOf(header);
-        } else if (lineNumber >= 3) {
-            appendFriendLine(line, columns, table);
-        }
     }
-    if (lineNumber == 0)
+
+    ReadResult result;
+    if (lines.isEmpty())
         return result;
+    const QStringView header = lines.at(0);
+    const Columns columns = columnsOf(header);
     result.intact = columns.usable();
     if (columns.p1 > 0) {
         const int open = find(header, u'(', columns.p1 + 1);
         const int close = find(header, u')', columns.p1 + 1);
         if (open > 0 && close > open)
-            result.lastScanStamp = header.mid(open, close - open - 1);
+            result.lastScanStamp = header.mid(open, close - open - 1).toString();
     }
+    // One row per line of the file, as far as the table can hold them.
+    table.reserveRows(table.friendCount() + int(std::min<qsizetype>(lines.size(), MaxFriends)) + 1);
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        appendFriendLine(lines.at(i), columns, table);
     return result;
 }
 
