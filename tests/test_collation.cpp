@@ -33,6 +33,7 @@ private slots:
             result << keys.at(i);
         QCOMPARE(result, (QStringList{"ANNA", "anna", "Bob", "bob"}));
         QVERIFY(collation.compare("anna", "Bob") < 0);
+        QCOMPARE(collation.order({"Sam", "abel", "Zed", "ABEL"}), (QList<int>{3, 1, 0, 2}));
     }
 
     void keysEqualButForCase_haveAFixedOrder()
@@ -48,6 +49,7 @@ private slots:
         const QStringList keys{"Sam", "Al", "Sam", "Al"};
         QCOMPARE(Collation(QLocale(QLocale::English)).order(keys), (QList<int>{1, 3, 0, 2}));
     }
+
 
     void accentedLetters_followTheLocale()
     {

@@ -11,9 +11,5 @@ void Form1::refreshScanStatus() {}
 void Form1::toggleRepeat() {}
 void Form1::togglePanel() {}
 void Form1::startScanButton() {}
-void Form1::saveHistory() {}
-void Form1::loadHistory() {}
-void Form1::readSettings() {}
-void Form1::saveSettings() {}
 
 } // namespace amiscan
