@@ -1,5 +1,6 @@
 // The start-up sequence: the main window's first values, the two files, the lists, and the
 // two start-up options. Every step that fails is skipped and the next one runs.
+#include "schedule/interval.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/twips.h"
@@ -57,6 +58,8 @@ void Form1::load()
     state.scanStep = StepIdle;
     TimerScan->stop();
     TimerScan->setInterval(60000);
+    // The count-down always holds a number: a stored interval goes through the box's checks.
+    TextTimerScan->setText(validatedInterval(TextTimerScan->text()));
     state.minutesLeft = TextTimerScan->text();
 
     // Window and list sizes for the fewest list lines.

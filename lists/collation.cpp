@@ -23,14 +23,17 @@ int Collation::compare(const QString &a, const QString &b) const
 
 QList<int> Collation::order(const QStringList &keys) const
 {
+    QList<int> positions(keys.size());
+    std::iota(positions.begin(), positions.end(), 0);
     // Sort keys are computed once per name, so each comparison is a plain byte comparison.
+    // The plain "C" locale's sort keys keep letter case, unlike its comparison: fold the case
+    // first there so that both orders agree ("anna" before "Bob" in every locale).
+    const bool foldCase = m_collator.locale().language() == QLocale::C;
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(keys.size());
     for (const QString &key : keys)
-        sortKeys.push_back(m_collator.sortKey(key));
+        sortKeys.push_back(m_collator.sortKey(foldCase ? key.toCaseFolded() : key));
 
-    QList<int> positions(keys.size());
-    std::iota(positions.begin(), positions.end(), 0);
     std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
         const int byLocale = sortKeys[size_t(a)].compare(sortKeys[size_t(b)]);
         if (byLocale != 0)

@@ -24,6 +24,18 @@ private slots:
                  (QStringList{"Anna", "Bea", "bob", "carl"}));
     }
 
+    void caseIsIgnored_inThePlainCLocaleToo()
+    {
+        const QStringList keys{"Bob", "anna", "bob", "ANNA"};
+        const Collation collation(QLocale::c());
+        QStringList result;
+        for (int i : collation.order(keys))
+            result << keys.at(i);
+        QCOMPARE(result, (QStringList{"ANNA", "anna", "Bob", "bob"}));
+        QVERIFY(collation.compare("anna", "Bob") < 0);
+        QCOMPARE(collation.order({"Sam", "abel", "Zed", "ABEL"}), (QList<int>{3, 1, 0, 2}));
+    }
+
     void keysEqualButForCase_haveAFixedOrder()
     {
         QCOMPARE(sorted({"anna", "Anna", "ANNA"}), sorted({"ANNA", "anna", "Anna"}));
@@ -37,6 +49,7 @@ private slots:
         const QStringList keys{"Sam", "Al", "Sam", "Al"};
         QCOMPARE(Collation(QLocale(QLocale::English)).order(keys), (QList<int>{1, 3, 0, 2}));
     }
+
 
     void accentedLetters_followTheLocale()
     {

@@ -1,5 +1,8 @@
 #include "ui/form1.h"
 
+#include "lists/main_list_view.h"
+#include "ui/dialog.h"
+#include "ui/login_controls.h"
 #include "ui/twips.h"
 
 #include <QIcon>
@@ -11,7 +14,10 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
 {
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
+    connectListOptions(*this);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
+    connectLoginControls(*this);
+    connectDialogControls(*this);
 }
 
 Form1::~Form1() = default;

@@ -3,6 +3,7 @@
 #include "app/main_state.h"
 #include "store/friends_table.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -14,6 +15,8 @@ class QPushButton;
 class QTimer;
 
 namespace amiscan {
+
+class Form2;
 
 // The main window. Its controls carry the names of the window design (ButGo, List1, ...), both
 // as members and as object names, and it owns the state and the friends table for the whole run.
@@ -53,6 +56,18 @@ public:
     void loadHistory();
     void readSettings();
     void saveSettings();
+
+    // The dialog window, one at a time. A caller loads a fresh dialog (captioned "Amiscan"),
+    // fills it and shows it: messages and confirmations modally, the About box modelessly.
+    Form2 *loadDialog();
+    void showDialog();
+    void unloadDialog();
+    Form2 *dialog() const;
+    // A message of two or three lines with "Ok"; returns once it is closed.
+    void showMessage(const QStringList &lines);
+    // A confirmation of two or three lines with "Yes" and "Cancel": true after Yes only.
+    bool confirm(const QStringList &lines);
+    void showAbout();
 
     MainState state;
     FriendsTable table;
@@ -120,6 +135,7 @@ private:
     void fillInstructions();
 
     QString m_dataDir;
+    QPointer<Form2> m_dialog;
 };
 
 } // namespace amiscan

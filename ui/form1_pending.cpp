@@ -4,12 +4,6 @@
 
 namespace amiscan {
 
-void Form1::parkFocus() {}
-void Form1::fillMainList() {}
-void Form1::updateListTitle() {}
-void Form1::layoutLists() {}
-void Form1::sortByKey() {}
-void Form1::sortOnlineFirst() {}
 void Form1::fillManageList() {}
 void Form1::showMainList() {}
 void Form1::switchSession() {}
@@ -17,9 +11,5 @@ void Form1::refreshScanStatus() {}
 void Form1::toggleRepeat() {}
 void Form1::togglePanel() {}
 void Form1::startScanButton() {}
-void Form1::saveHistory() {}
-void Form1::loadHistory() {}
-void Form1::readSettings() {}
-void Form1::saveSettings() {}
 
 } // namespace amiscan

@@ -77,6 +77,8 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     Label1->setProperty("tag", QStringLiteral("Amiscan"));
     Label3->setProperty("tag", QStringLiteral("Norvane Softwares"));
     LabURL->setProperty("tag", makerAddress());
+
+    connectEvents();
 }
 
 Form2::~Form2() = default;

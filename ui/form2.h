@@ -15,6 +15,7 @@ class Form2 final : public QDialog
     Q_DISABLE_COPY_MOVE(Form2)
 
 public:
+    // A dialog releases itself when it closes: create it with new, never on the stack.
     explicit Form2(QWidget *parent = nullptr);
     ~Form2() override;
 
@@ -31,6 +32,17 @@ public:
     QPushButton *ButYes = nullptr;
     QPushButton *ButCancel = nullptr;
     QPushButton *ButFocus = nullptr;
+
+    // The About box is the use without buttons.
+    bool isAboutBox() const;
+
+signals:
+    // Yes was clicked in a confirmation; the dialog closes right after.
+    void answeredYes();
+
+private:
+    void connectEvents();
+    void unload();
 };
 
 } // namespace amiscan

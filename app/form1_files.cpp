@@ -1,0 +1,102 @@
+// The main window's two files: the friends history and the settings.
+// Failures are never reported; no failure loses what the files held before.
+#include "app/data_dir.h"
+#include "app/settings_file.h"
+#include "store/history_file.h"
+#include "store/safe_file.h"
+#include "ui/form1.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace amiscan {
+
+void Form1::saveHistory()
+{
+    const QString path = historyFilePath(m_dataDir);
+    // A run that started without a history creates none until a scan has been merged.
+    if (!fileExists(path) && state.scanState != 2)
+        return;
+    bool keep = true;
+    if (state.historyUnreadable && fileExists(path)) {
+        // What could not be read is kept under a name of its own; when it cannot be moved,
+        // it is not written over either.
+        keep = !keepFileAside(path, QStringLiteral("unreadable")).isEmpty();
+        state.historyUnreadable = !keep;
+    }
+    if (keep)
+        history::writeFile(path, table, state.lastScanStamp);
+    state.dataPresent = true;
+}
+
+void Form1::loadHistory()
+{
+    const QString path = historyFilePath(m_dataDir);
+    if (!fileExists(path))
+        return;
+    state.dataPresent = true;
+    LabInfo->setText(QStringLiteral(" Read file ..."));
+    const history::ReadResult read = history::readFile(path, table);
+    state.lastScanStamp = read.lastScanStamp;
+    state.historyUnreadable = !read.intact;
+}
+
+void Form1::readSettings()
+{
+    const settings::ReadResult read = settings::readFile(settingsFilePath(m_dataDir));
+    if (!read.exists)
+        return;
+    const auto value = [&read](settings::Key key) { return read.values[size_t(key)]; };
+    const auto applyFlag = [&](settings::Key key, QCheckBox *box) {
+        if (const auto on = settings::acceptedFlag(value(key)))
+            box->setChecked(*on);
+    };
+
+    applyFlag(settings::AutoStart, CheckAutoStart);
+    if (const auto hidden = settings::acceptedFlag(value(settings::AutoHide)))
+        state.panelState = *hidden ? 1 : 0;
+    state.userName = value(settings::UserName);
+    state.password = value(settings::UserPw);
+    TextTimerScan->setText(value(settings::ScanTimer));
+    if (const auto on = settings::acceptedFlag(value(settings::TimerOn)))
+        state.repeatOn = *on;
+    applyFlag(settings::Filter, CheckFlter);
+    applyFlag(settings::FriendsOff, CheckHideOff);
+    applyFlag(settings::DisplayUser, CheckUser);
+    applyFlag(settings::MinimizeIcon, CheckTray);
+    state.serviceUrl = read.serviceUrl;
+
+    saveSettings();
+}
+
+void Form1::saveSettings()
+{
+    // Before the history has been read or written once, the settings are never written.
+    if (!state.dataPresent)
+        return;
+    if (state.userName.isEmpty())
+        state.userName = texts::UserPlaceholder;
+    if (state.password.isEmpty())
+        state.password = texts::PasswordPlaceholder;
+    if (TextTimerScan->text().isEmpty())
+        TextTimerScan->setText(QStringLiteral("15"));
+
+    settings::Values values;
+    const auto set = [&values](settings::Key key, const QString &text) {
+        values[size_t(key)] = text;
+    };
+    set(settings::AutoStart, settings::flagText(CheckAutoStart->isChecked()));
+    set(settings::AutoHide, QString::number(state.panelState));
+    set(settings::UserName, state.userName);
+    set(settings::UserPw, state.password);
+    set(settings::ScanTimer, TextTimerScan->text());
+    set(settings::TimerOn, settings::flagText(state.repeatOn));
+    set(settings::Filter, settings::flagText(CheckFlter->isChecked()));
+    set(settings::FriendsOff, settings::flagText(CheckHideOff->isChecked()));
+    set(settings::DisplayUser, settings::flagText(CheckUser->isChecked()));
+    set(settings::MinimizeIcon, settings::flagText(CheckTray->isChecked()));
+    settings::writeFile(settingsFilePath(m_dataDir), values);
+}
+
+} // namespace amiscan

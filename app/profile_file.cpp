@@ -1,0 +1,161 @@
+#include "app/profile_file.h"
+
+#include "store/safe_file.h"
+#include "store/text_encoding.h"
+
+namespace amiscan {
+
+namespace {
+
+// The name of a section header line "[Name]", or a null text for any other line.
+QString sectionName(const QString &line)
+{
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(u'['))
+        return {};
+    const qsizetype close = trimmed.indexOf(u']');
+    const QString name = trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
+    return name.isNull() ? QStringLiteral("") : name;
+}
+
+// The key of a "key=value" line, or a null text when the line has no "=".
+QString keyName(const QString &line)
+{
+    const qsizetype equals = line.indexOf(u'=');
+    if (equals < 0)
+        return {};
+    const QString key = line.left(equals).trimmed();
+    return key.isNull() ? QStringLiteral("") : key;
+}
+
+bool isQuote(QChar c)
+{
+    return c == u'"' || c == u'\'';
+}
+
+bool quotedPair(const QString &text)
+{
+    return text.size() >= 2 && isQuote(text.front()) && text.back() == text.front();
+}
+
+// A value as it must be written so that it reads back unchanged: quoted when its surrounding
+// blanks or quotes would otherwise be dropped on reading. Line breaks become blanks, since they
+// would end the line and start another.
+QString storedValue(QString value)
+{
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
+    if (value.trimmed() != value || quotedPair(value))
+        return u'"' + value + u'"';
+    return value;
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(const QString &text)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
+            ++end;
+        m_lines << text.mid(start, end - start);
+        const bool crLf =
+            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
+        start = end + (crLf ? 2 : 1);
+    }
+}
+
+bool ProfileFile::load(const QString &path)
+{
+    m_lines.clear();
+    if (!fileExists(path))
+        return true;
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
+        return false;
+    *this = ProfileFile(decodeFileText(bytes));
+    return true;
+}
+
+bool ProfileFile::save(const QString &path) const
+{
+    return replaceFileSafely(path, toBytes(), true);
+}
+
+QByteArray ProfileFile::toBytes() const
+{
+    QString text;
+    for (const QString &line : m_lines) {
+        text += line;
+        text += QStringLiteral("\r\n");
+    }
+    return encodeFileText(text);
+}
+
+qsizetype ProfileFile::findSection(const QString &section) const
+{
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString name = sectionName(m_lines.at(i));
+        if (!name.isNull() && name.compare(section, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype ProfileFile::findKey(qsizetype sectionLine, const QString &key) const
+{
+    for (qsizetype i = sectionLine + 1; i < m_lines.size(); ++i) {
+        const QString &line = m_lines.at(i);
+        if (!sectionName(line).isNull())
+            return -1;
+        const QString name = keyName(line);
+        if (!name.isNull() && name.compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype ProfileFile::sectionEnd(qsizetype sectionLine) const
+{
+    qsizetype end = sectionLine + 1;
+    for (qsizetype i = sectionLine + 1; i < m_lines.size(); ++i) {
+        if (!sectionName(m_lines.at(i)).isNull())
+            break;
+        if (!m_lines.at(i).trimmed().isEmpty())
+            end = i + 1;
+    }
+    return end;
+}
+
+QString ProfileFile::value(const QString &section, const QString &key) const
+{
+    const qsizetype sectionLine = findSection(section);
+    if (sectionLine < 0)
+        return {};
+    const qsizetype keyLine = findKey(sectionLine, key);
+    if (keyLine < 0)
+        return {};
+    const QString &line = m_lines.at(keyLine);
+    QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
+    if (quotedPair(value))
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
+void ProfileFile::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString line = key + u'=' + storedValue(value);
+    qsizetype sectionLine = findSection(section);
+    if (sectionLine < 0) {
+        m_lines << u'[' + section + u']' << line;
+        return;
+    }
+    const qsizetype keyLine = findKey(sectionLine, key);
+    if (keyLine >= 0)
+        m_lines[keyLine] = line;
+    else
+        m_lines.insert(sectionEnd(sectionLine), line);
+}
+
+} // namespace amiscan

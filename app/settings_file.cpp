@@ -1,0 +1,44 @@
+#include "app/settings_file.h"
+
+#include "app/profile_file.h"
+#include "store/safe_file.h"
+
+namespace amiscan::settings {
+
+std::optional<bool> acceptedFlag(const QString &value)
+{
+    if (value == u"0")
+        return false;
+    if (value == u"1")
+        return true;
+    return std::nullopt;
+}
+
+ReadResult readFile(const QString &path)
+{
+    ReadResult result;
+    if (!fileExists(path))
+        return result;
+    result.exists = true;
+    ProfileFile profile;
+    result.readable = profile.load(path);
+    for (int key = 0; key < KeyCount; ++key) {
+        result.values[size_t(key)] =
+            profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name))
+                .left(MaxValueLength);
+    }
+    result.serviceUrl = profile.value(Section, ServiceUrlKey).left(MaxValueLength);
+    return result;
+}
+
+bool writeFile(const QString &path, const Values &values)
+{
+    ProfileFile profile;
+    if (!profile.load(path))
+        return false;
+    for (int key = 0; key < KeyCount; ++key)
+        profile.setValue(Section, QString::fromLatin1(Keys[size_t(key)].name), values[size_t(key)]);
+    return profile.save(path);
+}
+
+} // namespace amiscan::settings

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace amiscan {
+
+// The settings file "Amiscan.ini": the options, the account and the repeat interval, in the
+// section "Parameters".
+namespace settings {
+
+enum Key : int
+{
+    AutoStart,
+    AutoHide,
+    UserName,
+    UserPw,
+    ScanTimer,
+    TimerOn,
+    Filter,
+    FriendsOff,
+    DisplayUser,
+    MinimizeIcon,
+    KeyCount
+};
+
+// The ten keys in the order they are read and written; the flag keys accept only "0" or "1".
+struct KeyInfo
+{
+    const char *name;
+    bool flag;
+};
+inline constexpr std::array<KeyInfo, KeyCount> Keys{{
+    {"AutoStart", true},
+    {"AutoHide", true},
+    {"UserName", false},
+    {"UserPw", false},
+    {"ScanTimer", false},
+    {"TimerOn", true},
+    {"Filter", true},
+    {"FriendsOff", true},
+    {"DisplayUser", true},
+    {"MinimizeIcon", true},
+}};
+
+inline const QString Section = QStringLiteral("Parameters");
+// Our own key, never written: the service's address that scans use instead of the built-in one.
+inline const QString ServiceUrlKey = QStringLiteral("ServiceUrl");
+// A value read is cut to this many characters.
+inline constexpr int MaxValueLength = 254;
+
+using Values = std::array<QString, KeyCount>;
+
+struct ReadResult
+{
+    bool exists = false;
+    // False when the file exists but cannot be read; it must not be written over then.
+    bool readable = true;
+    // Every key's value as read, empty when missing.
+    Values values;
+    QString serviceUrl;
+};
+
+// A flag key's value: only "0" and "1" exactly; anything else changes nothing.
+std::optional<bool> acceptedFlag(const QString &value);
+inline QString flagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+ReadResult readFile(const QString &path);
+// Writes the ten keys in order, keeping every other line of the file. Writes nothing and
+// answers false when an existing file cannot be read, so its content is never lost.
+bool writeFile(const QString &path, const Values &values);
+
+} // namespace settings
+} // namespace amiscan

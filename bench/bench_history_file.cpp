@@ -1,0 +1,94 @@
+// Saving and loading the largest history the table can hold.
+#include "store/history_file.h"
+#include "store/text_encoding.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace amiscan;
+
+FriendsTable fullTable()
+{
+    FriendsTable table;
+    for (int i = 0; i < MaxFriends; ++i) {
+        const int row = table.appendFriend();
+        // Names in no particular order, some marked, some unselected, some with accents.
+        const int key = int((quint32(i) * 2654435761u) % 100000u);
+        table.setCell(row, DisplayName, QStringLiteral("Friend \u00E9 %1 name").arg(key));
+        table.setCell(row, Start1, QStringLiteral("14/10/12 20:15"));
+        table.setCell(row, End1, QStringLiteral(".. .. .. .. .."));
+        table.setCell(row, Length1, QStringLiteral(".. .."));
+        table.setCell(row, Start2, QStringLiteral("13/10/12 18:02"));
+        table.setCell(row, End2, QStringLiteral("13/10/12 19:47"));
+        table.setCell(row, Length2, QStringLiteral("01:45"));
+        table.setCell(row, NameMark, i % 7 == 0 ? QStringLiteral("\u00B2") : QString());
+        table.setCell(row, ManagePos, QStringLiteral("-1"));
+        table.setCell(row, Online, QStringLiteral("0"));
+        table.setCell(row, Unselected, i % 3 == 0 ? QStringLiteral("1") : QStringLiteral("0"));
+        table.setCell(row, AccountName, QStringLiteral("friend.%1").arg(i));
+    }
+    return table;
+}
+
+void BM_SaveHistory(benchmark::State &state)
+{
+    const FriendsTable table = fullTable();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+    for (auto _ : state) {
+        if (!history::writeFile(path, table, QStringLiteral("14/10 - 21:05")))
+            state.SkipWithError("history not written");
+    }
+}
+BENCHMARK(BM_SaveHistory)->Unit(benchmark::kMillisecond);
+
+void BM_LoadHistory(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+    if (!history::writeFile(path, fullTable(), QStringLiteral("14/10 - 21:05")))
+        state.SkipWithError("history not written");
+    for (auto _ : state) {
+        FriendsTable table;
+        history::readFile(path, table);
+        if (table.friendCount() != MaxFriends)
+            state.SkipWithError("history not read whole");
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(BM_LoadHistory)->Unit(benchmark::kMillisecond);
+
+} // namespace
+namespace {
+void BM_FormatHistory(benchmark::State &state)
+{
+    const amiscan::FriendsTable table = fullTable();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(amiscan::history::formatFile(table, {}));
+}
+BENCHMARK(BM_FormatHistory)->Unit(benchmark::kMillisecond);
+void BM_OrderNames(benchmark::State &state)
+{
+    const amiscan::FriendsTable table = fullTable();
+    QStringList names;
+    for (int r = 1; r <= table.friendCount(); ++r)
+        names << table.cell(r, amiscan::DisplayName);
+    const amiscan::Collation collation;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(collation.order(names));
+}
+BENCHMARK(BM_OrderNames)->Unit(benchmark::kMillisecond);
+void BM_ParseHistory(benchmark::State &state)
+{
+    const QString text = amiscan::decodeFileText(amiscan::history::formatFile(fullTable(), {}));
+    for (auto _ : state) {
+        amiscan::FriendsTable table;
+        amiscan::history::parseText(text, table);
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(BM_ParseHistory)->Unit(benchmark::kMillisecond);
+} // namespace

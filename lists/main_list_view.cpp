@@ -1,0 +1,154 @@
+// The main list, its title and the list heights as the window shows them, and the handling of
+// the list option check boxes. The lines, sorts, wording and heights come from the pure builders.
+#include "lists/main_list_view.h"
+
+#include "lists/collation.h"
+#include "lists/list_layout.h"
+#include "lists/list_title.h"
+#include "lists/main_list.h"
+#include "lists/table_sort.h"
+#include "ui/form1.h"
+#include "ui/mouse_events.h"
+#include "ui/twips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace amiscan {
+
+void Form1::sortByKey()
+{
+    amiscan::sortByKey(table, state.sortNameMode, Collation());
+}
+
+void Form1::sortOnlineFirst()
+{
+    amiscan::sortOnlineFirst(table, state.sortNameMode, Collation());
+}
+
+void Form1::fillMainList()
+{
+    if (!mainListHasContent(state.scanState, state.dataPresent))
+        return;
+    MainListSwitches switches;
+    switches.scanState = state.scanState;
+    switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != 0};
+    switches.filter = LineFilter{CheckFlter->isChecked(), CheckHideOff->isChecked()};
+    switches.minListLines = state.minListLines;
+    const MainListContent content = buildMainList(table, switches);
+    state.onlineCount = content.onlineCount;
+    state.shownOnlineCount = content.shownOnlineCount;
+
+    // One batched insertion: the list holds up to the table's limit of friends.
+    List1->setUpdatesEnabled(false);
+    List1->clear();
+    List1->addItems(content.lines);
+    List1->setUpdatesEnabled(true);
+
+    updateListTitle();
+}
+
+void Form1::updateListTitle()
+{
+    const ListCounters counters{state.onlineCount, state.shownOnlineCount, state.selectedCount,
+                                state.listedCount};
+    const ListTitle title =
+        listTitle(state.scanState, CheckFlter->isChecked(), CheckHideOff->isChecked(), counters);
+    LabInfo->setText(title.caption);
+    LabInfo->setToolTip(title.tooltip);
+    setWindowTitle(title.windowCaption);
+}
+
+void Form1::layoutLists()
+{
+    LayoutInput input;
+    input.mainLines = int(List1->count());
+    input.manageLines = int(List2->count());
+    input.manageMode = state.manageMode;
+    input.panelState = state.panelState;
+    // The list's own visibility, whether or not the window is on screen.
+    input.mainListVisible = !List1->isHidden();
+    input.windowReady = state.windowReady;
+    input.minListLines = state.minListLines;
+    input.maxListLines = state.maxListLines;
+    const ListLayout layout = layoutFor(input);
+
+    setTwipsHeight(List1, layout.mainHeight);
+    setTwipsHeight(List2, layout.manageHeight);
+    setTwipsTop(LabHelp, layout.helpTop);
+    setTwipsTop(LabHelpNom, layout.helpTop);
+    if (windowHeightTwips() != layout.windowHeight)
+        setWindowHeightTwips(layout.windowHeight);
+}
+
+namespace {
+
+// A click on a label or a top-row button flips its check box, like a click on the box itself.
+void flip(QCheckBox *box)
+{
+    box->setChecked(!box->isChecked());
+}
+
+// The only-selected filter and hide-offline: the top-row button follows, and the main list, when
+// shown, is rebuilt in online-first order.
+void connectFilter(Form1 &form, QCheckBox *box, QPushButton *topRowButton, const QString &onText,
+                   const QString &offText)
+{
+    QObject::connect(box, &QCheckBox::toggled, &form,
+                     [&form, topRowButton, onText, offText](bool checked) {
+                         topRowButton->setText(checked ? onText : offText);
+                         if (!form.List1->isHidden()) {
+                             form.sortOnlineFirst();
+                             form.fillMainList();
+                             form.layoutLists();
+                         }
+                     });
+}
+
+} // namespace
+
+void connectListOptions(Form1 &form)
+{
+    connectFilter(form, form.CheckFlter, form.ButHideCheckFlter, texts::FilterOn, texts::FilterOff);
+    connectFilter(form, form.CheckHideOff, form.ButHideCheckHideOff, texts::HideOfflineOn,
+                  texts::HideOfflineOff);
+
+    // The name mode changes the names shown, never the order.
+    QObject::connect(form.CheckUser, &QCheckBox::toggled, &form, [&form](bool checked) {
+        form.ButHideCheckUser->setText(checked ? texts::NameUser : texts::NameDisplay);
+        if (!form.List1->isHidden())
+            form.fillMainList();
+        else
+            form.fillManageList();
+        form.layoutLists();
+        if (!form.List2->isHidden())
+            form.List2->setCurrentRow(-1);
+    });
+
+    const auto flipper = [&form](QCheckBox *box) {
+        return [&form, box] {
+            form.parkFocus();
+            flip(box);
+        };
+    };
+    onClick(form.LabCheckHideOff, flipper(form.CheckHideOff));
+    onClick(form.LabCheckUser, flipper(form.CheckUser));
+    QObject::connect(form.ButHideCheckFlter, &QPushButton::clicked, &form,
+                     flipper(form.CheckFlter));
+    QObject::connect(form.ButHideCheckHideOff, &QPushButton::clicked, &form,
+                     flipper(form.CheckHideOff));
+    QObject::connect(form.ButHideCheckUser, &QPushButton::clicked, &form, flipper(form.CheckUser));
+
+    // The label beside the only-selected filter turns it on but never off: with the filter on,
+    // the list is rebuilt twice and the filter stays on.
+    onClick(form.LabCheckFlter, [&form] {
+        form.parkFocus();
+        flip(form.CheckFlter);
+        if (!form.CheckFlter->isChecked())
+            form.CheckFlter->setChecked(true);
+    });
+}
+
+} // namespace amiscan

@@ -1,0 +1,23 @@
+#pragma once
+
+namespace amiscan {
+
+class Collation;
+class FriendsTable;
+
+// The column whose text is a row's sort key: AccountName when the program started with user
+// names shown (sortNameMode 1), otherwise DisplayName (without its name mark).
+int sortKeyColumn(int sortNameMode);
+
+// A friend's Online cell read as the number it holds.
+bool isOnlineRow(const FriendsTable &table, int row);
+
+// Reorders the friend rows in ascending order of their sort keys (the management list's order).
+// Every row keeps all its cells; O(n log n).
+void sortByKey(FriendsTable &table, int sortNameMode, const Collation &collation);
+
+// Reorders the rows with the online friends first, each group in ascending key order (the main
+// list's order). Every row keeps all its cells, its management list position included.
+void sortOnlineFirst(FriendsTable &table, int sortNameMode, const Collation &collation);
+
+} // namespace amiscan

@@ -1,0 +1,261 @@
+#include "store/history_file.h"
+
+#include "store/safe_file.h"
+#include "store/text_encoding.h"
+
+#include <algorithm>
+
+namespace amiscan::history {
+
+namespace {
+
+// Widths of a time stamp and a session length. Session cells are written at full width: an
+// empty or short cell left as it is would move every later column of its line and spoil the
+// line when read back.
+constexpr int StampWidth = 14;
+constexpr int LengthWidth = 5;
+
+QString countHeader(int count)
+{
+    return QStringLiteral("Friends (") + QString::number(count) + u')';
+}
+
+// A cell kept on one line: a line break inside a name would split the friend in two.
+QString oneLine(const QString &text)
+{
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString kept = text;
+    kept.replace(u'\r', u' ');
+    kept.replace(u'\n', u' ');
+    return kept;
+}
+
+// 1-based position of the first ch at or after the 1-based position from, 0 when none.
+int find(QStringView s, QChar ch, int from)
+{
+    return int(s.indexOf(ch, std::max(from, 1) - 1)) + 1;
+}
+
+// The k characters of s from the 1-based position a, trimmed; empty outside the text.
+QString mid(QStringView s, int a, int k)
+{
+    if (a < 1 || k <= 0 || a > s.size())
+        return {};
+    return s.mid(a - 1, k).trimmed().toString();
+}
+
+// The positions that the header line gives to the columns of the friend lines.
+struct Columns
+{
+    int p1 = 0; // the ":" ending the name column
+    int d1 = 0;
+    int d2 = 0;
+    int c2 = 0;
+    int wS = 0;
+    int wE = 0;
+    int wL = 0;
+    int pF = 0; // end of the older layout's lines
+    int pX = 0; // the selection mark, when the header has the newer columns
+    int pU = 0; // the user name
+    bool usable() const { return p1 > 0 && d1 > 0 && d2 > 0 && c2 > 0; }
+    bool hasUserColumn() const { return pX > 1 && pU > pX; }
+};
+
+Columns columnsOf(QStringView header)
+{
+    Columns c;
+    c.p1 = find(header, u':', 1);
+    if (c.p1 == 0)
+        return c;
+    c.d1 = find(header, u'-', c.p1 + 1);
+    if (c.d1 == 0)
+        return c;
+    c.wS = c.d1 - c.p1 - 1;
+    c.d2 = find(header, u'-', c.d1 + 2);
+    if (c.d2 == 0)
+        return c;
+    c.wE = c.d2 - c.d1 - 1;
+    c.c2 = find(header, u':', c.d2 + 2);
+    if (c.c2 == 0)
+        return c;
+    c.wL = c.c2 - c.d2 - 1;
+    c.pF = c.c2 + 1 + c.wS + 1 + c.wE + 1 + c.wL;
+    if (header.size() > c.pF) {
+        const int x = find(header, u':', c.pF);
+        if (x > 0) {
+            c.pX = x + 1;
+            const int u = find(header, u':', c.pX);
+            if (u > 0)
+                c.pU = u + 1;
+        }
+    }
+    return c;
+}
+
+void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
+{
+    const int row = table.appendFriend();
+    if (row < 0)
+        return;
+    QString name = (c.p1 > 0 ? line.left(c.p1 - 1) : line).trimmed().toString();
+    table.setCell(row, Start1, mid(line, c.p1 + 1, c.wS));
+    table.setCell(row, End1, mid(line, c.d1 + 1, c.wE));
+    table.setCell(row, Length1, mid(line, c.d2 + 1, c.wL));
+    table.setCell(row, Start2, mid(line, c.c2 + 1, c.wS));
+    table.setCell(row, End2, mid(line, c.c2 + c.wS + 2, c.wE));
+    table.setCell(row, Length2, mid(line, c.c2 + c.wS + c.wE + 3, c.wL));
+    if (name.endsWith(NameMarkText)) {
+        name.chop(NameMarkText.size());
+        table.setCell(row, NameMark, NameMarkText);
+    }
+    table.setCell(row, DisplayName, name);
+    table.setCell(row, ManagePos, QStringLiteral("-1"));
+    table.setCell(row, Online, QStringLiteral("0"));
+    if (line.size() > c.pF && c.hasUserColumn()) {
+        const bool unselected = mid(line, c.pX, c.pU - c.pX - 1) == u"X";
+        table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
+        table.setCell(row, AccountName, line.mid(c.pU - 1).trimmed().toString());
+    } else {
+        // The older layout: a "." in place of the name column's ":" marks an unselected friend,
+        // and the display name stands for the user name.
+        const bool unselected = c.p1 > 0 && c.p1 <= line.size() && line.at(c.p1 - 1) == u'.';
+        table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
+        table.setCell(row, AccountName, name);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Appends the text padded on the right with blanks to the width (never cut).
+void appendPadded(QString &out, const QString &text, qsizetype width)
+{
+    out += text;
+    if (text.size() < width)
+        out.resize(out.size() + width - text.size(), u' ');
+}
+
+// The whole file as text, each line ended by CR LF.
+QString fileText(const FriendsTable &table, const QString &lastScanStamp,
+                 const Collation &collation)
+{
+    const int count = table.friendCount();
+    QStringList names;
+    names.reserve(count);
+    qsizetype longest = countHeader(count).size();
+    qsizetype accounts = 0;
+    for (int row = 1; row <= count; ++row) {
+        names << oneLine(table.cell(row, DisplayName));
+        longest = std::max(longest, names.constLast().size());
+        accounts += table.cell(row, AccountName).size();
+    }
+    const int width = std::max<int>(MinNameWidth, int(longest) + 1);
+
+    static const QString LineEnd = QStringLiteral("\r\n");
+    static const QString Dash = QStringLiteral(" - ");
+    static const QString Arrow = QStringLiteral(" > ");
+    static const QString Colon = QStringLiteral(" : ");
+    QString out;
+    out.reserve(2 * (width + 180) + qsizetype(count) * (width + 92) + accounts);
+    appendPadded(out, countHeader(count), width);
+    out += ColumnHeader;
+    if (!lastScanStamp.isEmpty())
+        out += QStringLiteral(" (") + oneLine(lastScanStamp) + u')';
+    out += LineEnd;
+    out.resize(out.size() + width, u'-');
+    out += RuleTail;
+    out += LineEnd;
+
+    for (int index : collation.order(names)) {
+        const int row = index + 1;
+        appendPadded(out, names.at(index) + oneLine(table.cell(row, NameMark)), width);
+        out += QStringLiteral(": ");
+        appendPadded(out, oneLine(table.cell(row, Start1)), StampWidth);
+        out += Dash;
+        appendPadded(out, oneLine(table.cell(row, End1)), StampWidth);
+        out += Arrow;
+        appendPadded(out, oneLine(table.cell(row, Length1)), LengthWidth);
+        out += Colon;
+        appendPadded(out, oneLine(table.cell(row, Start2)), StampWidth);
+        out += Dash;
+        appendPadded(out, oneLine(table.cell(row, End2)), StampWidth);
+        out += Arrow;
+        appendPadded(out, oneLine(table.cell(row, Length2)), LengthWidth);
+        out += Colon;
+        out += table.cell(row, Unselected) == u"1" ? u'X' : u'-';
+        out += Colon;
+        out += oneLine(table.cell(row, AccountName));
+        out += LineEnd;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
+                        const Collation &collation)
+{
+    QStringList lines = fileText(table, lastScanStamp, collation).split(QStringLiteral("\r\n"));
+    lines.removeLast(); // after the last line end
+    return lines;
+}
+
+QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
+                      const Collation &collation)
+{
+    return encodeFileText(fileText(table, lastScanStamp, collation));
+}
+
+ReadResult parseText(const QString &text, FriendsTable &table)
+{
+    // Lines end with CR LF; a lone LF or CR ends a line as well. Empty lines carry no meaning,
+    // nor do lines of blanks: no friend line is blank.
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
+            ++end;
+        const QStringView line = QStringView(text).mid(start, end - start);
+        if (!line.trimmed().isEmpty())
+            lines << line;
+        const bool crLf =
+            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
+        start = end + (crLf ? 2 : 1);
+    }
+
+    ReadResult result;
+    if (lines.isEmpty())
+        return result;
+    const QStringView header = lines.at(0);
+    const Columns columns = columnsOf(header);
+    result.intact = columns.usable();
+    if (columns.p1 > 0) {
+        const int open = find(header, u'(', columns.p1 + 1);
+        const int close = find(header, u')', columns.p1 + 1);
+        if (open > 0 && close > open)
+            result.lastScanStamp = header.mid(open, close - open - 1).toString();
+    }
+    // One row per line of the file, as far as the table can hold them.
+    table.reserveRows(table.friendCount() + int(std::min<qsizetype>(lines.size(), MaxFriends)) + 1);
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        appendFriendLine(lines.at(i), columns, table);
+    return result;
+}
+
+ReadResult readFile(const QString &path, FriendsTable &table)
+{
+    QByteArray bytes;
+    if (!readWholeFile(path, bytes))
+        return ReadResult{false, {}};
+    return parseText(decodeFileText(bytes), table);
+}
+
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)
+{
+    return replaceFileSafely(path, formatFile(table, lastScanStamp));
+}
+
+} // namespace amiscan::history

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "lists/collation.h"
+#include "store/friends_table.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace amiscan {
+
+// The history file: the friends table as a fixed-column text, one line per friend in the order
+// of their display names, under a header with the friend count and the last scan's stamp.
+namespace history {
+
+// The name column is never narrower than this, so that older versions, which look for the
+// header's first ":" from position 18 on, read our files as we do.
+inline constexpr int MinNameWidth = 17;
+inline const QString ColumnHeader =
+    QStringLiteral(":     Start      -      End       - Length:     Start      -      End       "
+                   "- Length: F : User Name");
+inline const QString RuleTail =
+    QStringLiteral("+-----------------------------------------+-----------------------------------"
+                   "------+---+--------------------------");
+inline const QString NameMarkText = QStringLiteral("\u00B2");
+
+// What reading a history file found besides the friends.
+struct ReadResult
+{
+    // False when the file could not be read, or its header gave no usable columns: the table
+    // then does not stand for the file, and the file must be kept before it is replaced.
+    bool intact = true;
+    QString lastScanStamp;
+};
+
+// The file's lines, without line ends.
+QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
+                        const Collation &collation = Collation());
+// The whole file: the lines, each ended by CR LF, in the files' encoding.
+QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
+                      const Collation &collation = Collation());
+
+// Appends one friend per line from the third on (empty lines are skipped) to the table.
+ReadResult parseText(const QString &text, FriendsTable &table);
+
+// Reads the file at the path into the table. The file must exist.
+ReadResult readFile(const QString &path, FriendsTable &table);
+// Replaces the file at the path by the table; on failure the old file stays as it was.
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp);
+
+} // namespace history
+} // namespace amiscan

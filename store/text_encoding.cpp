@@ -1,0 +1,75 @@
+#include "store/text_encoding.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <array>
+
+namespace amiscan {
+
+namespace {
+
+// Code points of the bytes 80 to 9F; the rest of the code page is Latin-1.
+constexpr std::array<char16_t, 32> HighBytes = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+}
+
+} // namespace
+
+bool toWindows1252(const QString &text, QByteArray &out)
+{
+    out.resize(text.size());
+    char *bytes = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            bytes[i] = char(c);
+            continue;
+        }
+        const auto found = std::find(HighBytes.begin(), HighBytes.end(), c);
+        if (found == HighBytes.end())
+            return false;
+        bytes[i] = char(0x80 + (found - HighBytes.begin()));
+    }
+    return true;
+}
+
+QString fromWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *chars = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        chars[i] = (b >= 0x80 && b < 0xA0) ? QChar(HighBytes[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+QByteArray encodeFileText(const QString &text)
+{
+    QByteArray bytes;
+    if (toWindows1252(text, bytes))
+        return bytes;
+    return text.toUtf8();
+}
+
+QString decodeFileText(QByteArrayView bytes)
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    // Stateless, so that a sequence cut off at the end of the file counts as invalid.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return fromWindows1252(bytes);
+}
+
+} // namespace amiscan

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace amiscan {
+
+// The text of the program's two files. They are written in Windows-1252, as older installations
+// wrote them ("²" is the byte B2), unless some character has no place in Windows-1252: then the
+// whole file is written in UTF-8, so that no name is ever turned into "?". A file that is valid
+// UTF-8 and holds non-ASCII bytes is read as UTF-8, anything else as Windows-1252.
+QByteArray encodeFileText(const QString &text);
+QString decodeFileText(QByteArrayView bytes);
+
+// Windows-1252 itself. The five bytes the code page leaves unassigned (81, 8D, 8F, 90, 9D) map
+// to the code points of the same value, so every byte reads and writes back unchanged.
+// Answers false, leaving out unspecified, when some character cannot be held.
+bool toWindows1252(const QString &text, QByteArray &out);
+QString fromWindows1252(QByteArrayView bytes);
+
+} // namespace amiscan

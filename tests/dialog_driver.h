@@ -1,0 +1,33 @@
+#pragma once
+
+// Drives the program's modal dialogs from a test. Queue the action before the call that shows
+// the dialog; it runs inside the dialog's modal run, where it can read the labels and click the
+// buttons. A dialog the action leaves open is closed (and the test fails), so no test can hang in
+// the modal loop.
+#include "ui/form1.h"
+#include "ui/form2.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+inline void whenModalDialogShown(amiscan::Form1 &form, std::function<void(amiscan::Form2 *)> action)
+{
+    QTimer::singleShot(0, &form, [&form, action] {
+        QPointer<amiscan::Form2> dialog = form.dialog();
+        if (!dialog || QApplication::activeModalWidget() != dialog.data()) {
+            QTest::qFail("no modal dialog is shown", __FILE__, __LINE__);
+            if (dialog)
+                dialog->close();
+            return;
+        }
+        action(dialog);
+        if (dialog && dialog->isVisible()) {
+            QTest::qFail("the dialog was left open", __FILE__, __LINE__);
+            dialog->close();
+        }
+    });
+}

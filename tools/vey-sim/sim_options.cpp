@@ -1,0 +1,146 @@
+#include "tools/vey-sim/sim_options.h"
+
+#include <QCommandLineParser>
+
+#include <limits>
+
+namespace amiscan::sim {
+
+namespace {
+
+const QString description = QStringLiteral(
+    "Local stand-in for the Vey service: serves its login form and account friends page on\n"
+    "127.0.0.1 only. The first line printed is 'listening on http://127.0.0.1:PORT', then one\n"
+    "line per request: method, path, session=yes|no, page=login|friends|redirect|not-found|"
+    "bad-request.\n"
+    "Presence follows a simulated clock: it starts at --epoch (default: now) and runs\n"
+    "--time-scale times as fast as real time (0 stops it). Sessions last --session-ttl real\n"
+    "seconds. Ends cleanly on SIGINT or SIGTERM.");
+
+std::optional<qint64> parseInteger(const QString &text, qint64 min, qint64 max)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+SimOptionsResult parseSimOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Port to listen on (0 or absent: any free port)."),
+                                  QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption user(QStringLiteral("user"),
+                                  QStringLiteral("User name that logs in (default demo)."),
+                                  QStringLiteral("NAME"), QStringLiteral("demo"));
+    const QCommandLineOption password(QStringLiteral("password"),
+                                      QStringLiteral("Password that logs in (default demo123)."),
+                                      QStringLiteral("TEXT"), QStringLiteral("demo123"));
+    const QCommandLineOption sessionTtl(
+        QStringLiteral("session-ttl"),
+        QStringLiteral("Real seconds a login stays valid (default 3600)."),
+        QStringLiteral("SECONDS"), QStringLiteral("3600"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the friends' presence (default 1)."),
+                                  QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption roster(
+        QStringLiteral("roster"),
+        QStringLiteral("Friends to use instead of the built-in roster: one a line, display name, "
+                       "a tab, user name (no tab: an entry without user name)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption page(
+        QStringLiteral("page"),
+        QStringLiteral(
+            "Serve this file verbatim as friends page (repeatable): the n-th friends "
+            "page served is the n-th file, the last one repeating. --foreign leaves them "
+            "as they are."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption delay(
+        QStringLiteral("delay-ms"),
+        QStringLiteral("Delay every answer by MS milliseconds (answers come one at a time)."),
+        QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption foreign(
+        QStringLiteral("foreign"), QStringLiteral("Leave the service's domain word out of pages."));
+    const QCommandLineOption noButton(QStringLiteral("no-button"),
+                                      QStringLiteral("Login page without a submit button."));
+    const QCommandLineOption allOnline(QStringLiteral("all-online"),
+                                       QStringLiteral("Every friend of the roster is online."));
+    const QCommandLineOption epoch(
+        QStringLiteral("epoch"),
+        QStringLiteral("Simulated time at start, in seconds since 1970 (default: now)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption timeScale(
+        QStringLiteral("time-scale"),
+        QStringLiteral("Simulated seconds per real second (default 1; 0 stops the clock)."),
+        QStringLiteral("FACTOR"), QStringLiteral("1"));
+    parser.addOptions({help, port, user, password, sessionTtl, seed, roster, page, delay, foreign,
+                       noButton, allOnline, epoch, timeScale});
+
+    SimOptionsResult result;
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.helpText = parser.helpText();
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.error =
+            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return result;
+    }
+
+    SimOptions options;
+    const auto number = [&](const QCommandLineOption &option, qint64 min,
+                            qint64 max) -> std::optional<qint64> {
+        const auto value = parseInteger(parser.value(option), min, max);
+        if (!value)
+            result.error = QStringLiteral("Invalid value for --%1: %2")
+                               .arg(option.names().constLast(), parser.value(option));
+        return value;
+    };
+    const auto portValue = number(port, 0, 65535);
+    const auto ttlValue = number(sessionTtl, 1, std::numeric_limits<int>::max());
+    const auto seedValue = number(seed, 0, std::numeric_limits<qint64>::max());
+    const auto delayValue = number(delay, 0, std::numeric_limits<int>::max());
+    if (!portValue || !ttlValue || !seedValue || !delayValue)
+        return result;
+    options.port = quint16(*portValue);
+    options.sessionTtlSeconds = int(*ttlValue);
+    options.seed = quint64(*seedValue);
+    options.delayMs = int(*delayValue);
+
+    if (parser.isSet(epoch)) {
+        options.epochSeconds =
+            number(epoch, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+        if (!options.epochSeconds)
+            return result;
+    }
+    bool scaleOk = false;
+    options.timeScale = parser.value(timeScale).toDouble(&scaleOk);
+    if (!scaleOk || !(options.timeScale >= 0) || options.timeScale > 1e9) {
+        result.error = QStringLiteral("Invalid value for --time-scale: ") + parser.value(timeScale);
+        return result;
+    }
+
+    options.user = parser.value(user);
+    options.password = parser.value(password);
+    options.rosterFile = parser.value(roster);
+    options.pageFiles = parser.values(page);
+    options.foreign = parser.isSet(foreign);
+    options.noButton = parser.isSet(noButton);
+    options.allOnline = parser.isSet(allOnline);
+    result.options = options;
+    return result;
+}
+
+} // namespace amiscan::sim

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace amiscan::sim {
+
+// Everything the command line can change about the simulated service.
+struct SimOptions
+{
+    quint16 port = 0; // 0: any free port
+    QString user = QStringLiteral("demo");
+    QString password = QStringLiteral("demo123");
+    int sessionTtlSeconds = 3600;
+    quint64 seed = 1;
+    QString rosterFile;    // empty: the built-in roster
+    QStringList pageFiles; // served verbatim, in order, instead of generated friends pages
+    int delayMs = 0;
+    bool foreign = false;  // pages without the service's domain word
+    bool noButton = false; // login page without its submit button
+    bool allOnline = false;
+    std::optional<qint64> epochSeconds; // simulated time at start; absent: the real time
+    double timeScale = 1.0;             // simulated seconds per real second; 0 stops the clock
+};
+
+// The outcome of reading the command line: options to run with, or the help text to print, or
+// an error to report.
+struct SimOptionsResult
+{
+    std::optional<SimOptions> options;
+    QString helpText;
+    QString error;
+};
+
+// arguments includes the program name first, as QCoreApplication::arguments() gives it.
+SimOptionsResult parseSimOptions(const QStringList &arguments);
+
+} // namespace amiscan::sim
