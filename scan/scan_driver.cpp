@@ -26,10 +26,7 @@ const QString CheckingFriends = QStringLiteral("  Check Friends online ...");
 
 ScanDriver::ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
                        std::unique_ptr<PageFetcher> fetcher, QObject *parent)
-    : QObject(parent)
-    , m_form(form)
-    , m_browser(std::move(browser))
-    , m_fetcher(std::move(fetcher))
+    : QObject(parent), m_form(form), m_browser(std::move(browser)), m_fetcher(std::move(fetcher))
 {
     connect(m_form.Timer1, &QTimer::timeout, this, &ScanDriver::tick);
 }
@@ -69,12 +66,12 @@ void ScanDriver::startScanButton()
     m_form.ButGo->setText(texts::AbortCaption);
     setBackColor(m_form.ButGo, colors::LightRed);
     if (m_form.state.userName == texts::UserPlaceholder) {
-        showMessage({QStringLiteral("Invalid Vey Username"),
-                                QStringLiteral("Please fill in this field")});
+        showMessage(
+            {QStringLiteral("Invalid Vey Username"), QStringLiteral("Please fill in this field")});
         endScan();
     } else if (m_form.state.password == texts::PasswordPlaceholder) {
-        showMessage({QStringLiteral("Invalid Vey Password"),
-                                QStringLiteral("Please fill in this field")});
+        showMessage(
+            {QStringLiteral("Invalid Vey Password"), QStringLiteral("Please fill in this field")});
         endScan();
     } else {
         startScan();
@@ -261,12 +258,12 @@ void ScanDriver::finishTick()
         m_form.Timer1->stop();
         if (s.loginSubmitted)
             showMessage({QStringLiteral("Unable to login !"),
-                                    QStringLiteral("Please, check your Vey"),
-                                    QStringLiteral("Username and Password.")});
+                         QStringLiteral("Please, check your Vey"),
+                         QStringLiteral("Username and Password.")});
         else
             showMessage({QStringLiteral("Unable to connect !"),
-                                    QStringLiteral("Please, check your"),
-                                    QStringLiteral("internet connection.")});
+                         QStringLiteral("Please, check your"),
+                         QStringLiteral("internet connection.")});
         s.waitCount = 0;
         endScan();
     }

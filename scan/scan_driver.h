@@ -31,8 +31,8 @@ public:
         int countdownStepMs = 1000;
     };
 
-    ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
-               std::unique_ptr<PageFetcher> fetcher, QObject *parent = nullptr);
+    ScanDriver(Form1 &form, std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher,
+               QObject *parent = nullptr);
     ~ScanDriver() override;
 
     void setTimings(const Timings &timings);

@@ -20,11 +20,7 @@ namespace {
 class IntervalBoxFilter final : public QObject
 {
 public:
-    explicit IntervalBoxFilter(Form1 &form)
-        : QObject(&form)
-        , m_form(form)
-    {
-    }
+    explicit IntervalBoxFilter(Form1 &form) : QObject(&form), m_form(form) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override

@@ -56,8 +56,7 @@ public:
         const QString page = m_page;
         QTimer::singleShot(0, this, [callback, has, page] { callback(has, page); });
     }
-    void submitLogin(const QString &user, const QString &password,
-                     SubmitCallback callback) override
+    void submitLogin(const QString &user, const QString &password, SubmitCallback callback) override
     {
         const bool submitted = m_loaded && m_hasDocument && hasButton;
         if (submitted) {

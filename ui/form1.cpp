@@ -1,12 +1,17 @@
 #include "ui/form1.h"
 
 #include "lists/main_list_view.h"
+#include "platform/network_page_fetcher.h"
+#include "platform/webengine_browser.h"
+#include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/login_controls.h"
 #include "ui/twips.h"
 
 #include <QIcon>
 #include <QListWidget>
+#include <QNetworkAccessManager>
+#include <QPushButton>
 
 namespace amiscan {
 
@@ -18,9 +23,34 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
     connectLoginControls(*this);
     connectDialogControls(*this);
+    connectScanTimer();
+    connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
 }
 
 Form1::~Form1() = default;
+
+ScanDriver &Form1::scanDriver()
+{
+    if (!m_scanDriver) {
+        // The direct read sends the cookies the browser's login received.
+        auto browser = std::make_unique<WebEngineBrowser>();
+        auto fetcher = std::make_unique<NetworkPageFetcher>();
+        browser->shareCookiesWith(fetcher->manager()->cookieJar());
+        setScanPlatform(std::move(browser), std::move(fetcher));
+    }
+    return *m_scanDriver;
+}
+
+void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher)
+{
+    m_scanDriver = std::make_unique<ScanDriver>(*this, std::move(browser), std::move(fetcher));
+    connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
+}
+
+void Form1::startScanButton()
+{
+    scanDriver().startScanButton();
+}
 
 int Form1::windowHeightTwips() const
 {

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -16,7 +18,10 @@ class QTimer;
 
 namespace amiscan {
 
+class Browser;
 class Form2;
+class PageFetcher;
+class ScanDriver;
 
 // The main window. Its controls carry the names of the window design (ButGo, List1, ...), both
 // as members and as object names, and it owns the state and the friends table for the whole run.
@@ -56,6 +61,15 @@ public:
     void loadHistory();
     void readSettings();
     void saveSettings();
+
+    // The scan: the driver, the rebuild and stamp after a merged page, the repeat count-down.
+    ScanDriver &scanDriver();
+    // Scans through the given browser and fetcher instead of the real ones (tests).
+    void setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher);
+    void finishMergedScan();
+    void completeScan();
+    void scanTimerTick();
+    void validateInterval();
 
     // The dialog window, one at a time. A caller loads a fresh dialog (captioned "Amiscan"),
     // fills it and shows it: messages and confirmations modally, the About box modelessly.
@@ -132,10 +146,12 @@ public:
 
 private:
     void createControls();
+    void connectScanTimer();
     void fillInstructions();
 
     QString m_dataDir;
     QPointer<Form2> m_dialog;
+    std::unique_ptr<ScanDriver> m_scanDriver;
 };
 
 } // namespace amiscan

@@ -140,6 +140,9 @@ void Form1::createControls()
         small->setFont(smallFont());
         small->setAlignment(Qt::AlignCenter);
     }
+    // Repetition starts on: "ON" lit, "OFF" greyed.
+    setBackColor(LabTimerOn, colors::LightGreen);
+    setForeColor(LabTimerOff, colors::Grey);
 
     // Column 4: the three list options, a label with its check square.
     LabCheckFlter =

@@ -7,9 +7,6 @@ namespace amiscan {
 void Form1::fillManageList() {}
 void Form1::showMainList() {}
 void Form1::switchSession() {}
-void Form1::refreshScanStatus() {}
-void Form1::toggleRepeat() {}
 void Form1::togglePanel() {}
-void Form1::startScanButton() {}
 
 } // namespace amiscan
