@@ -26,6 +26,14 @@ QString FriendsTable::cell(int row, int column) const
     return m_rows.at(row).at(column);
 }
 
+const QString &FriendsTable::cellText(int row, int column) const
+{
+    static const QString outside;
+    if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
+        return outside;
+    return m_rows.at(row).at(column);
+}
+
 void FriendsTable::setCell(int row, int column, const QString &text)
 {
     if (!isFriendRow(row) || column < 1 || column >= ColumnCount)

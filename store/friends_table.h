@@ -49,6 +49,9 @@ public:
 
     // Any cell of any allocated row; an empty text outside the grid.
     QString cell(int row, int column) const;
+    // The same without copying the text, for code that reads whole tables; the reference is valid
+    // until the table next changes.
+    const QString &cellText(int row, int column) const;
     // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 15); other writes are ignored
     // so that row 0 and column 0 stay empty.
     void setCell(int row, int column, const QString &text);
