@@ -26,6 +26,12 @@ QString FriendsTable::cell(int row, int column) const
     return m_rows.at(row).at(column);
 }
 
+const QString &FriendsTable::emptyCell()
+{
+    static const QString empty;
+    return empty;
+}
+
 void FriendsTable::setCell(int row, int column, const QString &text)
 {
     if (!isFriendRow(row) || column < 1 || column >= ColumnCount)

@@ -1,0 +1,80 @@
+#include "scan/presence_merge.h"
+#include "scan/time_text.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+const QDate Today(2012, 10, 14);
+
+// A table as a day of scanning leaves it: every friend with two closed sessions, and the first
+// 200 still in an open session.
+amiscan::FriendsTable makeTable(int friends)
+{
+    using namespace amiscan;
+    FriendsTable table;
+    for (int i = 1; i <= friends; ++i) {
+        const int row = table.appendFriend();
+        const QDateTime start(Today.addDays(-1), QTime(i % 20, i % 60));
+        table.setCell(row, DisplayName, QStringLiteral("Friend %1").arg(i));
+        table.setCell(row, Start1, formatStamp(start));
+        table.setCell(row, End1, i <= 200 ? EmptyStamp : formatStamp(start.addSecs(3000)));
+        table.setCell(row, Length1, i <= 200 ? EmptyLength : QStringLiteral("00:50"));
+        table.setCell(row, Start2, formatStamp(start.addDays(-1)));
+        table.setCell(row, End2, formatStamp(start.addDays(-1).addSecs(600)));
+        table.setCell(row, Length2, QStringLiteral("00:10"));
+        table.setCell(row, NameMark, QString());
+        table.setCell(row, ManagePos, QString::number(i - 1));
+        table.setCell(row, Online, i <= 200 ? QStringLiteral("1") : QStringLiteral("0"));
+        table.setCell(row, Unselected, QStringLiteral("0"));
+        table.setCell(row, AccountName, QStringLiteral("friend.%1").arg(i));
+    }
+    return table;
+}
+
+// A full page: 100 friends still online, 50 back online from anywhere in the table, 50 new.
+QList<amiscan::FriendEntry> makeEntries(int friends)
+{
+    QList<amiscan::FriendEntry> entries;
+    auto add = [&](int i) {
+        entries.append(
+            {QStringLiteral("Friend %1").arg(i), QStringLiteral("friend.%1").arg(i), {}});
+    };
+    for (int i = 1; i <= 100; ++i)
+        add(i);
+    for (int k = 0; k < 50; ++k)
+        add(201 + int(qint64(friends - 201) * k / 50));
+    for (int i = 1; i <= 50; ++i)
+        add(friends + i);
+    return entries;
+}
+
+void BM_MergePresence(benchmark::State &state)
+{
+    const int friends = int(state.range(0));
+    const amiscan::FriendsTable original = makeTable(friends);
+    const QList<amiscan::FriendEntry> entries = makeEntries(friends);
+    const QDateTime now(Today, QTime(21, 5, 30));
+    amiscan::FriendsTable table;
+    for (auto _ : state) {
+        // Each round merges into a fresh copy of the table, made and released outside the
+        // measured time.
+        table = original;
+        table.setCell(1, amiscan::Unselected, QStringLiteral("0")); // takes its own copy now
+        const auto start = std::chrono::steady_clock::now();
+        amiscan::mergePresence(table, entries, now);
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(BM_MergePresence)
+    ->Arg(1024)
+    ->Arg(8192)
+    ->Arg(32767)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "scan/page_reader.h"
+
+namespace amiscan {
+
+namespace {
+
+// How each friend entry's opening tag is styled, as the service sends it and as the browser
+// renders it.
+constexpr QStringView DirectReadMarker = u"list-style:none;padding:5px";
+constexpr QStringView BrowserMarker = u"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px";
+
+// A "(" at most this many characters after the "<" that ends an entry's text belongs to it.
+constexpr qsizetype ParenthesisReach = 48;
+// Where the search for the next entry resumes, after the entry's last "<" or ")".
+constexpr qsizetype SkipAfterEntry = 10;
+
+struct RawEntry
+{
+    QStringView text;
+    QStringView userName;
+};
+
+bool isNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u' ';
+}
+
+// A display name must be at least two characters, each a letter, a digit or a blank.
+bool isUsableDisplayName(QStringView text)
+{
+    if (text.size() < 2)
+        return false;
+    for (QChar c : text) {
+        if (!isNameCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+FriendEntry cleanEntry(const RawEntry &raw, int number)
+{
+    FriendEntry entry;
+    entry.accountName = raw.userName.toString();
+    if (isUsableDisplayName(raw.text)) {
+        entry.displayName = raw.text.toString();
+    } else {
+        entry.displayName = entry.accountName;
+        entry.nameMark = SubstitutedNameMark;
+    }
+    if (entry.displayName.isEmpty())
+        entry.displayName = QStringLiteral("unknown-%1").arg(number);
+    return entry;
+}
+
+} // namespace
+
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == u' ')
+        text.chop(1);
+    return text;
+}
+
+QList<FriendEntry> readFriendsPage(const QString &pageText, int directReadResult)
+{
+    const QStringView page(pageText);
+    const QStringView marker = directReadResult == 1 ? DirectReadMarker : BrowserMarker;
+
+    QList<FriendEntry> entries;
+    qsizetype start = 0;
+    while (entries.size() < MaxPageEntries) {
+        const qsizetype markerAt = page.indexOf(marker, start);
+        if (markerAt < 0)
+            break;
+        // The entry's text runs from the end of the marker's tag to the next tag. A tag or a
+        // text that never ends belongs to a truncated page: the reading ends there.
+        const qsizetype tagEnd = page.indexOf(u'>', markerAt + marker.size());
+        if (tagEnd < 0)
+            break;
+        const qsizetype textStart = tagEnd + 1;
+        qsizetype last = page.indexOf(u'<', textStart);
+        if (last < 0)
+            break;
+        RawEntry raw;
+        raw.text = trimBlanks(page.sliced(textStart, last - textStart));
+        raw.userName = raw.text;
+
+        // The user name stands in parentheses shortly behind the text.
+        const qsizetype open = page.indexOf(u'(', last);
+        if (open >= 0 && open - last <= ParenthesisReach) {
+            const qsizetype close = page.indexOf(u')', open + 1);
+            if (close < 0)
+                break;
+            raw.userName = trimBlanks(page.sliced(open + 1, close - open - 1));
+            last = close;
+        }
+        entries.append(cleanEntry(raw, int(entries.size()) + 1));
+        start = last + SkipAfterEntry;
+    }
+    return entries;
+}
+
+} // namespace amiscan

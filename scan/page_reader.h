@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace amiscan {
+
+// One friend read from the friends page.
+struct FriendEntry
+{
+    // The name to show: the entry's own text, the user name when that text is unusable, or
+    // "unknown-" and the entry's number when both are empty.
+    QString displayName;
+    // The user name that identifies the friend, taken as it stands on the page.
+    QString accountName;
+    // "²" when displayName holds the user name in place of the entry's text, else empty.
+    QString nameMark;
+};
+
+// The mark of a display name replaced by the user name (superscript two).
+inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
+
+// Pages read at most this many friends.
+inline constexpr int MaxPageEntries = 200;
+
+// Reads the friends listed on the account's friends page, in page order. directReadResult is 1
+// when the page came from the direct read, which writes each entry's tag differently from the
+// browser; any other value means the browser's rendering. A page without entries gives nothing.
+QList<FriendEntry> readFriendsPage(const QString &pageText, int directReadResult);
+
+// The text without its leading and trailing blanks (U+0020 only; tabs and line breaks stay).
+QStringView trimBlanks(QStringView text);
+
+} // namespace amiscan

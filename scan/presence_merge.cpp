@@ -1,0 +1,189 @@
+#include "scan/presence_merge.h"
+
+#include "scan/time_text.h"
+
+#include <QHash>
+
+#include <optional>
+#include <vector>
+
+namespace amiscan {
+
+namespace {
+
+// A friend back online less than this long after the end of the last session continues it.
+constexpr WallSeconds ResumeGap = 10 * 60;
+// The gap assumed when the end of the last session cannot be read; never a resumption.
+constexpr WallSeconds UnreadableEndGap = 50 * 60;
+
+const QString OnlineFlag = QStringLiteral("1");
+const QString OfflineFlag = QStringLiteral("0");
+const QString UnbuiltManagePos = QStringLiteral("-1");
+const QString SelectedMark = QStringLiteral("0");
+
+// Stamps start with a digit, so most comparisons end at the first character.
+bool isEmptyStamp(const QString &text)
+{
+    return !text.isEmpty() && text.front() == u'.' && text == EmptyStamp;
+}
+
+void setIfChanged(FriendsTable &table, int row, int column, const QString &text)
+{
+    // Cells written by earlier scans share their text with ours, which spares most comparisons.
+    const QString &current = table.cellText(row, column);
+    if (current.size() == text.size() &&
+        (current.constData() == text.constData() || current == text))
+        return;
+    table.setCell(row, column, text);
+}
+
+// What each name on the page stands for. Entries later on the page overwrite earlier ones, so
+// every name leads to its last entry, as when the entries are applied one after another.
+struct PageIndex
+{
+    QHash<QString, qsizetype> lastByAccount;
+    QHash<QString, qsizetype> lastByDisplayName;
+    // Whether a friend row holds the user name, kept at the user name's last entry.
+    std::vector<bool> accountInTable;
+
+    explicit PageIndex(const QList<FriendEntry> &entries) : accountInTable(entries.size(), false)
+    {
+        lastByAccount.reserve(entries.size());
+        lastByDisplayName.reserve(entries.size());
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            lastByAccount.insert(entries.at(i).accountName, i);
+            lastByDisplayName.insert(entries.at(i).displayName, i);
+        }
+    }
+};
+
+// Ends an open session at this scan: the friend is offline.
+void closeSession(FriendsTable &table, int row, const QString &nowStamp)
+{
+    if (isEmptyStamp(table.cellText(row, End1)))
+        table.setCell(row, End1, nowStamp);
+}
+
+// The friend is online: resume a session that ended moments ago, otherwise keep the last complete
+// session as the 2nd and start a new one. An open session stays as it is.
+void openSession(FriendsTable &table, int row, WallSeconds now, const QString &nowStamp)
+{
+    if (const QString &end = table.cellText(row, End1); !isEmptyStamp(end)) {
+        const std::optional<WallSeconds> endTime = readStamp(end);
+        const WallSeconds gap = endTime ? now - *endTime : UnreadableEndGap;
+        if (gap < ResumeGap) {
+            table.setCell(row, End1, EmptyStamp);
+            table.setCell(row, Length1, EmptyLength);
+        }
+    }
+    if (!isEmptyStamp(table.cellText(row, Start1)) &&
+        trimBlanks(table.cellText(row, End1)) != QStringView(EmptyStamp)) {
+        table.setCell(row, Start2, table.cellText(row, Start1));
+        table.setCell(row, End2, table.cellText(row, End1));
+        table.setCell(row, Length2, table.cellText(row, Length1));
+        table.setCell(row, Start1, EmptyStamp);
+        table.setCell(row, End1, EmptyStamp);
+        table.setCell(row, Length1, EmptyLength);
+    }
+    if (isEmptyStamp(table.cellText(row, Start1))) {
+        table.setCell(row, Start1, nowStamp);
+        table.setCell(row, End1, EmptyStamp);
+        table.setCell(row, Length1, EmptyLength);
+    }
+}
+
+// A complete session's length is recomputed from its stamps when the start is earlier than the
+// end; otherwise (same minute, unreadable stamp) the length is left as it is.
+void updateLength(FriendsTable &table, int row, int startColumn, int endColumn, int lengthColumn)
+{
+    const QString &start = table.cellText(row, startColumn);
+    const QString &end = table.cellText(row, endColumn);
+    if (isEmptyStamp(start) || isEmptyStamp(end))
+        return;
+    const std::optional<WallSeconds> startTime = readStamp(start);
+    if (!startTime)
+        return;
+    const std::optional<WallSeconds> endTime = readStamp(end);
+    if (!endTime || *startTime >= *endTime)
+        return;
+    setIfChanged(table, row, lengthColumn, lengthText((*endTime - *startTime) / 60));
+}
+
+void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
+{
+    const int row = table.appendFriend();
+    if (row < 0)
+        return; // the table is full
+    table.setCell(row, DisplayName, entry.displayName);
+    table.setCell(row, Start1, nowStamp);
+    table.setCell(row, End1, EmptyStamp);
+    table.setCell(row, Length1, EmptyLength);
+    table.setCell(row, Start2, EmptyStamp);
+    table.setCell(row, End2, EmptyStamp);
+    table.setCell(row, Length2, EmptyLength);
+    table.setCell(row, NameMark, entry.nameMark);
+    table.setCell(row, ManagePos, UnbuiltManagePos);
+    table.setCell(row, Online, OnlineFlag); // listed on the page that added it
+    table.setCell(row, Unselected, SelectedMark);
+    table.setCell(row, AccountName, entry.accountName);
+}
+
+} // namespace
+
+void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now)
+{
+    // Every row is visited once and every name looked up in a hash of the page's entries, so the
+    // cost grows with rows plus entries. Each row's changes depend only on that row and the page,
+    // which lets one pass do all the work for a row.
+    if (entries.isEmpty()) {
+        for (int row = 1; row <= table.friendCount(); ++row)
+            setIfChanged(table, row, Online, OfflineFlag);
+        return;
+    }
+
+    PageIndex page(entries);
+    const QString nowStamp = formatStamp(now);
+    const WallSeconds nowTime = wallSeconds(now);
+    const int existingRows = table.friendCount();
+    for (int row = 1; row <= existingRows; ++row) {
+        const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
+        if (byAccount != page.lastByAccount.cend())
+            table.setCell(row, DisplayName, entries.at(*byAccount).displayName);
+
+        // A row whose display name is on the page takes that entry's user name, which gives rows
+        // from an old history file (user name = display name) their real user name.
+        const auto byName = page.lastByDisplayName.constFind(table.cellText(row, DisplayName));
+        auto listedAs = byAccount;
+        if (byName != page.lastByDisplayName.cend()) {
+            const QString &account = entries.at(*byName).accountName;
+            table.setCell(row, AccountName, account);
+            listedAs = page.lastByAccount.constFind(account);
+        }
+
+        const bool listed = listedAs != page.lastByAccount.cend();
+        if (listed) {
+            page.accountInTable[*listedAs] = true;
+            openSession(table, row, nowTime, nowStamp);
+        } else {
+            closeSession(table, row, nowStamp);
+        }
+        updateLength(table, row, Start1, End1, Length1);
+        updateLength(table, row, Start2, End2, Length2);
+        setIfChanged(table, row, Online, listed ? OnlineFlag : OfflineFlag);
+    }
+
+    // Friends seen for the first time, in page order. A user name listed twice gives one row, and
+    // an empty user name matches the empty row 0 once the table holds anyone.
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const FriendEntry &entry = entries.at(i);
+        const qsizetype last = page.lastByAccount.value(entry.accountName);
+        const bool found =
+            page.accountInTable[last] || (entry.accountName.isEmpty() && table.friendCount() > 0);
+        if (found)
+            continue;
+        appendNewFriend(table, entry, nowStamp);
+        page.accountInTable[last] = true;
+    }
+}
+
+} // namespace amiscan

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "scan/page_reader.h"
+#include "store/friends_table.h"
+
+#include <QDateTime>
+#include <QList>
+
+namespace amiscan {
+
+// Applies the friends listed on the friends page (in page order) to the table, as seen at the
+// time now: refreshes display and user names, closes the session of every friend no longer
+// listed, opens or resumes the session of every listed friend, keeps the previous session as the
+// 2nd, appends friends seen for the first time, recomputes the session lengths and sets every
+// friend's online flag. An empty list changes only the online flags.
+void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now);
+
+} // namespace amiscan
