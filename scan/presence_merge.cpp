@@ -98,7 +98,7 @@ void updateLength(FriendsTable &table, int row, int startColumn, int endColumn, 
 {
     const QString &start = table.cellText(row, startColumn);
     const QString &end = table.cellText(row, endColumn);
-    if (isEmptyStamp(start) || isEmptyStamp(end) || start == end)
+    if (isEmptyStamp(start) || isEmptyStamp(end))
         return;
     const std::optional<WallSeconds> startTime = readStamp(start);
     if (!startTime)
@@ -106,21 +106,7 @@ void updateLength(FriendsTable &table, int row, int startColumn, int endColumn, 
     const std::optional<WallSeconds> endTime = readStamp(end);
     if (!endTime || *startTime >= *endTime)
         return;
-    setIfChanged(table, row, lengthColumn, formatLength((*endTime - *startTime) / 60));
-}
-
-// Asks the processor to start loading the texts of a row that will be visited shortly. Each cell's
-// text lives in its own allocation, so a pass over a large table otherwise waits on memory for
-// every cell in turn.
-void prefetchRow(const FriendsTable &table, int row)
-{
-#if defined(__GNUC__)
-    for (int column = DisplayName; column <= AccountName; ++column)
-        __builtin_prefetch(table.cellText(row, column).constData());
-#else
-    Q_UNUSED(table);
-    Q_UNUSED(row);
-#endif
+    setIfChanged(table, row, lengthColumn, lengthText((*endTime - *startTime) / 60));
 }
 
 void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
@@ -159,10 +145,7 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
     const QString nowStamp = formatStamp(now);
     const WallSeconds nowTime = wallSeconds(now);
     const int existingRows = table.friendCount();
-    constexpr int PrefetchDistance = 8;
     for (int row = 1; row <= existingRows; ++row) {
-        if (row + PrefetchDistance <= existingRows)
-            prefetchRow(table, row + PrefetchDistance);
         const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
         if (byAccount != page.lastByAccount.cend())
             table.setCell(row, DisplayName, entries.at(*byAccount).displayName);

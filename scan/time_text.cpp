@@ -154,6 +154,11 @@ QString formatScanStamp(const QDateTime &time)
 
 QString formatLength(qint64 minutes)
 {
+    return lengthText(minutes);
+}
+
+const QString &lengthText(qint64 minutes)
+{
     constexpr int MinutesPerDay = 24 * 60;
     if (minutes < 0)
         return EmptyLength;

@@ -26,6 +26,8 @@ QString formatScanStamp(const QDateTime &time);
 // "hh:mm" for a duration in minutes; whole days are dropped (25 hours 5 minutes give 01:05).
 // A negative duration gives the empty length.
 QString formatLength(qint64 minutes);
+// The same as a shared text, for code that formats the lengths of whole tables.
+const QString &lengthText(qint64 minutes);
 
 // Reads a stamp back as day/month/year hour:minute, the two-digit year taken as 20yy.
 // Blanks around it are ignored, and the date may also be separated by "." or "-" and the time by

@@ -26,12 +26,10 @@ QString FriendsTable::cell(int row, int column) const
     return m_rows.at(row).at(column);
 }
 
-const QString &FriendsTable::cellText(int row, int column) const
+const QString &FriendsTable::emptyCell()
 {
-    static const QString outside;
-    if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
-        return outside;
-    return m_rows.at(row).at(column);
+    static const QString empty;
+    return empty;
 }
 
 void FriendsTable::setCell(int row, int column, const QString &text)

@@ -51,7 +51,12 @@ public:
     QString cell(int row, int column) const;
     // The same without copying the text, for code that reads whole tables; the reference is valid
     // until the table next changes.
-    const QString &cellText(int row, int column) const;
+    const QString &cellText(int row, int column) const
+    {
+        if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
+            return emptyCell();
+        return m_rows.at(row).at(column);
+    }
     // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 15); other writes are ignored
     // so that row 0 and column 0 stay empty.
     void setCell(int row, int column, const QString &text);
@@ -73,6 +78,7 @@ public:
     void clear();
 
 private:
+    static const QString &emptyCell();
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
 
     QList<Row> m_rows;
