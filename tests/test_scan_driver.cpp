@@ -189,14 +189,14 @@ private slots:
         h.browser->pageFor = [](const QUrl &) { return LoginForm; };
         h.browser->pageAfterLogin = LoginForm; // the service answers the form again
         QStringList shown;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(h.form.state.loginSubmitted);
         whenModalDialogAppears(h.form, [&](Form2 *dialog) {
             shown << dialog->Label1->text() << dialog->Label2->text() << dialog->Label3->text();
+            QVERIFY(h.form.state.loginSubmitted);
             QCOMPARE(h.form.LabScanLast->text(), QStringLiteral(" Scan stopped"));
             QCOMPARE(foreColor(h.form.LabScanLast), colors::Red);
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
+        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(!h.scanning());
         QCOMPARE(shown, (QStringList{"Unable to login !", "Please, check your Vey",
                                      "Username and Password."}));
@@ -209,12 +209,11 @@ private slots:
         Harness h;
         h.browser->pageFor = [](const QUrl &) { return QString(); };
         QStringList shown;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(h.form.LabScanLast->text().endsWith(QStringLiteral("(2)")));
         whenModalDialogAppears(h.form, [&](Form2 *dialog) {
             shown << dialog->Label1->text();
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
+        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(!h.scanning());
         QCOMPARE(shown, QStringList{"Unable to connect !"});
         QCOMPARE(h.form.state.waitCount, 0);
@@ -230,6 +229,8 @@ private slots:
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(h.form.state.waitCount >= 5);
         QCOMPARE(h.form.state.scanStep, int(StepWait));
+        // From the second tick on the caption counts the ticks spent waiting.
+        QTRY_VERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("        Scan running ...(")));
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton); // abort
         QVERIFY(!h.scanning());
     }
@@ -242,13 +243,13 @@ private slots:
                    QStringLiteral("</BODY>");
         };
         bool shown = false;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         whenModalDialogAppears(h.form, [&](Form2 *dialog) {
             shown = dialog->Label1->text() == QStringLiteral("Unable to connect !");
             // The first tick gave up: no waiting count ever reached the caption.
             QCOMPARE(h.form.LabScanLast->text(), QStringLiteral(" Scan stopped"));
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
+        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(shown);
     }
 
@@ -287,11 +288,11 @@ private slots:
         Harness h;
         h.form.state.serviceUrl = QStringLiteral("http://www.vey.example");
         bool shown = false;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         whenModalDialogAppears(h.form, [&](Form2 *dialog) {
             shown = dialog->Label1->text() == QStringLiteral("Unable to connect !");
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
+        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(shown);
         QVERIFY(h.browser->navigations.isEmpty());
         QVERIFY(h.browser->logins.isEmpty());
