@@ -96,6 +96,12 @@ void WebEngineBrowser::load()
     if (m_page)
         return;
     m_page = new SilentPage(m_profile, this);
+    m_navigating = false;
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        ++m_loadsStarted;
+        m_navigating = true;
+    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_navigating = false; });
 }
 
 void WebEngineBrowser::unload()
@@ -110,10 +116,12 @@ void WebEngineBrowser::unload()
 
 void WebEngineBrowser::navigate(const QUrl &url)
 {
-    if (m_page && isAllowedServiceAddress(url))
+    if (!m_page)
+        return;
+    if (isAllowedServiceAddress(url) || url.scheme() == QLatin1StringView("about")) {
+        m_navigating = true;
         m_page->load(url);
-    else if (m_page && url.scheme() == QLatin1StringView("about"))
-        m_page->load(url);
+    }
 }
 
 void WebEngineBrowser::stop()
@@ -124,7 +132,7 @@ void WebEngineBrowser::stop()
 
 void WebEngineBrowser::readPage(PageCallback callback)
 {
-    if (!m_page) {
+    if (!m_page || m_navigating) {
         callback(false, QString());
         return;
     }
@@ -144,8 +152,15 @@ void WebEngineBrowser::submitLogin(const QString &userName, const QString &passw
     // The texts travel as JSON, so nothing typed can break out of the script.
     const QByteArray texts =
         QJsonDocument(QJsonArray{userName, password}).toJson(QJsonDocument::Compact);
+    const quint64 loadsBefore = m_loadsStarted;
     runScript(LoginScript.arg(QString::fromUtf8(texts)),
-              [callback](const QVariant &result) { callback(result.toBool()); });
+              [this, callback, loadsBefore](const QVariant &result) {
+                  // A submitted form loads its answer; until then the form is no answer. (When the
+                  // load has already started, its own signals keep the flag.)
+                  if (result.toBool() && m_loadsStarted == loadsBefore)
+                      m_navigating = true;
+                  callback(result.toBool());
+              });
 }
 
 void WebEngineBrowser::runScript(const QString &script, std::function<void(const QVariant &)> done)

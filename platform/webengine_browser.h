@@ -49,6 +49,10 @@ private:
     // Every script's callback is answered exactly once, by its result or by the page's end.
     QHash<quint64, std::function<void(const QVariant &)>> m_pending;
     quint64 m_nextScript = 0;
+    // True from a navigation or a submitted form until the new page has loaded: the old page
+    // must not be read as the answer.
+    bool m_navigating = false;
+    quint64 m_loadsStarted = 0;
 };
 
 } // namespace amiscan

@@ -1,0 +1,239 @@
+// Scans through the real browser and the real direct read against the local stand-in for the
+// service, started as a separate process.
+#include "platform/network_page_fetcher.h"
+#include "platform/webengine_browser.h"
+#include "scan/scan_driver.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "vey_sim_process.h"
+#include "widget_test_main.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace amiscan;
+
+namespace {
+
+const QByteArray ScriptedPage =
+    "<html><head><title>Friends</title></head><body><h1>Friends Online Now: 3</h1><ul>"
+    "<li style=\"list-style:none;padding:5px\">Ann Lee<br><small>(ann.lee)</small></li>"
+    "<li style=\"list-style:none;padding:5px\">J. Doe<br><small>(jdoe)</small></li>"
+    "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
+    "</ul><p><a href=\"/\">vey</a></p></body></html>";
+
+// Answers the next modal message of the form with Ok and records its first line.
+void answerMessages(Form1 &form, QStringList &firstLines)
+{
+    auto *poll = new QTimer(&form);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, &form, [&form, &firstLines] {
+        QPointer<Form2> dialog = form.dialog();
+        if (!dialog || QApplication::activeModalWidget() != dialog.data())
+            return;
+        firstLines << dialog->Label1->text();
+        dialog->ButOk->click();
+    });
+    poll->start();
+}
+
+struct ScanRig
+{
+    QTemporaryDir dir;
+    Form1 form{dir.path()};
+    WebEngineBrowser *browser = nullptr;
+    NetworkPageFetcher *fetcher = nullptr;
+    QStringList messages;
+
+    ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
+            ScanDriver::Timings timings = {500, 20, 20})
+    {
+        auto b = std::make_unique<WebEngineBrowser>();
+        auto f = std::make_unique<NetworkPageFetcher>();
+        b->shareCookiesWith(f->manager()->cookieJar());
+        browser = b.get();
+        fetcher = f.get();
+        form.setScanPlatform(std::move(b), std::move(f));
+        form.scanDriver().setTimings(timings);
+        form.load();
+        form.state.serviceUrl = service.toString();
+        form.state.userName = QStringLiteral("demo");
+        form.TextLogin->setText(QStringLiteral("demo"));
+        form.state.password = password;
+        form.state.savedPassword = password;
+        answerMessages(form, messages);
+    }
+
+    // Runs one scan to its end (completion or failure message).
+    bool scan(int timeoutMs = 30000)
+    {
+        form.ButGo->click();
+        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
+                               timeoutMs);
+    }
+
+    QStringList accounts() const
+    {
+        QStringList names;
+        for (int row = 1; row <= form.table.friendCount(); ++row)
+            names << form.table.cell(row, AccountName) + u'=' + form.table.cell(row, DisplayName) +
+                         form.table.cell(row, NameMark) + u'/' + form.table.cell(row, Online);
+        names.sort();
+        return names;
+    }
+};
+
+int posts(VeySimProcess &sim)
+{
+    int count = 0;
+    for (const SimRequest &request : sim.requests())
+        count += request.method == QLatin1StringView("POST");
+    return count;
+}
+
+} // namespace
+
+class TestScanWithService : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_pages;
+    QString m_pageFile;
+
+private slots:
+    void initTestCase()
+    {
+        m_pageFile = m_pages.filePath(QStringLiteral("friends.html"));
+        QFile file(m_pageFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(ScriptedPage);
+    }
+
+    void browserThenDirectRead_readTheSameFriends()
+    {
+        VeySimProcess sim({QStringLiteral("--page"), m_pageFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+
+        QVERIFY(rig.scan());
+        QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(u'|')));
+        const QStringList expected{"ann.lee=Ann Lee/1", "jdoe=jdoe²/1", "zed99=Zed/1"};
+        QCOMPARE(rig.accounts(), expected);
+        QCOMPARE(posts(sim), 1); // logged in through the form
+        QVERIFY(!rig.browser->isLoaded());
+
+        const int before = int(sim.requests().size());
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.state.directReadResult, 1);
+        QCOMPARE(rig.accounts(), expected);
+        const QList<SimRequest> later = sim.requests().mid(before);
+        QCOMPARE(later.size(), 1); // one direct read, with the browser's login
+        QVERIFY(later.first().validSession);
+        QCOMPARE(later.first().page, QStringLiteral("friends"));
+        QVERIFY(!rig.browser->isLoaded());
+    }
+
+    void expiredSession_logsInAgainThroughTheBrowser()
+    {
+        VeySimProcess sim({QStringLiteral("--page"), m_pageFile, QStringLiteral("--session-ttl"),
+                           QStringLiteral("1")});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QVERIFY(rig.scan());
+        QTest::qWait(1500);
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.state.directReadResult, 9);
+        QCOMPARE(posts(sim), 2);
+        QVERIFY(rig.messages.isEmpty());
+        QCOMPARE(rig.form.table.friendCount(), 3);
+    }
+
+    void wrongPassword_unableToLogin()
+    {
+        VeySimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("wrong"));
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{"Unable to login !"});
+        QCOMPARE(rig.form.table.friendCount(), 0);
+    }
+
+    void nothingListening_unableToConnect()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        ScanRig rig(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
+    }
+
+    void foreignPage_failsOnTheFirstTick()
+    {
+        VeySimProcess sim({QStringLiteral("--foreign")});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
+        QCOMPARE(posts(sim), 0);
+    }
+
+    void loginPageWithoutButton_waitsUntilAbort()
+    {
+        VeySimProcess sim({QStringLiteral("--no-button")});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        rig.form.ButGo->click();
+        QTRY_COMPARE_WITH_TIMEOUT(rig.form.state.scanStep, int(StepLogIn), 20000);
+        QTest::qWait(2500); // well past ten ticks
+        QCOMPARE(rig.form.state.scanStep, int(StepLogIn));
+        QCOMPARE(rig.form.ButGo->text(), texts::AbortCaption);
+        rig.form.ButGo->click();
+        QCOMPARE(rig.form.ButGo->text(), texts::StartCaption);
+        QVERIFY(!rig.browser->isLoaded());
+        QVERIFY(rig.messages.isEmpty());
+    }
+
+    void slowDirectRead_givesWayToTheBrowserAfterItsLimit()
+    {
+        VeySimProcess sim({QStringLiteral("--page"), m_pageFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {1000, 20, 20});
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.table.friendCount(), 3);
+
+        // Now every answer is late; the direct read gives up after its limit.
+        QVERIFY(sim.stop());
+        VeySimProcess slow({QStringLiteral("--page"), m_pageFile, QStringLiteral("--delay-ms"),
+                            QStringLiteral("1500")});
+        QVERIFY2(slow.start(), qPrintable(slow.errorString()));
+        rig.form.state.serviceUrl = slow.baseUrl().toString();
+        rig.fetcher->setTimeoutMs(500);
+        QVERIFY(rig.scan(60000));
+        QCOMPARE(rig.form.state.directReadResult, 9);
+        QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(u'|')));
+        QCOMPARE(rig.form.table.friendCount(), 3);
+    }
+
+    void realTimings_firstScanThroughTheBrowser()
+    {
+        VeySimProcess sim({QStringLiteral("--page"), m_pageFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ScanDriver::Timings{});
+        QCOMPARE(rig.form.Timer1->interval(), 3000);
+        QVERIFY(rig.scan(60000));
+        QVERIFY(rig.messages.isEmpty());
+        QCOMPARE(rig.form.table.friendCount(), 3);
+    }
+};
+
+AMISCAN_WIDGET_TEST_MAIN(TestScanWithService)
+#include "test_scan_with_service.moc"
