@@ -70,15 +70,13 @@ struct MainState
     QString userName = texts::UserPlaceholder;
     QString password = texts::PasswordPlaceholder;
 
-    // The service's address from the settings ("ServiceUrl"); empty means DefaultServiceUrl.
+    // The service's address from the settings ("ServiceUrl"); empty means the built-in one
+    // (scan/service_address.h).
     QString serviceUrl;
     // The history file found at start-up could not be read whole: it is moved aside before the
     // first save of the run, so that it is never replaced by what was read from it.
     bool historyUnreadable = false;
 };
-
-// The service's address when the settings name none.
-inline const QString DefaultServiceUrl = QStringLiteral("https://www.vey.example");
 
 // "v" major "." minor revision " - 14/10/12": major 3, minor 2, revision 0 give v3.20 - 14/10/12.
 QString makeVersionText(int major, int minor, int revision);
