@@ -51,26 +51,54 @@ QList<amiscan::FriendEntry> makeEntries(int friends)
     return entries;
 }
 
-void BM_MergePresence(benchmark::State &state)
+// A page listing the friends whose session is open in makeTable, as the previous scan saw it.
+QList<amiscan::FriendEntry> previousEntries()
 {
-    const int friends = int(state.range(0));
-    const amiscan::FriendsTable original = makeTable(friends);
-    const QList<amiscan::FriendEntry> entries = makeEntries(friends);
-    const QDateTime now(Today, QTime(21, 5, 30));
+    QList<amiscan::FriendEntry> entries;
+    for (int i = 1; i <= 200; ++i)
+        entries.append(
+            {QStringLiteral("Friend %1").arg(i), QStringLiteral("friend.%1").arg(i), {}});
+    return entries;
+}
+
+const QDateTime Now(Today, QTime(21, 5, 30));
+
+// Merges the page into fresh copies of the table, made and released outside the measured time.
+void measureMerges(benchmark::State &state, const amiscan::FriendsTable &original)
+{
+    const QList<amiscan::FriendEntry> entries = makeEntries(int(state.range(0)));
     amiscan::FriendsTable table;
     for (auto _ : state) {
-        // Each round merges into a fresh copy of the table, made and released outside the
-        // measured time.
         table = original;
         table.setCell(1, amiscan::Unselected, QStringLiteral("0")); // takes its own copy now
         const auto start = std::chrono::steady_clock::now();
-        amiscan::mergePresence(table, entries, now);
+        amiscan::mergePresence(table, entries, Now);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count());
         benchmark::DoNotOptimize(table);
     }
 }
+
+// A scan during the day: the previous scan, a few minutes earlier, left the table.
+void BM_MergePresence(benchmark::State &state)
+{
+    amiscan::FriendsTable original = makeTable(int(state.range(0)));
+    amiscan::mergePresence(original, previousEntries(), Now.addSecs(-5 * 60));
+    measureMerges(state, original);
+}
 BENCHMARK(BM_MergePresence)
+    ->Arg(1024)
+    ->Arg(8192)
+    ->Arg(32767)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The first scan after the history file was read: every session's length is computed once.
+void BM_MergePresenceFirstScan(benchmark::State &state)
+{
+    measureMerges(state, makeTable(int(state.range(0))));
+}
+BENCHMARK(BM_MergePresenceFirstScan)
     ->Arg(1024)
     ->Arg(8192)
     ->Arg(32767)

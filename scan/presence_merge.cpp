@@ -94,10 +94,10 @@ void openSession(FriendsTable &table, int row, WallSeconds now, const QString &n
 
 // A complete session's length is recomputed from its stamps when the start is earlier than the
 // end; otherwise (same minute, unreadable stamp) the length is left as it is.
-void updateLength(FriendsTable &table, int row, int startColumn, int endColumn, int lengthColumn)
+void recomputeLength(FriendsTable &table, int row, int startColumn)
 {
     const QString &start = table.cellText(row, startColumn);
-    const QString &end = table.cellText(row, endColumn);
+    const QString &end = table.cellText(row, startColumn + 1);
     if (isEmptyStamp(start) || isEmptyStamp(end))
         return;
     const std::optional<WallSeconds> startTime = readStamp(start);
@@ -106,7 +106,17 @@ void updateLength(FriendsTable &table, int row, int startColumn, int endColumn, 
     const std::optional<WallSeconds> endTime = readStamp(end);
     if (!endTime || *startTime >= *endTime)
         return;
-    setIfChanged(table, row, lengthColumn, lengthText((*endTime - *startTime) / 60));
+    setIfChanged(table, row, startColumn + 2, lengthText((*endTime - *startTime) / 60));
+}
+
+// Another computation would give the same length until one of the session's cells is written
+// again, which the table's mark tells, so a scan reads only the stamps that changed.
+void updateLength(FriendsTable &table, int row, Session session)
+{
+    if (table.isLengthCurrent(row, session))
+        return;
+    recomputeLength(table, row, session == Session::First ? Start1 : Start2);
+    table.markLengthCurrent(row, session);
 }
 
 void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
@@ -126,6 +136,9 @@ void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QStrin
     table.setCell(row, Online, OnlineFlag); // listed on the page that added it
     table.setCell(row, Unselected, SelectedMark);
     table.setCell(row, AccountName, entry.accountName);
+    // An open session and an empty one: no length to compute.
+    table.markLengthCurrent(row, Session::First);
+    table.markLengthCurrent(row, Session::Second);
 }
 
 } // namespace
@@ -148,7 +161,7 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
     for (int row = 1; row <= existingRows; ++row) {
         const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
         if (byAccount != page.lastByAccount.cend())
-            table.setCell(row, DisplayName, entries.at(*byAccount).displayName);
+            setIfChanged(table, row, DisplayName, entries.at(*byAccount).displayName);
 
         // A row whose display name is on the page takes that entry's user name, which gives rows
         // from an old history file (user name = display name) their real user name.
@@ -156,7 +169,7 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
         auto listedAs = byAccount;
         if (byName != page.lastByDisplayName.cend()) {
             const QString &account = entries.at(*byName).accountName;
-            table.setCell(row, AccountName, account);
+            setIfChanged(table, row, AccountName, account);
             listedAs = page.lastByAccount.constFind(account);
         }
 
@@ -167,8 +180,8 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
         } else {
             closeSession(table, row, nowStamp);
         }
-        updateLength(table, row, Start1, End1, Length1);
-        updateLength(table, row, Start2, End2, Length2);
+        updateLength(table, row, Session::First);
+        updateLength(table, row, Session::Second);
         setIfChanged(table, row, Online, listed ? OnlineFlag : OfflineFlag);
     }
 

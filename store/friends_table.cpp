@@ -10,13 +10,17 @@ int FriendsTable::appendFriend()
     // The capacity becomes exactly friendCount + 1, keeping the rows that remain.
     m_rows.resize(m_friendCount + 1);
     m_rows[m_friendCount] = Row{};
+    m_lengthMarks.resize(m_friendCount + 1);
+    m_lengthMarks[m_friendCount] = 0;
     return m_friendCount;
 }
 
 void FriendsTable::reserveRows(int rows)
 {
-    if (rows > capacity())
+    if (rows > capacity()) {
         m_rows.resize(rows);
+        m_lengthMarks.resize(rows);
+    }
 }
 
 QString FriendsTable::cell(int row, int column) const
@@ -37,6 +41,7 @@ void FriendsTable::setCell(int row, int column, const QString &text)
     if (!isFriendRow(row) || column < 1 || column >= ColumnCount)
         return;
     m_rows[row][column] = text;
+    m_lengthMarks[row] &= quint8(~markOfColumn(column));
 }
 
 int FriendsTable::findByAccountName(const QString &accountName) const
@@ -57,6 +62,7 @@ void FriendsTable::removeFriend(int row)
     for (int r = row; r < m_friendCount; ++r) {
         for (int column = 1; column < ColumnCount; ++column)
             m_rows[r][column] = m_rows.at(r + 1).at(column);
+        m_lengthMarks[r] = m_lengthMarks.at(r + 1);
     }
     --m_friendCount;
 }
@@ -72,17 +78,21 @@ bool FriendsTable::rebuild(const QList<int> &order)
         seen[old] = true;
     }
     QList<Row> rows(m_friendCount + 1);
+    QList<quint8> marks(m_friendCount + 1, 0);
     for (int i = 0; i < m_friendCount; ++i) {
         rows[i + 1] = std::move(m_rows[order.at(i)]);
         rows[i + 1][0].clear();
+        marks[i + 1] = m_lengthMarks.at(order.at(i));
     }
     m_rows = std::move(rows);
+    m_lengthMarks = std::move(marks);
     return true;
 }
 
 void FriendsTable::clear()
 {
     m_rows.clear();
+    m_lengthMarks.clear();
     m_friendCount = 0;
 }
 

@@ -25,6 +25,14 @@ enum Column : int
 };
 
 inline constexpr int ColumnCount = 16;
+
+// The two sessions a friend row keeps: the latest (Start1, End1, Length1) and the one before it
+// (Start2, End2, Length2).
+enum class Session : int
+{
+    First = 1,
+    Second = 2,
+};
 // The friend count is a signed 16-bit number, so the table holds at most this many friends.
 inline constexpr int MaxFriends = 32767;
 
@@ -65,6 +73,19 @@ public:
     // Row 0 holds an empty AccountName, so only an empty name can match it.
     int findByAccountName(const QString &accountName) const;
 
+    // Whether a session's length was computed from its stamps (markLengthCurrent) and none of the
+    // session's three cells has been written since; a scan skips recomputing such lengths. New
+    // rows start with both lengths not current, and the marks travel with the rows.
+    bool isLengthCurrent(int row, Session session) const
+    {
+        return isFriendRow(row) && (m_lengthMarks.at(row) & markBit(session)) != 0;
+    }
+    void markLengthCurrent(int row, Session session)
+    {
+        if (isFriendRow(row))
+            m_lengthMarks[row] |= markBit(session);
+    }
+
     // Removes a friend by moving every later row up one place; the capacity is kept and the old
     // last row is left as it was.
     void removeFriend(int row);
@@ -80,8 +101,20 @@ public:
 private:
     static const QString &emptyCell();
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
+    static constexpr quint8 markBit(Session session) { return quint8(1u << int(session)); }
+    // The session whose length the column takes part in; 0 for the other columns.
+    static constexpr quint8 markOfColumn(int column)
+    {
+        if (column >= Start1 && column <= Length1)
+            return markBit(Session::First);
+        if (column >= Start2 && column <= Length2)
+            return markBit(Session::Second);
+        return 0;
+    }
 
     QList<Row> m_rows;
+    // Per row, the sessions whose length is current; always as many as m_rows.
+    QList<quint8> m_lengthMarks;
     int m_friendCount = 0;
 };
 

@@ -126,6 +126,39 @@ private slots:
         QCOMPARE(accounts(table), (QStringList{"a", "b"}));
     }
 
+    void lengthMarks_clearedBySessionCellsAndCarriedWithRows()
+    {
+        FriendsTable table =
+            tableOf({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        QVERIFY(!table.isLengthCurrent(1, Session::First));
+        for (int row = 1; row <= 3; ++row) {
+            table.markLengthCurrent(row, Session::First);
+            table.markLengthCurrent(row, Session::Second);
+        }
+        table.setCell(1, Online, QStringLiteral("1")); // not a session cell
+        table.setCell(2, End1, QStringLiteral("14/10/12 10:00"));
+        table.setCell(3, Length2, QStringLiteral("00:05"));
+        QVERIFY(table.isLengthCurrent(1, Session::First) &&
+                table.isLengthCurrent(1, Session::Second));
+        QVERIFY(!table.isLengthCurrent(2, Session::First) &&
+                table.isLengthCurrent(2, Session::Second));
+        QVERIFY(table.isLengthCurrent(3, Session::First) &&
+                !table.isLengthCurrent(3, Session::Second));
+
+        QVERIFY(table.rebuild({3, 1, 2})); // c, a, b
+        QVERIFY(!table.isLengthCurrent(1, Session::Second));
+        QVERIFY(table.isLengthCurrent(2, Session::Second));
+        QVERIFY(!table.isLengthCurrent(3, Session::First));
+        table.removeFriend(1); // a, b
+        QVERIFY(table.isLengthCurrent(1, Session::First));
+        QVERIFY(!table.isLengthCurrent(2, Session::First));
+        const int row = table.appendFriend(); // reuses the removed last row
+        QVERIFY(!table.isLengthCurrent(row, Session::First) &&
+                !table.isLengthCurrent(row, Session::Second));
+        table.markLengthCurrent(0, Session::First);
+        QVERIFY(!table.isLengthCurrent(0, Session::First));
+    }
+
     void limit_appendBeyond32767AddsNothing()
     {
         FriendsTable table;

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace amiscan;
 
 namespace {
@@ -450,6 +452,69 @@ private slots:
             for (int row = 0; row <= table.friendCount(); ++row) {
                 for (int column = 0; column < ColumnCount; ++column)
                     QCOMPARE(table.cell(row, column), expected.cell(row, column));
+            }
+        }
+    }
+
+    // A table kept over many scans, with its sessions edited, friends removed and rows reordered
+    // between them: every length that the cells' changes affect must be computed again.
+    void scanAfterScan_sameResultsAsTheRowByEntryWalk()
+    {
+        QRandomGenerator random(20121015);
+        const QStringList names = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                   QStringLiteral("d"), QStringLiteral("e"), QStringLiteral("f")};
+        auto name = [&] { return names.at(random.bounded(int(names.size()))); };
+        for (int round = 0; round < 300; ++round) {
+            FriendsTable table;
+            FriendsTable expected;
+            int minute = 0;
+            for (int scan = 0; scan < 12; ++scan) {
+                QList<FriendEntry> page;
+                const int entries = random.bounded(5);
+                for (int i = 0; i < entries; ++i)
+                    page << entry(name(), name());
+                minute += random.bounded(1, 15);
+                const QDateTime now = at(8 + minute / 60, minute % 60, random.bounded(60));
+                referenceMerge(expected, page, now);
+                mergePresence(table, page, now);
+                QCOMPARE(table.friendCount(), expected.friendCount());
+                for (int row = 0; row <= table.friendCount(); ++row) {
+                    for (int column = 0; column < ColumnCount; ++column)
+                        QCOMPARE(table.cell(row, column), expected.cell(row, column));
+                }
+                if (table.friendCount() == 0)
+                    continue;
+
+                const int row = 1 + random.bounded(table.friendCount());
+                switch (random.bounded(5)) {
+                case 0: { // a session stamp or length rewritten, as a history file may hold it
+                    const int column = Start1 + random.bounded(Length2 - Start1 + 1);
+                    const QStringList texts = {stamp(7, random.bounded(60)), EmptyStamp,
+                                               QStringLiteral("00:01"), QStringLiteral("bad")};
+                    const QString text = texts.at(random.bounded(int(texts.size())));
+                    table.setCell(row, column, text);
+                    expected.setCell(row, column, text);
+                    break;
+                }
+                case 1:
+                    table.removeFriend(row);
+                    expected.removeFriend(row);
+                    break;
+                case 2: { // the rows sorted anew
+                    QList<int> order;
+                    for (int r = table.friendCount(); r >= 1; --r)
+                        order << r;
+                    std::rotate(order.begin(), order.begin() + row - 1, order.end());
+                    QVERIFY(table.rebuild(order));
+                    QVERIFY(expected.rebuild(order));
+                    break;
+                }
+                case 3: // the window works on a copy
+                    table = FriendsTable(table);
+                    break;
+                default:
+                    break;
+                }
             }
         }
     }

@@ -1,5 +1,6 @@
 // The local service simulator, run as a separate process and driven by a real HTTP client with
 // a cookie jar, plus the pure pieces it is built from (options, roster, presence, markup).
+#include "scan/page_reader.h"
 #include "tests/vey_sim_process.h"
 #include "tools/vey-sim/page_markup.h"
 #include "tools/vey-sim/roster.h"
@@ -136,6 +137,41 @@ bool userNameWithinReach(const QByteArray &page, qsizetype entryStart)
     const qsizetype textEnd = page.indexOf('<', page.indexOf('>', entryStart) + 1);
     const qsizetype open = page.indexOf('(', textEnd);
     return open >= 0 && open - textEnd <= 48;
+}
+
+// What the page reader gives for these friends: the user name identifies each (the entry's text
+// when it has none), and a display name of anything but letters, digits and blanks, or of one
+// character, is replaced by the user name and marked.
+struct ReadFriends
+{
+    QStringList accountNames;
+    QStringList displayNames;
+    QStringList nameMarks;
+};
+
+ReadFriends expectedReading(const QList<RosterFriend> &online)
+{
+    static const QRegularExpression plainName(QStringLiteral("^[A-Za-z0-9 ]{2,}$"));
+    ReadFriends expected;
+    for (const RosterFriend &f : online) {
+        const QString account = f.userName.isEmpty() ? f.displayName : f.userName;
+        const bool plain = plainName.match(f.displayName).hasMatch();
+        expected.accountNames << account;
+        expected.displayNames << (plain ? f.displayName : account);
+        expected.nameMarks << (plain ? QString() : QStringLiteral("\u00B2"));
+    }
+    return expected;
+}
+
+ReadFriends actualReading(const QByteArray &page)
+{
+    ReadFriends read;
+    for (const FriendEntry &entry : readFriendsPage(QString::fromUtf8(page), 1)) {
+        read.accountNames << entry.accountName;
+        read.displayNames << entry.displayName;
+        read.nameMarks << entry.nameMark;
+    }
+    return read;
 }
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
@@ -444,7 +480,8 @@ private slots:
     void friendsPage_listsTheRosterFriendsOnline()
     {
         // Two moments ten minutes apart of one seed: each page lists exactly the friends the
-        // presence model puts online, in the direct written form.
+        // presence model puts online, in the direct written form, which the page reader reads.
+        int substitutedNames = 0;
         for (const qint64 epoch : {someEpoch, someEpoch + 600}) {
             VeySimProcess sim(fixedClock(7, epoch));
             QVERIFY2(sim.start(), qPrintable(sim.errorString()));
@@ -456,7 +493,15 @@ private slots:
             QCOMPARE(parseEntries(page), expected);
             QVERIFY(page.contains(
                 QStringLiteral("Friends Online Now: %1").arg(expected.size()).toUtf8()));
+
+            const ReadFriends read = actualReading(page);
+            const ReadFriends wanted = expectedReading(expected);
+            QCOMPARE(read.accountNames, wanted.accountNames);
+            QCOMPARE(read.displayNames, wanted.displayNames);
+            QCOMPARE(read.nameMarks, wanted.nameMarks);
+            substitutedNames += int(read.nameMarks.count(SubstitutedNameMark));
         }
+        QVERIFY(substitutedNames > 0);
         QVERIFY(onlineFriends(builtInRoster(), 7, someEpoch) !=
                 onlineFriends(builtInRoster(), 7, someEpoch + 600));
     }
