@@ -63,6 +63,10 @@ void ScanDriver::startScanButton()
         endScan();
         return;
     }
+    // An aborted scan's count-down is still reading its page: a new scan waits for it to end,
+    // so the page being read is not cleared under it.
+    if (m_reading)
+        return;
     m_form.ButGo->setText(texts::AbortCaption);
     setBackColor(m_form.ButGo, colors::LightRed);
     if (m_form.state.userName == texts::UserPlaceholder) {

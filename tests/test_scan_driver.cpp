@@ -279,6 +279,9 @@ private slots:
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
         QCOMPARE(h.form.table.friendCount(), 0);
+        // Starting again while the aborted scan still reads does not disturb that read.
+        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
+        QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
         QTRY_COMPARE(h.form.table.friendCount(), 2);
         QCOMPARE(h.form.state.scanState, 2);
     }
