@@ -51,6 +51,7 @@ public:
     void sortByKey();
     void sortOnlineFirst();
     void fillManageList();
+    void applySelectionMarks();
     void showMainList();
     void switchSession();
     void refreshScanStatus();

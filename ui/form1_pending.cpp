@@ -4,7 +4,6 @@
 
 namespace amiscan {
 
-void Form1::fillManageList() {}
 void Form1::showMainList() {}
 void Form1::switchSession() {}
 void Form1::togglePanel() {}
