@@ -2,6 +2,7 @@
 // scan is stamped, the history is kept, and the repeat count-down goes on.
 #include "scan/time_text.h"
 #include "schedule/countdown.h"
+#include "schedule/interval.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 
@@ -37,9 +38,12 @@ void Form1::completeScan()
         saveHistory();
     ButGo->setText(texts::StartCaption);
     setBackColor(ButGo, colors::LightGreen);
+    // The box may be in the middle of an edit: the count takes the interval the box will hold
+    // once it is left, so it always holds a number.
     if (minutesValue(state.minutesLeft) <= 0)
-        state.minutesLeft = TextTimerScan->text();
-    if (state.repeatOn)
+        state.minutesLeft = validatedInterval(TextTimerScan->text());
+    // A running count-down keeps its minute: restarting the timer would delay the next scan.
+    if (state.repeatOn && !TimerScan->isActive())
         TimerScan->start();
     state.scanCompleted = true;
     refreshScanStatus();

@@ -6,6 +6,7 @@
 #include "ui/mouse_events.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,13 +32,19 @@ protected:
                 m_form.parkFocus();
                 return true;
             }
-        } else if (event->type() == QEvent::FocusOut) {
+        } else if (event->type() == QEvent::FocusOut && windowAlive() &&
+                   static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
+            // The box's own context menu takes the focus only for a moment: the edit goes on.
             m_form.validateInterval();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    // A window being destroyed hides itself once its own members are gone, and the box loses
+    // the focus then: past that point it is no longer a Form1 and there is nothing to validate.
+    bool windowAlive() const { return qobject_cast<const Form1 *>(parent()) != nullptr; }
+
     Form1 &m_form;
 };
 
@@ -132,10 +139,12 @@ void Form1::scanTimerTick()
     state.minutesLeft = minutesAfterTick(state.minutesLeft);
     refreshScanStatus();
     if (minutesValue(state.minutesLeft) <= 0) {
-        state.minutesLeft = QStringLiteral("-1");
-        TimerScan->stop();
+        // Parking the focus may take it from the interval box, whose validation restarts the
+        // count: park first, so that the scan still starts as a timed scan.
         if (!state.manageMode)
             parkFocus();
+        state.minutesLeft = QStringLiteral("-1");
+        TimerScan->stop();
         startScanButton();
     }
 }
