@@ -6,6 +6,7 @@
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
 #include "scan/service_address.h"
+#include "schedule/countdown.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 
@@ -88,7 +89,7 @@ void ScanDriver::startScan()
     const int scan = ++m_scan;
     m_tickBusy = false;
     setProgress(ScanRunning, colors::Purple);
-    if (s.minutesLeft.toDouble() == -1)
+    if (minutesValue(s.minutesLeft) == -1)
         m_form.LabScanNext->setText(QStringLiteral("Next scan now "));
     s.pageText.clear();
     s.waitCount = 0;
@@ -313,7 +314,7 @@ void ScanDriver::endScan()
     if (!m_reading)
         m_browser->unload();
     m_form.refreshScanStatus();
-    if (m_form.TimerScan->isActive() || s.minutesLeft.toDouble() == -1) {
+    if (m_form.TimerScan->isActive() || minutesValue(s.minutesLeft) == -1) {
         s.minutesLeft = m_form.TextTimerScan->text();
         m_form.toggleRepeat();
     }

@@ -27,7 +27,12 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Hide while the window is whole: the box that has the focus loses it now, and its handlers
+    // still find the state they work on. Hidden later, during the destruction, they would not.
+    hide();
+}
 
 ScanDriver &Form1::scanDriver()
 {
