@@ -31,3 +31,26 @@ inline void whenModalDialogShown(amiscan::Form1 &form, std::function<void(amisca
         }
     });
 }
+
+// Runs the action on the next modal dialog of the form, whenever it appears. For dialogs shown
+// some time later (a scan's failure message comes some ticks after the click), where an action
+// queued for the next turn of the event loop would come too early.
+inline void whenModalDialogAppears(amiscan::Form1 &form,
+                                   std::function<void(amiscan::Form2 *)> action)
+{
+    auto *poll = new QTimer(&form);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, &form, [poll, &form, action] {
+        QPointer<amiscan::Form2> dialog = form.dialog();
+        if (!dialog || QApplication::activeModalWidget() != dialog.data())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        action(dialog);
+        if (dialog && dialog->isVisible()) {
+            QTest::qFail("the dialog was left open", __FILE__, __LINE__);
+            dialog->close();
+        }
+    });
+    poll->start();
+}

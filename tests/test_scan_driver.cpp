@@ -37,28 +37,6 @@ const QString LoginForm = QStringLiteral("<HEAD></HEAD><BODY><FORM><INPUT><INPUT
                                          "<BUTTON>Log in</BUTTON></FORM><P>vey</P>") +
                           Filler + QStringLiteral("</BODY>");
 
-// Waits (in the event loop) for the next modal dialog of the form and runs the action on it.
-// The scan shows its failure messages some ticks later, so the action cannot be queued for the
-// next turn of the loop as for a dialog shown at once.
-void whenModalDialogAppears(Form1 &form, std::function<void(Form2 *)> action)
-{
-    auto *poll = new QTimer(&form);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, &form, [poll, &form, action] {
-        QPointer<Form2> dialog = form.dialog();
-        if (!dialog || QApplication::activeModalWidget() != dialog.data())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        action(dialog);
-        if (dialog && dialog->isVisible()) {
-            QTest::qFail("the dialog was left open", __FILE__, __LINE__);
-            dialog->close();
-        }
-    });
-    poll->start();
-}
-
 struct Harness
 {
     QTemporaryDir dir;
@@ -230,7 +208,8 @@ private slots:
         QTRY_VERIFY(h.form.state.waitCount >= 5);
         QCOMPARE(h.form.state.scanStep, int(StepWait));
         // From the second tick on the caption counts the ticks spent waiting.
-        QTRY_VERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("        Scan running ...(")));
+        QTRY_VERIFY(
+            h.form.LabScanLast->text().startsWith(QStringLiteral("        Scan running ...(")));
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton); // abort
         QVERIFY(!h.scanning());
     }

@@ -1,6 +1,7 @@
 // The repeat count-down and the end of a scan, driven through the window's own controls with a
 // scripted browser and fetcher; the count-down's text arithmetic and the interval's checks on
 // their own.
+#include "dialog_driver.h"
 #include "fake_platform.h"
 #include "scan/scan_driver.h"
 #include "scan/time_text.h"
@@ -39,26 +40,6 @@ const QString FriendsBrowser =
                    "PADDING-TOP: 5px\">"
                    "Ann Lee<BR><SMALL>(ann.lee)</SMALL></LI></UL><A href=\"/\">vey</A>") +
     Filler + QStringLiteral("</BODY>");
-
-// Runs the action on the next modal dialog of the form, whenever it appears.
-void whenModalDialogAppears(Form1 &form, std::function<void(Form2 *)> action)
-{
-    auto *poll = new QTimer(&form);
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, &form, [poll, &form, action] {
-        QPointer<Form2> dialog = form.dialog();
-        if (!dialog || QApplication::activeModalWidget() != dialog.data())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        action(dialog);
-        if (dialog && dialog->isVisible()) {
-            QTest::qFail("the dialog was left open", __FILE__, __LINE__);
-            dialog->close();
-        }
-    });
-    poll->start();
-}
 
 // What the status row and the count showed right after one tick of the repeat timer.
 struct TickSeen
