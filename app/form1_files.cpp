@@ -2,6 +2,7 @@
 // Failures are never reported; no failure loses what the files held before.
 #include "app/data_dir.h"
 #include "app/settings_file.h"
+#include "scan/presence_merge.h"
 #include "store/history_file.h"
 #include "store/safe_file.h"
 #include "ui/form1.h"
@@ -40,6 +41,8 @@ void Form1::loadHistory()
     const history::ReadResult read = history::readFile(path, table);
     state.lastScanStamp = read.lastScanStamp;
     state.historyUnreadable = !read.intact;
+    // Checking the stored lengths now spares the first scan that work.
+    markCurrentLengths(table);
 }
 
 void Form1::readSettings()

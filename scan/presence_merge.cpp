@@ -93,20 +93,26 @@ void openSession(FriendsTable &table, int row, WallSeconds now, const QString &n
 }
 
 // A complete session's length is recomputed from its stamps when the start is earlier than the
-// end; otherwise (same minute, unreadable stamp) the length is left as it is.
-void recomputeLength(FriendsTable &table, int row, int startColumn)
+// end; otherwise (same minute, unreadable stamp) the length is left as it is (no value).
+std::optional<QString> computedLength(const FriendsTable &table, int row, int startColumn)
 {
     const QString &start = table.cellText(row, startColumn);
     const QString &end = table.cellText(row, startColumn + 1);
     if (isEmptyStamp(start) || isEmptyStamp(end))
-        return;
+        return std::nullopt;
     const std::optional<WallSeconds> startTime = readStamp(start);
     if (!startTime)
-        return;
+        return std::nullopt;
     const std::optional<WallSeconds> endTime = readStamp(end);
     if (!endTime || *startTime >= *endTime)
-        return;
-    setIfChanged(table, row, startColumn + 2, lengthText((*endTime - *startTime) / 60));
+        return std::nullopt;
+    return lengthText((*endTime - *startTime) / 60);
+}
+
+void recomputeLength(FriendsTable &table, int row, int startColumn)
+{
+    if (const std::optional<QString> length = computedLength(table, row, startColumn))
+        setIfChanged(table, row, startColumn + 2, *length);
 }
 
 // Another computation would give the same length until one of the session's cells is written
@@ -196,6 +202,18 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
             continue;
         appendNewFriend(table, entry, nowStamp);
         page.accountInTable[last] = true;
+    }
+}
+
+void markCurrentLengths(FriendsTable &table)
+{
+    for (int row = 1; row <= table.friendCount(); ++row) {
+        for (const Session session : {Session::First, Session::Second}) {
+            const int start = session == Session::First ? Start1 : Start2;
+            const std::optional<QString> length = computedLength(table, row, start);
+            if (!length || *length == table.cellText(row, start + 2))
+                table.markLengthCurrent(row, session);
+        }
     }
 }
 

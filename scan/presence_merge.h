@@ -15,4 +15,8 @@ namespace amiscan {
 // friend's online flag. An empty list changes only the online flags.
 void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now);
 
+// Marks every session whose stored length is already the one its stamps give, changing no cell,
+// so that the next merge recomputes only the others (the history reader calls it after loading).
+void markCurrentLengths(FriendsTable &table);
+
 } // namespace amiscan

@@ -137,6 +137,32 @@ class TestPresenceMerge : public QObject
     Q_OBJECT
 
 private slots:
+    void markCurrentLengths_marksOnlyLengthsTheStampsGive_andChangesNothing()
+    {
+        FriendsTable table;
+        for (const QString &length : {QStringLiteral("01:30"), QStringLiteral("00:05")}) {
+            const int row = table.appendFriend();
+            table.setCell(row, AccountName, QStringLiteral("f%1").arg(row));
+            table.setCell(row, Start1, QStringLiteral("01/02/26 10:00"));
+            table.setCell(row, End1, QStringLiteral("01/02/26 11:30"));
+            table.setCell(row, Length1, length);
+            table.setCell(row, Start2, EmptyStamp);
+            table.setCell(row, End2, EmptyStamp);
+            table.setCell(row, Length2, EmptyLength);
+        }
+        markCurrentLengths(table);
+        QVERIFY(table.isLengthCurrent(1, Session::First));
+        QVERIFY(table.isLengthCurrent(1, Session::Second));
+        QVERIFY(!table.isLengthCurrent(2, Session::First));
+        QCOMPARE(table.cell(2, Length1), QStringLiteral("00:05"));
+
+        // The next scan still mends the length that was wrong.
+        mergePresence(table, {FriendEntry{QStringLiteral("Other"), QStringLiteral("other"), {}}},
+                      QDateTime(QDate(2026, 2, 1), QTime(12, 0)));
+        QCOMPARE(table.cell(1, Length1), QStringLiteral("01:30"));
+        QCOMPARE(table.cell(2, Length1), QStringLiteral("01:30"));
+    }
+
     void sessionLifetimeScanByScan()
     {
         FriendsTable table;
