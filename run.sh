@@ -12,6 +12,14 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build="$root/build"
 demo="$build/demo"
 
+# Ends a background process of ours, if it still runs.
+stop_process() {
+    if [[ -n "$1" ]] && kill -0 "$1" 2>/dev/null; then
+        kill "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
+    fi
+}
+
 # The embedded browser's sandbox cannot run as root, and a virtual display has no GPU.
 if [[ $(id -u) -eq 0 ]]; then
     export QTWEBENGINE_DISABLE_SANDBOX=1
@@ -24,13 +32,7 @@ if [[ "${1:-}" == "--headless-stage" ]]; then
     history="$demo/Amiscan.txt"
     shot="$build/amiscan-screenshot.png"
     app_pid=""
-    stop_app() {
-        if [[ -n "$app_pid" ]] && kill -0 "$app_pid" 2>/dev/null; then
-            kill "$app_pid" 2>/dev/null || true
-            wait "$app_pid" 2>/dev/null || true
-        fi
-    }
-    trap stop_app EXIT
+    trap 'stop_process "$app_pid"' EXIT
     trap 'exit 130' INT TERM
 
     "$demo/amiscan" >"$demo/amiscan.log" 2>&1 &
@@ -74,13 +76,7 @@ rm -f "$demo/Amiscan.txt"
 
 sim_pid=""
 sim_log="$demo/vey-sim.log"
-stop_sim() {
-    if [[ -n "$sim_pid" ]] && kill -0 "$sim_pid" 2>/dev/null; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-}
-trap stop_sim EXIT
+trap 'stop_process "$sim_pid"' EXIT
 trap 'exit 130' INT TERM
 
 # Any free port: the simulator's first line says which one it took.
