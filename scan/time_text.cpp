@@ -118,38 +118,37 @@ std::optional<WallSeconds> readWrittenStamp(QStringView text)
 
 } // namespace
 
-QString formatStamp(const QDateTime &time)
+namespace {
+
+// "dd/mm", then the separator, then "hh:mm": the two stamps differ only in what stands between.
+QString stampText(const QDateTime &time, QStringView between, int size)
 {
     const QDate date = time.date();
     const QTime clock = time.time();
     QString text;
-    text.reserve(14);
+    text.reserve(size);
     appendTwoDigits(text, date.day());
     text.append(u'/');
     appendTwoDigits(text, date.month());
-    text.append(u'/');
-    appendTwoDigits(text, date.year() % 100);
-    text.append(u' ');
+    text.append(between);
     appendTwoDigits(text, clock.hour());
     text.append(u':');
     appendTwoDigits(text, clock.minute());
     return text;
 }
 
+} // namespace
+
+QString formatStamp(const QDateTime &time)
+{
+    // The two-digit year belongs to the date: "dd/mm/yy hh:mm".
+    const QString year = QStringLiteral("/%1 ").arg(time.date().year() % 100, 2, 10, QChar(u'0'));
+    return stampText(time, year, 14);
+}
+
 QString formatScanStamp(const QDateTime &time)
 {
-    const QDate date = time.date();
-    const QTime clock = time.time();
-    QString text;
-    text.reserve(13);
-    appendTwoDigits(text, date.day());
-    text.append(u'/');
-    appendTwoDigits(text, date.month());
-    text.append(u" - ");
-    appendTwoDigits(text, clock.hour());
-    text.append(u':');
-    appendTwoDigits(text, clock.minute());
-    return text;
+    return stampText(time, u" - ", 13);
 }
 
 QString formatLength(qint64 minutes)

@@ -1,8 +1,8 @@
 // The scan's state machine with a scripted browser and fetcher: captions, colours, states,
 // messages, and which route each scan takes.
 #include "dialog_driver.h"
-#include "fake_platform.h"
 #include "scan/scan_driver.h"
+#include "scripted_scan.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -18,51 +18,7 @@ using namespace amiscan;
 
 namespace {
 
-const QString Filler(120, u' ');
-const QString FriendsDirect = QStringLiteral(
-    "<html><body><h2>Friends Online Now: 2</h2><ul>"
-    "<li style=\"list-style:none;padding:5px\">Ann Lee<br><small>(ann.lee)</small></li>"
-    "<li style=\"list-style:none;padding:5px\">Bob<br><small>(bob)</small></li>"
-    "</ul><a href=\"/\">vey</a></body></html>");
-const QString FriendsBrowser =
-    QStringLiteral("<HEAD></HEAD><BODY><H2>Friends Online Now: 2</H2><UL>"
-                   "<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px; "
-                   "PADDING-TOP: 5px\">"
-                   "Ann Lee<BR><SMALL>(ann.lee)</SMALL></LI>"
-                   "<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px; "
-                   "PADDING-TOP: 5px\">"
-                   "Bob<BR><SMALL>(bob)</SMALL></LI></UL><A href=\"/\">vey</A>") +
-    Filler + QStringLiteral("</BODY>");
-const QString LoginForm = QStringLiteral("<HEAD></HEAD><BODY><FORM><INPUT><INPUT>"
-                                         "<BUTTON>Log in</BUTTON></FORM><P>vey</P>") +
-                          Filler + QStringLiteral("</BODY>");
-
-struct Harness
-{
-    QTemporaryDir dir;
-    Form1 form{dir.path()};
-    FakeBrowser *browser = nullptr;
-    FakePageFetcher *fetcher = nullptr;
-
-    explicit Harness(bool withLogin = true)
-    {
-        auto b = std::make_unique<FakeBrowser>();
-        auto f = std::make_unique<FakePageFetcher>();
-        browser = b.get();
-        fetcher = f.get();
-        form.setScanPlatform(std::move(b), std::move(f));
-        form.scanDriver().setTimings({20, 5, 5});
-        form.load();
-        if (withLogin) {
-            form.state.userName = QStringLiteral("demo");
-            form.state.password = QStringLiteral("demo123");
-            form.state.savedPassword = QStringLiteral("demo123");
-            form.TextLogin->setText(QStringLiteral("demo"));
-        }
-    }
-
-    bool scanning() const { return form.ButGo->text() == QStringLiteral("Abort Scan"); }
-};
+using Harness = ScriptedScan;
 
 } // namespace
 

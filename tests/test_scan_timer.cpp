@@ -2,11 +2,11 @@
 // scripted browser and fetcher; the count-down's text arithmetic and the interval's checks on
 // their own.
 #include "dialog_driver.h"
-#include "fake_platform.h"
 #include "scan/scan_driver.h"
 #include "scan/time_text.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
+#include "scripted_scan.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -28,19 +28,6 @@ using namespace amiscan;
 
 namespace {
 
-const QString Filler(120, u' ');
-const QString FriendsDirect = QStringLiteral(
-    "<html><body><h2>Friends Online Now: 2</h2><ul>"
-    "<li style=\"list-style:none;padding:5px\">Ann Lee<br><small>(ann.lee)</small></li>"
-    "<li style=\"list-style:none;padding:5px\">Bob<br><small>(bob)</small></li>"
-    "</ul><a href=\"/\">vey</a></body></html>");
-const QString FriendsBrowser =
-    QStringLiteral("<HEAD></HEAD><BODY><H2>Friends Online Now: 1</H2><UL>"
-                   "<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px; "
-                   "PADDING-TOP: 5px\">"
-                   "Ann Lee<BR><SMALL>(ann.lee)</SMALL></LI></UL><A href=\"/\">vey</A>") +
-    Filler + QStringLiteral("</BODY>");
-
 // What the status row and the count showed right after one tick of the repeat timer.
 struct TickSeen
 {
@@ -50,27 +37,12 @@ struct TickSeen
     bool scanning = false;
 };
 
-struct Window
+struct Window : ScriptedScan
 {
-    QTemporaryDir dir;
-    Form1 form{dir.path()};
-    FakeBrowser *browser = nullptr;
-    FakePageFetcher *fetcher = nullptr;
     QList<TickSeen> ticks;
 
     Window()
     {
-        auto b = std::make_unique<FakeBrowser>();
-        auto f = std::make_unique<FakePageFetcher>();
-        browser = b.get();
-        fetcher = f.get();
-        form.setScanPlatform(std::move(b), std::move(f));
-        form.scanDriver().setTimings({20, 5, 5});
-        form.load();
-        form.state.userName = QStringLiteral("demo");
-        form.state.password = QStringLiteral("demo123");
-        form.state.savedPassword = QStringLiteral("demo123");
-        form.TextLogin->setText(QStringLiteral("demo"));
         browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
         fetcher->answer = [](const QUrl &) { return FriendsDirect; };
         // Connected after the window's own handler: sees the result of each tick.
@@ -95,7 +67,6 @@ struct Window
     QLabel *info() const { return find<QLabel>("LabInfo"); }
     QLabel *on() const { return find<QLabel>("LabTimerOn"); }
     QLabel *off() const { return find<QLabel>("LabTimerOff"); }
-    bool scanning() const { return go()->text() == QStringLiteral("Abort Scan"); }
     bool activate()
     {
         form.activateWindow();
