@@ -32,7 +32,7 @@ protected:
                 m_form.parkFocus();
                 return true;
             }
-        } else if (event->type() == QEvent::FocusOut && windowAlive() &&
+        } else if (event->type() == QEvent::FocusOut &&
                    static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
             // The box's own context menu takes the focus only for a moment: the edit goes on.
             m_form.validateInterval();
@@ -41,10 +41,6 @@ protected:
     }
 
 private:
-    // A window being destroyed hides itself once its own members are gone, and the box loses
-    // the focus then: past that point it is no longer a Form1 and there is nothing to validate.
-    bool windowAlive() const { return qobject_cast<const Form1 *>(parent()) != nullptr; }
-
     Form1 &m_form;
 };
 
