@@ -37,7 +37,7 @@ void Form1::loadHistory()
     if (!fileExists(path))
         return;
     state.dataPresent = true;
-    LabInfo->setText(QStringLiteral(" Read file ..."));
+    LabInfo->setText(texts::ReadingFile);
     const history::ReadResult read = history::readFile(path, table);
     state.lastScanStamp = read.lastScanStamp;
     state.historyUnreadable = !read.intact;

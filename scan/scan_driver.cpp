@@ -18,13 +18,6 @@
 
 namespace amiscan {
 
-namespace {
-
-const QString ScanRunning = QStringLiteral("        Scan running ...");
-const QString CheckingFriends = QStringLiteral("  Check Friends online ...");
-
-} // namespace
-
 ScanDriver::ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
                        std::unique_ptr<PageFetcher> fetcher, QObject *parent)
     : QObject(parent), m_form(form), m_browser(std::move(browser)), m_fetcher(std::move(fetcher))
@@ -88,9 +81,9 @@ void ScanDriver::startScan()
     MainState &s = m_form.state;
     const int scan = ++m_scan;
     m_tickBusy = false;
-    setProgress(ScanRunning, colors::Purple);
+    setProgress(texts::ScanRunning, colors::Purple);
     if (minutesValue(s.minutesLeft) == -1)
-        m_form.LabScanNext->setText(QStringLiteral("Next scan now "));
+        m_form.LabScanNext->setText(texts::NextScanNow);
     s.pageText.clear();
     s.waitCount = 0;
     s.loginSubmitted = false;
@@ -104,7 +97,7 @@ void ScanDriver::startScan()
         openFriendsPage();
         return;
     }
-    setProgress(CheckingFriends, colors::Magenta);
+    setProgress(texts::CheckingFriends, colors::Magenta);
     s.scanState = 1;
     s.scanStep = StepDirectRead;
     m_form.Timer1->start();
@@ -144,7 +137,7 @@ void ScanDriver::afterDirectRead(int scan)
         countdown(0);
         return;
     }
-    setProgress(ScanRunning, colors::Purple);
+    setProgress(texts::ScanRunning, colors::Purple);
     s.scanStep = StepWait;
     m_form.Timer1->start();
     openFriendsPage();
@@ -176,7 +169,7 @@ void ScanDriver::tick()
     if ((step == StepWait || step == StepPageLoaded || step == StepLogIn ||
          step == StepDirectRead) &&
         s.waitCount != 0)
-        m_form.LabScanLast->setText(ScanRunning + QStringLiteral("(%1)").arg(s.waitCount));
+        m_form.LabScanLast->setText(texts::ScanRunning + QStringLiteral("(%1)").arg(s.waitCount));
 
     if (s.scanStep != StepWait || s.waitCount >= 10) {
         stepLoaded(scan);
@@ -259,7 +252,7 @@ void ScanDriver::finishTick()
 {
     MainState &s = m_form.state;
     if (s.waitCount >= 10 && s.scanStep == StepWait) {
-        setProgress(QStringLiteral(" Scan stopped"), colors::Red);
+        setProgress(texts::ScanStopped, colors::Red);
         m_form.Timer1->stop();
         if (s.loginSubmitted)
             showMessage({QStringLiteral("Unable to login !"),
@@ -279,9 +272,9 @@ void ScanDriver::countdown(int step)
 {
     m_reading = true;
     if (step == 0)
-        setProgress(CheckingFriends, colors::Magenta);
+        setProgress(texts::CheckingFriends, colors::Magenta);
     else if (step <= 3)
-        m_form.LabScanLast->setText(CheckingFriends + QStringLiteral("(%1)").arg(step));
+        m_form.LabScanLast->setText(texts::CheckingFriends + QStringLiteral("(%1)").arg(step));
     if (step <= 3) {
         QTimer::singleShot(m_timings.countdownStepMs, this, [this, step] { countdown(step + 1); });
         return;

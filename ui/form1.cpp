@@ -5,8 +5,11 @@
 #include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
+#include "ui/help_line.h"
 #include "ui/login_controls.h"
+#include "ui/panel.h"
 #include "ui/twips.h"
+#include "ui/window_events.h"
 
 #include <QIcon>
 #include <QListWidget>
@@ -25,6 +28,9 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     connectDialogControls(*this);
     connectScanTimer();
     connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
+    connectPanel(*this);
+    connectWindowEvents(*this);
+    connectHelpLine(*this);
 }
 
 Form1::~Form1()
@@ -73,15 +79,14 @@ void Form1::fillInstructions()
 {
     List1->clear();
     List1->addItem(QString());
-    List1->addItem(QStringLiteral(" - Enter your <Vey Username> and your <Vey Password>,"));
-    List1->addItem(QStringLiteral(" - Then click on <Start Scan>"));
+    for (const QString &line : texts::MainListInstructions)
+        List1->addItem(line);
     for (int i = 0; i < 12; ++i)
         List1->addItem(QString());
 
     List2->clear();
-    const QStringList manageLines{
-        QString(), QStringLiteral(" On this 2nd list, you can manage your Vey friends :"),
-        QStringLiteral(" delete or select the ones you want to display")};
+    const QStringList manageLines{QString(), texts::ManageListInstructions[0],
+                                  texts::ManageListInstructions[1]};
     for (int i = 0; i < manageLines.size(); ++i) {
         auto *item = new QListWidgetItem(manageLines.at(i), List2);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

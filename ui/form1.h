@@ -56,7 +56,10 @@ public:
     void switchSession();
     void refreshScanStatus();
     void toggleRepeat();
+    // Hides the panel when it is shown, shows it otherwise.
     void togglePanel();
+    // Whether minimising hides the window, leaving the notification-area icon.
+    bool hidesWhenMinimised() const;
     void startScanButton();
     void saveHistory();
     void loadHistory();
