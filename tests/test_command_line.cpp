@@ -54,14 +54,6 @@ private slots:
         QTEST(line.error, "error");
     }
 
-    void help_tellsTheRule()
-    {
-        const QString help = commandLineHelp();
-        QVERIFY(help.startsWith(QStringLiteral("Usage: amiscan [options]\n")));
-        for (const char *part : {"--data-dir <DIR>", "~/.local/share/Amiscan", "writable"})
-            QVERIFY2(help.contains(QLatin1StringView(part)), part);
-    }
-
     void chooseDataDir_data()
     {
         QTest::addColumn<QString>("requested");
