@@ -11,8 +11,6 @@ namespace amiscan {
 
 namespace {
 
-const QString DataDirName = QStringLiteral("data-dir");
-
 // Where the files live, as --help tells it.
 const QString FilesRule = QStringLiteral(
     "\nFiles:\n"
@@ -51,7 +49,7 @@ struct Parser
                             QStringLiteral("Shows this help and where the files are kept.")};
     QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
                                QStringLiteral("Shows the version.")};
-    QCommandLineOption dataDir{DataDirName,
+    QCommandLineOption dataDir{QStringLiteral("data-dir"),
                                QStringLiteral("Keeps the settings and the history in <DIR>."),
                                QStringLiteral("DIR")};
 
