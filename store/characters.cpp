@@ -1,5 +1,7 @@
 #include "store/characters.h"
 
+#include <algorithm>
+
 namespace amiscan {
 
 qsizetype characterCount(QStringView text)
@@ -31,7 +33,10 @@ QString padCharacters(const QString &text, qsizetype count)
 
 QString wholeCharacters(QString text)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const QStringView units(text);
+    const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+    qsizetype i = std::find_if(units.begin(), units.end(), isSurrogate) - units.begin();
+    for (; i < text.size(); ++i) {
         if (!text.at(i).isSurrogate())
             continue;
         if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
