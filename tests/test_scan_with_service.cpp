@@ -8,6 +8,9 @@
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
 
+#include <QHttpServer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponse>
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -15,6 +18,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEnginePage>
+
+#include <csignal>
 
 using namespace amiscan;
 
@@ -26,6 +32,18 @@ const QByteArray ScriptedPage =
     "<li style=\"list-style:none;padding:5px\">J. Doe<br><small>(jdoe)</small></li>"
     "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
     "</ul><p><a href=\"/\">vey</a></p></body></html>";
+
+// The friends page with a script that stops answering once the page has loaded.
+const QByteArray NeverYieldingPage =
+    ScriptedPage.chopped(int(sizeof("</body></html>") - 1)) +
+    "<script>addEventListener('load', function () { setTimeout(function () { for (;;) {} }, 0); "
+    "});</script></body></html>";
+
+// Another site's page: a survey with a login form.
+const QByteArray SurveyPage =
+    "<html><head><title>Survey</title></head><body><h1>Take our survey</h1>"
+    "<form method=\"post\" action=\"/\"><input name=\"u\"><input name=\"p\" type=\"password\">"
+    "<button type=\"submit\">Send</button></form></body></html>";
 
 // Answers the next modal message of the form with Ok and records its first line.
 void answerMessages(Form1 &form, QStringList &firstLines)
@@ -104,14 +122,19 @@ class TestScanWithService : public QObject
 
     QTemporaryDir m_pages;
     QString m_pageFile;
+    QString m_neverYieldingFile;
 
 private slots:
     void initTestCase()
     {
         m_pageFile = m_pages.filePath(QStringLiteral("friends.html"));
-        QFile file(m_pageFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ScriptedPage);
+        m_neverYieldingFile = m_pages.filePath(QStringLiteral("never-yielding.html"));
+        for (const auto &[path, page] : {std::pair{m_pageFile, ScriptedPage},
+                                         std::pair{m_neverYieldingFile, NeverYieldingPage}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(page);
+        }
     }
 
     void browserThenDirectRead_readTheSameFriends()
@@ -184,6 +207,60 @@ private slots:
         QVERIFY(rig.scan());
         QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
         QCOMPARE(posts(sim), 0);
+    }
+
+    void redirectToAnotherSiteOnThisMachine_getsNoLogin()
+    {
+        QHttpServer survey;
+        QList<QByteArray> received;
+        survey.route(QStringLiteral("/"), [&received](const QHttpServerRequest &request) {
+            received << request.url().toEncoded() + ' ' + request.body();
+            return QHttpServerResponse("text/html", SurveyPage);
+        });
+        const quint16 port = survey.listen(QHostAddress::LocalHost, 0);
+        QVERIFY(port != 0);
+        VeySimProcess sim(
+            {QStringLiteral("--redirect"), QStringLiteral("http://127.0.0.1:%1/").arg(port)});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
+        QVERIFY(!received.isEmpty()); // the browser did land on the survey
+        for (const QByteArray &request : received)
+            QVERIFY2(!request.contains("demo123"), request.constData());
+    }
+
+    void browserStopsAnswering_scanEndsAndTheNextStartsAfresh_data()
+    {
+        QTest::addColumn<bool>("crash");
+        QTest::newRow("page script never yields") << false;
+        QTest::newRow("page process crashed") << true;
+    }
+
+    void browserStopsAnswering_scanEndsAndTheNextStartsAfresh()
+    {
+        QFETCH(bool, crash);
+        VeySimProcess sim({QStringLiteral("--page"), crash ? m_pageFile : m_neverYieldingFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        rig.form.ButGo->click();
+        if (crash) {
+            // The page's process dies as soon as it has started.
+            QWebEnginePage *page = rig.browser->findChild<QWebEnginePage *>();
+            QVERIFY(page);
+            QVERIFY(QTest::qWaitFor([page] { return page->renderProcessPid() > 0; }, 10000));
+            ::kill(pid_t(page->renderProcessPid()), SIGKILL);
+        }
+        QVERIFY(
+            QTest::qWaitFor([&] { return rig.form.ButGo->text() == texts::StartCaption; }, 30000));
+        QCOMPARE(rig.messages.size(), 1);
+        QVERIFY(rig.messages.first().startsWith(QStringLiteral("Unable to")));
+        QCOMPARE(rig.form.table.friendCount(), 0);
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages.size(), 1);
+        QCOMPARE(rig.form.table.friendCount(), 3);
+        // Without a login the direct read meets the login page, and a new page logs in.
+        QCOMPARE(rig.form.state.directReadResult, crash ? 9 : 1);
     }
 
     void loginPageWithoutButton_waitsUntilAbort()
