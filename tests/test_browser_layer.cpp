@@ -12,6 +12,8 @@
 #include <QNetworkCookieJar>
 #include <QWebEnginePage>
 
+#include <csignal>
+#include <memory>
 #include <optional>
 
 using namespace amiscan;
@@ -76,20 +78,28 @@ int rendererProcesses()
     return count;
 }
 
+// The page's HTML, once the browser has answered (an answer that never comes leaves the
+// outputs as they were).
 QString readPageNow(Browser &browser, bool *hasDocument = nullptr, QUrl *address = nullptr)
 {
-    QString html;
-    bool answered = false;
-    browser.readPage([&](bool has, const QString &text, const QUrl &at) {
-        answered = true;
-        html = text;
-        if (hasDocument)
-            *hasDocument = has;
-        if (address)
-            *address = at;
+    struct Answer
+    {
+        bool given = false;
+        bool hasDocument = false;
+        QString html;
+        QUrl address;
+    };
+    const auto answer = std::make_shared<Answer>();
+    browser.readPage([answer](bool has, const QString &text, const QUrl &at) {
+        *answer = {true, has, text, at};
     });
-    (void)QTest::qWaitFor([&] { return answered; }, 10000);
-    return html;
+    if (!QTest::qWaitFor([&] { return answer->given; }, 10000))
+        return QString();
+    if (hasDocument)
+        *hasDocument = answer->hasDocument;
+    if (address)
+        *address = answer->address;
+    return answer->html;
 }
 
 Browser::LoginResult submitLoginNow(Browser &browser, const QString &user, const QString &password,
@@ -267,6 +277,27 @@ private slots:
         readPageNow(browser, &hasDocument);
         QVERIFY(!hasDocument);
         QTRY_COMPARE_WITH_TIMEOUT(rendererProcesses(), 0, 15000);
+    }
+
+    void deadPageProcess_answersNoDocumentAndGivesWayToAFreshPage()
+    {
+        WebEngineBrowser browser;
+        browser.load();
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
+        QPointer<QWebEnginePage> page = browser.findChild<QWebEnginePage *>();
+        QVERIFY(page && page->renderProcessPid() > 0);
+        ::kill(pid_t(page->renderProcessPid()), SIGKILL);
+        bool hasDocument = true;
+        readPageNow(browser, &hasDocument);
+        QVERIFY(!hasDocument);
+
+        browser.load();
+        QVERIFY(page.isNull());
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
     }
 
     void plainHttpElsewhere_isNeverContacted()
