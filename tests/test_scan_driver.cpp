@@ -34,9 +34,20 @@ class TestScanDriver : public QObject
     Q_OBJECT
 
 private slots:
-    void missingUserName_showsMessageAndReturnsToIdle()
+    void missingLogin_showsMessageAndReturnsToIdle_data()
     {
+        QTest::addColumn<QString>("userName");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("user name") << QStringLiteral("Vey Username") << "Invalid Vey Username";
+        QTest::newRow("password") << QStringLiteral("demo") << "Invalid Vey Password";
+    }
+
+    void missingLogin_showsMessageAndReturnsToIdle()
+    {
+        QFETCH(QString, userName);
+        QFETCH(QString, missing);
         Harness h(false);
+        h.form.state.userName = userName;
         QStringList shown;
         whenModalDialogShown(h.form, [&](Form2 *dialog) {
             shown << dialog->Label1->text() << dialog->Label2->text();
@@ -44,25 +55,11 @@ private slots:
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(shown, (QStringList{"Invalid Vey Username", "Please fill in this field"}));
+        QCOMPARE(shown, (QStringList{missing, "Please fill in this field"}));
         QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
         QCOMPARE(backColor(h.form.ButGo), colors::LightGreen);
         QVERIFY(h.browser->navigations.isEmpty());
         QVERIFY(h.fetcher->fetched.isEmpty());
-    }
-
-    void missingPassword_showsMessage()
-    {
-        Harness h(false);
-        h.form.state.userName = QStringLiteral("demo");
-        QStringList shown;
-        whenModalDialogShown(h.form, [&](Form2 *dialog) {
-            shown << dialog->Label1->text() << dialog->Label2->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(shown, (QStringList{"Invalid Vey Password", "Please fill in this field"}));
-        QVERIFY(!h.scanning());
     }
 
     void firstScan_goesThroughTheBrowserAndLogsIn()
@@ -282,6 +279,9 @@ private slots:
         QTest::newRow("redirected to another port")
             << QStringLiteral("http://127.0.0.1:8080") << QStringLiteral("http://127.0.0.1:8081/")
             << SurveyForm;
+        // Never contacted at all.
+        QTest::newRow("plain http elsewhere")
+            << QStringLiteral("http://www.vey.example") << QString() << LoginForm;
     }
 
     void foreignPage_failsAtOnceWithoutTypingTheLogin()
@@ -304,6 +304,8 @@ private slots:
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(shown);
         QVERIFY(h.browser->logins.isEmpty());
+        for (const QUrl &sent : h.browser->navigations)
+            QVERIFY(isAllowedServiceAddress(sent));
     }
 
     void formWithoutButton_staysInLoginStepUntilAbort()
@@ -322,18 +324,23 @@ private slots:
         QVERIFY(!h.browser->isLoaded());
     }
 
-    void abortDuringCountdown_readCompletesAndAStartMeanwhileRunsAfterIt()
+    void countdown_keepsTheStatusRowAndOutlivesAnAbort()
     {
         Harness h;
-        h.form.scanDriver().setTimings({20, 5, 100});
+        h.form.scanDriver().setTimings({20, 5, 200});
         h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QTRY_VERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
+        // The status refresh (here through the Timer button) leaves the scan's caption.
+        QTest::mouseClick(h.form.ButTimerOnOff, Qt::LeftButton);
+        QVERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
+        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
+        // Abort: the button returns at once, the count-down and the read go on.
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
         QCOMPARE(h.form.table.friendCount(), 0);
-        // The count-down goes on in the status row.
-        QVERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends online")));
+        QTRY_COMPARE(h.form.LabScanLast->text(), QStringLiteral("  Check Friends online ...(1)"));
+        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
         // A start while the aborted scan still reads waits for that read, then runs.
         QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
         QCOMPARE(h.form.ButGo->text(), QStringLiteral("Abort Scan"));
@@ -341,36 +348,6 @@ private slots:
         QTRY_COMPARE(h.fetcher->fetched.size(), 1); // the second scan tries the direct read
         QTRY_VERIFY(!h.scanning());
         QCOMPARE(h.form.state.scanState, 2);
-    }
-
-    void statusRefreshDuringCountdown_leavesTheProgressCaption()
-    {
-        Harness h;
-        h.form.scanDriver().setTimings({20, 5, 100});
-        h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
-        QTest::mouseClick(h.form.ButTimerOnOff, Qt::LeftButton); // refreshes the status row
-        QVERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
-        QTRY_COMPARE(h.form.LabScanLast->text(), QStringLiteral("  Check Friends online ...(2)"));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
-        QTRY_VERIFY(!h.scanning());
-    }
-
-    void plainHttpElsewhere_isNeverContacted()
-    {
-        Harness h;
-        h.form.state.serviceUrl = QStringLiteral("http://www.vey.example");
-        bool shown = false;
-        whenModalDialogAppears(h.form, [&](Form2 *dialog) {
-            shown = dialog->Label1->text() == QStringLiteral("Unable to connect !");
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(shown);
-        QVERIFY(h.browser->navigations.isEmpty());
-        QVERIFY(h.browser->logins.isEmpty());
     }
 
     void timedScanThatFails_switchesRepetitionOff()
