@@ -2,10 +2,12 @@
 
 #include "lists/main_list_view.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/tray_icon.h"
 #include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/login_controls.h"
+#include "ui/tray.h"
 #include "ui/twips.h"
 
 #include <QIcon>
@@ -25,6 +27,8 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     connectDialogControls(*this);
     connectScanTimer();
     connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
+    connectTrayControls(*this);
+    connect(ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
 }
 
 Form1::~Form1()
