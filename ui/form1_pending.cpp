@@ -4,8 +4,6 @@
 
 namespace amiscan {
 
-void Form1::showMainList() {}
-void Form1::switchSession() {}
 void Form1::togglePanel() {}
 
 } // namespace amiscan
