@@ -86,6 +86,8 @@ QListWidget *list(QWidget *parent, const char *name, const QRect &twips, const Q
     control->setFont(listFont());
     control->setUniformItemSizes(true);
     control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A line wider than the list is cut at the edge, not shortened with an ellipsis.
+    control->setTextElideMode(Qt::ElideNone);
     setBackColor(control, back);
     setForeColor(control, colors::Black);
     return control;
