@@ -5,10 +5,11 @@
 #include "ui/form1.h"
 #include "ui/twips.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+
 #include <QPushButton>
 #include <QTimer>
 

@@ -4,10 +4,10 @@
 #include "random_friends.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/line_list.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -57,8 +57,10 @@ void BM_ReturnWithMarks(benchmark::State &state)
         state.PauseTiming();
         w.form.showManageList();
         // One mark changed, so that each return writes something new.
-        QListWidgetItem *item = w.form.List2->item(w.form.List2->count() / 2);
-        item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        LineList *list = w.form.List2;
+        const int line = list->count() / 2;
+        list->setCheckState(line,
+                            list->checkState(line) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         state.ResumeTiming();
         w.form.showMainList();
     }

@@ -11,9 +11,10 @@
 #include "ui/mouse_events.h"
 #include "ui/twips.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
+
 #include <QPushButton>
 
 namespace amiscan {
@@ -41,11 +42,7 @@ void Form1::fillMainList(const QStringList *rowLines)
     state.onlineCount = content.onlineCount;
     state.shownOnlineCount = content.shownOnlineCount;
 
-    // One batched insertion: the list holds up to the table's limit of friends.
-    List1->setUpdatesEnabled(false);
-    List1->clear();
-    List1->addItems(content.lines);
-    List1->setUpdatesEnabled(true);
+    List1->setLines(content.lines);
 
     updateListTitle();
 }

@@ -2,8 +2,9 @@
 #include "lists/friend_line.h"
 #include "ui/form1.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
-#include <QListWidget>
+
 #include <QStringView>
 
 #include <charconv>
@@ -34,25 +35,18 @@ void Form1::fillManageList(const QStringList *rowLines)
         if (!holdsNumber(table.cellText(row, ManagePos), row))
             table.setCell(row, ManagePos, QString::number(row));
     }
-    List2->clear();
-    List2->addItems(lines);
     state.listedCount = qint16(lines.size());
-    // New items can be checked by the user already; setting the state shows their box.
-    for (int i = 0; i < List2->count(); ++i)
-        List2->item(i)->setCheckState(Qt::Checked);
-    applySelectionMarks();
-}
-
-void Form1::applySelectionMarks()
-{
+    // A line is checked unless its friend is marked unselected.
+    QList<bool> checked(lines.size(), true);
     qint16 selected = 0;
-    for (int i = 0; i < List2->count(); ++i) {
+    for (int i = 0; i < checked.size(); ++i) {
         if (table.cellText(i + 1, Unselected) == QLatin1StringView("1"))
-            List2->item(i)->setCheckState(Qt::Unchecked);
+            checked[i] = false;
         else
             ++selected;
     }
     state.selectedCount = selected;
+    List2->setLines(lines, checked);
     updateListTitle();
 }
 

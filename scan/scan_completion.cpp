@@ -6,10 +6,11 @@
 #include "ui/colors.h"
 #include "ui/form1.h"
 
+#include "ui/line_list.h"
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+
 #include <QPushButton>
 #include <QTimer>
 

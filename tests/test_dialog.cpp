@@ -3,12 +3,12 @@
 #include "platform/url_opener.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/line_list.h"
 #include "ui/plain_text.h"
 #include "ui/twips.h"
 #include "widget_test_main.h"
 
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextDocument>

@@ -1,13 +1,13 @@
 // The login boxes, their placeholders and the password mask, Auto Start, and focus parking,
 // driven through the real widgets of a shown and active main window.
 #include "friend_rows.h"
+#include "list_lines.h"
 #include "ui/form1.h"
 #include "widget_test_main.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,10 +22,10 @@ void giveFocus(QWidget *widget)
     QTRY_VERIFY(widget->hasFocus());
 }
 
-void fillList(QListWidget *list)
+void fillList(LineList *list)
 {
     list->clear();
-    list->addItems({QStringLiteral("Alice    : line"), QStringLiteral("Bob      : line")});
+    list->setLines({QStringLiteral("Alice    : line"), QStringLiteral("Bob      : line")});
 }
 
 } // namespace
@@ -194,8 +194,8 @@ private slots:
             QVERIFY(box->hasFocus());
             QCOMPARE(form().List1->currentRow(), -1);
             QCOMPARE(form().List2->currentRow(), -1);
-            QVERIFY(form().List1->selectedItems().isEmpty());
-            QVERIFY(form().List2->selectedItems().isEmpty());
+            QVERIFY(form().List1->selectionModel()->hasSelection() == false);
+            QVERIFY(form().List2->selectionModel()->hasSelection() == false);
             giveFocus(form().ListTri);
         }
     }
@@ -247,8 +247,8 @@ private slots:
         QTRY_VERIFY(form().ListTri->hasFocus());
         QCOMPARE(form().List1->currentRow(), -1);
         QCOMPARE(form().List2->currentRow(), -1);
-        QVERIFY(form().List1->selectedItems().isEmpty());
-        QVERIFY(form().List2->selectedItems().isEmpty());
+        QVERIFY(form().List1->selectionModel()->hasSelection() == false);
+        QVERIFY(form().List2->selectionModel()->hasSelection() == false);
     }
 
     void parkFocus_whileHiddenChangesNothing()

@@ -1,6 +1,7 @@
 // The main list, its title and the window's height as the window shows them, driven through the
 // option check boxes, their labels and the top-row buttons.
 #include "friend_rows.h"
+#include "list_lines.h"
 #include "lists/friend_line.h"
 #include "ui/form1.h"
 #include "ui/twips.h"
@@ -9,7 +10,6 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -30,19 +30,11 @@ void click(Form1 &form, const char *name)
     QTest::mouseClick(control<QWidget>(form, name), Qt::LeftButton);
 }
 
-QStringList lines(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 // The names of the friend lines, the separator as "+", blank lines left out.
-QStringList shownNames(const QListWidget *list)
+QStringList shownNames(const LineList *list)
 {
     QStringList names;
-    for (const QString &line : lines(list)) {
+    for (const QString &line : list_lines::all(list)) {
         if (line.contains(u':'))
             names << nameFromLine(line);
         else if (line == separatorLine())
@@ -110,11 +102,11 @@ private slots:
     {
         Form1 form(m_dir.path());
         form.load();
-        const QStringList instructions = lines(form.List1);
+        const QStringList instructions = list_lines::all(form.List1);
         add(form.table, "Amy", true);
         click(form, "CheckHideOff");
         QVERIFY(form.CheckHideOff->isChecked());
-        QCOMPARE(lines(form.List1), instructions);
+        QCOMPARE(list_lines::all(form.List1), instructions);
         QCOMPARE(form.LabInfo->text(), QStringLiteral("Amiscan"));
         QCOMPARE(form.ButHideCheckHideOff->text(), QStringLiteral("Hide offline: ON"));
         QCOMPARE(twipsGeometry(form.List1).height(), 2985);
@@ -128,7 +120,7 @@ private slots:
         form.load();
         buildListsAsAtStartUp(form);
         QCOMPARE(form.List1->count(), 17);
-        QCOMPARE(form.List1->item(0)->text(), QStringLiteral("(empty list)"));
+        QCOMPARE(form.List1->lineText(0), QStringLiteral("(empty list)"));
         QCOMPARE(form.LabInfo->text(), QStringLiteral("Friends: 0"));
         QCOMPARE(twipsGeometry(form.List1).height(), 3375);
     }
@@ -145,7 +137,7 @@ private slots:
         QVERIFY(form.CheckHideOff->isChecked());
         QCOMPARE(shownNames(form.List1), (QStringList{"Bob", "Carl"}));
         // An empty line stands where the separator would be.
-        QCOMPARE(form.List1->item(2)->text(), QString());
+        QCOMPARE(form.List1->lineText(2), QString());
         QCOMPARE(form.List1->count(), 16);
         QCOMPARE(form.LabInfo->text(), QStringLiteral("Friends only Online: 2"));
         QCOMPARE(form.LabInfo->toolTip(),
@@ -334,7 +326,7 @@ private slots:
         form.state.manageMode = true;
         form.List2->clear();
         for (int i = 0; i < 20; ++i)
-            form.List2->addItem(QString::number(i));
+            form.List2->addLine(QString::number(i));
         form.List1->hide();
         form.List2->show();
         form.layoutLists();
@@ -350,13 +342,13 @@ private slots:
         Form1 form(m_dir.path());
         form.load();
         form.show();
-        for (QListWidget *list : {form.List1, form.List2}) {
+        for (LineList *list : {form.List1, form.List2}) {
             list->show();
             list->clear();
-            list->addItem(separatorLine());
+            list->addLine(separatorLine());
             list->doItemsLayout();
             const QImage image = list->viewport()->grab().toImage();
-            const QRect row = list->visualItemRect(list->item(0)) & image.rect();
+            const QRect row = list_lines::rect(list, 0) & image.rect();
             const auto inkIn = [&](int y, int fromX) {
                 int ink = 0;
                 for (int x = fromX; x < image.width(); ++x)

@@ -2,6 +2,7 @@
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/line_list.h"
 #include "ui/twips.h"
 #include "widget_test_main.h"
 
@@ -9,7 +10,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>

@@ -2,6 +2,7 @@
 // deletions, the column title and the companion line, driven through the real widgets.
 #include "dialog_driver.h"
 #include "friend_rows.h"
+#include "list_lines.h"
 #include "lists/friend_line.h"
 #include "scripted_scan.h"
 #include "ui/colors.h"
@@ -12,7 +13,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QMouseEvent>
 
 using namespace amiscan;
@@ -48,19 +48,19 @@ struct Lists : ScriptedScan
         active = QTest::qWaitForWindowActive(&form);
     }
     bool active = false;
-    QListWidget *main() const { return form.List1; }
-    QListWidget *manage() const { return form.List2; }
+    LineList *main() const { return form.List1; }
+    LineList *manage() const { return form.List2; }
 
     // Clicks land on the line's text, away from its check box.
-    static QPoint at(QListWidget *list, int line)
+    static QPoint at(LineList *list, int line)
     {
-        return list->visualItemRect(list->item(line)).center() + QPoint(100, 0);
+        return list_lines::rect(list, line).center() + QPoint(100, 0);
     }
-    void click(QListWidget *list, int line, Qt::MouseButton button = Qt::LeftButton)
+    void click(LineList *list, int line, Qt::MouseButton button = Qt::LeftButton)
     {
         QTest::mouseClick(list->viewport(), button, {}, at(list, line));
     }
-    void rightClick(QListWidget *list) { click(list, 0, Qt::RightButton); }
+    void rightClick(LineList *list) { click(list, 0, Qt::RightButton); }
     // A double click, whose first press makes the line current.
     void invert(int line)
     {
@@ -72,14 +72,14 @@ struct Lists : ScriptedScan
         return form.table.cell(form.table.findByAccountName(name.toLower()), column);
     }
     // The friend lines, a "-" before the unchecked ones of the management list.
-    QStringList lines(QListWidget *list) const
+    QStringList lines(LineList *list) const
     {
         QStringList names;
         for (int i = 0; i < list->count(); ++i) {
-            const QListWidgetItem *item = list->item(i);
-            const bool unchecked = list == manage() && item->checkState() != Qt::Checked;
-            if (item->text().contains(u':'))
-                names << (unchecked ? "-" : "") + nameFromLine(item->text());
+            const QString line = list->lineText(i);
+            const bool unchecked = list == manage() && list->checkState(i) != Qt::Checked;
+            if (line.contains(u':'))
+                names << (unchecked ? "-" : "") + nameFromLine(line);
         }
         return names;
     }
@@ -233,8 +233,7 @@ private slots:
         QCOMPARE(w.lines(w.manage()), (QStringList{"Ann", "Ann Lee", "Bob", "Cara", "-Eve"}));
         for (int row = 1; row <= w.form.table.friendCount(); ++row) {
             const int line = w.form.table.cell(row, ManagePos).toInt() - 1;
-            QCOMPARE(nameFromLine(w.manage()->item(line)->text()),
-                     w.form.table.cell(row, DisplayName));
+            QCOMPARE(nameFromLine(w.manage()->lineText(line)), w.form.table.cell(row, DisplayName));
         }
         QCOMPARE(w.lines(w.main()), (QStringList{"Ann Lee", "Bob", "Ann", "Cara", "Eve"}));
         QCOMPARE(w.cell("Eve", Unselected), QStringLiteral("1"));
@@ -283,8 +282,8 @@ private slots:
              std::initializer_list<QWidget *>{w.form.LabTitList1, w.main(), w.manage()})
             QCOMPARE(foreColor(control), QColor(87, 149, 125));
         const QString annSecond = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
-        QVERIFY(w.main()->item(0)->text().endsWith(annSecond));
-        QVERIFY(w.manage()->item(0)->text().endsWith(annSecond));
+        QVERIFY(w.main()->lineText(0).endsWith(annSecond));
+        QVERIFY(w.manage()->lineText(0).endsWith(annSecond));
         QCOMPARE(w.helpOver(w.form.LabSession), texts::SessionHelpToFirst);
         QCOMPARE(w.helpOver(w.main()->viewport()), texts::MainListHelpSelectsFirst);
 
@@ -294,7 +293,7 @@ private slots:
         QCOMPARE(foreColor(w.form.LabTitList1), colors::Black);
         QCOMPARE(foreColor(w.main()), mainColour);
         QCOMPARE(foreColor(w.manage()), colors::Black);
-        QVERIFY(w.main()->item(0)->text().endsWith("07/09/12 22:53 - .. .. .. .. .. > .. .."));
+        QVERIFY(w.main()->lineText(0).endsWith("07/09/12 22:53 - .. .. .. .. .. > .. .."));
         w.rightClick(w.main());
         QCOMPARE(w.helpOver(w.manage()->viewport()), texts::ManageListHelp);
     }
@@ -335,7 +334,7 @@ private slots:
         // The separator line empties the help line and is not left selected.
         w.click(w.main(), 0);
         w.click(w.main(), 2);
-        QCOMPARE(w.main()->item(2)->text(), separatorLine());
+        QCOMPARE(w.main()->lineText(2), separatorLine());
         QVERIFY(w.form.LabHelpNom->text().isEmpty());
         QVERIFY(w.form.LabHelp->isVisible() && !w.form.LabHelpNom->isVisible());
         QCOMPARE(w.main()->currentRow(), -1);

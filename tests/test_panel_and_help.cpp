@@ -1,6 +1,7 @@
 // The panel that hides and shows, the window minimised, and the help line under the mouse.
 #include "app/data_dir.h"
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/panel_slide.h"
 #include "ui/twips.h"
 #include "widget_test_main.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 

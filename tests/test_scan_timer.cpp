@@ -2,6 +2,7 @@
 // scripted browser and fetcher; the count-down's text arithmetic and the interval's checks on
 // their own.
 #include "dialog_driver.h"
+#include "list_lines.h"
 #include "scan/scan_driver.h"
 #include "scan/time_text.h"
 #include "schedule/countdown.h"
@@ -255,7 +256,7 @@ private slots:
         Window w;
         w.form.state.sessionShown = 1;
         COMPLETE_SCAN_BY_HAND(w);
-        QListWidget *list = w.find<QListWidget>("List1");
+        LineList *list = w.find<LineList>("List1");
         QCOMPARE(foreColor(list), colors::Green);
 
         w.form.state.sessionShown = 0;

@@ -1,4 +1,5 @@
 // The start-up of a first run: no settings, no history.
+#include "list_lines.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/twips.h"
@@ -8,24 +9,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 using namespace amiscan;
-
-namespace {
-
-QStringList lines(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
-} // namespace
 
 class TestStartup : public QObject
 {
@@ -42,14 +30,14 @@ private slots:
                              " - Then click on <Start Scan>"};
         for (int i = 0; i < 12; ++i)
             expected << QString();
-        QCOMPARE(lines(form.List1), expected);
+        QCOMPARE(list_lines::all(form.List1), expected);
 
-        QCOMPARE(lines(form.List2),
+        QCOMPARE(list_lines::all(form.List2),
                  (QStringList{QString(), " On this 2nd list, you can manage your Vey friends :",
                               " delete or select the ones you want to display"}));
-        QCOMPARE(form.List2->item(0)->checkState(), Qt::Unchecked);
-        QCOMPARE(form.List2->item(1)->checkState(), Qt::Checked);
-        QCOMPARE(form.List2->item(2)->checkState(), Qt::Checked);
+        QCOMPARE(form.List2->checkState(0), Qt::Unchecked);
+        QCOMPARE(form.List2->checkState(1), Qt::Checked);
+        QCOMPARE(form.List2->checkState(2), Qt::Checked);
         QVERIFY(!form.List2->isVisible());
     }
 

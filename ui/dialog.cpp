@@ -8,9 +8,10 @@
 #include "ui/park_focus.h"
 #include "ui/twips.h"
 
+#include "ui/line_list.h"
 #include <QEvent>
 #include <QLabel>
-#include <QListWidget>
+
 #include <QPushButton>
 
 namespace amiscan {

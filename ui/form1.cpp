@@ -16,8 +16,9 @@
 #include "ui/twips.h"
 #include "ui/window_events.h"
 
+#include "ui/line_list.h"
 #include <QIcon>
-#include <QListWidget>
+
 #include <QNetworkAccessManager>
 #include <QPushButton>
 
@@ -95,21 +96,15 @@ void Form1::setWindowHeightTwips(int height)
 
 void Form1::fillInstructions()
 {
-    List1->clear();
-    List1->addItem(QString());
+    QStringList mainLines{QString()};
     for (const QString &line : texts::MainListInstructions)
-        List1->addItem(line);
+        mainLines << line;
     for (int i = 0; i < 12; ++i)
-        List1->addItem(QString());
+        mainLines << QString();
+    List1->setLines(mainLines);
 
-    List2->clear();
-    const QStringList manageLines{QString(), texts::ManageListInstructions[0],
-                                  texts::ManageListInstructions[1]};
-    for (int i = 0; i < manageLines.size(); ++i) {
-        auto *item = new QListWidgetItem(manageLines.at(i), List2);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(i == 0 ? Qt::Unchecked : Qt::Checked);
-    }
+    List2->setLines({QString(), texts::ManageListInstructions[0], texts::ManageListInstructions[1]},
+                    {false, true, true});
 }
 
 } // namespace amiscan

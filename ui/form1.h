@@ -20,6 +20,7 @@ class QTimer;
 namespace amiscan {
 
 class Browser;
+class LineList;
 class Form2;
 class PageFetcher;
 class ScanDriver;
@@ -64,7 +65,6 @@ public:
     void sortByKey();
     void sortOnlineFirst();
     void fillManageList(const QStringList *rowLines = nullptr);
-    void applySelectionMarks();
     void showManageList();
     void writeBackSelection();
     void showMainList();
@@ -165,8 +165,8 @@ public:
     QLabel *LabTitList1 = nullptr;
     QCheckBox *CheckList2All = nullptr;
     QLabel *LabSession = nullptr;
-    QListWidget *List1 = nullptr;
-    QListWidget *List2 = nullptr;
+    LineList *List1 = nullptr;
+    LineList *List2 = nullptr;
     QLabel *LabHelp = nullptr;
     QLabel *LabHelpNom = nullptr;
     // The hidden sorted list, outside the window: it takes the parked focus.

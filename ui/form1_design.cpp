@@ -5,10 +5,12 @@
 #include "ui/status_label.h"
 #include "ui/twips.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -82,10 +84,12 @@ private:
     int m_rowPixels;
 };
 
-QListWidget *list(QWidget *parent, const char *name, const QRect &twips, const QColor &back,
-                  int rowTwips)
+LineList *list(QWidget *parent, const char *name, const QRect &twips, const QColor &back,
+               int rowTwips, bool checkable)
 {
-    auto *control = place<QListWidget>(parent, name, twips);
+    auto *control = new LineList(checkable, parent);
+    control->setObjectName(QLatin1StringView(name));
+    setTwipsGeometry(control, twips);
     control->setItemDelegate(new FixedRowDelegate(rowTwips, control));
     control->setFont(listFont());
     control->setUniformItemSizes(true);
@@ -209,8 +213,8 @@ void Form1::createControls()
     LabSession->setCursor(Qt::PointingHandCursor);
 
     // The two lists share one place; the management list is hidden at first.
-    List1 = list(this, "List1", QRect(180, 1625, 7455, 1230), colors::PaleYellow, 195);
-    List2 = list(this, "List2", QRect(180, 1625, 7455, 2760), colors::White, 225);
+    List1 = list(this, "List1", QRect(180, 1625, 7455, 1230), colors::PaleYellow, 195, false);
+    List2 = list(this, "List2", QRect(180, 1625, 7455, 2760), colors::White, 225, true);
     List2->hide();
 
     // Help line: the help texts and, in the same place, the companion line.

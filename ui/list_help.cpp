@@ -4,8 +4,9 @@
 #include "ui/form1_texts.h"
 #include "ui/mouse_events.h"
 
+#include "ui/line_list.h"
 #include <QLabel>
-#include <QListWidget>
+
 
 namespace amiscan {
 

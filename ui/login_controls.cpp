@@ -7,12 +7,14 @@
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+
 #include <QSignalBlocker>
 
 namespace amiscan {
@@ -23,7 +25,7 @@ namespace {
 // current line would park the focus, taking it straight back from the box being entered.
 void clearListsQuietly(Form1 &form)
 {
-    for (QListWidget *list : {form.List1, form.List2}) {
+    for (LineList *list : {form.List1, form.List2}) {
         const QSignalBlocker listSignals(list);
         const QSignalBlocker selectionSignals(list->selectionModel());
         clearCurrentLine(list);

@@ -9,26 +9,23 @@
 #include "ui/list_help.h"
 #include "ui/park_focus.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
-#include <QListWidget>
+
 
 namespace amiscan {
 
 namespace {
 
-void invertMark(QListWidgetItem *item)
+void invertMark(LineList *list, int row)
 {
-    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    list->setCheckState(row, list->checkState(row) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
 }
 
 void markAll(Form1 &form, bool checked)
 {
-    QListWidget *list = form.List2;
-    list->setUpdatesEnabled(false);
-    for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    list->setUpdatesEnabled(true);
-    clearCurrentLine(list);
+    form.List2->setAllChecked(checked);
+    clearCurrentLine(form.List2);
 }
 
 // The question names the friend by display name, and by user name too when that differs.
@@ -66,7 +63,7 @@ void deleteCurrentFriend(Form1 &form)
         --form.state.listedCount;
     const int position = removeManagedFriend(form.table, current);
     if (position >= 1 && position <= form.List2->count())
-        delete form.List2->takeItem(position - 1);
+        form.List2->removeLine(position - 1);
     if (!form.state.manageMode)
         form.fillMainList();
 
@@ -97,10 +94,7 @@ void Form1::showManageList()
 
 void Form1::writeBackSelection()
 {
-    QList<bool> checked(List2->count());
-    for (int i = 0; i < List2->count(); ++i)
-        checked[i] = List2->item(i)->checkState() == Qt::Checked;
-    state.selectedCount = writeBackMarks(table, checked);
+    state.selectedCount = writeBackMarks(table, List2->checkedLines());
     updateListTitle();
 }
 
@@ -128,8 +122,8 @@ void connectManageList(Form1 &form)
     onKeyPress(form.List2, Qt::Key_Escape, [&form] { form.showMainList(); });
     onKeyPress(form.List2, Qt::Key_Delete, [&form] { deleteCurrentFriend(form); });
     onDoubleClick(form.List2, [&form] {
-        if (QListWidgetItem *item = form.List2->currentItem())
-            invertMark(item);
+        if (form.List2->currentRow() >= 0)
+            invertMark(form.List2, form.List2->currentRow());
     });
     QObject::connect(form.CheckList2All, &QCheckBox::toggled, &form,
                      [&form](bool checked) { markAll(form, checked); });

@@ -7,11 +7,12 @@
 #include "ui/panel_slide.h"
 #include "ui/twips.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+
 #include <QPushButton>
 
 namespace amiscan {

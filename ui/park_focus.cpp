@@ -4,13 +4,13 @@
 
 #include "ui/form1.h"
 
-#include <QListWidget>
+#include "ui/line_list.h"
 
 namespace amiscan {
 
-void clearCurrentLine(QListWidget *list)
+void clearCurrentLine(QAbstractItemView *list)
 {
-    list->setCurrentRow(-1);
+    list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
     list->clearSelection();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-class QListWidget;
+class QAbstractItemView;
 
 namespace amiscan {
 
 // Leaves a list with no current line and nothing selected.
-void clearCurrentLine(QListWidget *list);
+void clearCurrentLine(QAbstractItemView *list);
 
 } // namespace amiscan

@@ -9,9 +9,10 @@
 #include "ui/list_help.h"
 #include "ui/park_focus.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QLabel>
-#include <QListWidget>
+
 
 namespace amiscan {
 
@@ -27,8 +28,7 @@ void showSelectedFriend(Form1 &form)
         form.parkFocus();
         return;
     }
-    const QListWidgetItem *item = form.List1->currentItem();
-    const QString line = item ? item->text() : QString();
+    const QString line = form.List1->lineText(form.List1->currentRow());
     // The separator, blank lines and the instructions are no friend's line.
     if (!line.contains(u':')) {
         form.LabHelpNom->clear();
@@ -90,7 +90,7 @@ void connectSessionSwitch(Form1 &form)
     });
     onClick(form.LabSession, switchLists);
 
-    QObject::connect(form.List1, &QListWidget::currentRowChanged, &form,
+    QObject::connect(form.List1, &LineList::currentRowChanged, &form,
                      [&form] { showSelectedFriend(form); });
     onFocusOut(form.List1, [&form] { showHelpLine(form); });
     onKeyPress(form.List1, Qt::Key_Escape, [&form] { form.parkFocus(); });

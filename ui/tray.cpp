@@ -6,8 +6,9 @@
 #include "ui/form1.h"
 #include "ui/mouse_events.h"
 
+#include "ui/line_list.h"
 #include <QCheckBox>
-#include <QListWidget>
+
 
 namespace amiscan {
 

@@ -1,0 +1,155 @@
+#include "ui/line_list.h"
+
+namespace amiscan {
+
+LineListModel::LineListModel(bool checkable, QObject *parent)
+    : QAbstractListModel(parent), m_checkable(checkable)
+{
+}
+
+int LineListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_lines.size());
+}
+
+QVariant LineListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_lines.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_lines.at(index.row());
+    if (role == Qt::CheckStateRole && m_checkable)
+        return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
+    return {};
+}
+
+bool LineListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!m_checkable || role != Qt::CheckStateRole || !index.isValid() ||
+        index.row() >= m_lines.size())
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+Qt::ItemFlags LineListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (m_checkable)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+void LineListModel::setChecked(int row, bool checked)
+{
+    if (!m_checkable || m_checked.at(row) == checked)
+        return;
+    m_checked[row] = checked;
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed, {Qt::CheckStateRole});
+}
+
+void LineListModel::setLines(QStringList lines, QList<bool> checked)
+{
+    beginResetModel();
+    m_lines = std::move(lines);
+    if (!m_checkable)
+        m_checked.clear();
+    else if (checked.size() == m_lines.size())
+        m_checked = std::move(checked);
+    else
+        m_checked = QList<bool>(m_lines.size(), true);
+    endResetModel();
+}
+
+void LineListModel::setAllChecked(const QList<bool> &checked)
+{
+    if (!m_checkable || checked.size() != m_lines.size() || m_lines.isEmpty())
+        return;
+    m_checked = checked;
+    emit dataChanged(index(0), index(int(m_lines.size()) - 1), {Qt::CheckStateRole});
+}
+
+void LineListModel::appendLine(const QString &line, bool checked)
+{
+    const int row = int(m_lines.size());
+    beginInsertRows({}, row, row);
+    m_lines << line;
+    if (m_checkable)
+        m_checked << checked;
+    endInsertRows();
+}
+
+void LineListModel::removeLine(int row)
+{
+    if (row < 0 || row >= m_lines.size())
+        return;
+    beginRemoveRows({}, row, row);
+    m_lines.removeAt(row);
+    if (m_checkable)
+        m_checked.removeAt(row);
+    endRemoveRows();
+}
+
+LineList::LineList(bool checkable, QWidget *parent)
+    : QListView(parent), m_model(new LineListModel(checkable, this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { emit currentRowChanged(current.row()); });
+}
+
+QString LineList::lineText(int row) const
+{
+    return row >= 0 && row < count() ? m_model->line(row) : QString();
+}
+
+Qt::CheckState LineList::checkState(int row) const
+{
+    return m_model->data(m_model->index(row), Qt::CheckStateRole).value<Qt::CheckState>();
+}
+
+void LineList::setCheckState(int row, Qt::CheckState state)
+{
+    if (row >= 0 && row < count())
+        m_model->setChecked(row, state == Qt::Checked);
+}
+
+void LineList::setLines(QStringList lines, const QList<bool> &checked)
+{
+    m_model->setLines(std::move(lines), checked);
+}
+
+QList<bool> LineList::checkedLines() const
+{
+    QList<bool> checked(count());
+    for (int i = 0; i < count(); ++i)
+        checked[i] = m_model->isChecked(i);
+    return checked;
+}
+
+void LineList::setAllChecked(bool checked)
+{
+    m_model->setAllChecked(QList<bool>(count(), checked));
+}
+
+void LineList::addLine(const QString &line, Qt::CheckState state)
+{
+    m_model->appendLine(line, state == Qt::Checked);
+}
+
+void LineList::removeLine(int row)
+{
+    m_model->removeLine(row);
+}
+
+void LineList::setCurrentRow(int row)
+{
+    // As a list with single selection does: the current line is the one selected.
+    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
+}
+
+} // namespace amiscan

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QListView>
+#include <QStringList>
+
+namespace amiscan {
+
+// The lines of a list and, for a list with check marks, each line's mark. Holding plain texts
+// costs no object per line, so a list of every friend fills at once.
+class LineListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LineListModel)
+
+public:
+    LineListModel(bool checkable, QObject *parent);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    const QString &line(int row) const { return m_lines.at(row); }
+    bool isChecked(int row) const { return m_checked.at(row); }
+    void setChecked(int row, bool checked);
+    // Every line at once, with its mark (every line checked when the marks do not match).
+    void setLines(QStringList lines, QList<bool> checked);
+    void setAllChecked(const QList<bool> &checked);
+    void appendLine(const QString &line, bool checked);
+    void removeLine(int row);
+
+private:
+    bool m_checkable;
+    QStringList m_lines;
+    // One mark per line in a list with marks; empty otherwise.
+    QList<bool> m_checked;
+};
+
+// A list of text lines, with a check mark before each when the list has marks. Lines are only
+// drawn when they come into view, and all have the same height.
+class LineList final : public QListView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LineList)
+
+public:
+    LineList(bool checkable, QWidget *parent);
+
+    int count() const { return m_model->rowCount(); }
+    QString lineText(int row) const;
+    Qt::CheckState checkState(int row) const;
+    void setCheckState(int row, Qt::CheckState state);
+    // The whole list, lines and marks, replaced at once; marks given per line when the list
+    // has them (all checked when none are given).
+    void setLines(QStringList lines, const QList<bool> &checked = {});
+    // The marks of every line, in order.
+    QList<bool> checkedLines() const;
+    void setAllChecked(bool checked);
+    void addLine(const QString &line, Qt::CheckState state = Qt::Checked);
+    void removeLine(int row);
+    void clear() { setLines({}); }
+
+    // The current line, -1 for none; making a line current selects it.
+    int currentRow() const { return currentIndex().row(); }
+    void setCurrentRow(int row);
+
+signals:
+    void currentRowChanged(int row);
+
+private:
+    LineListModel *m_model;
+};
+
+} // namespace amiscan
