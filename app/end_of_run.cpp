@@ -17,6 +17,7 @@ EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
         m_form.saveHistory();
         m_form.saveSettings();
+        m_form.waitForHistorySave();
     });
     // The session's end reaches the application as a Quit event, which would close the windows
     // as if by their close boxes: end the program this way instead.

@@ -4,6 +4,7 @@
 #include "app/settings_file.h"
 #include "scan/presence_merge.h"
 #include "store/history_file.h"
+#include "store/history_saver.h"
 #include "store/safe_file.h"
 #include "ui/form1.h"
 
@@ -39,8 +40,13 @@ void Form1::saveHistory()
     if (!fileExists(path) && state.scanState != 2)
         return;
     if (moveUnreadAside(path, state.historyUnreadable))
-        history::writeFile(path, table, state.lastScanStamp);
+        m_historySaver->save(path, table, state.lastScanStamp);
     state.dataPresent = true;
+}
+
+void Form1::waitForHistorySave()
+{
+    m_historySaver->wait();
 }
 
 void Form1::loadHistory()

@@ -19,6 +19,8 @@ void Form1::endProgram(ExitRoute route)
     // since then.
     if (route != ExitRoute::CloseBox)
         saveHistory();
+    // Whatever the way out, a save under way or asked for is written before the program ends.
+    waitForHistorySave();
     saveSettings();
     m_ended = true;
 

@@ -3,13 +3,12 @@
 #include "schedule/interval.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/twips.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QPushButton>
 #include <QTimer>
 

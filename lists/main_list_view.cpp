@@ -8,13 +8,12 @@
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/twips.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QLabel>
-
 #include <QPushButton>
 
 namespace amiscan {

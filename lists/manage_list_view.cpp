@@ -1,10 +1,9 @@
 // The management list's lines: every friend with a check mark for "selected".
 #include "lists/friend_line.h"
 #include "ui/form1.h"
-
 #include "ui/line_list.h"
-#include <QCheckBox>
 
+#include <QCheckBox>
 #include <QStringView>
 
 #include <charconv>

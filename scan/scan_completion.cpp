@@ -5,12 +5,11 @@
 #include "schedule/interval.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
-
 #include "ui/line_list.h"
+
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QPushButton>
 #include <QTimer>
 

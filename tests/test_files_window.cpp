@@ -165,12 +165,14 @@ private slots:
         form.load();
         QVERIFY(!form.state.dataPresent);
         form.saveHistory();
+        form.waitForHistorySave();
         form.saveSettings();
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(!form.state.dataPresent);
 
         form.state.scanState = 2;
         form.saveHistory();
+        form.waitForHistorySave();
         QVERIFY(form.state.dataPresent);
         QVERIFY(fileBytes(historyFilePath(dir.path())).startsWith("Friends (0)      :"));
         form.saveSettings();
@@ -187,6 +189,7 @@ private slots:
         form.CheckFlter->setChecked(false);
         form.saveSettings();
         form.saveHistory();
+        form.waitForHistorySave();
         QCOMPARE(fileBytes(settingsFilePath(dir.path())), stored);
         QVERIFY(!QFileInfo::exists(historyFilePath(dir.path())));
     }
@@ -223,6 +226,7 @@ private slots:
         QVERIFY(form.table.rebuild({form.table.findByAccountName(QStringLiteral("usertwo")),
                                     form.table.findByAccountName(QStringLiteral("exampleuser"))}));
         form.saveHistory();
+        form.waitForHistorySave();
         QCOMPARE(fileBytes(historyFilePath(dir.path())), HistoryFile);
         QVERIFY(asideFiles(dir).isEmpty());
     }
@@ -258,6 +262,8 @@ private slots:
         QVERIFY(asideFiles(dir).isEmpty()); // nothing moves before a save
 
         form.saveHistory();
+
+        form.waitForHistorySave();
         form.saveSettings();
         const QStringList aside = asideFiles(dir);
         QCOMPARE(aside.size(), 1);
@@ -269,6 +275,8 @@ private slots:
         QVERIFY(fileBytes(path).startsWith(history ? "Friends (0)" : "[Parameters]"));
 
         form.saveHistory(); // later saves replace our own files
+
+        form.waitForHistorySave();
         form.saveSettings();
         QCOMPARE(asideFiles(dir).size(), 1);
     }
@@ -283,6 +291,7 @@ private slots:
         form.load();
         QCOMPARE(form.table.friendCount(), 2);
         form.saveHistory();
+        form.waitForHistorySave();
         const QStringList aside = asideFiles(dir);
         QCOMPARE(aside.size(), 1);
         QCOMPARE(fileBytes(dir.filePath(aside.at(0))), damaged);
@@ -302,6 +311,7 @@ private slots:
             FileSizeLimit fullDisk(1000);
             QVERIFY(fullDisk.active());
             form.saveHistory();
+            form.waitForHistorySave();
         }
         QCOMPARE(fileBytes(historyFilePath(dir.path())), HistoryFile);
         QVERIFY(form.state.dataPresent);

@@ -2,6 +2,7 @@
 // and its safe replacement.
 #include "file_faults.h"
 #include "store/history_file.h"
+#include "store/history_saver.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
 
@@ -526,6 +527,37 @@ private slots:
         QVERIFY(history::writeFile(path, exampleTable(), QStringLiteral("14/10 - 21:05")));
         QCOMPARE(fileBytes(path), ExampleFile);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Amiscan.txt"});
+    }
+
+    // Saves asked for in a burst, while the first is being written: the file ends with the
+    // latest, written the same way as by the window's thread, and ending the saver waits for it.
+    void saver_writesTheLatestTableLast()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+        FriendsTable table;
+        QByteArray expected;
+        {
+            HistorySaver saver;
+            for (int save = 0; save < 30; ++save) {
+                for (int i = 0; i < 100; ++i) {
+                    const int row = table.appendFriend();
+                    table.setCell(row, DisplayName,
+                                  QString::number(QRandomGenerator::global()->generate()));
+                    table.setCell(row, AccountName, QStringLiteral("f%1").arg(row));
+                }
+                const QString stamp = QStringLiteral("14/10 - 21:%1").arg(save, 2, 10, QChar(u'0'));
+                saver.save(path, table, stamp);
+                expected = history::formatFile(table, stamp);
+                if (save == 10) {
+                    saver.wait();
+                    QCOMPARE(fileBytes(path), expected);
+                }
+            }
+        }
+        QCOMPARE(fileBytes(path), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Amiscan.txt"});
     }
 
     void failedWrite_leavesTheOldFileWhole_data()

@@ -283,6 +283,7 @@ private slots:
         QCOMPARE(w.last()->text(), QStringLiteral(" Last Scan : ") + stamp);
         QCOMPARE(foreColor(w.last()), colors::Blue);
         QCOMPARE(foreColor(w.info()), colors::Blue);
+        w.form.waitForHistorySave();
         QVERIFY(QFile::exists(historyPath));
         QVERIFY(w.form.state.dataPresent);
         QVERIFY(w.form.state.scanCompleted);

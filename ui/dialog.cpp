@@ -4,14 +4,14 @@
 
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 #include "ui/twips.h"
 
-#include "ui/line_list.h"
 #include <QEvent>
 #include <QLabel>
-
+#include <QListWidget>
 #include <QPushButton>
 
 namespace amiscan {

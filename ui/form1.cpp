@@ -5,8 +5,10 @@
 #include "platform/tray_icon.h"
 #include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
+#include "store/history_saver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
+#include "ui/line_list.h"
 #include "ui/list_help.h"
 #include "ui/login_controls.h"
 #include "ui/manage_list.h"
@@ -16,15 +18,14 @@
 #include "ui/twips.h"
 #include "ui/window_events.h"
 
-#include "ui/line_list.h"
 #include <QIcon>
-
 #include <QNetworkAccessManager>
 #include <QPushButton>
 
 namespace amiscan {
 
-Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataDir(dataDir)
+Form1::Form1(const QString &dataDir, QWidget *parent)
+    : QWidget(parent), m_dataDir(dataDir), m_historySaver(std::make_unique<HistorySaver>())
 {
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();

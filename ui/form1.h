@@ -20,6 +20,7 @@ class QTimer;
 namespace amiscan {
 
 class Browser;
+class HistorySaver;
 class LineList;
 class Form2;
 class PageFetcher;
@@ -74,7 +75,10 @@ public:
     // Hides the panel when it is shown, shows it otherwise.
     void togglePanel();
     void startScanButton();
+    // Starts writing the history file from a copy of the table; the window goes on at once.
     void saveHistory();
+    // Returns once the history file holds the content of the latest save.
+    void waitForHistorySave();
     void loadHistory();
     void readSettings();
     void saveSettings();
@@ -194,6 +198,7 @@ private:
     QPointer<Form2> m_dialog;
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<HistorySaver> m_historySaver;
     bool m_ended = false;
 };
 

@@ -2,15 +2,14 @@
 #include "ui/colors.h"
 #include "ui/fonts.h"
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/status_label.h"
 #include "ui/twips.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QListWidget>
 #include <QPushButton>
 #include <QStyledItemDelegate>

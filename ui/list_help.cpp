@@ -2,11 +2,10 @@
 
 #include "ui/form1.h"
 #include "ui/form1_texts.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 
-#include "ui/line_list.h"
 #include <QLabel>
-
 
 namespace amiscan {
 

@@ -4,17 +4,16 @@
 #include "ui/login_controls.h"
 
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-
 #include <QSignalBlocker>
 
 namespace amiscan {

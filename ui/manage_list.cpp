@@ -5,13 +5,13 @@
 #include "lists/manage_links.h"
 #include "ui/form1.h"
 #include "ui/form1_texts.h"
+#include "ui/line_list.h"
 #include "ui/list_events.h"
 #include "ui/list_help.h"
 #include "ui/park_focus.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
-
+#include <QListWidget>
 
 namespace amiscan {
 

@@ -3,16 +3,15 @@
 #include "ui/panel.h"
 
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/panel_slide.h"
 #include "ui/twips.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <QPushButton>
 
 namespace amiscan {

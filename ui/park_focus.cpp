@@ -3,8 +3,9 @@
 #include "ui/park_focus.h"
 
 #include "ui/form1.h"
-
 #include "ui/line_list.h"
+
+#include <QListWidget>
 
 namespace amiscan {
 

@@ -4,11 +4,11 @@
 
 #include "platform/system_tray_icon.h"
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 
-#include "ui/line_list.h"
 #include <QCheckBox>
-
+#include <QListWidget>
 
 namespace amiscan {
 

@@ -1,0 +1,92 @@
+// The window's own work on a full table, each measured as one block of its event loop: a scan's
+// completion, the list option check boxes, and start-up from a history file to the filled window.
+#include "app/data_dir.h"
+#include "random_friends.h"
+#include "store/history_file.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace amiscan;
+
+// What the window waits for before the next run; the history save may still be under way.
+void settle(Form1 &form)
+{
+    form.waitForHistorySave();
+    QCoreApplication::processEvents();
+}
+
+struct Window
+{
+    QTemporaryDir dir;
+    Form1 form{dir.path()};
+
+    explicit Window(int friends)
+    {
+        form.load();
+        form.table = randomFriends(friends);
+        form.state.dataPresent = true;
+        form.state.scanState = 2;
+        form.sortByKey();
+        form.fillManageList();
+        form.sortOnlineFirst();
+        form.fillMainList();
+        form.layoutLists();
+        form.show();
+        QCoreApplication::processEvents();
+    }
+};
+
+// The end of a scan that read the friends page: sorts, both lists, the stamp, the history save.
+void BM_ScanCompletion(benchmark::State &state)
+{
+    Window w(int(state.range(0)));
+    for (auto _ : state) {
+        w.form.finishMergedScan();
+        state.PauseTiming();
+        settle(w.form);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ScanCompletion)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecond);
+
+// A click on one of the three option check boxes: 0 only-selected, 1 hide-offline, 2 user names.
+void BM_ToggleOption(benchmark::State &state)
+{
+    Window w(MaxFriends);
+    QCheckBox *boxes[] = {w.form.CheckFlter, w.form.CheckHideOff, w.form.CheckUser};
+    QCheckBox *box = boxes[state.range(0)];
+    for (auto _ : state) {
+        box->click();
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ToggleOption)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// From the window's creation to its filled lists, with a history file of the given size.
+void BM_StartUp(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    history::writeFile(historyFilePath(dir.path()), randomFriends(int(state.range(0))),
+                       QStringLiteral("04/09/12 16:02"));
+    for (auto _ : state) {
+        Form1 form(dir.path());
+        form.load();
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        if (form.table.friendCount() != state.range(0))
+            state.SkipWithError("the history was not read");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartUp)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "store/friends_table.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace amiscan {
+
+// Writes the history file on a thread of its own, from a copy of the table, so that the window
+// never waits for the formatting and the disk. One file is written at a time, each whole or not
+// at all; a save asked for while another is being written waits for it, and only the latest of
+// those waiting is written, so the file always ends with the latest content.
+class HistorySaver final
+{
+    Q_DISABLE_COPY_MOVE(HistorySaver)
+
+public:
+    HistorySaver();
+    // Waits for the save under way and the one waiting, if any.
+    ~HistorySaver();
+
+    // Returns at once. The copy of the table shares its texts with the table until either changes.
+    void save(const QString &path, const FriendsTable &table, const QString &lastScanStamp);
+    // Returns once every save asked for so far has ended.
+    void wait();
+
+private:
+    struct Job
+    {
+        QString path;
+        FriendsTable table;
+        QString lastScanStamp;
+    };
+    void run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::optional<Job> m_waiting;
+    bool m_writing = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+} // namespace amiscan
