@@ -103,7 +103,7 @@ void Form1::load()
     if (state.dataPresent) {
         sortByKey();
         fillManageList();
-        sortOnlineFirst();
+        sortKeyedOnlineFirst();
         fillMainList();
         layoutLists();
     } else {

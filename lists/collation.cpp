@@ -13,6 +13,18 @@ Collation::Collation(const QLocale &locale) : m_collator(locale)
     m_collator.setNumericMode(false);
 }
 
+QCollatorSortKey Collation::sortKey(const QString &name) const
+{
+    auto known = m_sortKeys.constFind(name);
+    if (known == m_sortKeys.cend()) {
+        // The plain "C" locale's sort keys keep letter case, unlike its comparison: fold the
+        // case first there so that both orders agree ("anna" before "Bob" in every locale).
+        const bool foldCase = m_collator.locale().language() == QLocale::C;
+        known = m_sortKeys.insert(name, m_collator.sortKey(foldCase ? name.toCaseFolded() : name));
+    }
+    return *known;
+}
+
 int Collation::compare(const QString &a, const QString &b) const
 {
     const int byLocale = m_collator.compare(a, b);
@@ -26,13 +38,14 @@ QList<int> Collation::order(const QStringList &keys) const
     QList<int> positions(keys.size());
     std::iota(positions.begin(), positions.end(), 0);
     // Sort keys are computed once per name, so each comparison is a plain byte comparison.
-    // The plain "C" locale's sort keys keep letter case, unlike its comparison: fold the case
-    // first there so that both orders agree ("anna" before "Bob" in every locale).
-    const bool foldCase = m_collator.locale().language() == QLocale::C;
+    // Names no longer in use go once they outnumber the ones sorted.
+    if (m_sortKeys.size() > 2 * keys.size() + 1024)
+        m_sortKeys.clear();
+    // Copies: they share their bytes with the kept keys, which may move as more are added.
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(keys.size());
     for (const QString &key : keys)
-        sortKeys.push_back(m_collator.sortKey(foldCase ? key.toCaseFolded() : key));
+        sortKeys.push_back(sortKey(key));
 
     std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
         const int byLocale = sortKeys[size_t(a)].compare(sortKeys[size_t(b)]);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCollator>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 
@@ -21,10 +22,15 @@ public:
     int compare(const QString &a, const QString &b) const;
 
     // The positions of keys in sorted order: keys[order[0]] comes first. O(n log n).
+    // The collator's key of each name is kept for later orders, which then compute only the
+    // keys of names they have not seen.
     QList<int> order(const QStringList &keys) const;
 
 private:
+    QCollatorSortKey sortKey(const QString &name) const;
+
     QCollator m_collator;
+    mutable QHash<QString, QCollatorSortKey> m_sortKeys;
 };
 
 } // namespace amiscan

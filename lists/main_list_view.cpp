@@ -20,12 +20,17 @@ namespace amiscan {
 
 void Form1::sortByKey()
 {
-    amiscan::sortByKey(table, state.sortNameMode, Collation());
+    amiscan::sortByKey(table, state.sortNameMode, m_collation);
 }
 
 void Form1::sortOnlineFirst()
 {
-    amiscan::sortOnlineFirst(table, state.sortNameMode, Collation());
+    amiscan::sortOnlineFirst(table, state.sortNameMode, m_collation);
+}
+
+void Form1::sortKeyedOnlineFirst()
+{
+    partitionOnlineFirst(table);
 }
 
 void Form1::fillMainList(const QStringList *rowLines)

@@ -55,4 +55,15 @@ void sortOnlineFirst(FriendsTable &table, int sortNameMode, const Collation &col
     table.rebuild(order);
 }
 
+void partitionOnlineFirst(FriendsTable &table)
+{
+    QList<int> order;
+    QList<int> others;
+    order.reserve(table.friendCount());
+    for (int row = 1; row <= table.friendCount(); ++row)
+        (isOnlineRow(table, row) ? order : others) << row;
+    order << others;
+    table.rebuild(order);
+}
+
 } // namespace amiscan

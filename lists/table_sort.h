@@ -20,4 +20,8 @@ void sortByKey(FriendsTable &table, int sortNameMode, const Collation &collation
 // list's order). Every row keeps all its cells, its management list position included.
 void sortOnlineFirst(FriendsTable &table, int sortNameMode, const Collation &collation);
 
+// The same order as sortOnlineFirst for a table in the order sortByKey leaves: the online friends
+// taken out first, each group keeping its order, so no key is compared. O(n).
+void partitionOnlineFirst(FriendsTable &table);
+
 } // namespace amiscan

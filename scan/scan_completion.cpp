@@ -20,7 +20,7 @@ void Form1::finishMergedScan()
     state.scanState = 2;
     sortByKey();
     fillManageList();
-    sortOnlineFirst();
+    sortKeyedOnlineFirst();
     fillMainList();
     layoutLists();
     completeScan();

@@ -9,6 +9,7 @@
 #include "widget_test_main.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextDocument>

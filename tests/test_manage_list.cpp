@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
 
 using namespace amiscan;

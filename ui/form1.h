@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_state.h"
+#include "lists/collation.h"
 #include "store/friends_table.h"
 #include "ui/status_label.h"
 
@@ -65,6 +66,8 @@ public:
     void layoutLists();
     void sortByKey();
     void sortOnlineFirst();
+    // sortOnlineFirst for a table that sortByKey has just ordered, without comparing names.
+    void sortKeyedOnlineFirst();
     void fillManageList(const QStringList *rowLines = nullptr);
     void showManageList();
     void writeBackSelection();
@@ -199,6 +202,8 @@ private:
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<HistorySaver> m_historySaver;
+    // One collation for the run: it keeps the sort keys of the names it has ordered.
+    Collation m_collation;
     bool m_ended = false;
 };
 
