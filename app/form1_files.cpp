@@ -36,11 +36,14 @@ void Form1::saveHistory()
     if (m_ended)
         return;
     const QString path = historyFilePath(m_dataDir);
-    // A run that started without a history creates none until a scan has been merged.
-    if (!fileExists(path) && state.scanState != 2)
+    // A run that started without a history creates none until a scan has been merged. A save
+    // already asked for counts as the file, which may not be written yet.
+    if (!m_historySaveAsked && !fileExists(path) && state.scanState != 2)
         return;
-    if (moveUnreadAside(path, state.historyUnreadable))
+    if (moveUnreadAside(path, state.historyUnreadable)) {
         m_historySaver->save(path, table, state.lastScanStamp);
+        m_historySaveAsked = true;
+    }
     state.dataPresent = true;
 }
 

@@ -103,7 +103,7 @@ void Form1::load()
     if (state.dataPresent) {
         sortByKey();
         fillManageList();
-        sortKeyedOnlineFirst();
+        sortOnlineFirst();
         fillMainList();
         layoutLists();
     } else {

@@ -18,19 +18,39 @@
 
 namespace amiscan {
 
+// A table whose order, names and online flags are as the last sort left them is in that order
+// already: sorting it again would give the same table.
+bool Form1::sortedAlready(TableOrder order) const
+{
+    return m_tableOrder == order && m_sortedVersion == table.orderVersion() &&
+           m_sortedNameMode == state.sortNameMode;
+}
+
+void Form1::sortedAs(TableOrder order)
+{
+    m_tableOrder = order;
+    m_sortedVersion = table.orderVersion();
+    m_sortedNameMode = state.sortNameMode;
+}
+
 void Form1::sortByKey()
 {
+    if (sortedAlready(TableOrder::ByKey))
+        return;
     amiscan::sortByKey(table, state.sortNameMode, m_collation);
+    sortedAs(TableOrder::ByKey);
 }
 
 void Form1::sortOnlineFirst()
 {
-    amiscan::sortOnlineFirst(table, state.sortNameMode, m_collation);
-}
-
-void Form1::sortKeyedOnlineFirst()
-{
-    partitionOnlineFirst(table);
+    if (sortedAlready(TableOrder::OnlineFirst))
+        return;
+    // In key order, the online friends need only be taken out first.
+    if (sortedAlready(TableOrder::ByKey))
+        partitionOnlineFirst(table);
+    else
+        amiscan::sortOnlineFirst(table, state.sortNameMode, m_collation);
+    sortedAs(TableOrder::OnlineFirst);
 }
 
 void Form1::fillMainList(const QStringList *rowLines)

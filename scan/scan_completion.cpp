@@ -20,7 +20,7 @@ void Form1::finishMergedScan()
     state.scanState = 2;
     sortByKey();
     fillManageList();
-    sortKeyedOnlineFirst();
+    sortOnlineFirst();
     fillMainList();
     layoutLists();
     completeScan();

@@ -1,11 +1,21 @@
 #include "store/friends_table.h"
 
+#include <atomic>
+
 namespace amiscan {
+
+quint64 FriendsTable::newVersion()
+{
+    // Shared by every table, so no two contents ever get the same number.
+    static std::atomic<quint64> last{0};
+    return ++last;
+}
 
 int FriendsTable::appendFriend()
 {
     if (m_friendCount >= MaxFriends)
         return -1;
+    changed();
     ++m_friendCount;
     // The capacity becomes exactly friendCount + 1, keeping the rows that remain.
     m_rows.resize(m_friendCount + 1);
@@ -20,6 +30,7 @@ int FriendsTable::appendFriend()
 void FriendsTable::reserveRows(int rows)
 {
     if (rows > capacity()) {
+        changed();
         m_rows.resize(rows);
         m_lengthMarks.resize(rows);
         m_ids.resize(rows);
@@ -43,6 +54,8 @@ void FriendsTable::setCell(int row, int column, const QString &text)
 {
     if (!isFriendRow(row) || column < 1 || column >= ColumnCount)
         return;
+    if (column == DisplayName || column == AccountName || column == Online)
+        changed();
     m_rows[row][column] = text;
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
 }
@@ -73,6 +86,7 @@ void FriendsTable::removeFriend(int row)
 {
     if (!isFriendRow(row))
         return;
+    changed();
     for (int r = row; r < m_friendCount; ++r) {
         for (int column = 1; column < ColumnCount; ++column)
             m_rows[r][column] = m_rows.at(r + 1).at(column);
@@ -101,6 +115,7 @@ bool FriendsTable::rebuild(const QList<int> &order)
         marks[i + 1] = m_lengthMarks.at(order.at(i));
         ids[i + 1] = m_ids.at(order.at(i));
     }
+    changed();
     m_rows = std::move(rows);
     m_lengthMarks = std::move(marks);
     m_ids = std::move(ids);
@@ -109,6 +124,7 @@ bool FriendsTable::rebuild(const QList<int> &order)
 
 void FriendsTable::clear()
 {
+    changed();
     m_rows.clear();
     m_lengthMarks.clear();
     // The numbers go on counting: a friend of the old table is never taken for a new one.

@@ -106,6 +106,12 @@ public:
     // Empties the table: no friends, no rows.
     void clear();
 
+    // Changes with every change to the rows' order, their number, or the cells the sorts read
+    // (names and the online flag), and is never the same for two different such contents,
+    // whichever table holds them; a copy has its original's version until either changes.
+    // Lets a caller tell that the table is still in the order it last sorted it in.
+    quint64 orderVersion() const { return m_orderVersion; }
+
 private:
     static const QString &emptyCell();
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
@@ -127,6 +133,10 @@ private:
     QList<RowId> m_ids;
     RowId m_lastId = 0;
     int m_friendCount = 0;
+    quint64 m_orderVersion = newVersion();
+
+    static quint64 newVersion();
+    void changed() { m_orderVersion = newVersion(); }
 };
 
 } // namespace amiscan

@@ -66,8 +66,6 @@ public:
     void layoutLists();
     void sortByKey();
     void sortOnlineFirst();
-    // sortOnlineFirst for a table that sortByKey has just ordered, without comparing names.
-    void sortKeyedOnlineFirst();
     void fillManageList(const QStringList *rowLines = nullptr);
     void showManageList();
     void writeBackSelection();
@@ -202,8 +200,21 @@ private:
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<HistorySaver> m_historySaver;
+    bool m_historySaveAsked = false;
     // One collation for the run: it keeps the sort keys of the names it has ordered.
     Collation m_collation;
+    // The order the table was last sorted in, and the table's order version just after.
+    enum class TableOrder
+    {
+        None,
+        ByKey,
+        OnlineFirst,
+    };
+    bool sortedAlready(TableOrder order) const;
+    void sortedAs(TableOrder order);
+    TableOrder m_tableOrder = TableOrder::None;
+    quint64 m_sortedVersion = 0;
+    int m_sortedNameMode = -1;
     bool m_ended = false;
 };
 
