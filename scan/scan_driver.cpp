@@ -3,6 +3,7 @@
 #include "platform/address_policy.h"
 #include "platform/browser.h"
 #include "platform/page_fetcher.h"
+#include "scan/online_notice.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
 #include "scan/service_address.h"
@@ -10,6 +11,7 @@
 #include "ui/colors.h"
 #include "ui/form1.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
@@ -340,12 +342,18 @@ void ScanDriver::readAndMerge()
     MainState &s = m_form.state;
     const QList<FriendEntry> entries = readFriendsPage(s.pageText, s.directReadResult);
     s.pageText.clear();
-    mergePresence(m_form.table, entries, QDateTime::currentDateTime());
+    const QList<int> cameOnline =
+        mergePresence(m_form.table, entries, QDateTime::currentDateTime());
+    // The rows hold until the lists are rebuilt, which sorts the table.
+    const QStringList names =
+        selectedNames(m_form.table, cameOnline, m_form.CheckUser->isChecked());
     s.scanState = 2;
     m_reading = false;
     m_running = false;
     m_form.Timer1->stop();
     emit pageMerged();
+    if (!names.isEmpty())
+        emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
         startScanButton();
 }

@@ -2,6 +2,7 @@
 
 #include "lists/main_list_view.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/notifier.h"
 #include "platform/tray_icon.h"
 #include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
@@ -74,6 +75,7 @@ void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<Pa
 {
     m_scanDriver = std::make_unique<ScanDriver>(*this, std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
+    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this, &Form1::announceOnline);
 }
 
 void Form1::startScanButton()
