@@ -29,8 +29,7 @@ QDBusArgument imageData(const QImage &image)
     QDBusArgument argument;
     argument.beginStructure();
     argument << image.width() << image.height() << int(image.bytesPerLine()) << true << 8 << 4
-             << QByteArray(reinterpret_cast<const char *>(image.constBits()),
-                           image.sizeInBytes());
+             << QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
     argument.endStructure();
     return argument;
 }
@@ -54,8 +53,7 @@ void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QStr
     if (!m_bus.isConnected())
         return;
     listen();
-    const QImage image =
-        icon.pixmap(IconPixels).toImage().convertToFormat(QImage::Format_RGBA8888);
+    const QImage image = icon.pixmap(IconPixels).toImage().convertToFormat(QImage::Format_RGBA8888);
     // Services that read markup in the text need names like "Tom & Jerry" written as markup.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call("GetCapabilities")), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,

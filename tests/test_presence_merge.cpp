@@ -174,7 +174,7 @@ private slots:
         {
             int hour, minute;
             bool listed;
-            QStringList cells; // Start1, End1, Length1, Start2, End2, Length2
+            QStringList cells;       // Start1, End1, Length1, Start2, End2, Length2
             bool cameOnline = false; // known before the scan, Ann started a new session
         };
         const QList<Scan> scans = {

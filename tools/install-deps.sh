@@ -9,6 +9,7 @@ packages=(
     libbenchmark-dev
     xvfb xauth imagemagick
     desktop-file-utils appstream dpkg-dev
+    dbus-daemon
     fonts-liberation fonts-dejavu-core
 )
 
