@@ -127,11 +127,12 @@ void updateLength(FriendsTable &table, int row, Session session)
     table.markLengthCurrent(row, session);
 }
 
-void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
+// Answers the new row, or -1 when the table is full.
+int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
 {
     const int row = table.appendFriend();
     if (row < 0)
-        return; // the table is full
+        return row;
     table.setCell(row, DisplayName, entry.displayName);
     table.setCell(row, Start1, nowStamp);
     table.setCell(row, End1, EmptyStamp);
@@ -147,6 +148,7 @@ void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QStrin
     // An open session and an empty one: no length to compute.
     table.markLengthCurrent(row, Session::First);
     table.markLengthCurrent(row, Session::Second);
+    return row;
 }
 
 } // namespace
@@ -205,7 +207,8 @@ QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
             page.accountInTable[last] || (entry.accountName.isEmpty() && table.friendCount() > 0);
         if (found)
             continue;
-        appendNewFriend(table, entry, nowStamp);
+        if (const int row = appendNewFriend(table, entry, nowStamp); row > 0 && existingRows > 0)
+            cameOnline << row;
         page.accountInTable[last] = true;
     }
     return cameOnline;

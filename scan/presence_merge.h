@@ -13,9 +13,10 @@ namespace amiscan {
 // listed, opens or resumes the session of every listed friend, keeps the previous session as the
 // 2nd, appends friends seen for the first time, recomputes the session lengths and sets every
 // friend's online flag. An empty list changes only the online flags.
-// Answers the rows, in ascending order, of the friends known before this scan who came online in
-// it: a new 1st session started, not one resumed within the resume gap nor one still open.
-// Friends seen for the first time are not among them.
+// Answers the rows, in ascending order, of the friends who came online in this scan: a new 1st
+// session started, not one resumed within the resume gap nor one still open. Friends seen for
+// the first time count too, except in a scan that found the table empty: the first scan of a new
+// history lists everybody online, which is not news.
 QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
                          const QDateTime &now);
 

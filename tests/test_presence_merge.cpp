@@ -175,7 +175,7 @@ private slots:
             int hour, minute;
             bool listed;
             QStringList cells;       // Start1, End1, Length1, Start2, End2, Length2
-            bool cameOnline = false; // known before the scan, Ann started a new session
+            bool cameOnline = false; // Ann started a new session, in a table not empty before
         };
         const QList<Scan> scans = {
             {10, 0, true, {stamp(10, 0), none, noLength, none, none, noLength}},
@@ -212,8 +212,10 @@ private slots:
     {
         FriendsTable table;
         addFriend(table, QStringLiteral("Old One"), QStringLiteral("old"));
-        mergePresence(table, {entry(QStringLiteral("a.b"), QStringLiteral("a.b"), Mark)},
-                      at(9, 5, 30));
+        // Into a table that holds friends already, the new one came online.
+        QCOMPARE(mergePresence(table, {entry(QStringLiteral("a.b"), QStringLiteral("a.b"), Mark)},
+                               at(9, 5, 30)),
+                 QList<int>{2});
         QCOMPARE(table.friendCount(), 2);
         const QStringList expected = {QString(),
                                       QStringLiteral("a.b"),
