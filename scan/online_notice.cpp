@@ -1,7 +1,8 @@
 #include "scan/online_notice.h"
 
 #include "lists/line_filter.h"
-#include "store/friends_table.h"
+
+#include <QSet>
 
 namespace amiscan {
 
@@ -14,12 +15,14 @@ constexpr qsizetype NamesBeforeCount = 2;
 
 } // namespace
 
-QStringList selectedNames(const FriendsTable &table, const QList<int> &rows, bool userNames)
+QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::RowId> &friends,
+                          bool userNames)
 {
+    const QSet<FriendsTable::RowId> wanted(friends.cbegin(), friends.cend());
     const LineFilter selectedOnly{.onlySelected = true};
     QStringList names;
-    for (const int row : rows) {
-        if (selectedOnly.leavesOut(table, row))
+    for (int row = 1; row <= table.friendCount(); ++row) {
+        if (!wanted.contains(table.rowId(row)) || selectedOnly.leavesOut(table, row))
             continue;
         names << (userNames ? table.cellText(row, AccountName)
                             : table.cellText(row, DisplayName) + table.cellText(row, NameMark));

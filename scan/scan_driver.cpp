@@ -342,17 +342,19 @@ void ScanDriver::readAndMerge()
     MainState &s = m_form.state;
     const QList<FriendEntry> entries = readFriendsPage(s.pageText, s.directReadResult);
     s.pageText.clear();
-    const QList<int> cameOnline =
-        mergePresence(m_form.table, entries, QDateTime::currentDateTime());
-    // The rows hold until the lists are rebuilt, which sorts the table.
-    const QStringList names =
-        selectedNames(m_form.table, cameOnline, m_form.CheckUser->isChecked());
+    // The rows move when the lists are rebuilt: the friends are followed by their numbers.
+    QList<FriendsTable::RowId> cameOnline;
+    for (const int row : mergePresence(m_form.table, entries, QDateTime::currentDateTime()))
+        cameOnline << m_form.table.rowId(row);
     s.scanState = 2;
     m_reading = false;
     m_running = false;
     m_form.Timer1->stop();
     emit pageMerged();
-    if (!names.isEmpty())
+    // Named in the order of the rebuilt main list.
+    if (const QStringList names =
+            selectedNames(m_form.table, cameOnline, m_form.CheckUser->isChecked());
+        !names.isEmpty())
         emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
         startScanButton();

@@ -145,8 +145,8 @@ private slots:
         QTEST(onlineAnnouncement(names), "text");
     }
 
-    // Ann (selected) and Bob (not selected) come online, Cy resumes the session that ended
-    // minutes ago and Dee stays online: only Ann is announced.
+    // Zed and Ann (selected) and Bob (not selected) come online, Cy resumes the session that
+    // ended minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
     void scan_announcesTheSelectedFriendsWhoCameOnline_data()
     {
         QTest::addColumn<bool>("notifyOnline");
@@ -154,9 +154,9 @@ private slots:
         QTest::addColumn<QList<QStringList>>("shown");
         const QString title = QStringLiteral("Amiscan");
         QTest::newRow("display names")
-            << true << false << QList<QStringList>{{title, "Ann Lee² is online"}};
+            << true << false << QList<QStringList>{{title, "Ann Lee² and Zed are online"}};
         QTest::newRow("user names")
-            << true << true << QList<QStringList>{{title, "ann.lee is online"}};
+            << true << true << QList<QStringList>{{title, "ann.lee and zed are online"}};
         QTest::newRow("option off") << false << false << QList<QStringList>{};
     }
     void scan_announcesTheSelectedFriendsWhoCameOnline()
@@ -167,6 +167,7 @@ private slots:
         w.form.state.notifyOnline = notifyOnline;
         w.form.CheckUser->setChecked(userNames);
         using friend_rows::Friend;
+        friend_rows::add(w.form.table, QStringLiteral("Zed"));
         friend_rows::add(w.form.table, Friend{"Ann Lee", "ann.lee", false, true, "²"});
         friend_rows::add(w.form.table, Friend{"Bob", "bob", false, false});
         Friend cy{"Cy", "cy"};
@@ -174,12 +175,12 @@ private slots:
         friend_rows::add(w.form.table, cy);
         friend_rows::add(w.form.table, Friend{"Dee", "dee", true});
         const QString page = browserFriendsPage(
-            {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}});
+            {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
         w.browser->pageFor = [page](const QUrl &) { return page; };
 
         QTest::mouseClick(w.form.ButGo, Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&w] { return !w.scanning(); }));
-        QCOMPARE(int(w.form.state.onlineCount), 4); // the page was merged
+        QCOMPARE(int(w.form.state.onlineCount), 5); // the page was merged
         QTEST(w.notifier->shown, "shown");
         QVERIFY(w.notifier->withIcon);
     }
