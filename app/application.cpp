@@ -11,8 +11,6 @@ namespace amiscan {
 
 int runApplication(int argc, char **argv)
 {
-    // The embedded browser needs contexts shared before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Amiscan"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
