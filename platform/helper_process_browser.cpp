@@ -25,6 +25,8 @@ const QString HelperName = QStringLiteral("amiscan-browser");
 constexpr qint64 MaxLineBytes = qint64(64) << 20;
 // A helper asked to end gets this long to close its browser before it is killed.
 constexpr int EndingGraceMs = 5000;
+// As the program ends, it waits no longer than this.
+constexpr int EndingAtExitMs = 1000;
 
 } // namespace
 
@@ -50,7 +52,14 @@ HelperProcessBrowser::HelperProcessBrowser(const QString &helperPath, QObject *p
 HelperProcessBrowser::~HelperProcessBrowser()
 {
     unload();
-    // Helpers still closing their browser are children of this object: deleting them kills them.
+    // Helpers told to end get a moment to close their browser; one that does not is killed.
+    const QList<QProcess *> ending = findChildren<QProcess *>();
+    for (QProcess *helper : ending) {
+        if (helper->state() != QProcess::NotRunning && !helper->waitForFinished(EndingAtExitMs)) {
+            helper->kill();
+            helper->waitForFinished();
+        }
+    }
 }
 
 void HelperProcessBrowser::shareCookiesWith(QNetworkCookieJar *jar)

@@ -1,20 +1,25 @@
-// The embedded browser layer against a small page server on loopback: the page as the program
-// reads it, the login form, the shared login cookie, and no page left after unloading.
+// The embedded browser layer, through the browser helper, against a small page server on
+// loopback: the page as the program reads it, the login form, the login cookie shared both ways
+// with the direct read, and no process left after unloading, or when the helper fails.
+#include "browser_processes.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
-#include "platform/webengine_browser.h"
 #include "widget_test_main.h"
 
-#include <QDir>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QWebEnginePage>
+#include <QRegularExpression>
+
+#include <csignal>
 
 using namespace amiscan;
 
 namespace {
+
+const QString Helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE);
 
 const QByteArray FriendsPage =
     "<html><head><title>vey friends</title></head><body><h2>Friends Online Now:</h2><ul>"
@@ -26,53 +31,6 @@ const QByteArray LoginPage =
     "<html><body><form method=\"post\" action=\"/login\"><input name=\"user\">"
     "<input name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"
     "<p>vey</p></body></html>";
-
-// Renderer processes of this process. The browser's helpers descend from it; renderers are
-// either started with --type=renderer or forked by a zygote helper from itself.
-int rendererProcesses()
-{
-    struct Process
-    {
-        qint64 parent = 0;
-        QByteArray cmdline;
-    };
-    QHash<qint64, Process> processes;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isNumber = false;
-        const qint64 pid = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly) || !status.open(QIODevice::ReadOnly))
-            continue;
-        Process process;
-        process.cmdline = cmdline.readAll();
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("PPid:"))
-                process.parent = line.mid(5).trimmed().toLongLong();
-        processes.insert(pid, process);
-    }
-    const qint64 self = QCoreApplication::applicationPid();
-    auto descendsFromSelf = [&](qint64 pid) {
-        for (int depth = 0; depth < 8 && pid > 1; ++depth) {
-            pid = processes.value(pid).parent;
-            if (pid == self)
-                return true;
-        }
-        return false;
-    };
-    int count = 0;
-    for (auto it = processes.cbegin(); it != processes.cend(); ++it) {
-        const QByteArray &cmd = it->cmdline;
-        const bool forkedByZygote = cmd.contains("--type=zygote") &&
-                                    processes.value(it->parent).cmdline.contains("--type=zygote");
-        if ((cmd.contains("--type=renderer") || forkedByZygote) && descendsFromSelf(it.key()))
-            ++count;
-    }
-    return count;
-}
 
 QString readPageNow(Browser &browser, bool *hasDocument = nullptr)
 {
@@ -102,6 +60,23 @@ class TestBrowserLayer : public QObject
     {
         return QUrl(
             QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1StringView(path)));
+    }
+
+    // A browser loaded without a page: reads and logins answer as much.
+    static void verifyNoPage(Browser &browser)
+    {
+        QVERIFY(browser.isLoaded());
+        bool hasDocument = true;
+        readPageNow(browser, &hasDocument);
+        QVERIFY(!hasDocument);
+        bool answered = false;
+        bool submitted = true;
+        browser.submitLogin(QStringLiteral("u"), QStringLiteral("p"), [&](bool ok) {
+            answered = true;
+            submitted = ok;
+        });
+        QTRY_VERIFY(answered);
+        QVERIFY(!submitted);
     }
 
     // The page's HTML once it holds the needle, or whatever it holds after 20 seconds.
@@ -135,7 +110,7 @@ private slots:
 
     void page_isWrittenInTheProgramsForm()
     {
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url("/friends"));
         const QString html = waitForPage(browser, QStringLiteral("Friends Online Now:"));
@@ -150,7 +125,7 @@ private slots:
 
     void login_typesIntoTheFormAndSharesTheCookie()
     {
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         auto *manager = new QNetworkAccessManager(&browser);
         browser.shareCookiesWith(manager->cookieJar());
         browser.load();
@@ -187,6 +162,13 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(body, QStringLiteral("session=abc123"));
         browser.unload();
+
+        // The next helper starts with the login the direct read holds.
+        browser.load();
+        browser.navigate(url("/whoami"));
+        QVERIFY(waitForPage(browser, QStringLiteral("session=abc123"))
+                    .contains(QStringLiteral("session=abc123")));
+        QCOMPARE(m_posted.size(), 1);
     }
 
     void formWithoutButton_isNotSubmitted()
@@ -195,7 +177,7 @@ private slots:
             return QHttpServerResponse("text/html",
                                        "<html><body><input><input><p>vey</p></body></html>");
         });
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url("/nobutton"));
         QVERIFY(
@@ -210,26 +192,62 @@ private slots:
         QVERIFY(!submitted);
     }
 
-    void unload_leavesNoPageAndNoRenderer()
+    void unload_endsTheHelperAndItsProcesses()
     {
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         bool hasDocument = true;
         readPageNow(browser, &hasDocument);
         QVERIFY(!hasDocument);
+        QCOMPARE(browserProcesses().size(), 0);
 
         browser.load();
         browser.navigate(url("/friends"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));
-        QVERIFY(rendererProcesses() >= 1);
-        QVERIFY(browser.findChild<QWebEnginePage *>());
+        QVERIFY(browserHelperPid() != 0);
+        QVERIFY(browserProcesses().size() >= 2); // the helper and the page's own process
 
         browser.unload();
         QVERIFY(!browser.isLoaded());
-        QVERIFY(!browser.findChild<QWebEnginePage *>());
         readPageNow(browser, &hasDocument);
         QVERIFY(!hasDocument);
-        QTRY_COMPARE_WITH_TIMEOUT(rendererProcesses(), 0, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+    }
+
+    void killedHelper_answersNoPageUntilLoadedAgain()
+    {
+        HelperProcessBrowser browser(Helper);
+        browser.load();
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
+        bool answered = false;
+        bool hasDocument = true;
+        browser.readPage([&](bool has, const QString &) {
+            answered = true;
+            hasDocument = has;
+        });
+        QVERIFY(::kill(pid_t(browserHelperPid()), SIGKILL) == 0);
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        QVERIFY(!hasDocument);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+        verifyNoPage(browser);
+
+        browser.load(); // a fresh helper
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
+        browser.unload();
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+    }
+
+    void missingHelper_answersNoPage()
+    {
+        HelperProcessBrowser browser(QStringLiteral("/nonexistent/amiscan-browser"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot be started")));
+        browser.load();
+        browser.navigate(url("/friends"));
+        verifyNoPage(browser);
     }
 
     void plainHttpElsewhere_isNeverContacted()

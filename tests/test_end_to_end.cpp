@@ -1,8 +1,10 @@
 // The real program, end to end and at real speed: a copy of the amiscan executable in a
-// directory of its own, started with Auto Start on against the local stand-in for the service.
-// Its first scan logs in through the embedded browser and writes the history; a minute later
-// the repeat count-down scans again by the direct read and sees one friend go offline and
-// another come online.
+// directory of its own, laid out as installed (the browser helper in the private libexec
+// folder), started with Auto Start on against the local stand-in for the service.
+// Its first scan logs in through the embedded browser and writes the history, and no browser
+// process stays alive after it; a minute later the repeat count-down scans again by the direct
+// read and sees one friend go offline and another come online.
+#include "browser_processes.h"
 #include "vey_sim_process.h"
 
 #include <QDateTime>
@@ -135,9 +137,12 @@ public:
             *error = QStringLiteral("no temporary directory");
             return false;
         }
-        const QString program = m_dir.filePath(QStringLiteral("amiscan"));
-        if (!QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program) ||
-            !QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner)) {
+        const QString program = m_dir.filePath(QStringLiteral("bin/amiscan"));
+        const QString helper = m_dir.filePath(QStringLiteral("libexec/amiscan/amiscan-browser"));
+        if (!QDir(m_dir.path()).mkpath(QStringLiteral("bin")) ||
+            !QDir(m_dir.path()).mkpath(QStringLiteral("libexec/amiscan")) ||
+            !QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program) ||
+            !QFile::copy(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), helper)) {
             *error = QStringLiteral("cannot copy the program");
             return false;
         }
@@ -145,7 +150,7 @@ public:
                                     "UserName=demo\r\nUserPw=demo123\r\nScanTimer=1\r\n"
                                     "TimerOn=1\r\nServiceUrl=" +
                                     service.toString().toUtf8() + "\r\n";
-        if (!writeFile(m_dir.filePath(QStringLiteral("Amiscan.ini")), settings)) {
+        if (!writeFile(m_dir.filePath(QStringLiteral("bin/Amiscan.ini")), settings)) {
             *error = QStringLiteral("cannot write the settings file");
             return false;
         }
@@ -163,7 +168,7 @@ public:
         return true;
     }
 
-    QString historyPath() const { return m_dir.filePath(QStringLiteral("Amiscan.txt")); }
+    QString historyPath() const { return m_dir.filePath(QStringLiteral("bin/Amiscan.txt")); }
 
     // Waits until the history file holds `count` friends; false when the program ends first
     // or the time runs out.
@@ -180,6 +185,7 @@ public:
     }
 
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    qint64 processId() const { return m_process.processId(); }
 
     QString output()
     {
@@ -239,6 +245,8 @@ private slots:
         QVERIFY2(
             run.waitForHistoryOf(3, 90000),
             qPrintable(QStringLiteral("no history after the first scan") + diagnostics(run, sim)));
+        // Between scans, nothing of the browser stays alive.
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses(run.processId()).size(), 0, 10000);
         const QList<SimRequest> firstScan = sim.requests();
         const auto isLogin = [](const SimRequest &r) { return r.method == QLatin1String("POST"); };
         QCOMPARE(std::count_if(firstScan.begin(), firstScan.end(), isLogin), 1);
