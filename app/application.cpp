@@ -1,5 +1,6 @@
 #include "app/application.h"
 
+#include "app/data_location.h"
 #include "app/single_copy.h"
 #include "ui/form1.h"
 
@@ -7,20 +8,30 @@
 #include <QMessageBox>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 namespace amiscan {
 
-int runApplication(int argc, char **argv)
+int runApplication(int argc, char **argv, const QString &requestedDataDir)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Amiscan"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(AMISCAN_APP_ID));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    const QString dataDir = QCoreApplication::applicationDirPath();
-    SingleInstance instance(dataDir);
+    // A warning also goes to standard error, for a start from a terminal or a script.
     const auto warn = [](const QString &title, const QString &text) {
+        std::fprintf(stderr, "amiscan: %s\n", qPrintable(text));
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
         box.exec();
     };
+    const QString dataDir = chooseDataDir(probeDataLocation(requestedDataDir));
+    if (QString error; !prepareDataDir(dataDir, &error)) {
+        warn(QStringLiteral("Amiscan"), error);
+        return 1;
+    }
+    SingleInstance instance(dataDir);
     if (!claimSingleCopy(instance, warn))
         return 0;
 

@@ -57,6 +57,9 @@ struct MainState
     // The history file found at start-up could not be read whole: it is moved aside before the
     // first save of the run, so that it is never replaced by what was read from it.
     bool historyUnreadable = false;
+    // The same for the settings file: it existed at start-up but could not be read, so the
+    // window holds none of what it stores.
+    bool settingsUnreadable = false;
 };
 
 // "v" major "." minor revision " - 14/10/12": major 3, minor 2, revision 0 give v3.20 - 14/10/12.

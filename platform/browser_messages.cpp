@@ -15,6 +15,28 @@ QString bytesText(const QByteArray &bytes)
 
 } // namespace
 
+QString loginResultText(Browser::LoginResult result)
+{
+    switch (result) {
+    case Browser::LoginResult::Submitted:
+        return QStringLiteral("submitted");
+    case Browser::LoginResult::NoForm:
+        return QStringLiteral("no-form");
+    case Browser::LoginResult::OtherPage:
+        break;
+    }
+    return QStringLiteral("other-page");
+}
+
+Browser::LoginResult loginResultFromText(const QString &text)
+{
+    if (text == loginResultText(Browser::LoginResult::Submitted))
+        return Browser::LoginResult::Submitted;
+    if (text == loginResultText(Browser::LoginResult::NoForm))
+        return Browser::LoginResult::NoForm;
+    return Browser::LoginResult::OtherPage;
+}
+
 QByteArray encode(const QJsonObject &message)
 {
     return QJsonDocument(message).toJson(QJsonDocument::Compact) + '\n';

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/browser.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QLatin1StringView>
@@ -10,10 +12,12 @@ namespace amiscan::browser_messages {
 // The program and its browser helper talk over the helper's standard input and output, one JSON
 // object a line. Each names its kind under "op".
 //
-// To the helper:  navigate {url, cookies}   stop   read {id}   login {id, user, password}
-// From it:        page {id, hasDocument, html}   login {id, submitted}
+// To the helper:  load   navigate {url, cookies}   stop   read {id}
+//                 login {id, user, password, address}
+// From it:        page {id, hasDocument, html, address}   login {id, result}
 //                 cookie {cookie}   cookie-removed {cookie}
 inline constexpr QLatin1StringView Op("op");
+inline constexpr QLatin1StringView Load("load");
 inline constexpr QLatin1StringView Navigate("navigate");
 inline constexpr QLatin1StringView Stop("stop");
 inline constexpr QLatin1StringView Read("read");
@@ -29,7 +33,12 @@ inline constexpr QLatin1StringView HasDocument("hasDocument");
 inline constexpr QLatin1StringView Html("html");
 inline constexpr QLatin1StringView User("user");
 inline constexpr QLatin1StringView Password("password");
-inline constexpr QLatin1StringView Submitted("submitted");
+inline constexpr QLatin1StringView Address("address");
+inline constexpr QLatin1StringView Result("result");
+
+// A login's result as a message gives it, and back; anything else reads as another page.
+QString loginResultText(Browser::LoginResult result);
+Browser::LoginResult loginResultFromText(const QString &text);
 
 // One message as a line, its end of line included.
 QByteArray encode(const QJsonObject &message);

@@ -79,7 +79,9 @@ void BrowserRelay::receive(const QJsonObject &message)
     const qint64 id = message.value(msg::Id).toInteger();
     // Answers may come after the relay has gone, as the browser is torn down at the end.
     const QPointer<BrowserRelay> guard(this);
-    if (op == msg::Navigate) {
+    if (op == msg::Load) {
+        m_browser.load(); // a page whose process has died gives way to a fresh one
+    } else if (op == msg::Navigate) {
         const QUrl url(message.value(msg::Url).toString());
         // The login the program holds, so that a page which needs it finds it.
         QWebEngineCookieStore *store = m_browser.profile()->cookieStore();
@@ -89,21 +91,23 @@ void BrowserRelay::receive(const QJsonObject &message)
     } else if (op == msg::Stop) {
         m_browser.stop();
     } else if (op == msg::Read) {
-        m_browser.readPage([guard, id](bool hasDocument, const QString &html) {
+        m_browser.readPage([guard, id](bool hasDocument, const QString &html, const QUrl &address) {
             if (guard)
                 guard->send({{msg::Op, msg::Page},
                              {msg::Id, id},
                              {msg::HasDocument, hasDocument},
-                             {msg::Html, html}});
+                             {msg::Html, html},
+                             {msg::Address, address.toString(QUrl::FullyEncoded)}});
         });
     } else if (op == msg::Login) {
-        m_browser.submitLogin(message.value(msg::User).toString(),
-                              message.value(msg::Password).toString(), [guard, id](bool submitted) {
-                                  if (guard)
-                                      guard->send({{msg::Op, msg::Login},
-                                                   {msg::Id, id},
-                                                   {msg::Submitted, submitted}});
-                              });
+        m_browser.submitLogin(
+            message.value(msg::User).toString(), message.value(msg::Password).toString(),
+            QUrl(message.value(msg::Address).toString()), [guard, id](Browser::LoginResult result) {
+                if (guard)
+                    guard->send({{msg::Op, msg::Login},
+                                 {msg::Id, id},
+                                 {msg::Result, msg::loginResultText(result)}});
+            });
     }
 }
 

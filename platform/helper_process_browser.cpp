@@ -77,8 +77,11 @@ void HelperProcessBrowser::load()
     // A helper that has gone cannot be used again: a fresh one takes its place.
     if (m_helper && !isHelperRunning())
         unload();
-    if (m_helper)
+    if (m_helper) {
+        // The helper's page may have lost its own process: the helper replaces such a page.
+        send({{msg::Op, msg::Load}});
         return;
+    }
     m_helper = new QProcess(this);
     const quint64 generation = ++m_generation;
     m_helper->setProgram(m_helperPath);
@@ -145,7 +148,7 @@ void HelperProcessBrowser::stop()
 void HelperProcessBrowser::readPage(PageCallback callback)
 {
     if (!isHelperRunning()) {
-        callback(false, QString());
+        callback(false, QString(), QUrl());
         return;
     }
     const quint64 id = m_nextRequest++;
@@ -154,10 +157,10 @@ void HelperProcessBrowser::readPage(PageCallback callback)
 }
 
 void HelperProcessBrowser::submitLogin(const QString &userName, const QString &password,
-                                       SubmitCallback callback)
+                                       const QUrl &pageAddress, SubmitCallback callback)
 {
     if (!isHelperRunning()) {
-        callback(false);
+        callback(LoginResult::OtherPage);
         return;
     }
     const quint64 id = m_nextRequest++;
@@ -165,7 +168,8 @@ void HelperProcessBrowser::submitLogin(const QString &userName, const QString &p
     send({{msg::Op, msg::Login},
           {msg::Id, qint64(id)},
           {msg::User, userName},
-          {msg::Password, password}});
+          {msg::Password, password},
+          {msg::Address, pageAddress.toString(QUrl::FullyEncoded)}});
 }
 
 void HelperProcessBrowser::send(const QJsonObject &message)
@@ -191,10 +195,11 @@ void HelperProcessBrowser::receive(const QJsonObject &message)
     const quint64 id = quint64(message.value(msg::Id).toInteger());
     if (op == msg::Page) {
         if (const PageCallback answer = m_pageReads.take(id))
-            answer(message.value(msg::HasDocument).toBool(), message.value(msg::Html).toString());
+            answer(message.value(msg::HasDocument).toBool(), message.value(msg::Html).toString(),
+                   QUrl(message.value(msg::Address).toString()));
     } else if (op == msg::Login) {
         if (const SubmitCallback answer = m_logins.take(id))
-            answer(message.value(msg::Submitted).toBool());
+            answer(msg::loginResultFromText(message.value(msg::Result).toString()));
     } else if (op == msg::Cookie) {
         if (m_jar)
             m_jar->insertCookie(msg::cookieFromJson(message.value(msg::Cookie).toObject()));
@@ -216,9 +221,9 @@ void HelperProcessBrowser::answerPending()
     const auto pageReads = std::exchange(m_pageReads, {});
     const auto logins = std::exchange(m_logins, {});
     for (const PageCallback &answer : pageReads)
-        answer(false, QString());
+        answer(false, QString(), QUrl());
     for (const SubmitCallback &answer : logins)
-        answer(false);
+        answer(LoginResult::OtherPage);
 }
 
 } // namespace amiscan

@@ -39,7 +39,7 @@ public:
     void navigate(const QUrl &url) override;
     void stop() override;
     void readPage(PageCallback callback) override;
-    void submitLogin(const QString &userName, const QString &password,
+    void submitLogin(const QString &userName, const QString &password, const QUrl &pageAddress,
                      SubmitCallback callback) override;
 
     // The direct read's cookie jar (owned by its network manager).

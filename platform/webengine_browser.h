@@ -11,10 +11,11 @@ class QWebEngineProfile;
 
 namespace amiscan {
 
-// The embedded browser over Qt WebEngine. It keeps one in-memory profile for the whole run
-// (the login cookies; nothing is written to disk) and creates a page, without any view, only
-// between load() and unload(), so no renderer process stays alive between scans.
-// The cookies of the profile are mirrored into a cookie jar that the direct read uses.
+// The embedded browser over Qt WebEngine, inside the browser helper. It keeps one in-memory
+// profile for as long as it lives (the login cookies; nothing is written to disk) and creates a
+// page, without any view, only between load() and unload(), so no renderer process stays alive
+// without a page. The cookies of the profile are mirrored into a cookie jar: the helper's relay
+// hands them on to the direct read.
 class WebEngineBrowser final : public Browser
 {
     Q_OBJECT
@@ -30,7 +31,7 @@ public:
     void navigate(const QUrl &url) override;
     void stop() override;
     void readPage(PageCallback callback) override;
-    void submitLogin(const QString &userName, const QString &password,
+    void submitLogin(const QString &userName, const QString &password, const QUrl &pageAddress,
                      SubmitCallback callback) override;
 
     // Receives every cookie the browser holds; hand it to the direct read's network manager.
@@ -53,6 +54,8 @@ private:
     // must not be read as the answer.
     bool m_navigating = false;
     quint64 m_loadsStarted = 0;
+    // The page's process has ended abnormally: the page is dead until it is replaced.
+    bool m_rendererGone = false;
 };
 
 } // namespace amiscan

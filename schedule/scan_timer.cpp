@@ -74,7 +74,7 @@ void Form1::connectScanTimer()
 
 void Form1::refreshScanStatus()
 {
-    if (Timer1->isActive())
+    if (Timer1->isActive() || scanInProgress())
         return;
     const MainState &s = state;
     if (s.repeatOn && s.scanState == 2) {

@@ -11,8 +11,14 @@ namespace amiscan {
 
 struct BrowserProcess
 {
+    enum Kind
+    {
+        Helper, // the helper program
+        Page,   // the process of a page, forked by the engine's zygote or started as renderer
+        Engine, // the engine's other processes
+    };
     qint64 pid = 0;
-    bool isHelper = false; // the helper itself, not one of the engine's processes
+    Kind kind = Engine;
 };
 
 inline QList<BrowserProcess> browserProcesses(qint64 root = QCoreApplication::applicationPid())
@@ -40,15 +46,22 @@ inline QList<BrowserProcess> browserProcesses(qint64 root = QCoreApplication::ap
     }
     QList<BrowserProcess> found;
     for (auto it = processes.cbegin(); it != processes.cend(); ++it) {
-        const QByteArray program = it->cmdline.left(it->cmdline.indexOf('\0'));
-        const bool isHelper = program.endsWith("/amiscan-browser");
-        if (!isHelper && !program.endsWith("/QtWebEngineProcess"))
+        const QByteArray &cmd = it->cmdline;
+        const QByteArray program = cmd.left(cmd.indexOf('\0'));
+        BrowserProcess::Kind kind = BrowserProcess::Engine;
+        if (program.endsWith("/amiscan-browser"))
+            kind = BrowserProcess::Helper;
+        else if (!program.endsWith("/QtWebEngineProcess"))
             continue;
+        else if (cmd.contains("--type=renderer") ||
+                 (cmd.contains("--type=zygote") &&
+                  processes.value(it->parent).cmdline.contains("--type=zygote")))
+            kind = BrowserProcess::Page;
         qint64 pid = it.key();
         for (int depth = 0; depth < 16 && pid > 1; ++depth) {
             pid = processes.value(pid).parent;
             if (pid == root) {
-                found.append({it.key(), isHelper});
+                found.append({it.key(), kind});
                 break;
             }
         }
@@ -56,12 +69,23 @@ inline QList<BrowserProcess> browserProcesses(qint64 root = QCoreApplication::ap
     return found;
 }
 
-inline qint64 browserHelperPid(qint64 root = QCoreApplication::applicationPid())
+inline qint64 firstBrowserProcess(BrowserProcess::Kind kind,
+                                  qint64 root = QCoreApplication::applicationPid())
 {
     for (const BrowserProcess &process : browserProcesses(root))
-        if (process.isHelper)
+        if (process.kind == kind)
             return process.pid;
     return 0;
+}
+
+inline qint64 browserHelperPid()
+{
+    return firstBrowserProcess(BrowserProcess::Helper);
+}
+
+inline qint64 pageProcessPid()
+{
+    return firstBrowserProcess(BrowserProcess::Page);
 }
 
 } // namespace amiscan

@@ -1,6 +1,6 @@
 // The embedded browser layer, through the browser helper, against a small page server on
 // loopback: the page as the program reads it, the login form, the login cookie shared both ways
-// with the direct read, and no process left after unloading, or when the helper fails.
+// with the direct read, no process left after unloading, and dead or missing processes.
 #include "browser_processes.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <memory>
+#include <optional>
 
 using namespace amiscan;
 
@@ -32,18 +34,38 @@ const QByteArray LoginPage =
     "<input name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"
     "<p>vey</p></body></html>";
 
-QString readPageNow(Browser &browser, bool *hasDocument = nullptr)
+// The page's HTML, once the browser has answered (an answer that never comes leaves the
+// outputs as they were).
+QString readPageNow(Browser &browser, bool *hasDocument = nullptr, QUrl *address = nullptr)
 {
-    QString html;
-    bool answered = false;
-    browser.readPage([&](bool has, const QString &text) {
-        answered = true;
-        html = text;
-        if (hasDocument)
-            *hasDocument = has;
+    struct Answer
+    {
+        bool given = false;
+        bool hasDocument = false;
+        QString html;
+        QUrl address;
+    };
+    const auto answer = std::make_shared<Answer>();
+    browser.readPage([answer](bool has, const QString &text, const QUrl &at) {
+        *answer = {true, has, text, at};
     });
-    (void)QTest::qWaitFor([&] { return answered; }, 10000);
-    return html;
+    if (!QTest::qWaitFor([&] { return answer->given; }, 10000))
+        return QString();
+    if (hasDocument)
+        *hasDocument = answer->hasDocument;
+    if (address)
+        *address = answer->address;
+    return answer->html;
+}
+
+Browser::LoginResult submitLoginNow(Browser &browser, const QString &user, const QString &password,
+                                    const QUrl &pageAddress)
+{
+    std::optional<Browser::LoginResult> result;
+    browser.submitLogin(user, password, pageAddress,
+                        [&](Browser::LoginResult answer) { result = answer; });
+    (void)QTest::qWaitFor([&] { return result.has_value(); }, 10000);
+    return result.value_or(Browser::LoginResult::OtherPage);
 }
 
 } // namespace
@@ -69,14 +91,8 @@ class TestBrowserLayer : public QObject
         bool hasDocument = true;
         readPageNow(browser, &hasDocument);
         QVERIFY(!hasDocument);
-        bool answered = false;
-        bool submitted = true;
-        browser.submitLogin(QStringLiteral("u"), QStringLiteral("p"), [&](bool ok) {
-            answered = true;
-            submitted = ok;
-        });
-        QTRY_VERIFY(answered);
-        QVERIFY(!submitted);
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("u"), QStringLiteral("p"), QUrl()),
+                 Browser::LoginResult::OtherPage);
     }
 
     // The page's HTML once it holds the needle, or whatever it holds after 20 seconds.
@@ -95,6 +111,22 @@ private slots:
                        [] { return QHttpServerResponse("text/html", FriendsPage); });
         m_server.route(QStringLiteral("/form"),
                        [] { return QHttpServerResponse("text/html", LoginPage); });
+        // Two forms that cannot be filled in: inputs without a button, a button without inputs.
+        m_server.route(QStringLiteral("/nobutton"), [] {
+            return QHttpServerResponse("text/html", "<html><body><form method=\"post\" "
+                                                    "action=\"/login\"><input><input></form>"
+                                                    "<p>vey</p></body></html>");
+        });
+        m_server.route(QStringLiteral("/noinput"), [] {
+            return QHttpServerResponse("text/html", "<html><body><form method=\"post\" "
+                                                    "action=\"/login\"><button>Go</button>"
+                                                    "</form><p>vey</p></body></html>");
+        });
+        m_server.route(QStringLiteral("/moved"), [this] {
+            QHttpServerResponse response(QHttpServerResponse::StatusCode::Found);
+            response.addHeader("Location", url("/friends").toEncoded());
+            return response;
+        });
         m_server.route(QStringLiteral("/login"), [this](const QHttpServerRequest &request) {
             m_posted << request.body();
             QHttpServerResponse response("text/html", FriendsPage);
@@ -112,8 +144,11 @@ private slots:
     {
         HelperProcessBrowser browser(Helper);
         browser.load();
-        browser.navigate(url("/friends"));
+        browser.navigate(url("/moved"));
         const QString html = waitForPage(browser, QStringLiteral("Friends Online Now:"));
+        QUrl address;
+        readPageNow(browser, nullptr, &address);
+        QCOMPARE(address, url("/friends")); // where the page came from, after the redirect
         QVERIFY2(html.contains(QStringLiteral(
                      "<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px")),
                  qPrintable(html));
@@ -133,14 +168,9 @@ private slots:
         QVERIFY(
             waitForPage(browser, QStringLiteral("<BUTTON")).contains(QStringLiteral("<BUTTON")));
 
-        bool submitted = false;
-        bool answered = false;
-        browser.submitLogin(QStringLiteral("demo\"');"), QStringLiteral("p&w d"), [&](bool ok) {
-            submitted = ok;
-            answered = true;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
-        QVERIFY(submitted);
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("demo\"');"), QStringLiteral("p&w d"),
+                                url("/form")),
+                 Browser::LoginResult::Submitted);
         QTRY_COMPARE_WITH_TIMEOUT(m_posted.size(), 1, 10000);
         QCOMPARE(m_posted.first(), QByteArray("user=demo%22%27%29%3B&pass=p%26w+d"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
@@ -171,25 +201,34 @@ private slots:
         QCOMPARE(m_posted.size(), 1);
     }
 
-    void formWithoutButton_isNotSubmitted()
+    void incompleteFormOrOtherPage_nothingIsTyped_data()
     {
-        m_server.route(QStringLiteral("/nobutton"), [] {
-            return QHttpServerResponse("text/html",
-                                       "<html><body><input><input><p>vey</p></body></html>");
-        });
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("expectedAt");
+        QTest::addColumn<Browser::LoginResult>("result");
+        QTest::newRow("no button")
+            << QByteArray("/nobutton") << QByteArray("/nobutton") << Browser::LoginResult::NoForm;
+        QTest::newRow("no input") << QByteArray("/noinput") << QByteArray("/noinput")
+                                  << Browser::LoginResult::NoForm;
+        QTest::newRow("page elsewhere")
+            << QByteArray("/form") << QByteArray("/friends") << Browser::LoginResult::OtherPage;
+    }
+
+    void incompleteFormOrOtherPage_nothingIsTyped()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, expectedAt);
+        QFETCH(Browser::LoginResult, result);
+        m_posted.clear();
         HelperProcessBrowser browser(Helper);
         browser.load();
-        browser.navigate(url("/nobutton"));
-        QVERIFY(
-            waitForPage(browser, QStringLiteral("<INPUT>")).contains(QStringLiteral("<INPUT>")));
-        bool answered = false;
-        bool submitted = true;
-        browser.submitLogin(QStringLiteral("u"), QStringLiteral("p"), [&](bool ok) {
-            submitted = ok;
-            answered = true;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
-        QVERIFY(!submitted);
+        browser.navigate(url(path.constData()));
+        QVERIFY(waitForPage(browser, QStringLiteral("<FORM")).contains(QStringLiteral("<FORM")));
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("u"), QStringLiteral("secret"),
+                                url(expectedAt.constData())),
+                 result);
+        QTest::qWait(300);
+        QVERIFY(m_posted.isEmpty());
     }
 
     void unload_endsTheHelperAndItsProcesses()
@@ -205,7 +244,7 @@ private slots:
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));
         QVERIFY(browserHelperPid() != 0);
-        QVERIFY(browserProcesses().size() >= 2); // the helper and the page's own process
+        QVERIFY(pageProcessPid() != 0);
 
         browser.unload();
         QVERIFY(!browser.isLoaded());
@@ -214,26 +253,31 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
     }
 
-    void killedHelper_answersNoPageUntilLoadedAgain()
+    // The page's own process or the whole helper dies: what was asked is answered as no page,
+    // and so is everything after, until the next load brings a fresh page.
+    void deadProcess_answersNoPageUntilLoadedAgain_data()
     {
+        QTest::addColumn<bool>("wholeHelper");
+        QTest::newRow("page process") << false;
+        QTest::newRow("helper") << true;
+    }
+    void deadProcess_answersNoPageUntilLoadedAgain()
+    {
+        QFETCH(bool, wholeHelper);
         HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url("/friends"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));
-        bool answered = false;
-        bool hasDocument = true;
-        browser.readPage([&](bool has, const QString &) {
-            answered = true;
-            hasDocument = has;
-        });
-        QVERIFY(::kill(pid_t(browserHelperPid()), SIGKILL) == 0);
-        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
-        QVERIFY(!hasDocument);
-        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+        const qint64 victim = wholeHelper ? browserHelperPid() : pageProcessPid();
+        QVERIFY(victim != 0);
+        QVERIFY(::kill(pid_t(victim), SIGKILL) == 0);
+        if (wholeHelper)
+            QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!readPageNow(browser).contains(QStringLiteral("Friends")), 10000);
         verifyNoPage(browser);
 
-        browser.load(); // a fresh helper
+        browser.load();
         browser.navigate(url("/friends"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));

@@ -1,6 +1,6 @@
-// The real program, end to end and at real speed: a copy of the amiscan executable in a
-// directory of its own, laid out as installed (the browser helper in the private libexec
-// folder), started with Auto Start on against the local stand-in for the service.
+// The real program, end to end and at real speed: a copy of the amiscan executable and its
+// browser helper in a directory of their own, started with Auto Start on against the local
+// stand-in for the service.
 // Its first scan logs in through the embedded browser and writes the history, and no browser
 // process stays alive after it; a minute later the repeat count-down scans again by the direct
 // read and sees one friend go offline and another come online.
@@ -137,12 +137,10 @@ public:
             *error = QStringLiteral("no temporary directory");
             return false;
         }
-        const QString program = m_dir.filePath(QStringLiteral("bin/amiscan"));
-        const QString helper = m_dir.filePath(QStringLiteral("libexec/amiscan/amiscan-browser"));
-        if (!QDir(m_dir.path()).mkpath(QStringLiteral("bin")) ||
-            !QDir(m_dir.path()).mkpath(QStringLiteral("libexec/amiscan")) ||
-            !QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program) ||
-            !QFile::copy(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), helper)) {
+        const QString program = m_dir.filePath(QStringLiteral("amiscan"));
+        if (!QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program) ||
+            !QFile::copy(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
+                         m_dir.filePath(QStringLiteral("amiscan-browser")))) {
             *error = QStringLiteral("cannot copy the program");
             return false;
         }
@@ -150,7 +148,7 @@ public:
                                     "UserName=demo\r\nUserPw=demo123\r\nScanTimer=1\r\n"
                                     "TimerOn=1\r\nServiceUrl=" +
                                     service.toString().toUtf8() + "\r\n";
-        if (!writeFile(m_dir.filePath(QStringLiteral("bin/Amiscan.ini")), settings)) {
+        if (!writeFile(m_dir.filePath(QStringLiteral("Amiscan.ini")), settings)) {
             *error = QStringLiteral("cannot write the settings file");
             return false;
         }
@@ -168,7 +166,7 @@ public:
         return true;
     }
 
-    QString historyPath() const { return m_dir.filePath(QStringLiteral("bin/Amiscan.txt")); }
+    QString historyPath() const { return m_dir.filePath(QStringLiteral("Amiscan.txt")); }
 
     // Waits until the history file holds `count` friends; false when the program ends first
     // or the time runs out.

@@ -8,6 +8,7 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev libgl-dev
     libbenchmark-dev libxcb1-dev
     xvfb xauth imagemagick
+    desktop-file-utils appstream dpkg-dev
     fonts-liberation fonts-dejavu-core
 )
 

@@ -38,6 +38,14 @@ Form1::~Form1()
     // Hide while the window is whole: the box that has the focus loses it now, and its handlers
     // still find the state they work on. Hidden later, during the destruction, they would not.
     hide();
+    // The scan goes first, while the window it writes to is whole: whatever the browser still
+    // owes it is answered now and dropped.
+    m_scanDriver.reset();
+}
+
+bool Form1::scanInProgress() const
+{
+    return m_scanDriver && m_scanDriver->isScanInProgress();
 }
 
 ScanDriver &Form1::scanDriver()

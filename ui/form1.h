@@ -68,6 +68,8 @@ public:
 
     // The scan: the driver, the rebuild and stamp after a merged page, the repeat count-down.
     ScanDriver &scanDriver();
+    // A scan is under way (its count-down and read included): the status row is the scan's.
+    bool scanInProgress() const;
     // Scans through the given browser and fetcher instead of the real ones (tests).
     void setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher);
     void finishMergedScan();

@@ -88,6 +88,9 @@ QListWidget *list(QWidget *parent, const char *name, const QRect &twips, const Q
     control->setFont(listFont());
     control->setUniformItemSizes(true);
     control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A line wider than the list is cut by its edge: an ellipsis would hide the line's last
+    // characters behind one that is no part of it.
+    control->setTextElideMode(Qt::ElideNone);
     setBackColor(control, back);
     setForeColor(control, colors::Black);
     return control;
