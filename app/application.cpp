@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/data_location.h"
+#include "app/end_of_run.h"
 #include "app/single_copy.h"
 #include "ui/form1.h"
 
@@ -35,7 +36,11 @@ int runApplication(int argc, char **argv, const QString &requestedDataDir)
     if (!claimSingleCopy(instance, warn))
         return 0;
 
+    // The program ends through its own ways out only, each of which saves first.
+    QApplication::setQuitOnLastWindowClosed(false);
     Form1 window(dataDir);
+    QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
+    EndOfRun endOfRun(window);
     window.load();
     return app.exec();
 }

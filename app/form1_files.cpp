@@ -31,6 +31,9 @@ bool moveUnreadAside(const QString &path, bool &unread)
 
 void Form1::saveHistory()
 {
+    // Once the program has ended, what its way out saved (or chose not to) stays as it is.
+    if (m_ended)
+        return;
     const QString path = historyFilePath(m_dataDir);
     // A run that started without a history creates none until a scan has been merged.
     if (!fileExists(path) && state.scanState != 2)
@@ -86,7 +89,7 @@ void Form1::readSettings()
 void Form1::saveSettings()
 {
     // Before the history has been read or written once, the settings are never written.
-    if (!state.dataPresent)
+    if (!state.dataPresent || m_ended)
         return;
     if (state.userName.isEmpty())
         state.userName = texts::UserPlaceholder;

@@ -1,9 +1,11 @@
 #pragma once
 
 // A browser and a page fetcher that answer from scripts and record what they were asked,
-// so the scan's state machine can be driven without a network.
+// so the scan's state machine can be driven without a network; a notification-area icon for a
+// desktop that tests choose.
 #include "platform/browser.h"
 #include "platform/page_fetcher.h"
+#include "platform/tray_icon.h"
 
 #include <QStringList>
 #include <QTimer>
@@ -117,6 +119,30 @@ public:
         const QString text = ok ? answer(url) : QString();
         QTimer::singleShot(delayMs, this, [callback, ok, text] { callback(ok, text); });
     }
+};
+
+class FakeTrayIcon final : public TrayIcon
+{
+public:
+    bool available = true; // the desktop has a notification area
+    bool shown = false;
+    int adds = 0;
+    QString toolTip;
+    std::function<void()> onAdd;
+
+    bool isAvailable() const override { return available; }
+    void add(const QIcon &, const QString &tip) override
+    {
+        ++adds;
+        shown = true;
+        toolTip = tip;
+        if (onAdd)
+            onAdd();
+    }
+    void setToolTip(const QString &tip) override { toolTip = tip; }
+    void remove() override { shown = false; }
+    bool isShown() const override { return shown; }
+    void press() { emit pressed(); }
 };
 
 } // namespace amiscan

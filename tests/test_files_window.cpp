@@ -2,6 +2,7 @@
 // and when the window writes the files.
 #include "app/data_dir.h"
 #include "app/settings_file.h"
+#include "fake_platform.h"
 #include "file_faults.h"
 #include "schedule/interval.h"
 #include "ui/form1.h"
@@ -93,6 +94,7 @@ private slots:
                            "[parameters]\r\nautostart=1\r\nAUTOHIDE=1\r\nUserName=\r\n"
                            "UserPw=\"  two  \"\r\nTimerOn=0\r\nMinimizeIcon=1\r\n"));
         Form1 form(dir.path());
+        form.setTrayIcon(std::make_unique<FakeTrayIcon>()); // the option adds the icon
         form.readSettings();
         QVERIFY(form.CheckAutoStart->isChecked());
         QCOMPARE(form.state.panelState, 1);

@@ -3,11 +3,13 @@
 #include "lists/main_list_view.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/tray_icon.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
 #include "ui/login_controls.h"
 #include "ui/panel.h"
+#include "ui/tray.h"
 #include "ui/twips.h"
 #include "ui/window_events.h"
 
@@ -31,6 +33,8 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     connectPanel(*this);
     connectWindowEvents(*this);
     connectHelpLine(*this);
+    connectTrayControls(*this);
+    connect(ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
 }
 
 Form1::~Form1()

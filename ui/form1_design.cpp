@@ -2,6 +2,7 @@
 #include "ui/colors.h"
 #include "ui/fonts.h"
 #include "ui/form1.h"
+#include "ui/status_label.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -25,9 +26,10 @@ template <class T> T *place(QWidget *parent, const char *name, const QRect &twip
     return control;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
+template <class Label = QLabel>
+Label *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
 {
-    auto *control = place<QLabel>(parent, name, twips);
+    auto *control = place<Label>(parent, name, twips);
     // Captions may hold names from the service: never read them as markup.
     control->setTextFormat(Qt::PlainText);
     control->setText(caption);
@@ -179,7 +181,7 @@ void Form1::createControls()
 
     // Status row.
     LabScanLast = label(this, "LabScanLast", QString(), QRect(180, 1140, 2055, 225));
-    LabInfo = label(this, "LabInfo", texts::ProgramName, QRect(2227, 1140, 3360, 225));
+    LabInfo = label<StatusLabel>(this, "LabInfo", texts::ProgramName, QRect(2227, 1140, 3360, 225));
     LabInfo->setAlignment(Qt::AlignCenter);
     LabScanNext = label(this, "LabScanNext", QString(), QRect(5570, 1140, 2055, 225));
     LabScanNext->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

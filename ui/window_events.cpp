@@ -4,7 +4,6 @@
 
 #include "ui/form1.h"
 
-#include <QCheckBox>
 #include <QEvent>
 #include <QWindowStateChangeEvent>
 
@@ -62,11 +61,6 @@ private:
 };
 
 } // namespace
-
-bool Form1::hidesWhenMinimised() const
-{
-    return CheckTray->isChecked();
-}
 
 void connectWindowEvents(Form1 &form)
 {
