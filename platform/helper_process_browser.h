@@ -19,6 +19,7 @@ namespace amiscan {
 // of the address, and every cookie the helper's browser receives or drops is mirrored into it.
 // A helper that cannot start, crashes or is killed leaves a browser without a page: reads answer
 // that there is no document, so the scan's waiting ticks run out as they do without a network.
+// One that stops answering is killed when the browser is unloaded, as the scan ends.
 class HelperProcessBrowser final : public Browser
 {
     Q_OBJECT
