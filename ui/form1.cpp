@@ -7,8 +7,11 @@
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
+#include "ui/list_help.h"
 #include "ui/login_controls.h"
+#include "ui/manage_list.h"
 #include "ui/panel.h"
+#include "ui/session_switch.h"
 #include "ui/tray.h"
 #include "ui/twips.h"
 #include "ui/window_events.h"
@@ -25,6 +28,9 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
     connectListOptions(*this);
+    connectManageList(*this);
+    connectSessionSwitch(*this);
+    connectListHelp(*this);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
     connectLoginControls(*this);
     connectDialogControls(*this);
