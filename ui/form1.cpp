@@ -1,10 +1,10 @@
 #include "ui/form1.h"
 
 #include "lists/main_list_view.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "platform/notifier.h"
 #include "platform/tray_icon.h"
-#include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
@@ -63,7 +63,7 @@ ScanDriver &Form1::scanDriver()
 {
     if (!m_scanDriver) {
         // The direct read sends the cookies the browser's login received.
-        auto browser = std::make_unique<WebEngineBrowser>();
+        auto browser = std::make_unique<HelperProcessBrowser>();
         auto fetcher = std::make_unique<NetworkPageFetcher>();
         browser->shareCookiesWith(fetcher->manager()->cookieJar());
         setScanPlatform(std::move(browser), std::move(fetcher));
