@@ -100,7 +100,9 @@ void Form1::layoutLists()
     setTwipsHeight(List2, layout.manageHeight);
     setTwipsTop(LabHelp, layout.helpTop);
     setTwipsTop(LabHelpNom, layout.helpTop);
-    if (windowHeightTwips() != layout.windowHeight)
+    // A minimised window keeps its size until it comes back (the restore lays the lists out
+    // again): some desktops bring a minimised window back when its size changes.
+    if (windowHeightTwips() != layout.windowHeight && !isMinimized())
         setWindowHeightTwips(layout.windowHeight);
 }
 

@@ -181,6 +181,23 @@ private slots:
         QCOMPARE(w.form->isVisible(), !hides);
     }
 
+    void minimisedWindow_takesItsNewHeightOnlyWhenItComesBack()
+    {
+        Window w;
+        QVERIFY(w.shown());
+        const int before = w.form->windowHeightTwips();
+        w.form->showMinimized();
+        QCoreApplication::processEvents();
+        QVERIFY(w.form->isMinimized());
+        w.form->state.minListLines = w.form->state.maxListLines; // the lists grow
+        w.form->layoutLists();
+        QCOMPARE(w.form->windowHeightTwips(), before);
+        QVERIFY(w.form->isMinimized());
+        w.form->showNormal();
+        QCoreApplication::processEvents();
+        QVERIFY(w.form->windowHeightTwips() > before);
+    }
+
     // Each row starts with a friend's companion line in view, as after a selection in the main
     // list: a switching text brings the help line back, the others wait behind it.
     void helpText_data()

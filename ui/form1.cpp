@@ -1,9 +1,10 @@
 #include "ui/form1.h"
 
 #include "lists/main_list_view.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/notifier.h"
 #include "platform/tray_icon.h"
-#include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "store/history_saver.h"
 #include "ui/dialog.h"
@@ -64,7 +65,7 @@ ScanDriver &Form1::scanDriver()
 {
     if (!m_scanDriver) {
         // The direct read sends the cookies the browser's login received.
-        auto browser = std::make_unique<WebEngineBrowser>();
+        auto browser = std::make_unique<HelperProcessBrowser>();
         auto fetcher = std::make_unique<NetworkPageFetcher>();
         browser->shareCookiesWith(fetcher->manager()->cookieJar());
         setScanPlatform(std::move(browser), std::move(fetcher));
@@ -76,6 +77,7 @@ void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<Pa
 {
     m_scanDriver = std::make_unique<ScanDriver>(*this, std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
+    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this, &Form1::announceOnline);
 }
 
 void Form1::startScanButton()

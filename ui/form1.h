@@ -24,6 +24,7 @@ class Browser;
 class HistorySaver;
 class LineList;
 class Form2;
+class Notifier;
 class PageFetcher;
 class ScanDriver;
 class TrayIcon;
@@ -114,6 +115,14 @@ public:
     void trayOptionClicked();
     // A press on the icon: the window comes back in its normal state.
     void restoreFromTray();
+    // Shows the window in its normal state, in front, its lists laid out.
+    void bringBack();
+
+    // The desktop's notifications, the system's own unless a test set others.
+    Notifier &notifier();
+    void setNotifier(std::unique_ptr<Notifier> notifier);
+    // The selected friends who came online in a scan, announced when the option is on.
+    void announceOnline(const QStringList &names);
     // Whether minimising hides the window, leaving only the icon.
     bool hidesWhenMinimised() const;
 
@@ -215,6 +224,7 @@ private:
     TableOrder m_tableOrder = TableOrder::None;
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;
+    std::unique_ptr<Notifier> m_notifier;
     bool m_ended = false;
 };
 
