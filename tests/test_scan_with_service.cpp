@@ -1,20 +1,10 @@
 // Scans through the real browser and the real direct read against the local stand-in for the
 // service, started as a separate process.
-#include "platform/network_page_fetcher.h"
-#include "platform/webengine_browser.h"
-#include "scan/scan_driver.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
+#include "service_scan.h"
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QNetworkAccessManager>
-#include <QPushButton>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QTimer>
 
 using namespace amiscan;
 
@@ -26,67 +16,6 @@ const QByteArray ScriptedPage =
     "<li style=\"list-style:none;padding:5px\">J. Doe<br><small>(jdoe)</small></li>"
     "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
     "</ul><p><a href=\"/\">vey</a></p></body></html>";
-
-// Answers the next modal message of the form with Ok and records its first line.
-void answerMessages(Form1 &form, QStringList &firstLines)
-{
-    auto *poll = new QTimer(&form);
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, &form, [&form, &firstLines] {
-        QPointer<Form2> dialog = form.dialog();
-        if (!dialog || QApplication::activeModalWidget() != dialog.data())
-            return;
-        firstLines << dialog->Label1->text();
-        dialog->ButOk->click();
-    });
-    poll->start();
-}
-
-struct ScanRig
-{
-    QTemporaryDir dir;
-    Form1 form{dir.path()};
-    WebEngineBrowser *browser = nullptr;
-    NetworkPageFetcher *fetcher = nullptr;
-    QStringList messages;
-
-    ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
-            ScanDriver::Timings timings = {500, 20, 20})
-    {
-        auto b = std::make_unique<WebEngineBrowser>();
-        auto f = std::make_unique<NetworkPageFetcher>();
-        b->shareCookiesWith(f->manager()->cookieJar());
-        browser = b.get();
-        fetcher = f.get();
-        form.setScanPlatform(std::move(b), std::move(f));
-        form.scanDriver().setTimings(timings);
-        form.load();
-        form.state.serviceUrl = service.toString();
-        form.state.userName = QStringLiteral("demo");
-        form.TextLogin->setText(QStringLiteral("demo"));
-        form.state.password = password;
-        form.state.savedPassword = password;
-        answerMessages(form, messages);
-    }
-
-    // Runs one scan to its end (completion or failure message).
-    bool scan(int timeoutMs = 30000)
-    {
-        form.ButGo->click();
-        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
-                               timeoutMs);
-    }
-
-    QStringList accounts() const
-    {
-        QStringList names;
-        for (int row = 1; row <= form.table.friendCount(); ++row)
-            names << form.table.cell(row, AccountName) + u'=' + form.table.cell(row, DisplayName) +
-                         form.table.cell(row, NameMark) + u'/' + form.table.cell(row, Online);
-        names.sort();
-        return names;
-    }
-};
 
 int posts(VeySimProcess &sim)
 {
