@@ -11,6 +11,7 @@
 
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QWebEnginePage>
 
 using namespace amiscan;
 
@@ -86,6 +87,16 @@ class TestScanFaults : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The browser's engine starts once per process, slowly: start it before any scan's
+        // limit runs.
+        QWebEnginePage page;
+        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
+        page.load(QUrl(QStringLiteral("about:blank")));
+        QVERIFY(loaded.wait(30000));
+    }
+
     void faultyService_data()
     {
         QTest::addColumn<QString>("fault");

@@ -1,0 +1,175 @@
+// A long run of the real window against the local stand-in for the service: many scans in a
+// row, with the scan's waits shortened, watching what a program that runs all day must keep
+// flat: its memory, its open file descriptors and the browser's helper processes between scans.
+//
+//     build/bench/amiscan_long_run [SCANS]      (default 1000)
+//
+// The service's friends come and go (its clock runs fast) and its logins expire every 20
+// seconds, so most scans read directly and some log in through the browser again.
+#include "tests/service_scan.h"
+#include "tests/vey_sim_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+using namespace amiscan;
+
+namespace {
+
+// The process's resident memory in kB.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+    return rss.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
+}
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
+
+// The browser's helper processes below this one: all of them, and the page renderers.
+struct Helpers
+{
+    int all = 0;
+    int renderers = 0;
+};
+
+Helpers browserHelpers()
+{
+    // Parent of every process, to find the descendants of this one.
+    QHash<qint64, qint64> parents;
+    QHash<qint64, QByteArray> commandLines;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : pids) {
+        bool isNumber = false;
+        const qint64 id = pid.toLongLong(&isNumber);
+        if (!isNumber)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(id));
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(id));
+        if (!stat.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // "pid (name) state ppid ...": the name may hold blanks, so read after its ")".
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        parents.insert(id, fields.value(1).toLongLong());
+        commandLines.insert(id, cmdline.readAll());
+    }
+    Helpers helpers;
+    const qint64 self = QCoreApplication::applicationPid();
+    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
+        qint64 up = it.value();
+        while (up > 1 && up != self)
+            up = parents.value(up, 0);
+        const QByteArray &command = commandLines.value(it.key());
+        if (up != self || !command.contains("QtWebEngineProcess"))
+            continue;
+        ++helpers.all;
+        helpers.renderers += command.contains("--type=renderer");
+    }
+    return helpers;
+}
+
+struct Sample
+{
+    int scan = 0;
+    long rssKb = 0;
+    qsizetype fds = 0;
+    Helpers helpers;
+};
+
+Sample sample(int scan)
+{
+    return {scan, residentKb(), openDescriptors(), browserHelpers()};
+}
+
+void print(const Sample &s)
+{
+    std::printf("%6d %10.1f %6lld %8d %10d\n", s.scan, double(s.rssKb) / 1024.0,
+                static_cast<long long>(s.fds), s.helpers.all, s.helpers.renderers);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const int scans = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
+    if (scans < 1) {
+        std::fprintf(stderr, "usage: amiscan_long_run [SCANS]\n");
+        return 2;
+    }
+
+    VeySimProcess sim({QStringLiteral("--time-scale"), QStringLiteral("600"),
+                       QStringLiteral("--session-ttl"), QStringLiteral("20")});
+    if (!sim.start()) {
+        std::fprintf(stderr, "%s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ScanDriver::Timings{1000, 20, 20});
+
+    std::printf("%6s %10s %6s %8s %10s\n", "scan", "RSS (MB)", "fds", "helpers", "renderers");
+    QList<Sample> samples;
+    int browserScans = 0;
+    int failed = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int scan = 1; scan <= scans; ++scan) {
+        const qsizetype messagesBefore = rig.messages.size();
+        if (!rig.scan(120000)) {
+            std::fprintf(stderr, "scan %d did not end\n", scan);
+            return 1;
+        }
+        if (rig.messages.size() > messagesBefore) {
+            ++failed;
+            std::fprintf(stderr, "scan %d: %s\n", scan, qPrintable(rig.messages.last()));
+        }
+        browserScans += rig.form.state.directReadResult != 1;
+        // Let the browser's page finish going away before looking.
+        QTest::qWait(50);
+        if (scan == 1 || scan == 50 || scan % 100 == 0 || scan == scans) {
+            samples << sample(scan);
+            print(samples.last());
+        }
+    }
+
+    const Sample &early = *std::find_if(samples.cbegin(), samples.cend(), [scans](const Sample &s) {
+        return s.scan == std::min(50, scans);
+    });
+    const Sample &last = samples.last();
+    int mostHelpers = 0, mostRenderers = 0;
+    for (const Sample &s : samples) {
+        mostHelpers = std::max(mostHelpers, s.helpers.all);
+        mostRenderers = std::max(mostRenderers, s.helpers.renderers);
+    }
+    const double growth = 100.0 * double(last.rssKb - early.rssKb) / double(early.rssKb);
+    std::printf("\n%d scans in %.0f s (%d through the browser, %d failed)\n", scans,
+                double(clock.elapsed()) / 1000.0, browserScans, failed);
+    std::printf("memory after scan %d: %.1f MB, after scan %d: %.1f MB (%+.1f %%; target within "
+                "10 %%)\n",
+                early.scan, double(early.rssKb) / 1024.0, last.scan, double(last.rssKb) / 1024.0,
+                growth);
+    std::printf("open descriptors: %lld after scan %d, %lld after scan %d\n",
+                static_cast<long long>(early.fds), early.scan, static_cast<long long>(last.fds),
+                last.scan);
+    std::printf("browser helpers between scans: at most %d, of them page renderers: at most %d\n",
+                mostHelpers, mostRenderers);
+    const bool met = std::abs(growth) <= 10.0 && last.fds <= early.fds && mostRenderers == 0;
+    std::printf("%s\n", met ? "targets met" : "targets NOT met");
+    return met ? 0 : 1;
+}
