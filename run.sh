@@ -57,8 +57,9 @@ if [[ "${1:-}" == "--headless-stage" ]]; then
     /usr/bin/import -window root "$shot"
     echo "Screenshot: $shot"
     echo "History file: $history"
-    # The history is kept in Windows-1252 unless it needed UTF-8; show it in UTF-8.
-    if iconv -f UTF-8 -t UTF-8 "$history" >/dev/null 2>&1; then
+    # The history is in Windows-1252 unless it starts with UTF-8's byte-order mark; show it in
+    # UTF-8.
+    if [[ $(head -c 3 "$history" | od -An -tx1 | tr -d ' \n') == efbbbf ]]; then
         cat "$history"
     else
         iconv -f WINDOWS-1252 -t UTF-8 "$history"

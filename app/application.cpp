@@ -1,5 +1,7 @@
 #include "app/application.h"
 
+#include "app/data_location.h"
+#include "app/end_of_run.h"
 #include "app/single_copy.h"
 #include "ui/form1.h"
 
@@ -7,26 +9,40 @@
 #include <QMessageBox>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 namespace amiscan {
 
-int runApplication(int argc, char **argv)
+int runApplication(int argc, char **argv, const QString &requestedDataDir)
 {
     // The embedded browser needs contexts shared before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Amiscan"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(AMISCAN_APP_ID));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    const QString dataDir = QCoreApplication::applicationDirPath();
-    SingleInstance instance(dataDir);
+    // A warning also goes to standard error, for a start from a terminal or a script.
     const auto warn = [](const QString &title, const QString &text) {
+        std::fprintf(stderr, "amiscan: %s\n", qPrintable(text));
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
         box.exec();
     };
+    const QString dataDir = chooseDataDir(probeDataLocation(requestedDataDir));
+    if (QString error; !prepareDataDir(dataDir, &error)) {
+        warn(QStringLiteral("Amiscan"), error);
+        return 1;
+    }
+    SingleInstance instance(dataDir);
     if (!claimSingleCopy(instance, warn))
         return 0;
 
+    // The program ends through its own ways out only, each of which saves first.
+    QApplication::setQuitOnLastWindowClosed(false);
     Form1 window(dataDir);
+    QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
+    EndOfRun endOfRun(window);
     window.load();
     return app.exec();
 }

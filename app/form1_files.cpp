@@ -13,20 +13,32 @@
 
 namespace amiscan {
 
+namespace {
+
+// A file that could not be read at start-up is kept under a name of its own before the first
+// save, whatever it holds by then: the window never had its content. False when it is still in
+// the way (it could not be moved), so that it is not written over either.
+bool moveUnreadAside(const QString &path, bool &unread)
+{
+    if (unread && fileExists(path))
+        unread = keepFileAside(path, QStringLiteral("unreadable")).isEmpty();
+    else
+        unread = false;
+    return !unread;
+}
+
+} // namespace
+
 void Form1::saveHistory()
 {
+    // Once the program has ended, what its way out saved (or chose not to) stays as it is.
+    if (m_ended)
+        return;
     const QString path = historyFilePath(m_dataDir);
     // A run that started without a history creates none until a scan has been merged.
     if (!fileExists(path) && state.scanState != 2)
         return;
-    bool keep = true;
-    if (state.historyUnreadable && fileExists(path)) {
-        // What could not be read is kept under a name of its own; when it cannot be moved,
-        // it is not written over either.
-        keep = !keepFileAside(path, QStringLiteral("unreadable")).isEmpty();
-        state.historyUnreadable = !keep;
-    }
-    if (keep)
+    if (moveUnreadAside(path, state.historyUnreadable))
         history::writeFile(path, table, state.lastScanStamp);
     state.dataPresent = true;
 }
@@ -37,7 +49,7 @@ void Form1::loadHistory()
     if (!fileExists(path))
         return;
     state.dataPresent = true;
-    LabInfo->setText(QStringLiteral(" Read file ..."));
+    LabInfo->setText(texts::ReadingFile);
     const history::ReadResult read = history::readFile(path, table);
     state.lastScanStamp = read.lastScanStamp;
     state.historyUnreadable = !read.intact;
@@ -50,6 +62,7 @@ void Form1::readSettings()
     const settings::ReadResult read = settings::readFile(settingsFilePath(m_dataDir));
     if (!read.exists)
         return;
+    state.settingsUnreadable = !read.readable;
     const auto value = [&read](settings::Key key) { return read.values[size_t(key)]; };
     const auto applyFlag = [&](settings::Key key, QCheckBox *box) {
         if (const auto on = settings::acceptedFlag(value(key)))
@@ -76,7 +89,7 @@ void Form1::readSettings()
 void Form1::saveSettings()
 {
     // Before the history has been read or written once, the settings are never written.
-    if (!state.dataPresent)
+    if (!state.dataPresent || m_ended)
         return;
     if (state.userName.isEmpty())
         state.userName = texts::UserPlaceholder;
@@ -99,7 +112,9 @@ void Form1::saveSettings()
     set(settings::FriendsOff, settings::flagText(CheckHideOff->isChecked()));
     set(settings::DisplayUser, settings::flagText(CheckUser->isChecked()));
     set(settings::MinimizeIcon, settings::flagText(CheckTray->isChecked()));
-    settings::writeFile(settingsFilePath(m_dataDir), values);
+    const QString path = settingsFilePath(m_dataDir);
+    if (moveUnreadAside(path, state.settingsUnreadable))
+        settings::writeFile(path, values);
 }
 
 } // namespace amiscan

@@ -1,29 +1,10 @@
 #pragma once
 
+#include "ui/form1_texts.h"
+
 #include <QString>
 
 namespace amiscan {
-
-// Fixed texts of the main window that the program switches between.
-namespace texts {
-inline const QString UserPlaceholder = QStringLiteral("Vey Username");
-inline const QString PasswordPlaceholder = QStringLiteral("Vey Password");
-inline const QString StartCaption = QStringLiteral("Start Scan");
-inline const QString AbortCaption = QStringLiteral("Abort Scan");
-inline const QString FilterOff = QStringLiteral("Filter enabled: OFF");
-inline const QString FilterOn = QStringLiteral("Filter enabled: ON ");
-inline const QString HideOfflineOff = QStringLiteral("Hide offline: OFF");
-inline const QString HideOfflineOn = QStringLiteral("Hide offline: ON");
-inline const QString NameDisplay = QStringLiteral("Name : Display Name");
-inline const QString NameUser = QStringLiteral("Name : User Name");
-inline const QString FirstSessionTitle =
-    QStringLiteral(" Friends") + QString(57, u' ') + QStringLiteral("Start") + QString(38, u' ') +
-    QStringLiteral("End") + QString(24, u' ') + QStringLiteral("Lenght");
-inline const QString SecondSessionTitle =
-    QStringLiteral(" Friends") + QString(5, u' ') + QStringLiteral("(2nd session)") +
-    QString(31, u' ') + QStringLiteral("Start 2") + QString(35, u' ') + QStringLiteral("End 2") +
-    QString(21, u' ') + QStringLiteral("Lenght");
-} // namespace texts
 
 // Scan driver steps.
 enum ScanStep : int
@@ -76,6 +57,9 @@ struct MainState
     // The history file found at start-up could not be read whole: it is moved aside before the
     // first save of the run, so that it is never replaced by what was read from it.
     bool historyUnreadable = false;
+    // The same for the settings file: it existed at start-up but could not be read, so the
+    // window holds none of what it stores.
+    bool settingsUnreadable = false;
 };
 
 // "v" major "." minor revision " - 14/10/12": major 3, minor 2, revision 0 give v3.20 - 14/10/12.

@@ -1,5 +1,6 @@
 #include "app/profile_file.h"
 
+#include "store/characters.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
 
@@ -45,7 +46,7 @@ QString storedValue(QString value)
 {
     value.replace(u'\r', u' ');
     value.replace(u'\n', u' ');
-    if (value.trimmed() != value || quotedPair(value))
+    if (trimBlanks(value) != value || quotedPair(value))
         return u'"' + value + u'"';
     return value;
 }
@@ -137,7 +138,7 @@ QString ProfileFile::value(const QString &section, const QString &key) const
     if (keyLine < 0)
         return {};
     const QString &line = m_lines.at(keyLine);
-    QString value = line.mid(line.indexOf(u'=') + 1).trimmed();
+    QString value = trimBlanks(QStringView(line).sliced(line.indexOf(u'=') + 1)).toString();
     if (quotedPair(value))
         value = value.mid(1, value.size() - 2);
     return value;

@@ -8,7 +8,8 @@ namespace amiscan {
 
 // An initialisation file of the usual form: "[Section]" lines, then "key=value" lines.
 // Sections and keys are matched without regard to case; a value read loses its surrounding
-// blanks and one pair of surrounding quotes. Writing a key updates its line in place, or adds
+// blanks (U+0020 only: a tab or a no-break space belongs to the value) and one pair of
+// surrounding quotes. Writing a key updates its line in place, or adds
 // it at the end of its section, creating the section when it is missing; every other line
 // (comments, other sections, unknown keys) is kept as it was. Lines end with CR LF.
 class ProfileFile final

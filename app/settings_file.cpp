@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include "app/profile_file.h"
+#include "store/characters.h"
 #include "store/safe_file.h"
 
 namespace amiscan::settings {
@@ -14,6 +15,15 @@ std::optional<bool> acceptedFlag(const QString &value)
     return std::nullopt;
 }
 
+namespace {
+
+QString cutValue(const QString &value)
+{
+    return leftCharacters(value, MaxValueLength).toString();
+}
+
+} // namespace
+
 ReadResult readFile(const QString &path)
 {
     ReadResult result;
@@ -24,10 +34,9 @@ ReadResult readFile(const QString &path)
     result.readable = profile.load(path);
     for (int key = 0; key < KeyCount; ++key) {
         result.values[size_t(key)] =
-            profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name))
-                .left(MaxValueLength);
+            cutValue(profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name)));
     }
-    result.serviceUrl = profile.value(Section, ServiceUrlKey).left(MaxValueLength);
+    result.serviceUrl = cutValue(profile.value(Section, ServiceUrlKey));
     return result;
 }
 

@@ -48,7 +48,7 @@ inline constexpr std::array<KeyInfo, KeyCount> Keys{{
 inline const QString Section = QStringLiteral("Parameters");
 // Our own key, never written: the service's address that scans use instead of the built-in one.
 inline const QString ServiceUrlKey = QStringLiteral("ServiceUrl");
-// A value read is cut to this many characters.
+// A value read is cut to this many characters (not 16-bit units: no character is cut apart).
 inline constexpr int MaxValueLength = 254;
 
 using Values = std::array<QString, KeyCount>;

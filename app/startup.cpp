@@ -64,7 +64,7 @@ void Form1::load()
 
     // Window and list sizes for the fewest list lines.
     setTwipsWidth(this, 7905);
-    setWindowTitle(QStringLiteral("Amiscan"));
+    setWindowTitle(texts::ProgramName);
     const int listHeight = (state.minListLines - 1) * 195 + 255;
     setTwipsHeight(List1, listHeight);
     setTwipsHeight(List2, listHeight);
@@ -76,17 +76,17 @@ void Form1::load()
     ButGo->setText(texts::StartCaption);
     setBackColor(ButGo, colors::LightGreen);
     setForeColor(LabInfo, colors::Black);
-    LabInfo->setText(QStringLiteral("Amiscan"));
+    LabInfo->setText(texts::ProgramName);
     setForeColor(LabScanLast, colors::Black);
     LabScanLast->setText(state.lastScanStamp.isEmpty()
-                             ? QStringLiteral(" No scan")
-                             : QStringLiteral(" Last Scan : ") + state.lastScanStamp);
+                             ? texts::NoScan
+                             : texts::LastScanPrefix + state.lastScanStamp);
     if (state.repeatOn) {
         setForeColor(LabScanNext, colors::Black);
-        LabScanNext->setText(QStringLiteral("Scan not started "));
+        LabScanNext->setText(texts::ScanNotStarted);
     } else {
         setForeColor(LabScanNext, colors::Red);
-        LabScanNext->setText(QStringLiteral("Timer OFF "));
+        LabScanNext->setText(texts::TimerOff);
     }
     LabHelp->clear();
     LabHelp->show();

@@ -1,5 +1,6 @@
 #include "lists/friend_line.h"
 
+#include "store/characters.h"
 #include "store/friends_table.h"
 
 namespace amiscan {
@@ -23,7 +24,7 @@ QString friendLine(const FriendsTable &table, int row, LineModes modes)
 {
     const QString name = modes.userNames ? table.cell(row, AccountName)
                                          : table.cell(row, DisplayName) + table.cell(row, NameMark);
-    return name.left(NameFieldWidth).leftJustified(NameFieldWidth) +
+    return padCharacters(leftCharacters(name, NameFieldWidth).toString(), NameFieldWidth) +
            sessionFields(table, row, modes.secondSession);
 }
 
@@ -31,7 +32,7 @@ QString companionLine(const FriendsTable &table, int row, LineModes modes)
 {
     const QString name =
         modes.userNames ? table.cell(row, DisplayName) : table.cell(row, AccountName);
-    return name.leftJustified(NameFieldWidth) + sessionFields(table, row, !modes.secondSession);
+    return padCharacters(name, NameFieldWidth) + sessionFields(table, row, !modes.secondSession);
 }
 
 QString separatorLine()
@@ -42,17 +43,10 @@ QString separatorLine()
 QString nameFromLine(const QString &line)
 {
     // Only blanks are taken off: a tab or other space in a name stays part of it.
-    QString name = line.left(NameFieldWidth);
-    qsizetype first = 0;
-    while (first < name.size() && name.at(first) == u' ')
-        ++first;
-    qsizetype last = name.size();
-    while (last > first && name.at(last - 1) == u' ')
-        --last;
-    name = name.mid(first, last - first);
+    QStringView name = trimBlanks(leftCharacters(line, NameFieldWidth));
     if (name.endsWith(SubstitutedNameMark))
         name.chop(1);
-    return name;
+    return name.toString();
 }
 
 } // namespace amiscan

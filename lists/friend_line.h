@@ -13,7 +13,8 @@ struct LineModes
     bool secondSession = false; // the 2nd session shown instead of the 1st
 };
 
-// Width of the name field of every list line.
+// Width of the name field of every list line, in characters (a character outside the basic
+// plane counts once, and is never cut apart).
 inline constexpr int NameFieldWidth = 18;
 
 // The fixed-width line of a friend: the name cut or padded to 18 characters, ": ", then the

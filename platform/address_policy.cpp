@@ -4,6 +4,13 @@
 
 namespace amiscan {
 
+namespace {
+
+const QLatin1StringView Https("https");
+const QLatin1StringView Http("http");
+
+} // namespace
+
 bool isLoopbackHost(const QString &host)
 {
     if (host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
@@ -17,9 +24,28 @@ bool isAllowedServiceAddress(const QUrl &url)
     if (!url.isValid() || url.host().isEmpty())
         return false;
     const QString scheme = url.scheme().toLower();
-    if (scheme == QLatin1StringView("https"))
+    if (scheme == Https)
         return true;
-    return scheme == QLatin1StringView("http") && isLoopbackHost(url.host());
+    return scheme == Http && isLoopbackHost(url.host());
+}
+
+bool isServicePage(const QUrl &page, const QUrl &service)
+{
+    if (!isAllowedServiceAddress(page) || !isAllowedServiceAddress(service))
+        return false;
+    const QString scheme = page.scheme().toLower();
+    if (scheme != service.scheme().toLower())
+        return false;
+    // QUrl keeps host names in lower case.
+    const QString host = page.host();
+    const QString serviceHost = service.host();
+    if (scheme == Http)
+        return host == serviceHost && page.port(80) == service.port(80);
+    // "www." names a host of the domain after it, unless that is a bare top-level name.
+    QString domain = serviceHost;
+    if (domain.startsWith(QLatin1StringView("www.")) && domain.indexOf(u'.', 4) > 4)
+        domain.remove(0, 4);
+    return host == serviceHost || host == domain || host.endsWith(u'.' + domain);
 }
 
 } // namespace amiscan

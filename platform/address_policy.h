@@ -10,4 +10,10 @@ namespace amiscan {
 bool isLoopbackHost(const QString &host);
 bool isAllowedServiceAddress(const QUrl &url);
 
+// Whether a page at `page` belongs to the service at `service` (its friends page address), so
+// that the login may be typed into it. Over HTTPS: the service's host or a host within its
+// domain (the host without a leading "www."). Over plain HTTP on loopback: the same host and
+// port only. Everything else is somebody else's page, whatever it contains.
+bool isServicePage(const QUrl &page, const QUrl &service);
+
 } // namespace amiscan

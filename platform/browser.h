@@ -10,14 +10,23 @@ namespace amiscan {
 
 // The embedded browser as the scan sees it. Loading creates the browser and unloading
 // destroys it, so no page outlives a scan; the login it holds lives in the browser's profile
-// for the whole run. Pages are read asynchronously: the answer comes through a callback.
+// for the whole run. Pages are read asynchronously: the answer comes through a callback, at the
+// latest when the page is unloaded.
 class Browser : public QObject
 {
     Q_OBJECT
 
 public:
-    using PageCallback = std::function<void(bool hasDocument, const QString &html)>;
-    using SubmitCallback = std::function<void(bool submitted)>;
+    enum class LoginResult
+    {
+        Submitted, // the texts were typed and the first button clicked
+        NoForm,    // the page has no input element or no button: nothing was typed
+        OtherPage, // the page is no longer at the address given: nothing was typed
+    };
+    Q_ENUM(LoginResult)
+    using PageCallback =
+        std::function<void(bool hasDocument, const QString &html, const QUrl &address)>;
+    using SubmitCallback = std::function<void(LoginResult result)>;
 
     using QObject::QObject;
 
@@ -27,13 +36,14 @@ public:
     // Starts loading the address, bypassing the cache, and returns at once.
     virtual void navigate(const QUrl &url) = 0;
     virtual void stop() = 0;
-    // The current page's HTML as the document's root element writes it: tag names in capitals,
-    // style attributes in long-hand form. hasDocument is false while there is no page at all.
+    // The current page's HTML as the document's root element writes it (tag names in capitals,
+    // style attributes in long-hand form) and the address the page was loaded from, which may
+    // differ from the one navigated to. hasDocument is false while there is no page at all.
     virtual void readPage(PageCallback callback) = 0;
     // Types the user name and the password into the page's first two input elements and clicks
-    // its first button. submitted is true when a button was clicked.
+    // its first button, provided the page has both and is still the one at `pageAddress`.
     virtual void submitLogin(const QString &userName, const QString &password,
-                             SubmitCallback callback) = 0;
+                             const QUrl &pageAddress, SubmitCallback callback) = 0;
 };
 
 } // namespace amiscan

@@ -6,7 +6,8 @@ namespace amiscan {
 
 // Writes the document's root element the way the program reads pages: tag names in capitals,
 // each style attribute as its long-hand properties in capitals (padding right, left, bottom and
-// top first, the others after them), text escaped. Answers null when there is no document.
+// top first, the others after them), text escaped. Answers the page's address and that text, or
+// null when there is no document.
 inline const QString PageSerializerScript = QStringLiteral(R"JS(
 (function () {
   if (!document || !document.documentElement) return null;
@@ -56,14 +57,19 @@ inline const QString PageSerializerScript = QStringLiteral(R"JS(
     }
     return out;
   }
-  return write(document.documentElement);
+  return [location.href, write(document.documentElement)];
 })()
 )JS");
 
 // Types the two texts into the first two input elements, as a user would, and clicks the first
-// button. Called with the texts as a JSON array; answers true when a button was clicked.
+// button, only while the page is still at the given address and has an input and a button.
+// Called with a JSON array of the user name, the password and the address; answers "submitted",
+// "no-form" or "other-page".
 inline const QString LoginScript = QStringLiteral(R"JS(
 (function (texts) {
+  var expected;
+  try { expected = new URL(texts[2]).href; } catch (e) { return 'other-page'; }
+  if (location.href !== expected) return 'other-page';
   function type(el, value) {
     if (el.focus) el.focus();
     el.value = value;
@@ -71,13 +77,12 @@ inline const QString LoginScript = QStringLiteral(R"JS(
     el.dispatchEvent(new Event('change', {bubbles: true}));
   }
   var inputs = document.getElementsByTagName('input');
-  if (inputs.length > 0) {
-    type(inputs[0], texts[0]);
-    if (inputs.length > 1) type(inputs[1], texts[1]);
-  }
   var buttons = document.getElementsByTagName('button');
-  if (buttons.length > 0) { buttons[0].click(); return true; }
-  return false;
+  if (inputs.length === 0 || buttons.length === 0) return 'no-form';
+  type(inputs[0], texts[0]);
+  if (inputs.length > 1) type(inputs[1], texts[1]);
+  buttons[0].click();
+  return 'submitted';
 })(%1)
 )JS");
 

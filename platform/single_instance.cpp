@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace amiscan {
 
@@ -16,12 +17,18 @@ QString SingleInstance::lockPathFor(const QString &dataDir)
     const QByteArray key = (canonical.isEmpty() ? QDir::cleanPath(dataDir) : canonical).toUtf8();
     const QByteArray hash =
         QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
-    return QDir(QDir::tempPath())
+    // Qt answers only with a directory that the user owns and that is closed to everyone else.
+    const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtimeDir.isEmpty())
+        return {};
+    return QDir(runtimeDir)
         .filePath(QStringLiteral("amiscan-%1.lock").arg(QLatin1StringView(hash)));
 }
 
 bool SingleInstance::tryAcquire()
 {
+    if (m_lockPath.isEmpty())
+        return true;
     if (m_lock && m_lock->isLocked())
         return true;
     m_lock = std::make_unique<QLockFile>(m_lockPath);

@@ -10,6 +10,7 @@
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 
@@ -94,10 +95,15 @@ void WebEngineBrowser::shareCookiesWith(QNetworkCookieJar *jar)
 
 void WebEngineBrowser::load()
 {
+    // A page whose process has died cannot be used again: a fresh one takes its place.
+    if (m_page && m_rendererGone)
+        unload();
     if (m_page)
         return;
     m_page = new SilentPage(m_profile, this);
     m_navigating = false;
+    m_rendererGone = false;
+    m_pageFailed = false;
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         ++m_loadsStarted;
         m_navigating = true;
@@ -107,7 +113,6 @@ void WebEngineBrowser::load()
     // or the server's page for its own failure) is no page to read: a friends page cut off in
     // the middle would lose the friends it no longer lists, and an error page has no form to
     // log in with. Pages of other statuses are read: a login form may come with any of them.
-    m_pageFailed = false;
     connect(
         m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
@@ -118,6 +123,14 @@ void WebEngineBrowser::load()
                 m_pageFailed = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                                info.errorCode() >= 500;
         });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+                if (status == QWebEnginePage::NormalTerminationStatus)
+                    return;
+                // Scripts sent to the dead process never answer: the page has no document now.
+                m_rendererGone = true;
+                answerPending();
+            });
 }
 
 void WebEngineBrowser::unload()
@@ -127,6 +140,7 @@ void WebEngineBrowser::unload()
     // Deleting the page ends its renderer; callers still waiting learn there is no page.
     delete m_page;
     m_page = nullptr;
+    m_rendererGone = false;
     answerPending();
 }
 
@@ -148,43 +162,57 @@ void WebEngineBrowser::stop()
 
 void WebEngineBrowser::readPage(PageCallback callback)
 {
-    if (!m_page || m_navigating || m_pageFailed) {
-        callback(false, QString());
+    if (!m_page || m_navigating || m_rendererGone || m_pageFailed) {
+        callback(false, QString(), QUrl());
         return;
     }
     runScript(PageSerializerScript, [callback](const QVariant &result) {
-        const bool hasDocument = result.typeId() == QMetaType::QString;
-        callback(hasDocument, hasDocument ? result.toString() : QString());
+        const QVariantList page = result.toList();
+        if (page.size() != 2) {
+            callback(false, QString(), QUrl());
+            return;
+        }
+        callback(true, page.at(1).toString(), QUrl(page.at(0).toString()));
     });
 }
 
 void WebEngineBrowser::submitLogin(const QString &userName, const QString &password,
-                                   SubmitCallback callback)
+                                   const QUrl &pageAddress, SubmitCallback callback)
 {
-    if (!m_page) {
-        callback(false);
+    if (!m_page || m_rendererGone) {
+        callback(LoginResult::OtherPage);
         return;
     }
     // The texts travel as JSON, so nothing typed can break out of the script.
-    const QByteArray texts =
-        QJsonDocument(QJsonArray{userName, password}).toJson(QJsonDocument::Compact);
+    const QByteArray arguments =
+        QJsonDocument(QJsonArray{userName, password, pageAddress.toString(QUrl::FullyEncoded)})
+            .toJson(QJsonDocument::Compact);
+    const QString script = LoginScript.arg(QString::fromUtf8(arguments));
     const quint64 loadsBefore = m_loadsStarted;
-    runScript(LoginScript.arg(QString::fromUtf8(texts)),
-              [this, callback, loadsBefore](const QVariant &result) {
-                  // A submitted form loads its answer; until then the form is no answer. (When the
-                  // load has already started, its own signals keep the flag.)
-                  if (result.toBool() && m_loadsStarted == loadsBefore)
-                      m_navigating = true;
-                  callback(result.toBool());
-              });
+    runScript(script, [this, callback, loadsBefore](const QVariant &result) {
+        const QString answer = result.toString();
+        if (answer == QLatin1StringView("submitted")) {
+            // A submitted form loads its answer; until then the form is no answer. (When the
+            // load has already started, its own signals keep the flag.)
+            if (m_loadsStarted == loadsBefore)
+                m_navigating = true;
+            callback(LoginResult::Submitted);
+        } else {
+            // No answer at all means the page went away before the script could run.
+            callback(answer == QLatin1StringView("no-form") ? LoginResult::NoForm
+                                                            : LoginResult::OtherPage);
+        }
+    });
 }
 
 void WebEngineBrowser::runScript(const QString &script, std::function<void(const QVariant &)> done)
 {
     const quint64 id = m_nextScript++;
     m_pending.insert(id, std::move(done));
+    // The program's scripts run apart from the page's own: a page cannot change what they see.
     m_page->runJavaScript(
-        script, [this, guard = QPointer<WebEngineBrowser>(this), id](const QVariant &result) {
+        script, QWebEngineScript::ApplicationWorld,
+        [this, guard = QPointer<WebEngineBrowser>(this), id](const QVariant &result) {
             if (!guard)
                 return;
             if (auto answer = m_pending.take(id))

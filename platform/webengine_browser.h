@@ -30,7 +30,7 @@ public:
     void navigate(const QUrl &url) override;
     void stop() override;
     void readPage(PageCallback callback) override;
-    void submitLogin(const QString &userName, const QString &password,
+    void submitLogin(const QString &userName, const QString &password, const QUrl &pageAddress,
                      SubmitCallback callback) override;
 
     // Receives every cookie the browser holds; hand it to the direct read's network manager.
@@ -55,6 +55,8 @@ private:
     // True when the current page's load failed or the server answered with a server error.
     bool m_pageFailed = false;
     quint64 m_loadsStarted = 0;
+    // The page's process has ended abnormally: the page is dead until it is replaced.
+    bool m_rendererGone = false;
 };
 
 } // namespace amiscan

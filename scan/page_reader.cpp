@@ -56,15 +56,6 @@ FriendEntry cleanEntry(const RawEntry &raw, int number)
 
 } // namespace
 
-QStringView trimBlanks(QStringView text)
-{
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
-    return text;
-}
-
 QList<FriendEntry> readFriendsPage(const QString &pageText, int directReadResult)
 {
     const QStringView page(pageText);

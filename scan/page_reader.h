@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/characters.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -28,8 +30,5 @@ inline constexpr int MaxPageEntries = 200;
 // when the page came from the direct read, which writes each entry's tag differently from the
 // browser; any other value means the browser's rendering. A page without entries gives nothing.
 QList<FriendEntry> readFriendsPage(const QString &pageText, int directReadResult);
-
-// The text without its leading and trailing blanks (U+0020 only; tabs and line breaks stay).
-QStringView trimBlanks(QStringView text);
 
 } // namespace amiscan

@@ -30,7 +30,7 @@ void Form1::completeScan()
 {
     Timer1->stop();
     const QString stamp = formatScanStamp(QDateTime::currentDateTime());
-    LabScanLast->setText(QStringLiteral(" Last Scan : ") + stamp);
+    LabScanLast->setText(texts::LastScanPrefix + stamp);
     state.lastScanStamp = stamp;
     setForeColor(List1, state.sessionShown == 0 ? colors::Blue : colors::Green);
     // While the management list is shown the history waits for the next save.

@@ -16,14 +16,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace amiscan {
-
-namespace {
-
-const QString ScanRunning = QStringLiteral("        Scan running ...");
-const QString CheckingFriends = QStringLiteral("  Check Friends online ...");
-
-} // namespace
 
 ScanDriver::ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
                        std::unique_ptr<PageFetcher> fetcher, QObject *parent)
@@ -32,7 +27,22 @@ ScanDriver::ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
     connect(m_form.Timer1, &QTimer::timeout, this, &ScanDriver::tick);
 }
 
-ScanDriver::~ScanDriver() = default;
+ScanDriver::~ScanDriver()
+{
+    // The browser and the fetcher answer what they still owe as they are destroyed: those
+    // answers must find no scan to continue, in a driver and a window that are going away.
+    ++m_scan;
+    m_tickBusy = false;
+    m_reading = false;
+    m_startQueued = false;
+    m_browser.reset();
+    m_fetcher.reset();
+}
+
+bool ScanDriver::isScanInProgress() const
+{
+    return m_running || m_reading;
+}
 
 void ScanDriver::setTimings(const Timings &timings)
 {
@@ -61,15 +71,18 @@ void ScanDriver::startScanButton()
         m_form.showMainList();
 
     if (m_form.ButGo->text() != texts::StartCaption) {
+        m_startQueued = false;
         endScan();
         return;
     }
-    // An aborted scan's count-down is still reading its page: a new scan waits for it to end,
-    // so the page being read is not cleared under it.
-    if (m_reading)
-        return;
     m_form.ButGo->setText(texts::AbortCaption);
     setBackColor(m_form.ButGo, colors::LightRed);
+    // An aborted scan's count-down is still reading its page: the new scan starts once that read
+    // has ended, so the page being read is not cleared under it. Abort Scan cancels it meanwhile.
+    if (m_reading) {
+        m_startQueued = true;
+        return;
+    }
     if (m_form.state.userName == texts::UserPlaceholder) {
         showMessage(
             {QStringLiteral("Invalid Vey Username"), QStringLiteral("Please fill in this field")});
@@ -88,9 +101,10 @@ void ScanDriver::startScan()
     MainState &s = m_form.state;
     const int scan = ++m_scan;
     m_tickBusy = false;
-    setProgress(ScanRunning, colors::Purple);
+    m_running = true;
+    setProgress(texts::ScanRunning, colors::Purple);
     if (minutesValue(s.minutesLeft) == -1)
-        m_form.LabScanNext->setText(QStringLiteral("Next scan now "));
+        m_form.LabScanNext->setText(texts::NextScanNow);
     s.pageText.clear();
     s.waitCount = 0;
     s.loginSubmitted = false;
@@ -104,7 +118,7 @@ void ScanDriver::startScan()
         openFriendsPage();
         return;
     }
-    setProgress(CheckingFriends, colors::Magenta);
+    setProgress(texts::CheckingFriends, colors::Magenta);
     s.scanState = 1;
     s.scanStep = StepDirectRead;
     m_form.Timer1->start();
@@ -144,7 +158,7 @@ void ScanDriver::afterDirectRead(int scan)
         countdown(0);
         return;
     }
-    setProgress(ScanRunning, colors::Purple);
+    setProgress(texts::ScanRunning, colors::Purple);
     s.scanStep = StepWait;
     m_form.Timer1->start();
     openFriendsPage();
@@ -164,19 +178,21 @@ void ScanDriver::openFriendsPage()
 
 void ScanDriver::tick()
 {
-    if (m_tickBusy || m_reading)
+    if (m_reading)
         return;
+    if (m_tickBusy) {
+        waitedWithoutAnswer();
+        return;
+    }
     MainState &s = m_form.state;
+    if (s.scanStep == StepDirectRead) {
+        // The direct read's own caption stays until it has answered.
+        ++s.waitCount;
+        return;
+    }
     m_tickBusy = true;
     const int scan = m_scan;
-
-    if (s.scanStep == StepDirectRead)
-        ++s.waitCount;
-    const int step = s.scanStep;
-    if ((step == StepWait || step == StepPageLoaded || step == StepLogIn ||
-         step == StepDirectRead) &&
-        s.waitCount != 0)
-        m_form.LabScanLast->setText(ScanRunning + QStringLiteral("(%1)").arg(s.waitCount));
+    showWaitCount();
 
     if (s.scanStep != StepWait || s.waitCount >= 10) {
         stepLoaded(scan);
@@ -184,19 +200,40 @@ void ScanDriver::tick()
     }
     // Step 0: has a complete page arrived?
     ++s.waitCount;
-    m_browser->readPage([this, scan](bool hasDocument, const QString &html) {
+    m_browser->readPage([this, scan](bool hasDocument, const QString &html, const QUrl &address) {
         if (!isCurrent(scan))
             return;
         MainState &s = m_form.state;
-        if (hasDocument && html.indexOf(PageEndMarker) >= 99) {
-            if (!html.contains(ServiceDomainWord))
+        if (hasDocument && html.indexOf(PageEndMarker, 99) >= 0) {
+            // The login goes only to the service's own pages, wherever the browser was sent.
+            if (!html.contains(ServiceDomainWord) ||
+                !isServicePage(address, friendsPageUrl(s.serviceUrl)))
                 s.waitCount = 10;
             else
                 s.scanStep = StepPageLoaded;
         }
         m_pageHtml = html;
+        m_pageAddress = address;
         stepLoaded(scan);
     });
+}
+
+void ScanDriver::showWaitCount()
+{
+    const MainState &s = m_form.state;
+    if (s.waitCount != 0 &&
+        (s.scanStep == StepWait || s.scanStep == StepPageLoaded || s.scanStep == StepLogIn))
+        m_form.LabScanLast->setText(texts::ScanRunning + QStringLiteral("(%1)").arg(s.waitCount));
+}
+
+void ScanDriver::waitedWithoutAnswer()
+{
+    // The browser has not answered an earlier tick (a page script that never yields, a page
+    // process that hangs): this tick counts as spent waiting, so the limit still comes.
+    MainState &s = m_form.state;
+    showWaitCount();
+    if (++s.waitCount >= 10)
+        failScan();
 }
 
 void ScanDriver::stepLoaded(int scan)
@@ -231,15 +268,20 @@ void ScanDriver::stepLogIn(int scan)
     // Step 2: fill in the login form and submit it. Without a form, try again next tick.
     s.userName = m_form.TextLogin->text();
     s.password = s.savedPassword;
-    m_browser->submitLogin(s.userName, s.password, [this, scan](bool submitted) {
-        if (!isCurrent(scan))
-            return;
-        if (submitted) {
-            m_form.state.loginSubmitted = true;
-            m_form.state.scanStep = StepWait;
-        }
-        stepRead(scan);
-    });
+    m_browser->submitLogin(s.userName, s.password, m_pageAddress,
+                           [this, scan](Browser::LoginResult result) {
+                               if (!isCurrent(scan))
+                                   return;
+                               MainState &s = m_form.state;
+                               if (result == Browser::LoginResult::Submitted) {
+                                   s.loginSubmitted = true;
+                                   s.scanStep = StepWait;
+                               } else if (result == Browser::LoginResult::OtherPage) {
+                                   // The page has gone elsewhere: the new one is checked first.
+                                   s.scanStep = StepWait;
+                               }
+                               stepRead(scan);
+                           });
 }
 
 void ScanDriver::stepRead(int scan)
@@ -257,32 +299,36 @@ void ScanDriver::stepRead(int scan)
 
 void ScanDriver::finishTick()
 {
-    MainState &s = m_form.state;
-    if (s.waitCount >= 10 && s.scanStep == StepWait) {
-        setProgress(QStringLiteral(" Scan stopped"), colors::Red);
-        m_form.Timer1->stop();
-        if (s.loginSubmitted)
-            showMessage({QStringLiteral("Unable to login !"),
-                         QStringLiteral("Please, check your Vey"),
-                         QStringLiteral("Username and Password.")});
-        else
-            showMessage({QStringLiteral("Unable to connect !"),
-                         QStringLiteral("Please, check your"),
-                         QStringLiteral("internet connection.")});
-        s.waitCount = 0;
-        endScan();
-    }
+    const MainState &s = m_form.state;
+    if (s.waitCount >= 10 && s.scanStep == StepWait)
+        failScan();
     m_tickBusy = false;
+}
+
+void ScanDriver::failScan()
+{
+    MainState &s = m_form.state;
+    ++m_scan; // what the browser still owes this scan is dropped, also during the message
+    m_tickBusy = false;
+    setProgress(texts::ScanStopped, colors::Red);
+    m_form.Timer1->stop();
+    if (s.loginSubmitted)
+        showMessage({QStringLiteral("Unable to login !"), QStringLiteral("Please, check your Vey"),
+                     QStringLiteral("Username and Password.")});
+    else
+        showMessage({QStringLiteral("Unable to connect !"), QStringLiteral("Please, check your"),
+                     QStringLiteral("internet connection.")});
+    s.waitCount = 0;
+    endScan();
 }
 
 void ScanDriver::countdown(int step)
 {
     m_reading = true;
-    if (step == 0)
-        setProgress(CheckingFriends, colors::Magenta);
-    else if (step <= 3)
-        m_form.LabScanLast->setText(CheckingFriends + QStringLiteral("(%1)").arg(step));
     if (step <= 3) {
+        setProgress(step == 0 ? texts::CheckingFriends
+                              : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
+                    colors::Magenta);
         QTimer::singleShot(m_timings.countdownStepMs, this, [this, step] { countdown(step + 1); });
         return;
     }
@@ -297,8 +343,11 @@ void ScanDriver::readAndMerge()
     mergePresence(m_form.table, entries, QDateTime::currentDateTime());
     s.scanState = 2;
     m_reading = false;
+    m_running = false;
     m_form.Timer1->stop();
     emit pageMerged();
+    if (std::exchange(m_startQueued, false))
+        startScanButton();
 }
 
 void ScanDriver::endScan()
@@ -306,6 +355,7 @@ void ScanDriver::endScan()
     MainState &s = m_form.state;
     ++m_scan; // late answers of this scan are dropped
     m_tickBusy = false;
+    m_running = false;
     m_form.ButGo->setText(texts::StartCaption);
     setBackColor(m_form.ButGo, colors::LightGreen);
     m_form.Timer1->stop();

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <memory>
 
@@ -16,7 +17,8 @@ class PageFetcher;
 // message. The first scan of a run goes through the browser, later ones try the direct read
 // first. The browser route is a small state machine advanced by the window's Timer1.
 // Nothing here blocks the window: the fetch, the page reads and the fixed waits all return to
-// the event loop, and a tick that falls due while an earlier one is still at work is skipped.
+// the event loop. A tick that falls due while the browser has not answered an earlier one
+// counts as a tick spent waiting, so a browser that never answers still ends the scan.
 class ScanDriver final : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,9 @@ public:
 
     void setTimings(const Timings &timings);
     Browser &browser() const { return *m_browser; }
+    // From the start of a scan to its end, the count-down and the read included (these go on
+    // after an abort): the status row shows the scan's progress meanwhile.
+    bool isScanInProgress() const;
 
     // The Start Scan / Abort Scan button.
     void startScanButton();
@@ -57,6 +62,9 @@ private:
     void stepLogIn(int scan);
     void stepRead(int scan);
     void finishTick();
+    void waitedWithoutAnswer();
+    void failScan();
+    void showWaitCount();
     void countdown(int step);
     void readAndMerge();
     bool isCurrent(int scan) const { return scan == m_scan && m_tickBusy; }
@@ -70,8 +78,14 @@ private:
     // Identifies the scan in progress; an abort moves it on so late answers are dropped.
     int m_scan = 0;
     bool m_tickBusy = false;
+    // From the start of a scan to its completion or its end.
+    bool m_running = false;
+    // The count-down and the read of the friends page, which run to their end after an abort.
     bool m_reading = false;
+    // A start asked for while an aborted scan's read was still running: it runs after the read.
+    bool m_startQueued = false;
     QString m_pageHtml;
+    QUrl m_pageAddress;
 };
 
 } // namespace amiscan

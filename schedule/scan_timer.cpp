@@ -46,7 +46,7 @@ private:
 
 QString nextScanCaption(const QString &minutesLeft)
 {
-    return QStringLiteral("Next scan in ") + minutesLeft + QStringLiteral(" mn ");
+    return texts::NextScanPrefix + minutesLeft + texts::NextScanSuffix;
 }
 
 } // namespace
@@ -74,7 +74,7 @@ void Form1::connectScanTimer()
 
 void Form1::refreshScanStatus()
 {
-    if (Timer1->isActive())
+    if (Timer1->isActive() || scanInProgress())
         return;
     const MainState &s = state;
     if (s.repeatOn && s.scanState == 2) {
@@ -86,13 +86,13 @@ void Form1::refreshScanStatus()
     } else {
         if (!s.repeatOn) {
             setForeColor(LabScanNext, colors::Red);
-            LabScanNext->setText(QStringLiteral("Timer stopped "));
+            LabScanNext->setText(texts::TimerStopped);
         }
         if (s.scanState == 0 && s.repeatOn) {
             setForeColor(LabScanLast, colors::Black);
             setForeColor(LabInfo, colors::Black);
             setForeColor(LabScanNext, colors::Black);
-            LabScanNext->setText(QStringLiteral("Scan not started "));
+            LabScanNext->setText(texts::ScanNotStarted);
         }
         if (s.scanCompleted && s.repeatOn) {
             setForeColor(LabScanLast, colors::Blue);
@@ -101,7 +101,7 @@ void Form1::refreshScanStatus()
             setForeColor(LabInfo, colors::Blue);
         }
     }
-    LabScanLast->setText(QStringLiteral(" Last Scan : ") + s.lastScanStamp);
+    LabScanLast->setText(texts::LastScanPrefix + s.lastScanStamp);
     if (s.scanState != 0) {
         setForeColor(TextLogin, colors::Black);
         setForeColor(TextPw, colors::Black);

@@ -1,5 +1,7 @@
 #include "store/history_file.h"
 
+#include "scan/time_text.h"
+#include "store/characters.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
 
@@ -15,20 +17,32 @@ namespace {
 constexpr int StampWidth = 14;
 constexpr int LengthWidth = 5;
 
+// A session cell as the file keeps it. One wider than its column would push the rest of its
+// line out of place, further at every save; it can hold no stamp or length anyway, so it stands
+// as "no value". Reading applies the same rule, so that a file read and written reads back as
+// the same table.
+QString keptCell(const QString &text, int width)
+{
+    if (text.size() <= width)
+        return text;
+    return width == StampWidth ? EmptyStamp : EmptyLength;
+}
+
 QString countHeader(int count)
 {
     return QStringLiteral("Friends (") + QString::number(count) + u')';
 }
 
-// A cell kept on one line: a line break inside a name would split the friend in two.
+// A cell kept on one line (a line break inside a name would split the friend in two) and of
+// whole characters (half of one has no encoding).
 QString oneLine(const QString &text)
 {
     if (!text.contains(u'\r') && !text.contains(u'\n'))
-        return text;
+        return wholeCharacters(text);
     QString kept = text;
     kept.replace(u'\r', u' ');
     kept.replace(u'\n', u' ');
-    return kept;
+    return wholeCharacters(kept);
 }
 
 // 1-based position of the first ch at or after the 1-based position from, 0 when none.
@@ -37,12 +51,19 @@ int find(QStringView s, QChar ch, int from)
     return int(s.indexOf(ch, std::max(from, 1) - 1)) + 1;
 }
 
+// What the file gives for a name or cell: without its surrounding blanks, and whole characters
+// only (a column may cut one apart).
+QString value(QStringView text)
+{
+    return wholeCharacters(trimBlanks(text).toString());
+}
+
 // The k characters of s from the 1-based position a, trimmed; empty outside the text.
 QString mid(QStringView s, int a, int k)
 {
     if (a < 1 || k <= 0 || a > s.size())
         return {};
-    return s.mid(a - 1, k).trimmed().toString();
+    return value(s.mid(a - 1, k));
 }
 
 // The positions that the header line gives to the columns of the friend lines.
@@ -98,30 +119,36 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
     const int row = table.appendFriend();
     if (row < 0)
         return;
-    QString name = (c.p1 > 0 ? line.left(c.p1 - 1) : line).trimmed().toString();
-    table.setCell(row, Start1, mid(line, c.p1 + 1, c.wS));
-    table.setCell(row, End1, mid(line, c.d1 + 1, c.wE));
-    table.setCell(row, Length1, mid(line, c.d2 + 1, c.wL));
-    table.setCell(row, Start2, mid(line, c.c2 + 1, c.wS));
-    table.setCell(row, End2, mid(line, c.c2 + c.wS + 2, c.wE));
-    table.setCell(row, Length2, mid(line, c.c2 + c.wS + c.wE + 3, c.wL));
+    QStringView name = trimBlanks(c.p1 > 0 ? line.left(c.p1 - 1) : line);
+    const auto cell = [&](int column, int from, int width, int kept) {
+        table.setCell(row, column, keptCell(mid(line, from, width), kept));
+    };
+    cell(Start1, c.p1 + 1, c.wS, StampWidth);
+    cell(End1, c.d1 + 1, c.wE, StampWidth);
+    cell(Length1, c.d2 + 1, c.wL, LengthWidth);
+    cell(Start2, c.c2 + 1, c.wS, StampWidth);
+    cell(End2, c.c2 + c.wS + 2, c.wE, StampWidth);
+    cell(Length2, c.c2 + c.wS + c.wE + 3, c.wL, LengthWidth);
     if (name.endsWith(NameMarkText)) {
+        // Blanks before the mark go too: the name must read the same once written back as
+        // name and mark, whichever layout it came from.
         name.chop(NameMarkText.size());
         table.setCell(row, NameMark, NameMarkText);
     }
-    table.setCell(row, DisplayName, name);
+    const QString displayName = value(name);
+    table.setCell(row, DisplayName, displayName);
     table.setCell(row, ManagePos, QStringLiteral("-1"));
     table.setCell(row, Online, QStringLiteral("0"));
     if (line.size() > c.pF && c.hasUserColumn()) {
         const bool unselected = mid(line, c.pX, c.pU - c.pX - 1) == u"X";
         table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
-        table.setCell(row, AccountName, line.mid(c.pU - 1).trimmed().toString());
+        table.setCell(row, AccountName, value(line.mid(c.pU - 1)));
     } else {
         // The older layout: a "." in place of the name column's ":" marks an unselected friend,
         // and the display name stands for the user name.
         const bool unselected = c.p1 > 0 && c.p1 <= line.size() && line.at(c.p1 - 1) == u'.';
         table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
-        table.setCell(row, AccountName, name);
+        table.setCell(row, AccountName, displayName);
     }
 }
 
@@ -172,17 +199,20 @@ QString fileText(const FriendsTable &table, const QString &lastScanStamp,
         const int row = index + 1;
         appendPadded(out, names.at(index) + oneLine(table.cell(row, NameMark)), width);
         out += QStringLiteral(": ");
-        appendPadded(out, oneLine(table.cell(row, Start1)), StampWidth);
+        const auto cell = [&](int column, int width) {
+            appendPadded(out, keptCell(oneLine(table.cell(row, column)), width), width);
+        };
+        cell(Start1, StampWidth);
         out += Dash;
-        appendPadded(out, oneLine(table.cell(row, End1)), StampWidth);
+        cell(End1, StampWidth);
         out += Arrow;
-        appendPadded(out, oneLine(table.cell(row, Length1)), LengthWidth);
+        cell(Length1, LengthWidth);
         out += Colon;
-        appendPadded(out, oneLine(table.cell(row, Start2)), StampWidth);
+        cell(Start2, StampWidth);
         out += Dash;
-        appendPadded(out, oneLine(table.cell(row, End2)), StampWidth);
+        cell(End2, StampWidth);
         out += Arrow;
-        appendPadded(out, oneLine(table.cell(row, Length2)), LengthWidth);
+        cell(Length2, LengthWidth);
         out += Colon;
         out += table.cell(row, Unselected) == u"1" ? u'X' : u'-';
         out += Colon;
@@ -231,7 +261,8 @@ ReadResult parseText(const QString &text, FriendsTable &table)
         return result;
     const QStringView header = lines.at(0);
     const Columns columns = columnsOf(header);
-    result.intact = columns.usable();
+    // More friends than the table holds: the rest would be lost at the next save.
+    result.intact = columns.usable() && lines.size() - 2 <= MaxFriends;
     if (columns.p1 > 0) {
         const int open = find(header, u'(', columns.p1 + 1);
         const int close = find(header, u')', columns.p1 + 1);

@@ -27,8 +27,9 @@ inline const QString NameMarkText = QStringLiteral("\u00B2");
 // What reading a history file found besides the friends.
 struct ReadResult
 {
-    // False when the file could not be read, or its header gave no usable columns: the table
-    // then does not stand for the file, and the file must be kept before it is replaced.
+    // False when the file could not be read, its header gave no usable columns, or it holds
+    // more friends than the table: the table then does not stand for the file, and the file
+    // must be kept before it is replaced.
     bool intact = true;
     QString lastScanStamp;
 };
@@ -41,6 +42,7 @@ QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
                       const Collation &collation = Collation());
 
 // Appends one friend per line from the third on (empty lines are skipped) to the table.
+// Whatever the text, the table it gives is written so that it reads back as the same table.
 ReadResult parseText(const QString &text, FriendsTable &table);
 
 // Reads the file at the path into the table. The file must exist.

@@ -15,11 +15,8 @@ constexpr std::array<char16_t, 32> HighBytes = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool isAscii(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
+// The UTF-8 byte-order mark that starts every file written in UTF-8.
+constexpr QByteArrayView Utf8Mark("\xEF\xBB\xBF");
 
 } // namespace
 
@@ -54,22 +51,22 @@ QString fromWindows1252(QByteArrayView bytes)
 
 QByteArray encodeFileText(const QString &text)
 {
+    // A Windows-1252 text that starts with "ï»¿" has the mark's bytes: it goes as UTF-8 too.
     QByteArray bytes;
-    if (toWindows1252(text, bytes))
+    if (toWindows1252(text, bytes) && !bytes.startsWith(Utf8Mark))
         return bytes;
-    return text.toUtf8();
+    return Utf8Mark.toByteArray() + text.toUtf8();
 }
 
 QString decodeFileText(QByteArrayView bytes)
 {
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    // Stateless, so that a sequence cut off at the end of the file counts as invalid.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromWindows1252(bytes);
+    if (!bytes.startsWith(Utf8Mark))
+        return fromWindows1252(bytes);
+    // Only the one mark is dropped: a second one belongs to the text. Damaged sequences, also
+    // one cut off at the end (hence stateless), read as U+FFFD, which is written back as itself.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless |
+                                                  QStringConverter::Flag::ConvertInitialBom);
+    return utf8(bytes.sliced(Utf8Mark.size()));
 }
 
 } // namespace amiscan

@@ -8,8 +8,10 @@ namespace amiscan {
 
 // The text of the program's two files. They are written in Windows-1252, as older installations
 // wrote them ("²" is the byte B2), unless some character has no place in Windows-1252: then the
-// whole file is written in UTF-8, so that no name is ever turned into "?". A file that is valid
-// UTF-8 and holds non-ASCII bytes is read as UTF-8, anything else as Windows-1252.
+// whole file is written in UTF-8 behind a byte-order mark, so that no name is ever turned into
+// "?". Only a file that starts with that mark is read as UTF-8; every other file is
+// Windows-1252, even when its bytes happen to form UTF-8 ("JosÃ©" stays "JosÃ©"). Decoding what
+// was encoded always gives the text back.
 QByteArray encodeFileText(const QString &text);
 QString decodeFileText(QByteArrayView bytes);
 

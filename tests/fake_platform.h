@@ -1,30 +1,47 @@
 #pragma once
 
 // A browser and a page fetcher that answer from scripts and record what they were asked,
-// so the scan's state machine can be driven without a network.
+// so the scan's state machine can be driven without a network; a notification-area icon for a
+// desktop that tests choose.
 #include "platform/browser.h"
 #include "platform/page_fetcher.h"
+#include "platform/tray_icon.h"
 
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
 
 #include <functional>
+#include <utility>
 
 namespace amiscan {
 
 class FakeBrowser final : public Browser
 {
 public:
-    // The page shown after each navigation, by address; the login form's answer after submitting.
+    // The page shown after each navigation, by the address it lands at; the login form's answer
+    // after submitting.
     std::function<QString(const QUrl &)> pageFor = [](const QUrl &) { return QString(); };
     QString pageAfterLogin;
     bool hasButton = true;
+    // Where a navigation lands, as after a redirect.
+    std::function<QUrl(const QUrl &)> landsAt = [](const QUrl &url) { return url; };
+    // False: reads and logins get no answer (a page script that never yields) until the browser
+    // is destroyed, when it answers with the page it holds.
+    bool answers = true;
 
     QList<QUrl> navigations;
     QList<QStringList> logins;
     int loads = 0;
     int unloads = 0;
+
+    ~FakeBrowser() override
+    {
+        for (const auto &answer : std::exchange(m_held, {}))
+            answer();
+    }
+
+    qsizetype heldAnswers() const { return m_held.size(); }
 
     void load() override
     {
@@ -38,6 +55,7 @@ public:
             ++unloads;
         m_loaded = false;
         m_page.clear();
+        m_address.clear();
         m_hasDocument = false;
     }
     bool isLoaded() const override { return m_loaded; }
@@ -47,29 +65,43 @@ public:
         if (!m_loaded)
             return;
         m_hasDocument = true;
-        m_page = url.scheme() == QLatin1StringView("about") ? QString() : pageFor(url);
+        m_address = url.scheme() == QLatin1StringView("about") ? url : landsAt(url);
+        m_page = url.scheme() == QLatin1StringView("about") ? QString() : pageFor(m_address);
     }
     void stop() override {}
     void readPage(PageCallback callback) override
     {
         const bool has = m_loaded && m_hasDocument;
-        const QString page = m_page;
-        QTimer::singleShot(0, this, [callback, has, page] { callback(has, page); });
+        answer(
+            [callback, has, page = m_page, address = m_address] { callback(has, page, address); });
     }
-    void submitLogin(const QString &user, const QString &password, SubmitCallback callback) override
+    void submitLogin(const QString &user, const QString &password, const QUrl &pageAddress,
+                     SubmitCallback callback) override
     {
-        const bool submitted = m_loaded && m_hasDocument && hasButton;
-        if (submitted) {
+        LoginResult result = LoginResult::OtherPage;
+        if (m_loaded && m_hasDocument && pageAddress == m_address)
+            result = hasButton ? LoginResult::Submitted : LoginResult::NoForm;
+        if (result == LoginResult::Submitted) {
             logins << QStringList{user, password};
             m_page = pageAfterLogin;
         }
-        QTimer::singleShot(0, this, [callback, submitted] { callback(submitted); });
+        answer([callback, result] { callback(result); });
     }
 
 private:
+    void answer(std::function<void()> answer)
+    {
+        if (answers)
+            QTimer::singleShot(0, this, answer);
+        else
+            m_held << answer;
+    }
+
     bool m_loaded = false;
     bool m_hasDocument = false;
     QString m_page;
+    QUrl m_address;
+    QList<std::function<void()>> m_held;
 };
 
 class FakePageFetcher final : public PageFetcher
@@ -77,6 +109,7 @@ class FakePageFetcher final : public PageFetcher
 public:
     std::function<QString(const QUrl &)> answer = [](const QUrl &) { return QString(); };
     bool fails = false;
+    int delayMs = 0;
     QList<QUrl> fetched;
 
     void fetch(const QUrl &url, Callback callback) override
@@ -84,8 +117,32 @@ public:
         fetched << url;
         const bool ok = !fails;
         const QString text = ok ? answer(url) : QString();
-        QTimer::singleShot(0, this, [callback, ok, text] { callback(ok, text); });
+        QTimer::singleShot(delayMs, this, [callback, ok, text] { callback(ok, text); });
     }
+};
+
+class FakeTrayIcon final : public TrayIcon
+{
+public:
+    bool available = true; // the desktop has a notification area
+    bool shown = false;
+    int adds = 0;
+    QString toolTip;
+    std::function<void()> onAdd;
+
+    bool isAvailable() const override { return available; }
+    void add(const QIcon &, const QString &tip) override
+    {
+        ++adds;
+        shown = true;
+        toolTip = tip;
+        if (onAdd)
+            onAdd();
+    }
+    void setToolTip(const QString &tip) override { toolTip = tip; }
+    void remove() override { shown = false; }
+    bool isShown() const override { return shown; }
+    void press() { emit pressed(); }
 };
 
 } // namespace amiscan

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace amiscan {
@@ -41,7 +42,10 @@ struct ScriptedScan
     FakeBrowser *browser = nullptr;
     FakePageFetcher *fetcher = nullptr;
 
-    explicit ScriptedScan(bool withLogin = true)
+    // beforeLoad runs once the window exists and before its start-up: to put files in its
+    // directory or give it other platform layers.
+    explicit ScriptedScan(bool withLogin = true,
+                          const std::function<void(ScriptedScan &)> &beforeLoad = {})
     {
         auto b = std::make_unique<FakeBrowser>();
         auto f = std::make_unique<FakePageFetcher>();
@@ -49,6 +53,8 @@ struct ScriptedScan
         fetcher = f.get();
         form.setScanPlatform(std::move(b), std::move(f));
         form.scanDriver().setTimings({20, 5, 5});
+        if (beforeLoad)
+            beforeLoad(*this);
         form.load();
         if (withLogin) {
             form.state.userName = QStringLiteral("demo");

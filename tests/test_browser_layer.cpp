@@ -12,6 +12,10 @@
 #include <QNetworkCookieJar>
 #include <QWebEnginePage>
 
+#include <csignal>
+#include <memory>
+#include <optional>
+
 using namespace amiscan;
 
 namespace {
@@ -74,18 +78,38 @@ int rendererProcesses()
     return count;
 }
 
-QString readPageNow(Browser &browser, bool *hasDocument = nullptr)
+// The page's HTML, once the browser has answered (an answer that never comes leaves the
+// outputs as they were).
+QString readPageNow(Browser &browser, bool *hasDocument = nullptr, QUrl *address = nullptr)
 {
-    QString html;
-    bool answered = false;
-    browser.readPage([&](bool has, const QString &text) {
-        answered = true;
-        html = text;
-        if (hasDocument)
-            *hasDocument = has;
+    struct Answer
+    {
+        bool given = false;
+        bool hasDocument = false;
+        QString html;
+        QUrl address;
+    };
+    const auto answer = std::make_shared<Answer>();
+    browser.readPage([answer](bool has, const QString &text, const QUrl &at) {
+        *answer = {true, has, text, at};
     });
-    (void)QTest::qWaitFor([&] { return answered; }, 10000);
-    return html;
+    if (!QTest::qWaitFor([&] { return answer->given; }, 10000))
+        return QString();
+    if (hasDocument)
+        *hasDocument = answer->hasDocument;
+    if (address)
+        *address = answer->address;
+    return answer->html;
+}
+
+Browser::LoginResult submitLoginNow(Browser &browser, const QString &user, const QString &password,
+                                    const QUrl &pageAddress)
+{
+    std::optional<Browser::LoginResult> result;
+    browser.submitLogin(user, password, pageAddress,
+                        [&](Browser::LoginResult answer) { result = answer; });
+    (void)QTest::qWaitFor([&] { return result.has_value(); }, 10000);
+    return result.value_or(Browser::LoginResult::OtherPage);
 }
 
 } // namespace
@@ -120,6 +144,22 @@ private slots:
                        [] { return QHttpServerResponse("text/html", FriendsPage); });
         m_server.route(QStringLiteral("/form"),
                        [] { return QHttpServerResponse("text/html", LoginPage); });
+        // Two forms that cannot be filled in: inputs without a button, a button without inputs.
+        m_server.route(QStringLiteral("/nobutton"), [] {
+            return QHttpServerResponse("text/html", "<html><body><form method=\"post\" "
+                                                    "action=\"/login\"><input><input></form>"
+                                                    "<p>vey</p></body></html>");
+        });
+        m_server.route(QStringLiteral("/noinput"), [] {
+            return QHttpServerResponse("text/html", "<html><body><form method=\"post\" "
+                                                    "action=\"/login\"><button>Go</button>"
+                                                    "</form><p>vey</p></body></html>");
+        });
+        m_server.route(QStringLiteral("/moved"), [this] {
+            QHttpServerResponse response(QHttpServerResponse::StatusCode::Found);
+            response.addHeader("Location", url("/friends").toEncoded());
+            return response;
+        });
         m_server.route(QStringLiteral("/login"), [this](const QHttpServerRequest &request) {
             m_posted << request.body();
             QHttpServerResponse response("text/html", FriendsPage);
@@ -137,8 +177,11 @@ private slots:
     {
         WebEngineBrowser browser;
         browser.load();
-        browser.navigate(url("/friends"));
+        browser.navigate(url("/moved"));
         const QString html = waitForPage(browser, QStringLiteral("Friends Online Now:"));
+        QUrl address;
+        readPageNow(browser, nullptr, &address);
+        QCOMPARE(address, url("/friends")); // where the page came from, after the redirect
         QVERIFY2(html.contains(QStringLiteral(
                      "<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px")),
                  qPrintable(html));
@@ -158,14 +201,9 @@ private slots:
         QVERIFY(
             waitForPage(browser, QStringLiteral("<BUTTON")).contains(QStringLiteral("<BUTTON")));
 
-        bool submitted = false;
-        bool answered = false;
-        browser.submitLogin(QStringLiteral("demo\"');"), QStringLiteral("p&w d"), [&](bool ok) {
-            submitted = ok;
-            answered = true;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
-        QVERIFY(submitted);
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("demo\"');"), QStringLiteral("p&w d"),
+                                url("/form")),
+                 Browser::LoginResult::Submitted);
         QTRY_COMPARE_WITH_TIMEOUT(m_posted.size(), 1, 10000);
         QCOMPARE(m_posted.first(), QByteArray("user=demo%22%27%29%3B&pass=p%26w+d"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
@@ -189,25 +227,34 @@ private slots:
         browser.unload();
     }
 
-    void formWithoutButton_isNotSubmitted()
+    void incompleteFormOrOtherPage_nothingIsTyped_data()
     {
-        m_server.route(QStringLiteral("/nobutton"), [] {
-            return QHttpServerResponse("text/html",
-                                       "<html><body><input><input><p>vey</p></body></html>");
-        });
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QByteArray>("expectedAt");
+        QTest::addColumn<Browser::LoginResult>("result");
+        QTest::newRow("no button")
+            << QByteArray("/nobutton") << QByteArray("/nobutton") << Browser::LoginResult::NoForm;
+        QTest::newRow("no input") << QByteArray("/noinput") << QByteArray("/noinput")
+                                  << Browser::LoginResult::NoForm;
+        QTest::newRow("page elsewhere")
+            << QByteArray("/form") << QByteArray("/friends") << Browser::LoginResult::OtherPage;
+    }
+
+    void incompleteFormOrOtherPage_nothingIsTyped()
+    {
+        QFETCH(QByteArray, path);
+        QFETCH(QByteArray, expectedAt);
+        QFETCH(Browser::LoginResult, result);
+        m_posted.clear();
         WebEngineBrowser browser;
         browser.load();
-        browser.navigate(url("/nobutton"));
-        QVERIFY(
-            waitForPage(browser, QStringLiteral("<INPUT>")).contains(QStringLiteral("<INPUT>")));
-        bool answered = false;
-        bool submitted = true;
-        browser.submitLogin(QStringLiteral("u"), QStringLiteral("p"), [&](bool ok) {
-            submitted = ok;
-            answered = true;
-        });
-        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
-        QVERIFY(!submitted);
+        browser.navigate(url(path.constData()));
+        QVERIFY(waitForPage(browser, QStringLiteral("<FORM")).contains(QStringLiteral("<FORM")));
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("u"), QStringLiteral("secret"),
+                                url(expectedAt.constData())),
+                 result);
+        QTest::qWait(300);
+        QVERIFY(m_posted.isEmpty());
     }
 
     void unload_leavesNoPageAndNoRenderer()
@@ -230,6 +277,27 @@ private slots:
         readPageNow(browser, &hasDocument);
         QVERIFY(!hasDocument);
         QTRY_COMPARE_WITH_TIMEOUT(rendererProcesses(), 0, 15000);
+    }
+
+    void deadPageProcess_answersNoDocumentAndGivesWayToAFreshPage()
+    {
+        WebEngineBrowser browser;
+        browser.load();
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
+        QPointer<QWebEnginePage> page = browser.findChild<QWebEnginePage *>();
+        QVERIFY(page && page->renderProcessPid() > 0);
+        ::kill(pid_t(page->renderProcessPid()), SIGKILL);
+        bool hasDocument = true;
+        readPageNow(browser, &hasDocument);
+        QVERIFY(!hasDocument);
+
+        browser.load();
+        QVERIFY(page.isNull());
+        browser.navigate(url("/friends"));
+        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
+                    .contains(QStringLiteral("Friends Online Now:")));
     }
 
     void plainHttpElsewhere_isNeverContacted()

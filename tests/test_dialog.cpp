@@ -241,6 +241,15 @@ private slots:
         for (QPushButton *button : {about->ButOk, about->ButYes, about->ButCancel})
             QVERIFY(!button->isVisible());
         QCOMPARE(form().focusWidget(), form().ListTri);
+        // Every text shows whole, within its label and the box.
+        for (QLabel *label :
+             {about->Label1, about->Label2, about->Label3, about->LabURL, about->Label4}) {
+            const QRect text = label->fontMetrics().boundingRect(
+                label->contentsRect(), int(label->alignment()), label->text());
+            QVERIFY2(label->contentsRect().contains(text), qPrintable(label->objectName()));
+            QVERIFY2(about->rect().contains(text.translated(label->pos())),
+                     qPrintable(label->objectName()));
+        }
     }
 
     void about_entryPoints_data()

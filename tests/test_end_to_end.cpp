@@ -2,7 +2,7 @@
 // directory of its own, started with Auto Start on against the local stand-in for the service.
 // Its first scan logs in through the embedded browser and writes the history; a minute later
 // the repeat count-down scans again by the direct read and sees one friend go offline and
-// another come online.
+// another come online. Stopped then by SIGTERM, it saves its files as its Exit button does.
 #include "vey_sim_process.h"
 
 #include <QDateTime>
@@ -164,6 +164,7 @@ public:
     }
 
     QString historyPath() const { return m_dir.filePath(QStringLiteral("Amiscan.txt")); }
+    QString settingsPath() const { return m_dir.filePath(QStringLiteral("Amiscan.ini")); }
 
     // Waits until the history file holds `count` friends; false when the program ends first
     // or the time runs out.
@@ -187,15 +188,18 @@ public:
         return QString::fromUtf8(m_output);
     }
 
-    void stop()
+    // Ends the program with SIGTERM (SIGKILL when it does not end in time). True when it ended
+    // by itself with exit code 0.
+    bool stop()
     {
         if (m_process.state() == QProcess::NotRunning)
-            return;
+            return false;
         m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
+        if (m_process.waitForFinished(10000))
+            return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+        m_process.kill();
+        m_process.waitForFinished(10000);
+        return false;
     }
 
     ~ProgramRun() { stop(); }
@@ -220,7 +224,7 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private slots:
-    void autoStart_browserLogin_thenTimedDirectRead_followsPresence()
+    void autoStart_browserLogin_thenTimedDirectRead_followsPresence_thenSigtermSaves()
     {
         QTemporaryDir pages;
         QVERIFY(pages.isValid());
@@ -327,8 +331,15 @@ private slots:
             QCOMPARE(f.flag, QStringLiteral("-"));
         }
 
+        // Stopped by the system, the program saves as its Exit button does: the history comes
+        // back in full and the settings are written.
         QVERIFY2(run.isRunning(), qPrintable(run.output().right(4000)));
-        run.stop();
+        QVERIFY(QFile::remove(run.historyPath()));
+        QVERIFY2(run.stop(), qPrintable(run.output().right(4000)));
+        const History saved = parseHistory(readFile(run.historyPath()));
+        QCOMPARE(saved.header, second.header);
+        QCOMPARE(saved.friends.size(), 4);
+        QVERIFY(readFile(run.settingsPath()).contains("MinimizeIcon=0\r\n"));
         QVERIFY(sim.stop());
     }
 };

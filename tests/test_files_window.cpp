@@ -2,6 +2,7 @@
 // and when the window writes the files.
 #include "app/data_dir.h"
 #include "app/settings_file.h"
+#include "fake_platform.h"
 #include "file_faults.h"
 #include "schedule/interval.h"
 #include "ui/form1.h"
@@ -93,6 +94,7 @@ private slots:
                            "[parameters]\r\nautostart=1\r\nAUTOHIDE=1\r\nUserName=\r\n"
                            "UserPw=\"  two  \"\r\nTimerOn=0\r\nMinimizeIcon=1\r\n"));
         Form1 form(dir.path());
+        form.setTrayIcon(std::make_unique<FakeTrayIcon>()); // the option adds the icon
         form.readSettings();
         QVERIFY(form.CheckAutoStart->isChecked());
         QCOMPARE(form.state.panelState, 1);
@@ -225,23 +227,49 @@ private slots:
         QVERIFY(asideFiles(dir).isEmpty());
     }
 
-    void unreadableHistory_isKeptAsideBeforeTheFirstSave()
+    void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
     {
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<bool>("readableAgain");
+        QTest::newRow("history") << true << false;
+        QTest::newRow("history, readable again before the save") << true << true;
+        QTest::newRow("settings") << false << false;
+        QTest::newRow("settings, readable again before the save") << false << true;
+    }
+
+    // What start-up could not read is kept before the first save, whatever it holds by then: the
+    // window never had its content.
+    void unreadableFile_isKeptAsideBeforeTheFirstSave()
+    {
+        QFETCH(bool, history);
+        QFETCH(bool, readableAgain);
         QTemporaryDir dir;
-        QVERIFY(makeUnreadableEntry(historyFilePath(dir.path())));
+        const QString path = history ? historyFilePath(dir.path()) : settingsFilePath(dir.path());
+        if (!history)
+            QVERIFY(writeBytes(historyFilePath(dir.path()), HistoryFile));
+        QVERIFY(makeUnreadableEntry(path));
         Form1 form(dir.path());
         form.load();
         QVERIFY(form.state.dataPresent);
-        QCOMPARE(form.table.friendCount(), 0);
+        QCOMPARE(form.table.friendCount(), history ? 0 : 2);
+        const QByteArray stored = history ? HistoryFile : settingsFile();
+        if (readableAgain)
+            QVERIFY(QFile::remove(path) && writeBytes(path, stored));
         QVERIFY(asideFiles(dir).isEmpty()); // nothing moves before a save
 
         form.saveHistory();
+        form.saveSettings();
         const QStringList aside = asideFiles(dir);
         QCOMPARE(aside.size(), 1);
-        QVERIFY(!QFileInfo(dir.filePath(aside.at(0))).isFile()); // the entry itself, moved
-        QVERIFY(fileBytes(historyFilePath(dir.path())).startsWith("Friends (0)"));
+        const QString kept = dir.filePath(aside.at(0));
+        if (readableAgain)
+            QCOMPARE(fileBytes(kept), stored);
+        else
+            QVERIFY(!QFileInfo(kept).isFile()); // the entry itself, moved
+        QVERIFY(fileBytes(path).startsWith(history ? "Friends (0)" : "[Parameters]"));
 
-        form.saveHistory(); // later saves replace our own file
+        form.saveHistory(); // later saves replace our own files
+        form.saveSettings();
         QCOMPARE(asideFiles(dir).size(), 1);
     }
 

@@ -69,6 +69,20 @@ private slots:
         QCOMPARE(friendLine(oneFriend({"", ""}), 1, {}).left(18), QString(18, u' '));
     }
 
+    // A character outside the basic plane counts once and is never cut apart.
+    void nameField_countsCharactersNotUnits()
+    {
+        const QString smile = QStringLiteral("\U0001F600");
+        const QString eighteen = QString(16, u'a') + smile + smile;
+        const FriendsTable table = oneFriend({eighteen + "b", smile + "u"});
+        const QString line = friendLine(table, 1, {});
+        QVERIFY(line.startsWith(eighteen + ": "));
+        QCOMPARE(nameFromLine(line), eighteen);
+        QVERIFY(
+            friendLine(table, 1, {true, false}).startsWith(smile + "u" + QString(16, u' ') + ": "));
+        QVERIFY(companionLine(table, 1, {}).startsWith(smile + "u" + QString(16, u' ') + ": "));
+    }
+
     void sessionCells_areCopiedUnchanged()
     {
         Friend odd{"Ann", "ann"};

@@ -6,6 +6,7 @@
 #include "store/text_encoding.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -103,6 +104,36 @@ FriendsTable readBack(const QByteArray &bytes, history::ReadResult *result = nul
     return table;
 }
 
+QList<QStringList> sortedRows(const FriendsTable &table)
+{
+    QList<QStringList> rows = keptCells(table);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// Read, write, read gives the same table; written again, the same bytes.
+void checkReadsBackAsWritten(const QByteArray &file)
+{
+    history::ReadResult first;
+    const FriendsTable read = readBack(file, &first);
+    const QByteArray written = history::formatFile(read, first.lastScanStamp);
+    history::ReadResult second;
+    const FriendsTable reread = readBack(written, &second);
+    QCOMPARE(sortedRows(reread), sortedRows(read));
+    QCOMPARE(second.lastScanStamp, first.lastScanStamp);
+    QCOMPARE(history::formatFile(reread, second.lastScanStamp), written);
+}
+
+// The header of a file written for names shorter than 17 characters, and the older layout's.
+const QByteArray Header17 = "Friends (1)      :     Start      -      End       - Length:     Start"
+                            "      -      End       - Length: F : User Name\r\n"
+                            "-----------------+-----------------------------------------+--------"
+                            "---------------------------------+---+--------------------------\r\n";
+const QByteArray OlderHeader17 = "Friends (1)      :     Start      -      End       - Length:    "
+                                 " Start      -      End       - Length\r\n-----\r\n";
+const QByteArray Sessions = "14/10/12 20:15 - .. .. .. .. .. > .. .. : .. .. .. .. .. - .. .. .."
+                            " .. .. > .. ..";
+
 } // namespace
 
 class TestHistoryFile : public QObject
@@ -198,7 +229,9 @@ private slots:
         Friend same1{QStringLiteral("Twin"), QStringLiteral("twin.1")};
         Friend same2{QStringLiteral("Twin"), QStringLiteral("twin.2")};
         Friend colon{QStringLiteral("Odd: name (x)"), QStringLiteral("odd")};
-        const FriendsTable table = tableOf({marked, blanks, longName, same1, same2, colon});
+        // Only blanks are trimmed: other spaces belong to the names.
+        Friend spaces{QStringLiteral("\tTab\u3000"), QStringLiteral("nbsp\u00A0\t")};
+        const FriendsTable table = tableOf({marked, blanks, longName, same1, same2, colon, spaces});
 
         history::ReadResult result;
         const FriendsTable back =
@@ -225,6 +258,8 @@ private slots:
                      {QStringLiteral("holder"), QStringLiteral("holder"), Mark},
                      {QStringLiteral("Zoë"), QStringLiteral("\U0001F600smile")}});
         const QByteArray bytes = history::formatFile(table, {});
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"
+                                 "Friends (3)"));
         QVERIFY(bytes.contains("\xC2\xB2"));    // "²" in UTF-8
         QVERIFY(!bytes.contains("holder\xB2")); // not in Windows-1252
         QVERIFY(bytes.contains("\xF0\x9F\x98\x80smile"));
@@ -239,14 +274,15 @@ private slots:
 
     void windows1252File_keepsEveryByteOfItsNames()
     {
-        // Latin names are written in Windows-1252: "é" is E9, "€" is 80, "²" is B2.
+        // Latin names are written in Windows-1252: "é" is E9, "€" is 80, "²" is B2. A name whose
+        // bytes happen to form UTF-8 ("JosÃ©" is "José" in UTF-8) stays as it is.
         const FriendsTable table =
             tableOf({{QStringLiteral("José €uro"), QStringLiteral("jose"), Mark}});
-        const QByteArray bytes = history::formatFile(table, {});
-        QVERIFY(bytes.contains("Jos\xE9 \x80uro\xB2"));
-        const FriendsTable back = readBack(bytes);
-        QCOMPARE(back.cell(1, DisplayName), QStringLiteral("José €uro"));
-        QCOMPARE(back.cell(1, NameMark), Mark);
+        QVERIFY(history::formatFile(table, {}).contains("Jos\xE9 \x80uro\xB2"));
+        const FriendsTable utf8Like = tableOf({{QStringLiteral("JosÃ©"), QStringLiteral("josÃ©")}});
+        QVERIFY(history::formatFile(utf8Like, {}).contains(": jos\xC3\xA9\r\n"));
+        for (const FriendsTable &t : {table, utf8Like})
+            QCOMPARE(sortedRows(readBack(history::formatFile(t, {}))), sortedRows(t));
     }
 
     void olderLayout_isReadWithTheDotAsUnselected()
@@ -320,24 +356,34 @@ private slots:
         QCOMPARE(back.cell(3, AccountName), QStringLiteral("Short One"));
         QCOMPARE(back.cell(4, DisplayName), QStringLiteral("NoSeparators"));
         QCOMPARE(back.cell(4, End2), QString());
-
         // Written again, the empty cells keep every later column in place.
-        const FriendsTable again = readBack(history::formatFile(back, {}));
-        QCOMPARE(keptCells(again).size(), 4);
-        const int shortRow = again.findByAccountName(QStringLiteral("Short One"));
-        QCOMPARE(again.cell(shortRow, Length1), QString());
-        QCOMPARE(again.cell(shortRow, Unselected), QStringLiteral("0"));
-        QCOMPARE(again.cell(shortRow, AccountName), QStringLiteral("Short One"));
+        checkReadsBackAsWritten(file);
     }
 
-    void damagedHeader_isNotIntactButLinesStillBecomeFriends()
+    void notIntact_data()
     {
-        QByteArray file = ExampleFile;
-        file.replace(0, file.indexOf("\r\n"), "Friends of mine");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("friends");
+        QTest::addColumn<bool>("intact");
+        QByteArray damaged = ExampleFile;
+        damaged.replace(0, damaged.indexOf("\r\n"), "Friends of mine");
+        QTest::newRow("damaged header") << damaged << 2 << false;
+        // More friends than the table holds: a save would lose the rest.
+        const QByteArray line = "f : " + Sessions + " : - : f\r\n";
+        QTest::newRow("as many friends as the table holds")
+            << Header17 + line.repeated(MaxFriends) << MaxFriends << true;
+        QTest::newRow("more friends than the table holds")
+            << Header17 + line.repeated(MaxFriends + 1) << MaxFriends << false;
+    }
+
+    void notIntact()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, friends);
+        QFETCH(bool, intact);
         history::ReadResult result;
-        const FriendsTable back = readBack(file, &result);
-        QVERIFY(!result.intact);
-        QCOMPARE(back.friendCount(), 2);
+        QCOMPARE(readBack(file, &result).friendCount(), friends);
+        QCOMPARE(result.intact, intact);
     }
 
     void stamp_needsBothParenthesesAfterTheNameColumn()
@@ -369,6 +415,109 @@ private slots:
         QCOMPARE(back.cell(1, AccountName), QStringLiteral("two lines"));
     }
 
+    void driftingLines_readTheSameAtEverySave_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("account");
+        QTest::newRow("start one character too wide")
+            << Header17 + "Ann              :x14/10/12 20:15 - .. .. .. .. .. > .. .. : .. .. .. "
+                          ".. .. - .. .. .. .. .. > .. .. : - : ann\r\n"
+            << Open << "ann";
+        QTest::newRow("older layout, a blank before the mark")
+            << OlderHeader17 + "bob \xB2            : " + Sessions + "\r\n"
+            << "14/10/12 20:15"
+            << "bob";
+    }
+
+    void driftingLines_readTheSameAtEverySave()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, start);
+        QFETCH(QString, account);
+        const FriendsTable table = readBack(file);
+        QCOMPARE(keptCells(table).at(0).mid(1, 3), (QStringList{start, Open, NoLength}));
+        QCOMPARE(table.cell(1, AccountName), account);
+        checkReadsBackAsWritten(file);
+    }
+
+    void damagedFiles_readBackAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        const QByteArray mark = "\xEF\xBB\xBF";
+        const auto row = [](const char *name, const QByteArray &file) {
+            QTest::newRow(name) << file;
+        };
+        row("cells too wide", Header17 +
+                                  "Al               :x14/10/12 20:15x- .. .. .. .. ..x> ..:..x"
+                                  ": 1 - 2 > 123456 : X : al\r\n");
+        row("cells with blanks and other spaces",
+            Header17 + "\xA0"
+                       "Al\t            :\t14/10/12\xA0    - \t              >\t\t   "
+                       "  :  x  \r\n");
+        row("older layout with marks",
+            OlderHeader17 + "a\xB2 \xB2\xB2 \xB2    . " + Sessions + "\r\n \xB2\r\n");
+        row("1252 that looks like UTF-8",
+            Header17 + "\xC3\xA9 \xD0\x96\xC2\xB2 : " + Sessions + " : - : \xEF\xBB\xBF\r\n");
+        row("UTF-8, a character cut by the columns",
+            mark + Header17 + "0123456789abcdef\xF0\x9F\x98\x80" + Sessions + " : - :\r\n");
+        row("UTF-8, damaged", mark + Header17 + "\xC3(\xF0\x9F : " + Sessions + " : - : \xFF\r\n");
+        row("header without columns", "no columns\r\n\r\nname \xB2 x : y\r\n");
+        row("wide header", "Friends (1)         :       Start      -          End       -  Len :"
+                           "   Start     -    End   - L : F : User Name (a(b) c)\r\n-\r\n" +
+                               QByteArray(200, 'x') + "\r\nshort\r\n");
+        row("parentheses in the stamp", Header17.left(Header17.indexOf("\r\n")) + " )(a(b)\r\n");
+        row("unselected marks",
+            Header17 + "a : " + Sessions + " :X: a\r\nb : " + Sessions + " :  X  :\r\n");
+    }
+
+    void damagedFiles_readBackAsWritten()
+    {
+        QFETCH(QByteArray, file);
+        checkReadsBackAsWritten(file);
+    }
+
+    // Tables of any cells, written and then damaged at random, read back as they were written.
+    void generatedFiles_readBackAsWritten()
+    {
+        // Single units (halves of the smiley included) and whole cells.
+        const QStringList pieces = QStringLiteral("aZ \t\u00A0\u00B2:-.X()éЖ\r\n\U0001F600")
+                                       .split(QString(), Qt::SkipEmptyParts) +
+                                   QStringList{"14/10/12 20:15", Open, NoLength, "\U0001F600"};
+        const QByteArray bytes = "\xB2\xC3\xA9\xEF\xBB\xBF\x80 :-.()X\r\n\xF0";
+        QRandomGenerator random(2212);
+        const auto text = [&](int most) {
+            QString t;
+            for (int n = int(random.bounded(most + 1)); n > 0; --n)
+                t += pieces.at(random.bounded(int(pieces.size())));
+            return t;
+        };
+        for (int i = 0; i < 300; ++i) {
+            FriendsTable table;
+            for (int n = int(random.bounded(4)); n > 0; --n) {
+                const int row = table.appendFriend();
+                for (int column = DisplayName; column <= AccountName; ++column)
+                    table.setCell(row, column, text(6));
+                table.setCell(row, NameMark, random.bounded(2) ? Mark : QString());
+                table.setCell(row, Unselected, random.bounded(2) ? "1" : "0");
+            }
+            QByteArray file = history::formatFile(table, text(3));
+            checkReadsBackAsWritten(file);
+            for (int n = int(random.bounded(4)); n > 0; --n) {
+                const auto at = qsizetype(random.bounded(int(file.size())));
+                if (random.bounded(2))
+                    file.remove(at, random.bounded(3));
+                else
+                    file.insert(at, bytes.at(random.bounded(int(bytes.size()))));
+            }
+            checkReadsBackAsWritten(file);
+            if (QTest::currentTestFailed()) {
+                qWarning() << "file:" << file.toHex(' ');
+                return;
+            }
+        }
+    }
+
     void writeFile_replacesTheWholeFile()
     {
         QTemporaryDir dir;
@@ -379,41 +528,34 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Amiscan.txt"});
     }
 
-    void failedWrite_leavesTheOldFileWhole()
+    void failedWrite_leavesTheOldFileWhole_data()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
-        QVERIFY(writeBytes(path, ExampleFile));
-        FriendsTable big;
-        for (int i = 0; i < 2000; ++i) {
-            const int row = big.appendFriend();
-            big.setCell(row, DisplayName, QStringLiteral("Friend %1").arg(i));
-        }
-        bool written = true;
-        {
-            FileSizeLimit fullDisk(1024);
-            QVERIFY(fullDisk.active());
-            written = history::writeFile(path, big, {});
-        }
-        QVERIFY(!written);
-        QCOMPARE(fileBytes(path), ExampleFile);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.txt"});
+        QTest::addColumn<int>("friends");
+        QTest::addColumn<int>("sizeLimit");
+        QTest::newRow("large") << 2000 << 1024;
+        QTest::newRow("small") << 2 << 200;
     }
 
-    void failedWriteOfASmallFile_leavesTheOldFileWhole()
+    void failedWrite_leavesTheOldFileWhole()
     {
+        QFETCH(int, friends);
+        QFETCH(int, sizeLimit);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
         QVERIFY(writeBytes(path, "old"));
+        FriendsTable table;
+        for (int i = 0; i < friends; ++i)
+            table.setCell(table.appendFriend(), DisplayName, QStringLiteral("Friend %1").arg(i));
         bool written = true;
         {
-            FileSizeLimit fullDisk(200);
+            FileSizeLimit fullDisk{rlim_t(sizeLimit)};
             QVERIFY(fullDisk.active());
-            written = history::writeFile(path, exampleTable(), {});
+            written = history::writeFile(path, table, {});
         }
         QVERIFY(!written);
         QCOMPARE(fileBytes(path), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"Amiscan.txt"});
     }
 
     void unreadableFile_isNotIntact()

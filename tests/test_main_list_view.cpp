@@ -7,6 +7,7 @@
 #include "widget_test_main.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -341,6 +342,34 @@ private slots:
         QCOMPARE(twipsGeometry(form.List1).height(), 3885);
         QCOMPARE(twipsGeometry(form.LabHelpNom).top(), 1610 + 3885);
         QCOMPARE(form.windowHeightTwips(), 1610 + 3885 + 700);
+    }
+
+    // A line wider than a list runs to the list's edge: no ellipsis stands in for its end.
+    void wideLines_areCutByTheListsEdge()
+    {
+        Form1 form(m_dir.path());
+        form.load();
+        form.show();
+        for (QListWidget *list : {form.List1, form.List2}) {
+            list->show();
+            list->clear();
+            list->addItem(separatorLine());
+            list->doItemsLayout();
+            const QImage image = list->viewport()->grab().toImage();
+            const QRect row = list->visualItemRect(list->item(0)) & image.rect();
+            const auto inkIn = [&](int y, int fromX) {
+                int ink = 0;
+                for (int x = fromX; x < image.width(); ++x)
+                    ink += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+                return ink;
+            };
+            // The dashes stand on the row of the most ink; they reach the last character cell.
+            int dashes = row.top();
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                dashes = inkIn(y, 0) > inkIn(dashes, 0) ? y : dashes;
+            const int lastCell = image.width() - QFontMetrics(list->font()).horizontalAdvance(u'-');
+            QVERIFY2(inkIn(dashes, lastCell) > 0, qPrintable(list->objectName()));
+        }
     }
 
 private:

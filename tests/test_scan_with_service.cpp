@@ -4,6 +4,9 @@
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
 
+#include <QHttpServer>
+#include <QHttpServerRequest>
+#include <QHttpServerResponse>
 #include <QTcpServer>
 
 using namespace amiscan;
@@ -16,6 +19,18 @@ const QByteArray ScriptedPage =
     "<li style=\"list-style:none;padding:5px\">J. Doe<br><small>(jdoe)</small></li>"
     "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
     "</ul><p><a href=\"/\">vey</a></p></body></html>";
+
+// The friends page with a script that stops answering once the page has loaded.
+const QByteArray NeverYieldingPage =
+    ScriptedPage.chopped(int(sizeof("</body></html>") - 1)) +
+    "<script>addEventListener('load', function () { setTimeout(function () { for (;;) {} }, 0); "
+    "});</script></body></html>";
+
+// Another site's page: a survey with a login form.
+const QByteArray SurveyPage =
+    "<html><head><title>Survey</title></head><body><h1>Take our survey</h1>"
+    "<form method=\"post\" action=\"/\"><input name=\"u\"><input name=\"p\" type=\"password\">"
+    "<button type=\"submit\">Send</button></form></body></html>";
 
 int posts(VeySimProcess &sim)
 {
@@ -33,14 +48,19 @@ class TestScanWithService : public QObject
 
     QTemporaryDir m_pages;
     QString m_pageFile;
+    QString m_neverYieldingFile;
 
 private slots:
     void initTestCase()
     {
         m_pageFile = m_pages.filePath(QStringLiteral("friends.html"));
-        QFile file(m_pageFile);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(ScriptedPage);
+        m_neverYieldingFile = m_pages.filePath(QStringLiteral("never-yielding.html"));
+        for (const auto &[path, page] : {std::pair{m_pageFile, ScriptedPage},
+                                         std::pair{m_neverYieldingFile, NeverYieldingPage}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(page);
+        }
     }
 
     void browserThenDirectRead_readTheSameFriends()
@@ -103,16 +123,51 @@ private slots:
         QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
     }
 
-    void foreignPage_failsOnTheFirstTick()
+    void foreignPage_failsWithoutTypingTheLogin_data()
     {
-        VeySimProcess sim({QStringLiteral("--foreign")});
+        QTest::addColumn<bool>("redirected");
+        QTest::newRow("no domain word") << false;
+        QTest::newRow("redirected to another site on this machine") << true;
+    }
+
+    void foreignPage_failsWithoutTypingTheLogin()
+    {
+        QFETCH(bool, redirected);
+        // Another site: a survey with a login form, keeping what reaches it.
+        QHttpServer survey;
+        QList<QByteArray> received;
+        survey.route(QStringLiteral("/"), [&received](const QHttpServerRequest &request) {
+            received << request.url().toEncoded() + ' ' + request.body();
+            return QHttpServerResponse("text/html", SurveyPage);
+        });
+        const quint16 port = survey.listen(QHostAddress::LocalHost, 0);
+        QVERIFY(port != 0);
+        VeySimProcess sim(redirected ? QStringList{QStringLiteral("--redirect"),
+                                                   QStringLiteral("http://127.0.0.1:%1/").arg(port)}
+                                     : QStringList{QStringLiteral("--foreign")});
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         ScanRig rig(sim.baseUrl());
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(rig.scan());
+        QCOMPARE(received.isEmpty(), !redirected); // the browser did land on the survey
+        for (const QByteArray &request : received)
+            QVERIFY2(!request.contains("demo123"), request.constData());
         QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
         QCOMPARE(posts(sim), 0);
+    }
+
+    void pageScriptNeverYielding_endsTheScanAfterItsTicks()
+    {
+        VeySimProcess sim({QStringLiteral("--page"), m_neverYieldingFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{"Unable to login !"});
+        QCOMPARE(rig.form.table.friendCount(), 0);
+        QVERIFY(!rig.browser->isLoaded());
+        // The login holds: the next scan reads the page directly.
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.state.directReadResult, 1);
+        QCOMPARE(rig.form.table.friendCount(), 3);
     }
 
     void loginPageWithoutButton_waitsUntilAbort()

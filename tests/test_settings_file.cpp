@@ -169,23 +169,46 @@ private slots:
         QCOMPARE(fileBytes(path), "[Other]\r\nx=1\r\n" + SampleFile);
     }
 
+    void awkwardValues_readBackExactly_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("UTF-8 behind its mark")
+            << QStringLiteral("Ёлка²")
+            << QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\n"
+                          "AutoHide=0\r\nUserName=\xD0\x81\xD0\xBB\xD0"
+                          "\xBA\xD0\xB0\xC2\xB2\r\n");
+        QTest::newRow("Windows-1252")
+            << QStringLiteral("José²") << QByteArray("UserName=Jos\xE9\xB2\r\n");
+        // Bytes that also form UTF-8 stay Windows-1252.
+        QTest::newRow("Windows-1252 like UTF-8")
+            << QStringLiteral("Ã©") << QByteArray("UserName=\xC3\xA9\r\n");
+        QTest::newRow("quotes and blanks")
+            << QStringLiteral(" \"pass word\" ") << QByteArray("UserName=\" \"pass word\" \"\r\n");
+        QTest::newRow("quoted") << QStringLiteral("'2.5'") << QByteArray("UserName=\"'2.5'\"\r\n");
+        // Only blanks are dropped around a value: other spaces belong to it.
+        QTest::newRow("other spaces")
+            << QStringLiteral("\tpw\u00A0") << QByteArray("UserName=\tpw\xA0\r\n");
+        QTest::newRow("254 characters in 255 units")
+            << QString(253, u'a') + QStringLiteral("\U0001F600")
+            << QByteArray("UserName=") + QByteArray(253, 'a') + "\xF0\x9F\x98\x80\r\n";
+    }
+
     void awkwardValues_readBackExactly()
     {
+        QFETCH(QString, value);
+        QFETCH(QByteArray, stored);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Amiscan.ini"));
         settings::Values values = sampleValues();
-        values[settings::UserName] = QStringLiteral("Ёлка²");
-        values[settings::UserPw] = QStringLiteral(" \"pass word\" ");
-        values[settings::ScanTimer] = QStringLiteral("'2.5'");
+        values[settings::UserName] = value;
         QVERIFY(settings::writeFile(path, values));
-        const QByteArray bytes = fileBytes(path);
-        QVERIFY(bytes.contains("UserName=\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0\xC2\xB2\r\n")); // UTF-8
+        QVERIFY(fileBytes(path).contains(stored));
         QCOMPARE(settings::readFile(path).values, values);
-
-        values[settings::UserName] = QStringLiteral("José²");
-        QVERIFY(settings::writeFile(path, values));
-        QVERIFY(fileBytes(path).contains("UserName=Jos\xE9\xB2\r\n")); // Windows-1252
-        QCOMPARE(settings::readFile(path).values, values);
+        // Written again from what was read: the same bytes.
+        const QByteArray written = fileBytes(path);
+        QVERIFY(settings::writeFile(path, settings::readFile(path).values));
+        QCOMPARE(fileBytes(path), written);
     }
 
     void lineBreakInAValue_cannotAddAKey()

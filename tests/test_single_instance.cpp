@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,7 +51,21 @@ class TestSingleInstance : public QObject
 {
     Q_OBJECT
 
+    // The user's runtime directory for this test and the programs it starts.
+    QTemporaryDir m_runtime;
+
 private slots:
+    void initTestCase() { qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path())); }
+
+    // No one else can enter the user's runtime directory, so no one else can take the lock's
+    // name first.
+    void lock_liesInTheUsersRuntimeDirectory()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(QFileInfo(SingleInstance::lockPathFor(dir.path())).absolutePath(),
+                 m_runtime.path());
+    }
+
     void secondGuard_sameDirectory_isRefused()
     {
         QTemporaryDir dir;

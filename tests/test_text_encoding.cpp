@@ -1,4 +1,5 @@
-// The encoding rule of the two files: Windows-1252, or UTF-8 when a character needs it.
+// The encoding rule of the two files: Windows-1252, or UTF-8 behind its mark when a character
+// needs it.
 #include "store/text_encoding.h"
 
 #include <QTest>
@@ -37,22 +38,52 @@ private slots:
         QVERIFY(!toWindows1252(QStringLiteral("\U0001F600"), out));
     }
 
-    void encode_fallsBackToUtf8ForTheWholeText()
+    void encode_data()
     {
-        QCOMPARE(encodeFileText(QStringLiteral("a\u00B2")), QByteArray("a\xB2"));
-        QCOMPARE(encodeFileText(QStringLiteral("\u00B2 Ж")), QByteArray("\xC2\xB2 \xD0\x96"));
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("1252") << QStringLiteral("a\u00B2") << QByteArray("a\xB2");
+        QTest::newRow("1252 that is valid UTF-8")
+            << QStringLiteral("Jos\u00C3\u00A9") << QByteArray("Jos\xC3\xA9");
+        QTest::newRow("UTF-8 behind its mark")
+            << QStringLiteral("\u00B2 \u0416") << QByteArray("\xEF\xBB\xBF\xC2\xB2 \xD0\x96");
+        // In Windows-1252 this text would start with the mark's bytes.
+        QTest::newRow("1252 that looks marked")
+            << QStringLiteral("\u00EF\u00BB\u00BFx")
+            << QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx");
+        QTest::newRow("a mark in the text")
+            << QStringLiteral("\uFEFFx\u0416") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\xD0\x96");
     }
 
-    void decode_takesValidUtf8AsUtf8AndAnythingElseAs1252()
+    // Every text is written so that it reads back as itself.
+    void encode()
     {
-        QCOMPARE(decodeFileText("plain"), QStringLiteral("plain"));
-        QCOMPARE(decodeFileText("\xC2\xB2"), QStringLiteral("\u00B2"));
-        QCOMPARE(decodeFileText("\xEF\xBB\xBFhi\xC3\xA9"), QStringLiteral("hié")); // BOM dropped
-        QCOMPARE(decodeFileText("x\xB2"), QStringLiteral("x\u00B2"));
-        // Valid UTF-8 up to a sequence cut off at the very end: the whole text is 1252.
-        QCOMPARE(decodeFileText("\xC3\xA9\xC3"), QStringLiteral("Ã©Ã"));
-        // Overlong forms are not UTF-8.
-        QCOMPARE(decodeFileText("\xC0\xAF"), QStringLiteral("À¯"));
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(encodeFileText(text), bytes);
+        QCOMPARE(decodeFileText(bytes), text);
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ASCII") << QByteArray("plain") << QStringLiteral("plain");
+        // Files without the mark are Windows-1252 even when their bytes form UTF-8.
+        QTest::newRow("unmarked UTF-8")
+            << QByteArray("\xC2\xB2\xD0\x96") << QStringLiteral("\u00C2\u00B2\u00D0\u2013");
+        QTest::newRow("marked") << QByteArray("\xEF\xBB\xBFhi\xC3\xA9")
+                                << QStringLiteral("hi\u00E9");
+        QTest::newRow("marked, damaged") << QByteArray("\xEF\xBB\xBF\xC3(\xC0\xAF\xC3")
+                                         << QStringLiteral("\uFFFD(\uFFFD\uFFFD\uFFFD");
+    }
+
+    void decode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(decodeFileText(bytes), text);
+        QCOMPARE(decodeFileText(encodeFileText(text)), text);
     }
 };
 

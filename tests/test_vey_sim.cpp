@@ -261,11 +261,26 @@ private slots:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 0);
         const QByteArray help = process.readAllStandardOutput();
-        for (const char *option :
-             {"--port", "--user", "--password", "--session-ttl", "--seed", "--roster", "--page",
-              "--delay-ms", "--foreign", "--no-button", "--all-online", "--epoch", "--time-scale",
-              "--fault", "--spare-agent", "--fault-after-login", "--trickle-ms", "--tls-cert",
-              "--tls-key"})
+        for (const char *option : {"--port",
+                                   "--user",
+                                   "--password",
+                                   "--session-ttl",
+                                   "--seed",
+                                   "--roster",
+                                   "--page",
+                                   "--delay-ms",
+                                   "--foreign",
+                                   "--no-button",
+                                   "--all-online",
+                                   "--redirect",
+                                   "--epoch",
+                                   "--time-scale",
+                                   "--fault",
+                                   "--spare-agent",
+                                   "--fault-after-login",
+                                   "--trickle-ms",
+                                   "--tls-cert",
+                                   "--tls-key"})
             QVERIFY2(help.contains(option), option);
     }
 
@@ -363,6 +378,23 @@ private slots:
         QCOMPARE(log[2].page, QStringLiteral("friends"));
         QVERIFY(log[3].validSession);
         QCOMPARE(log[3].page, QStringLiteral("friends"));
+    }
+
+    void redirectOption_sendsEveryRequestToTheGivenAddress()
+    {
+        const QByteArray target("http://127.0.0.1:9/elsewhere?x=1");
+        VeySimProcess sim({QStringLiteral("--redirect"), QString::fromLatin1(target)});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        Client client;
+        for (const HttpResult &answer :
+             {client.get(sim.friendsPageUrl(), false), client.get(sim.url("/any"), false),
+              client.postForm(sim.loginUrl(), "username=demo&password=demo123", false)}) {
+            QCOMPARE(answer.status, 302);
+            QCOMPARE(answer.header("Location"), target);
+        }
+        QCOMPARE(sim.requests().size(), 3);
+        for (const SimRequest &request : sim.requests())
+            QCOMPARE(request.page, QStringLiteral("redirect"));
     }
 
     void login_answersWithRedirectAndHttpOnlyCookie()
@@ -773,7 +805,8 @@ private slots:
 
         for (const QStringList &bad :
              {QStringList{program, "--time-scale", "-1"}, QStringList{program, "--seed", "x"},
-              QStringList{program, "--session-ttl", "0"}, QStringList{program, "extra"}}) {
+              QStringList{program, "--session-ttl", "0"}, QStringList{program, "extra"},
+              QStringList{program, "--redirect", "https://www.vey.example/"}}) {
             const SimOptionsResult result = parseSimOptions(bad);
             QVERIFY2(!result.options && !result.error.isEmpty(), qPrintable(bad.join(' ')));
         }

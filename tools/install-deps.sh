@@ -9,6 +9,7 @@ packages=(
     libbenchmark-dev
     clang libclang-rt-14-dev llvm
     xvfb xauth imagemagick
+    desktop-file-utils appstream dpkg-dev
     fonts-liberation fonts-dejavu-core
 )
 

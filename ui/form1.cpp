@@ -2,11 +2,16 @@
 
 #include "lists/main_list_view.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/tray_icon.h"
 #include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
+#include "ui/help_line.h"
 #include "ui/login_controls.h"
+#include "ui/panel.h"
+#include "ui/tray.h"
 #include "ui/twips.h"
+#include "ui/window_events.h"
 
 #include <QIcon>
 #include <QListWidget>
@@ -25,6 +30,11 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     connectDialogControls(*this);
     connectScanTimer();
     connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
+    connectPanel(*this);
+    connectWindowEvents(*this);
+    connectHelpLine(*this);
+    connectTrayControls(*this);
+    connect(ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
 }
 
 Form1::~Form1()
@@ -32,6 +42,14 @@ Form1::~Form1()
     // Hide while the window is whole: the box that has the focus loses it now, and its handlers
     // still find the state they work on. Hidden later, during the destruction, they would not.
     hide();
+    // The scan goes first, while the window it writes to is whole: whatever the browser still
+    // owes it is answered now and dropped.
+    m_scanDriver.reset();
+}
+
+bool Form1::scanInProgress() const
+{
+    return m_scanDriver && m_scanDriver->isScanInProgress();
 }
 
 ScanDriver &Form1::scanDriver()
@@ -73,15 +91,14 @@ void Form1::fillInstructions()
 {
     List1->clear();
     List1->addItem(QString());
-    List1->addItem(QStringLiteral(" - Enter your <Vey Username> and your <Vey Password>,"));
-    List1->addItem(QStringLiteral(" - Then click on <Start Scan>"));
+    for (const QString &line : texts::MainListInstructions)
+        List1->addItem(line);
     for (int i = 0; i < 12; ++i)
         List1->addItem(QString());
 
     List2->clear();
-    const QStringList manageLines{
-        QString(), QStringLiteral(" On this 2nd list, you can manage your Vey friends :"),
-        QStringLiteral(" delete or select the ones you want to display")};
+    const QStringList manageLines{QString(), texts::ManageListInstructions[0],
+                                  texts::ManageListInstructions[1]};
     for (int i = 0; i < manageLines.size(); ++i) {
         auto *item = new QListWidgetItem(manageLines.at(i), List2);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

@@ -2,6 +2,7 @@
 
 #include "app/main_state.h"
 #include "store/friends_table.h"
+#include "ui/status_label.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -22,6 +23,16 @@ class Browser;
 class Form2;
 class PageFetcher;
 class ScanDriver;
+class TrayIcon;
+
+// The ways the program ends: its Exit button, the window's close box, and every other closing
+// (the desktop session ending, the system stopping the program).
+enum class ExitRoute
+{
+    ExitButton,
+    CloseBox,
+    OtherClosing,
+};
 
 // The main window. Its controls carry the names of the window design (ButGo, List1, ...), both
 // as members and as object names, and it owns the state and the friends table for the whole run.
@@ -56,6 +67,7 @@ public:
     void switchSession();
     void refreshScanStatus();
     void toggleRepeat();
+    // Hides the panel when it is shown, shows it otherwise.
     void togglePanel();
     void startScanButton();
     void saveHistory();
@@ -65,6 +77,8 @@ public:
 
     // The scan: the driver, the rebuild and stamp after a merged page, the repeat count-down.
     ScanDriver &scanDriver();
+    // A scan is under way (its count-down and read included): the status row is the scan's.
+    bool scanInProgress() const;
     // Scans through the given browser and fetcher instead of the real ones (tests).
     void setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher);
     void finishMergedScan();
@@ -83,6 +97,22 @@ public:
     // A confirmation of two or three lines with "Yes" and "Cancel": true after Yes only.
     bool confirm(const QStringList &lines);
     void showAbout();
+
+    // The notification-area icon, the system's own unless a test set another.
+    TrayIcon &trayIcon();
+    void setTrayIcon(std::unique_ptr<TrayIcon> icon);
+    // CheckTray's click: adds or removes the icon.
+    void trayOptionClicked();
+    // A press on the icon: the window comes back in its normal state.
+    void restoreFromTray();
+    // Whether minimising hides the window, leaving only the icon.
+    bool hidesWhenMinimised() const;
+
+    // Ends the program the given way: the Exit button saves the history and the settings, the
+    // close box the settings only, every other closing both. The icon goes, the dialog closes,
+    // and programEnded asks the application to end. Nothing is written after that.
+    void endProgram(ExitRoute route);
+    bool hasEnded() const { return m_ended; }
 
     MainState state;
     FriendsTable table;
@@ -126,7 +156,7 @@ public:
     QFrame *LineHoriz = nullptr;
     // Status row, list title, lists and help line.
     QLabel *LabScanLast = nullptr;
-    QLabel *LabInfo = nullptr;
+    StatusLabel *LabInfo = nullptr;
     QLabel *LabScanNext = nullptr;
     QLabel *LabTitList1 = nullptr;
     QCheckBox *CheckList2All = nullptr;
@@ -145,6 +175,12 @@ public:
     QTimer *Timer1 = nullptr;
     QTimer *TimerScan = nullptr;
 
+signals:
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void createControls();
     void connectScanTimer();
@@ -153,6 +189,8 @@ private:
     QString m_dataDir;
     QPointer<Form2> m_dialog;
     std::unique_ptr<ScanDriver> m_scanDriver;
+    std::unique_ptr<TrayIcon> m_trayIcon;
+    bool m_ended = false;
 };
 
 } // namespace amiscan

@@ -2,6 +2,7 @@
 #include "ui/colors.h"
 #include "ui/fonts.h"
 #include "ui/form1.h"
+#include "ui/status_label.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -25,9 +26,10 @@ template <class T> T *place(QWidget *parent, const char *name, const QRect &twip
     return control;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
+template <class Label = QLabel>
+Label *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
 {
-    auto *control = place<QLabel>(parent, name, twips);
+    auto *control = place<Label>(parent, name, twips);
     // Captions may hold names from the service: never read them as markup.
     control->setTextFormat(Qt::PlainText);
     control->setText(caption);
@@ -57,6 +59,8 @@ QFrame *line(QWidget *parent, const char *name, int x1, int y1, int x2, int y2, 
         x1 == x2 ? QRect(x1, y1, TwipsPerPixel, y2 - y1) : QRect(x1, y1, x2 - x1, TwipsPerPixel);
     auto *control = place<QFrame>(parent, name, twips);
     control->setFrameShape(QFrame::NoFrame);
+    // Drawn on the window: the mouse over a line is over the bare window.
+    control->setAttribute(Qt::WA_TransparentForMouseEvents);
     setBackColor(control, color);
     return control;
 }
@@ -86,6 +90,9 @@ QListWidget *list(QWidget *parent, const char *name, const QRect &twips, const Q
     control->setFont(listFont());
     control->setUniformItemSizes(true);
     control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A line wider than the list is cut by its edge: an ellipsis would hide the line's last
+    // characters behind one that is no part of it.
+    control->setTextElideMode(Qt::ElideNone);
     setBackColor(control, back);
     setForeColor(control, colors::Black);
     return control;
@@ -96,20 +103,20 @@ QListWidget *list(QWidget *parent, const char *name, const QRect &twips, const Q
 void Form1::createControls()
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Amiscan"));
+    setWindowTitle(texts::ProgramName);
     setFont(normalFont());
     setBackColor(this, colors::WindowBack);
 
     // Column 1: the title, white over black for a shadow, and the panel button.
-    LabelProg1 = label(this, "LabelProg1", QStringLiteral("Amiscan"), QRect(280, 75, 1155, 510));
+    LabelProg1 = label(this, "LabelProg1", texts::ProgramName, QRect(280, 75, 1155, 510));
     LabelProg1->setFont(titleFont());
-    LabelProg2 = label(this, "LabelProg2", QStringLiteral("Amiscan"), QRect(310, 60, 1155, 510));
+    LabelProg2 = label(this, "LabelProg2", texts::ProgramName, QRect(310, 60, 1155, 510));
     LabelProg2->setFont(titleFont());
     setForeColor(LabelProg2, colors::White);
     for (QLabel *title : {LabelProg1, LabelProg2})
         title->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ButHidePanel =
-        button(this, "ButHidePanel", QStringLiteral("Hide Panel"), QRect(200, 660, 1240, 300));
+        button(this, "ButHidePanel", texts::HidePanelCaption, QRect(200, 660, 1240, 300));
 
     // Column 2: login and Auto Start.
     TextLogin = place<QLineEdit>(this, "TextLogin", QRect(1560, 80, 1455, 285));
@@ -119,23 +126,22 @@ void Form1::createControls()
     for (QLineEdit *box : {TextLogin, TextPw})
         setForeColor(box, colors::Blue);
     LabCheckAutoStart =
-        label(this, "LabCheckAutoStart", QStringLiteral("Auto Start"), QRect(2040, 705, 735, 255));
+        label(this, "LabCheckAutoStart", texts::AutoStartCaption, QRect(2040, 705, 735, 255));
     CheckAutoStart = checkSquare(this, "CheckAutoStart", 2760, 690);
 
     // Column 3: scan button, interval and repeat switch.
     ButGo = button(this, "ButGo", texts::StartCaption, QRect(3240, 120, 1115, 300));
     setBackColor(ButGo, colors::LightGreen);
     LabTextTimerScan1 =
-        label(this, "LabTextTimerScan1", QStringLiteral("every  "), QRect(3240, 525, 450, 255));
+        label(this, "LabTextTimerScan1", texts::EveryCaption, QRect(3240, 525, 450, 255));
     TextTimerScan = place<QLineEdit>(this, "TextTimerScan", QRect(3690, 480, 375, 285));
     TextTimerScan->setText(QStringLiteral("15"));
     LabTextTimerScan2 =
-        label(this, "LabTextTimerScan2", QStringLiteral("mn"), QRect(4080, 525, 300, 255));
-    ButTimerOnOff =
-        button(this, "ButTimerOnOff", QStringLiteral("Timer"), QRect(4530, 120, 535, 300));
+        label(this, "LabTextTimerScan2", texts::MinutesCaption, QRect(4080, 525, 300, 255));
+    ButTimerOnOff = button(this, "ButTimerOnOff", texts::TimerCaption, QRect(4530, 120, 535, 300));
     setBackColor(ButTimerOnOff, colors::PaleYellow);
-    LabTimerOn = label(this, "LabTimerOn", QStringLiteral("ON"), QRect(4530, 480, 505, 195));
-    LabTimerOff = label(this, "LabTimerOff", QStringLiteral("OFF"), QRect(4530, 660, 505, 195));
+    LabTimerOn = label(this, "LabTimerOn", texts::TimerOnCaption, QRect(4530, 480, 505, 195));
+    LabTimerOff = label(this, "LabTimerOff", texts::TimerOffCaption, QRect(4530, 660, 505, 195));
     for (QLabel *small : {LabTimerOn, LabTimerOff}) {
         small->setFont(smallFont());
         small->setAlignment(Qt::AlignCenter);
@@ -145,21 +151,19 @@ void Form1::createControls()
     setForeColor(LabTimerOff, colors::Grey);
 
     // Column 4: the three list options, a label with its check square.
-    LabCheckFlter =
-        label(this, "LabCheckFlter", QStringLiteral("Filter"), QRect(5310, 95, 450, 255));
+    LabCheckFlter = label(this, "LabCheckFlter", texts::FilterCaption, QRect(5310, 95, 450, 255));
     CheckFlter = checkSquare(this, "CheckFlter", 5760, 80);
     LabCheckHideOff =
-        label(this, "LabCheckHideOff", QStringLiteral("Offline"), QRect(5310, 400, 450, 255));
+        label(this, "LabCheckHideOff", texts::OfflineCaption, QRect(5310, 400, 450, 255));
     CheckHideOff = checkSquare(this, "CheckHideOff", 5760, 385);
-    LabCheckUser = label(this, "LabCheckUser", QStringLiteral("User"), QRect(5310, 705, 450, 255));
+    LabCheckUser = label(this, "LabCheckUser", texts::UserCaption, QRect(5310, 705, 450, 255));
     CheckUser = checkSquare(this, "CheckUser", 5760, 690);
 
     // Column 5: About, Exit and the notification-area option.
-    ButAbout = button(this, "ButAbout", QStringLiteral("?"), QRect(6240, 120, 285, 300));
-    ButExit = button(this, "ButExit", QStringLiteral("Exit"), QRect(6600, 120, 895, 300));
+    ButAbout = button(this, "ButAbout", texts::AboutCaption, QRect(6240, 120, 285, 300));
+    ButExit = button(this, "ButExit", texts::ExitCaption, QRect(6600, 120, 895, 300));
     setBackColor(ButExit, colors::LightRed);
-    LabCheckTray =
-        label(this, "LabCheckTray", QStringLiteral("Minimize icon "), QRect(6240, 610, 960, 255));
+    LabCheckTray = label(this, "LabCheckTray", texts::TrayCaption, QRect(6240, 610, 960, 255));
     CheckTray = checkSquare(this, "CheckTray", 7200, 600);
 
     for (QLabel *optionLabel :
@@ -177,7 +181,7 @@ void Form1::createControls()
 
     // Status row.
     LabScanLast = label(this, "LabScanLast", QString(), QRect(180, 1140, 2055, 225));
-    LabInfo = label(this, "LabInfo", QStringLiteral("Amiscan"), QRect(2227, 1140, 3360, 225));
+    LabInfo = label<StatusLabel>(this, "LabInfo", texts::ProgramName, QRect(2227, 1140, 3360, 225));
     LabInfo->setAlignment(Qt::AlignCenter);
     LabScanNext = label(this, "LabScanNext", QString(), QRect(5570, 1140, 2055, 225));
     LabScanNext->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -191,7 +195,7 @@ void Form1::createControls()
     setBackColor(LabTitList1, colors::TitleGrey);
     LabTitList1->setCursor(Qt::PointingHandCursor);
     CheckList2All = place<QCheckBox>(this, "CheckList2All", QRect(220, 1410, 2500, 195));
-    CheckList2All->setText(QStringLiteral("Uncheck/Check all friends"));
+    CheckList2All->setText(texts::CheckAllCaption);
     CheckList2All->setChecked(true);
     CheckList2All->setCursor(Qt::PointingHandCursor);
     setBackColor(CheckList2All, colors::Grey);

@@ -6,6 +6,5 @@ namespace amiscan {
 
 void Form1::showMainList() {}
 void Form1::switchSession() {}
-void Form1::togglePanel() {}
 
 } // namespace amiscan

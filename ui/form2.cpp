@@ -62,8 +62,9 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     underlined.setUnderline(true);
     LabURL->setFont(underlined);
     LabURL->setCursor(Qt::PointingHandCursor);
-    Label4 = label(this, "Label4",
-                   QStringLiteral("Free program - gifts of Vey credits to Ivo Marsk are welcome"),
+    // Short enough to show whole: the label reaches past the box's right edge, and its text is
+    // centred in it.
+    Label4 = label(this, "Label4", QStringLiteral("Free - Vey credits to Ivo Marsk welcome"),
                    QRect(0, 1290, 2895, 255));
     Label4->setFont(smallFont());
     setForeColor(Label4, colors::DarkGrey);

@@ -1,6 +1,7 @@
 #include "tools/vey-sim/sim_options.h"
 
 #include <QCommandLineParser>
+#include <QUrl>
 
 #include <algorithm>
 #include <limits>
@@ -36,6 +37,27 @@ std::optional<qint64> parseInteger(const QString &text, qint64 min, qint64 max)
     if (!ok || value < min || value > max)
         return std::nullopt;
     return value;
+}
+
+// Redirects lead to this machine only: whoever follows one sends nothing elsewhere.
+bool isLoopbackAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    const QString host = url.host();
+    if (host == QLatin1String("localhost") || host == QLatin1String("::1"))
+        return true;
+    const QStringList parts = host.split(u'.');
+    if (parts.size() != 4 || parts.first() != QLatin1String("127"))
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int value = part.toInt(&ok);
+        if (!ok || value < 0 || value > 255)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -85,6 +107,11 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
                                       QStringLiteral("Login page without a submit button."));
     const QCommandLineOption allOnline(QStringLiteral("all-online"),
                                        QStringLiteral("Every friend of the roster is online."));
+    const QCommandLineOption redirect(
+        QStringLiteral("redirect"),
+        QStringLiteral("Answer every request with a redirect (302) to URL, an http or https "
+                       "address on this machine's loopback."),
+        QStringLiteral("URL"));
     const QCommandLineOption epoch(
         QStringLiteral("epoch"),
         QStringLiteral("Simulated time at start, in seconds since 1970 (default: now)."),
@@ -117,10 +144,10 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
                                     QStringLiteral("The certificate's private RSA key (PEM)."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({help,    port,      user,  password,   sessionTtl,      seed,
-                       roster,  page,      delay, foreign,    noButton,        allOnline,
-                       epoch,   timeScale, fault, spareAgent, faultAfterLogin, trickleMs,
-                       tlsCert, tlsKey});
+    parser.addOptions({help,      port,    user,      password, sessionTtl, seed,
+                       roster,    page,    delay,     foreign,  noButton,   allOnline,
+                       redirect,  epoch,   timeScale, fault,    spareAgent, faultAfterLogin,
+                       trickleMs, tlsCert, tlsKey});
 
     SimOptionsResult result;
     if (!parser.parse(arguments)) {
@@ -197,6 +224,13 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     options.foreign = parser.isSet(foreign);
     options.noButton = parser.isSet(noButton);
     options.allOnline = parser.isSet(allOnline);
+    if (parser.isSet(redirect)) {
+        options.redirectTo = parser.value(redirect);
+        if (!isLoopbackAddress(QUrl(options.redirectTo, QUrl::StrictMode))) {
+            result.error = QStringLiteral("Invalid value for --redirect: ") + options.redirectTo;
+            return result;
+        }
+    }
     result.options = options;
     return result;
 }

@@ -37,6 +37,7 @@ struct SimOptions
     bool foreign = false;  // pages without the service's domain word
     bool noButton = false; // login page without its submit button
     bool allOnline = false;
+    QString redirectTo; // not empty: every request is answered with a redirect to it
     std::optional<qint64> epochSeconds; // simulated time at start; absent: the real time
     double timeScale = 1.0;             // simulated seconds per real second; 0 stops the clock
     Fault fault = Fault::None;

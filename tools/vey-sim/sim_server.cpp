@@ -81,22 +81,25 @@ SimServer::SimServer(const SimOptions &options, QList<RosterFriend> roster, QLis
     m_server.route(QString::fromLatin1(friendsPagePath), Method::Get,
                    [this](const QHttpServerRequest &request) {
                        delayAnswer();
-                       return answerFriendsPage(request);
+                       return redirecting() ? redirectAway(request) : answerFriendsPage(request);
                    });
     m_server.route(QString::fromLatin1(loginPath), Method::Get,
                    [this](const QHttpServerRequest &request) {
                        delayAnswer();
-                       return answerLoginForm(request);
+                       return redirecting() ? redirectAway(request) : answerLoginForm(request);
                    });
     m_server.route(QString::fromLatin1(loginPath), Method::Post,
                    [this](const QHttpServerRequest &request) {
                        delayAnswer();
-                       return answerLogin(request);
+                       return redirecting() ? redirectAway(request) : answerLogin(request);
                    });
     m_server.setMissingHandler(
         [this](const QHttpServerRequest &request, QHttpServerResponder &&responder) {
             delayAnswer();
-            answerNotFound(request, std::move(responder));
+            if (redirecting())
+                redirectAway(request).write(std::move(responder));
+            else
+                answerNotFound(request, std::move(responder));
         });
     // Pages change from one request to the next: no cache may keep them.
     m_server.afterRequest([](QHttpServerResponse &&response) {
@@ -155,6 +158,14 @@ QHttpServerResponse SimServer::answerLogin(const QHttpServerRequest &request)
                        QByteArray(friendsPagePath) + '?' + QByteArray(friendsPageQuery));
     response.addHeader(QByteArrayLiteral("Set-Cookie"),
                        sessionCookie + '=' + m_sessions.open() + "; Path=/; HttpOnly");
+    return response;
+}
+
+QHttpServerResponse SimServer::redirectAway(const QHttpServerRequest &request)
+{
+    logRequest(request, hasValidSession(request), "redirect");
+    QHttpServerResponse response(StatusCode::Found);
+    response.addHeader(QByteArrayLiteral("Location"), m_options.redirectTo.toUtf8());
     return response;
 }
 

@@ -30,6 +30,8 @@ private:
     QHttpServerResponse answerLoginForm(const QHttpServerRequest &request);
     QHttpServerResponse answerLogin(const QHttpServerRequest &request);
     void answerNotFound(const QHttpServerRequest &request, QHttpServerResponder &&responder);
+    bool redirecting() const { return !m_options.redirectTo.isEmpty(); }
+    QHttpServerResponse redirectAway(const QHttpServerRequest &request);
 
     QHttpServerResponse htmlPage(const QByteArray &page) const;
     QHttpServerResponse loginPageResponse(const QString &errorLine) const;

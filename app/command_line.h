@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace amiscan {
+
+// What the program's command line asks for.
+struct CommandLine
+{
+    enum class Action
+    {
+        Run,
+        ShowHelp,
+        ShowVersion,
+        Refuse
+    };
+
+    Action action = Action::Run;
+    QString dataDir; // from --data-dir, absolute; empty when not given
+    QString error;   // why the command line is refused
+};
+
+// Reads the arguments, the program's name first. Qt's own options (-platform, -style,
+// -session, ...) are accepted and left to the application object.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// The text of --help: the options and where the program keeps its files.
+QString commandLineHelp();
+
+// Answers a command line that does not run the program: prints the help or the version to
+// standard output, or the refusal to standard error. Returns the exit code: 0, or 2 when refused.
+int answerCommandLine(const CommandLine &commandLine);
+
+} // namespace amiscan

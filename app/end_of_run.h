@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/termination_signals.h"
+
+#include <QObject>
+
+namespace amiscan {
+
+class Form1;
+
+// The ways out that do not pass through the main window: the signals a system sends a program
+// it stops, and the desktop session ending. Each saves the history and the settings as the Exit
+// button does and ends the program.
+class EndOfRun final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(EndOfRun)
+
+public:
+    explicit EndOfRun(Form1 &form, QObject *parent = nullptr);
+    ~EndOfRun() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Form1 &m_form;
+    TerminationSignals m_signals;
+};
+
+} // namespace amiscan

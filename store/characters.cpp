@@ -1,0 +1,59 @@
+#include "store/characters.h"
+
+#include <algorithm>
+
+namespace amiscan {
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i, ++count) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+    }
+    return count;
+}
+
+QStringView leftCharacters(QStringView text, qsizetype count)
+{
+    qsizetype end = 0;
+    for (qsizetype taken = 0; taken < count && end < text.size(); ++taken) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size() &&
+                          text.at(end + 1).isLowSurrogate();
+        end += pair ? 2 : 1;
+    }
+    return text.first(end);
+}
+
+QString padCharacters(const QString &text, qsizetype count)
+{
+    const qsizetype missing = count - characterCount(text);
+    return missing > 0 ? text + QString(missing, u' ') : text;
+}
+
+QString wholeCharacters(QString text)
+{
+    const QStringView units(text);
+    const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+    qsizetype i = std::find_if(units.begin(), units.end(), isSurrogate) - units.begin();
+    for (; i < text.size(); ++i) {
+        if (!text.at(i).isSurrogate())
+            continue;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == u' ')
+        text.chop(1);
+    return text;
+}
+
+} // namespace amiscan

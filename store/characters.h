@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace amiscan {
+
+// Texts measured and cut by characters, never inside one: a character outside the basic plane
+// takes two 16-bit units, and half of it shown or stored is no character at all.
+
+// The number of characters in the text.
+qsizetype characterCount(QStringView text);
+
+// The first count characters of the text (all of it when it is shorter).
+QStringView leftCharacters(QStringView text, qsizetype count);
+
+// The text padded on the right with blanks to count characters; a longer text is kept whole.
+QString padCharacters(const QString &text, qsizetype count);
+
+// The text with any half of a character that was cut apart replaced by U+FFFD, which any file
+// holds and gives back.
+QString wholeCharacters(QString text);
+
+// The text without its leading and trailing blanks (U+0020 only; tabs, no-break spaces and the
+// other Unicode spaces belong to the text).
+QStringView trimBlanks(QStringView text);
+
+} // namespace amiscan

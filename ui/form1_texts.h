@@ -1,0 +1,118 @@
+#pragma once
+
+// Every text the main window shows, in one place: its captions, the status row's wordings and the
+// help line's texts. The list title's summaries are built with their counts in
+// lists/list_title.cpp; the messages of the dialog window are worded where they are raised.
+#include <QString>
+
+namespace amiscan::texts {
+
+// The program's name: the window caption, the title and the status label's first text.
+inline const QString ProgramName = QStringLiteral("Amiscan");
+
+// The login boxes stand empty with these in place.
+inline const QString UserPlaceholder = QStringLiteral("Vey Username");
+inline const QString PasswordPlaceholder = QStringLiteral("Vey Password");
+
+// Panel captions.
+inline const QString HidePanelCaption = QStringLiteral("Hide Panel");
+inline const QString ShowPanelCaption = QStringLiteral("Show Panel");
+inline const QString AutoStartCaption = QStringLiteral("Auto Start");
+inline const QString StartCaption = QStringLiteral("Start Scan");
+inline const QString AbortCaption = QStringLiteral("Abort Scan");
+inline const QString EveryCaption = QStringLiteral("every  ");
+inline const QString MinutesCaption = QStringLiteral("mn");
+inline const QString TimerCaption = QStringLiteral("Timer");
+inline const QString TimerOnCaption = QStringLiteral("ON");
+inline const QString TimerOffCaption = QStringLiteral("OFF");
+inline const QString FilterCaption = QStringLiteral("Filter");
+inline const QString OfflineCaption = QStringLiteral("Offline");
+inline const QString UserCaption = QStringLiteral("User");
+inline const QString AboutCaption = QStringLiteral("?");
+inline const QString ExitCaption = QStringLiteral("Exit");
+inline const QString TrayCaption = QStringLiteral("Minimize icon ");
+
+// The top row's toggles while the panel is hidden, by the value of their check box.
+inline const QString FilterOff = QStringLiteral("Filter enabled: OFF");
+inline const QString FilterOn = QStringLiteral("Filter enabled: ON ");
+inline const QString HideOfflineOff = QStringLiteral("Hide offline: OFF");
+inline const QString HideOfflineOn = QStringLiteral("Hide offline: ON");
+inline const QString NameDisplay = QStringLiteral("Name : Display Name");
+inline const QString NameUser = QStringLiteral("Name : User Name");
+
+// Status row.
+inline const QString NoScan = QStringLiteral(" No scan");
+inline const QString LastScanPrefix = QStringLiteral(" Last Scan : ");
+inline const QString ScanNotStarted = QStringLiteral("Scan not started ");
+inline const QString TimerOff = QStringLiteral("Timer OFF ");
+inline const QString TimerStopped = QStringLiteral("Timer stopped ");
+inline const QString NextScanPrefix = QStringLiteral("Next scan in ");
+inline const QString NextScanSuffix = QStringLiteral(" mn ");
+inline const QString NextScanNow = QStringLiteral("Next scan now ");
+inline const QString ScanRunning = QStringLiteral("        Scan running ...");
+inline const QString CheckingFriends = QStringLiteral("  Check Friends online ...");
+inline const QString ScanStopped = QStringLiteral(" Scan stopped");
+inline const QString ReadingFile = QStringLiteral(" Read file ...");
+
+// List title row and the lists' first lines before there is any history.
+inline const QString FirstSessionTitle =
+    QStringLiteral(" Friends") + QString(57, u' ') + QStringLiteral("Start") + QString(38, u' ') +
+    QStringLiteral("End") + QString(24, u' ') + QStringLiteral("Lenght");
+inline const QString SecondSessionTitle =
+    QStringLiteral(" Friends") + QString(5, u' ') + QStringLiteral("(2nd session)") +
+    QString(31, u' ') + QStringLiteral("Start 2") + QString(35, u' ') + QStringLiteral("End 2") +
+    QString(21, u' ') + QStringLiteral("Lenght");
+inline const QString CheckAllCaption = QStringLiteral("Uncheck/Check all friends");
+inline const QString MainListInstructions[] = {
+    QStringLiteral(" - Enter your <Vey Username> and your <Vey Password>,"),
+    QStringLiteral(" - Then click on <Start Scan>"),
+};
+inline const QString ManageListInstructions[] = {
+    QStringLiteral(" On this 2nd list, you can manage your Vey friends :"),
+    QStringLiteral(" delete or select the ones you want to display"),
+};
+
+// Help line: what the control under the mouse does. A label beside a control shares its text.
+inline const QString TitleHelpPrefix = QStringLiteral("Amiscan "); // then the version
+inline const QString ShowPanelHelp = QStringLiteral(
+    "Click to show the panel to recover the normal window size [or <Double click> on List]");
+inline const QString HidePanelHelp = QStringLiteral(
+    "Click to hide the panel to reduce the size of the window (or <Double click> on List)");
+inline const QString UserNameHelp = QStringLiteral("Enter your Vey Username");
+inline const QString PasswordHelp = QStringLiteral("Enter your Vey Password");
+inline const QString AutoStartHelp =
+    QStringLiteral("If checked, the scan begin when program starts");
+inline const QString StartScanHelp = QStringLiteral("Click to scan your friends online");
+inline const QString IntervalHelp = QStringLiteral("Enter the scan interval (in minutes)");
+inline const QString TimerHelp = QStringLiteral("Click to stop or start the timer");
+inline const QString FilterHelp =
+    QStringLiteral("If checked, the list displays only selected friends (<Right click> on list to "
+                   "manage your selections)");
+inline const QString OfflineHelp =
+    QStringLiteral("If checked, the list do not displays friends Offline");
+inline const QString UserHelp =
+    QStringLiteral("If checked, the list displays User Name, instead of Display Name");
+inline const QString TrayHelp =
+    QStringLiteral("If checked, the window is minimized to icon in notification area (bottom "
+                   "right corner next to the clock)");
+inline const QString AboutHelp = QStringLiteral("About Amiscan");
+inline const QString ExitHelp =
+    QStringLiteral("Click to save data and close the program (The red <X> closes the program but "
+                   "does not save data)");
+inline const QString FilterOffHelp =
+    QStringLiteral("The list displays All friends, Selected and Unselected");
+inline const QString FilterOnHelp = QStringLiteral("The list displays ONLY selected friends");
+inline const QString HideOfflineOffHelp =
+    QStringLiteral("The list displays All friends, Online and Offline");
+inline const QString HideOfflineOnHelp = QStringLiteral("The list do NOT displays friends Offline");
+inline const QString NameDisplayHelp =
+    QStringLiteral("Names of the list are Display Name (not UserName)");
+inline const QString NameUserHelp =
+    QStringLiteral("Names of the list are UserName (not Display Name)");
+inline const QString ScanLastHelp = QStringLiteral("<Click> to start the scan  (as [Start Scan])");
+inline const QString ScanNextHelp =
+    QStringLiteral("<Click> to stop or start the timer  (as [Timer])");
+inline const QString CheckAllHelp = QStringLiteral(
+    "Check or Uncheck all friends list (to undo, close the program with the red <X>)");
+
+} // namespace amiscan::texts

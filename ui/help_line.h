@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <initializer_list>
+
+class QCheckBox;
+class QWidget;
+
+namespace amiscan {
+
+class Form1;
+
+// Whether a help text also brings the help line back in place of the companion line of the
+// selected friend. Otherwise a text written while the companion line shows waits behind it.
+enum class HelpSwitch : bool
+{
+    Keep,
+    ToHelp,
+};
+
+// Writes a text into the help line.
+void writeHelp(Form1 &form, const QString &text, HelpSwitch switching = HelpSwitch::Keep);
+
+// The help line shows the text while the mouse moves over any of the controls. A text chosen by
+// the window's state is given as a function, asked at each move.
+using HelpText = std::function<QString()>;
+void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, HelpText text,
+             HelpSwitch switching = HelpSwitch::Keep);
+void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QString &text,
+             HelpSwitch switching = HelpSwitch::Keep);
+// One of two texts by the value of a check box.
+HelpText byCheck(const QCheckBox *box, const QString &checked, const QString &unchecked);
+
+// Every control's help text, the bare window clearing the line, and a click on the line parking
+// the focus. Called once by the window's constructor.
+void connectHelpLine(Form1 &form);
+
+} // namespace amiscan
