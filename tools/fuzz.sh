@@ -33,8 +33,14 @@ for harness in "${harnesses[@]}"; do
     corpus="$build/corpus/$harness"
     findings="$build/findings/$harness"
     mkdir -p "$corpus" "$findings"
-    max_len=8192
-    [[ "$harness" == page_reader ]] && max_len=32768
+    # Long enough for what each reader meets: a page of more than 200 friends, a history of some
+    # dozens, a settings file, two stamps.
+    case "$harness" in
+    page_reader) max_len=32768 ;;
+    history_file) max_len=4096 ;;
+    settings_file) max_len=1024 ;;
+    time_text) max_len=256 ;;
+    esac
     echo "== $harness"
     if ! "$build/tests/fuzz/fuzz_$harness" "${limits[@]}" -max_len="$max_len" \
         -dict="$root/tests/fuzz/$harness.dict" -artifact_prefix="$findings/" \
