@@ -35,8 +35,8 @@ QByteArray headerValue(const QByteArray &head, QByteArrayView name)
     return {};
 }
 
-// The length of the message whose head ends at headEnd (the "\r\n\r\n" included), or -1 while
-// the head is not complete.
+// The length of the message (head and body) at the start of the bytes, or -1 while its head is
+// not complete.
 qsizetype messageLength(const QByteArray &bytes)
 {
     const qsizetype headEnd = bytes.indexOf(HeadEnd);

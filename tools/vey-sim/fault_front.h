@@ -22,8 +22,8 @@ std::optional<QSslConfiguration> serverTls(const QString &certFile, const QStrin
 // What a client sees of the service when its network or the service fails: the front takes the
 // clients' connections, over HTTPS when given a certificate, and passes every request through
 // to the simulated service, except that requests for the friends page meet the configured
-// fault (unless the client is spared). Each fault met is logged as a line
-// "fault <name> <method> <path>".
+// fault (unless the client is spared, or, when asked, the request carries no session cookie).
+// Each fault met is logged as a line "fault <name> <method> <path>".
 class FaultFront final : public QObject
 {
     Q_OBJECT
