@@ -87,7 +87,7 @@ class TestKillSave : public QObject
     Q_OBJECT
 
 private slots:
-    void killedSaves_leaveOneWholeFileEachAndNothingElse()
+    void killedSaves_leaveOneWholeFileEach_andNothingPilesUp()
     {
         // The two whole files of each kind, as saving them gives them.
         QTemporaryDir reference;
@@ -101,7 +101,6 @@ private slots:
         }
         QCOMPARE(settingsFiles.at(2), settingsFiles.at(0)); // one content gives one file
         const qint64 cycleMs = std::max<qint64>(cycle.elapsed(), 5);
-        qInfo("cycle %lld ms", cycleMs);
 
         QTemporaryDir dir;
         save(dir.path(), contents(0));
