@@ -70,9 +70,10 @@ fi
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
 
-# A data directory of its own: the executable keeps its files beside itself.
+# A data directory of its own: the executable keeps its files beside itself, and finds its
+# browser helper there.
 mkdir -p "$demo"
-cp "$build/app/amiscan" "$demo/amiscan"
+cp "$build/app/amiscan" "$build/app/amiscan-browser" "$demo/"
 rm -f "$demo/Amiscan.txt"
 
 sim_pid=""

@@ -15,8 +15,6 @@ namespace amiscan {
 
 int runApplication(int argc, char **argv, const QString &requestedDataDir)
 {
-    // The embedded browser needs contexts shared before the application exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Amiscan"));
     // Ties the windows to the installed desktop entry and its icon.

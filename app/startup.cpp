@@ -21,6 +21,7 @@ void Form1::load()
     state.versionText = programVersionText();
     state.windowReady = false;
     LabTitList1->setText(texts::FirstSessionTitle);
+    LabTitList1->setProperty("tag", texts::SecondSessionTitle);
 
     readSettings();
 

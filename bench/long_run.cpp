@@ -6,6 +6,7 @@
 //
 // The service's friends come and go (its clock runs fast) and its logins expire every 20
 // seconds, so most scans read directly and some log in through the browser again.
+#include "tests/browser_processes.h"
 #include "tests/service_scan.h"
 #include "tests/vey_sim_process.h"
 
@@ -37,45 +38,20 @@ qsizetype openDescriptors()
         .size();
 }
 
-// The browser's helper processes below this one: all of them, and the page renderers.
+// The browser's processes below this one: all of them (its helper program and the engine's),
+// and the pages' own.
 struct Helpers
 {
     int all = 0;
-    int renderers = 0;
+    int pages = 0;
 };
 
 Helpers browserHelpers()
 {
-    // Parent of every process, to find the descendants of this one.
-    QHash<qint64, qint64> parents;
-    QHash<qint64, QByteArray> commandLines;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &pid : pids) {
-        bool isNumber = false;
-        const qint64 id = pid.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(id));
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(id));
-        if (!stat.open(QIODevice::ReadOnly) || !cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        // "pid (name) state ppid ...": the name may hold blanks, so read after its ")".
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        parents.insert(id, fields.value(1).toLongLong());
-        commandLines.insert(id, cmdline.readAll());
-    }
     Helpers helpers;
-    const qint64 self = QCoreApplication::applicationPid();
-    for (auto it = parents.cbegin(); it != parents.cend(); ++it) {
-        qint64 up = it.value();
-        while (up > 1 && up != self)
-            up = parents.value(up, 0);
-        const QByteArray &command = commandLines.value(it.key());
-        if (up != self || !command.contains("QtWebEngineProcess"))
-            continue;
+    for (const BrowserProcess &process : browserProcesses()) {
         ++helpers.all;
-        helpers.renderers += command.contains("--type=renderer");
+        helpers.pages += process.kind == BrowserProcess::Page;
     }
     return helpers;
 }
@@ -106,7 +82,7 @@ void print(const Sample &s)
 {
     std::printf("%6d %10.1f %10.1f %6lld %8d %10d\n", s.scan, double(s.rssKb) / 1024.0,
                 double(s.heapKb) / 1024.0, static_cast<long long>(s.fds), s.helpers.all,
-                s.helpers.renderers);
+                s.helpers.pages);
     std::fflush(stdout);
 }
 
@@ -135,7 +111,7 @@ int main(int argc, char **argv)
     ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ScanDriver::Timings{1000, 20, 20});
 
     std::printf("%6s %10s %10s %6s %8s %10s\n", "scan", "RSS (MB)", "heap (MB)", "fds", "helpers",
-                "renderers");
+                "pages");
     QList<Sample> samples;
     int browserScans = 0;
     int failed = 0;
@@ -169,10 +145,10 @@ int main(int argc, char **argv)
     // connection to the service open for good: the descriptors count from after it.
     const Sample &settled = at(std::min(100, scans));
     const Sample &last = samples.last();
-    int mostHelpers = 0, mostRenderers = 0;
+    int mostHelpers = 0, mostPages = 0;
     for (const Sample &s : samples) {
         mostHelpers = std::max(mostHelpers, s.helpers.all);
-        mostRenderers = std::max(mostRenderers, s.helpers.renderers);
+        mostPages = std::max(mostPages, s.helpers.pages);
     }
     const double growth = 100.0 * double(last.rssKb - early.rssKb) / double(early.rssKb);
     std::printf("\n%d scans in %.0f s (%d through the browser, %d failed)\n", scans,
@@ -184,9 +160,9 @@ int main(int argc, char **argv)
     std::printf("open descriptors: %lld after scan %d, %lld after scan %d, %lld after scan %d\n",
                 static_cast<long long>(early.fds), early.scan, static_cast<long long>(settled.fds),
                 settled.scan, static_cast<long long>(last.fds), last.scan);
-    std::printf("browser helpers between scans: at most %d, of them page renderers: at most %d\n",
-                mostHelpers, mostRenderers);
-    const bool met = std::abs(growth) <= 10.0 && last.fds <= settled.fds && mostRenderers == 0;
+    std::printf("browser processes between scans: at most %d, of them pages: at most %d\n",
+                mostHelpers, mostPages);
+    const bool met = std::abs(growth) <= 10.0 && last.fds <= settled.fds && mostHelpers == 0;
     std::printf("%s\n", met ? "targets met" : "targets NOT met");
     return met ? 0 : 1;
 }

@@ -9,30 +9,65 @@ namespace {
 
 const QChar SubstitutedNameMark(0x00B2);
 
-QString sessionFields(const FriendsTable &table, int row, bool secondSession)
+// Lines are built in one piece: the lists are refilled whole, up to the table's limit of friends.
+void appendSessionFields(QString &line, const FriendsTable &table, int row, bool secondSession)
 {
-    const int start = secondSession ? Start2 : Start1;
-    const int end = secondSession ? End2 : End1;
-    const int length = secondSession ? Length2 : Length1;
-    return QStringLiteral(": ") + table.cell(row, start) + QStringLiteral(" - ") +
-           table.cell(row, end) + QStringLiteral(" > ") + table.cell(row, length);
+    line += QLatin1StringView(": ");
+    line += table.cellText(row, secondSession ? Start2 : Start1);
+    line += QLatin1StringView(" - ");
+    line += table.cellText(row, secondSession ? End2 : End1);
+    line += QLatin1StringView(" > ");
+    line += table.cellText(row, secondSession ? Length2 : Length1);
 }
+
+// Blanks up to the name field's width in characters; a longer name is left as it is.
+void padToNameField(QString &line)
+{
+    const qsizetype missing = NameFieldWidth - characterCount(line);
+    if (missing > 0)
+        line.resize(line.size() + missing, u' ');
+}
+
+// The longest line with cells of their standard widths, and room to spare.
+constexpr qsizetype LineCapacity = 64;
 
 } // namespace
 
 QString friendLine(const FriendsTable &table, int row, LineModes modes)
 {
-    const QString name = modes.userNames ? table.cell(row, AccountName)
-                                         : table.cell(row, DisplayName) + table.cell(row, NameMark);
-    return padCharacters(leftCharacters(name, NameFieldWidth).toString(), NameFieldWidth) +
-           sessionFields(table, row, modes.secondSession);
+    QString line;
+    line.reserve(LineCapacity);
+    if (modes.userNames) {
+        line += table.cellText(row, AccountName);
+    } else {
+        line += table.cellText(row, DisplayName);
+        line += table.cellText(row, NameMark);
+    }
+    // Cut or padded to exactly the name field, counted in characters.
+    line.truncate(leftCharacters(line, NameFieldWidth).size());
+    padToNameField(line);
+    appendSessionFields(line, table, row, modes.secondSession);
+    return line;
+}
+
+QStringList friendLines(const FriendsTable &table, LineModes modes)
+{
+    QStringList lines;
+    lines.reserve(table.friendCount());
+    for (int row = 1; row <= table.friendCount(); ++row)
+        lines << friendLine(table, row, modes);
+    return lines;
 }
 
 QString companionLine(const FriendsTable &table, int row, LineModes modes)
 {
-    const QString name =
-        modes.userNames ? table.cell(row, DisplayName) : table.cell(row, AccountName);
-    return padCharacters(name, NameFieldWidth) + sessionFields(table, row, !modes.secondSession);
+    QString line;
+    line.reserve(LineCapacity);
+    line += table.cellText(row, modes.userNames ? DisplayName : AccountName);
+    // Padded, never cut: a long name is kept whole.
+    padToNameField(line);
+    appendSessionFields(line, table, row, !modes.secondSession);
+    return line;
 }
 
 QString separatorLine()

@@ -5,7 +5,8 @@
 
 namespace amiscan {
 
-MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches)
+MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches,
+                              const QStringList *rowLines)
 {
     MainListContent content;
     const int friends = table.friendCount();
@@ -25,7 +26,8 @@ MainListContent buildMainList(const FriendsTable &table, const MainListSwitches 
             content.lines << separator;
         if (switches.filter.leavesOut(table, row))
             continue;
-        content.lines << friendLine(table, row, switches.modes);
+        content.lines << (rowLines ? rowLines->at(row - 1)
+                                   : friendLine(table, row, switches.modes));
         if (isOnlineRow(table, row))
             ++shownOnline;
     }

@@ -37,6 +37,9 @@ inline bool mainListHasContent(int scanState, bool dataPresent)
 // The main list: a line per friend that passes the filter, the separator (an empty line when
 // offline friends are hidden) before the first offline friend once a scan has started, and blank
 // lines up to one more than the fewest rows the list shows.
-MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches);
+// rowLines, when given, holds the line of every row in table order (friendLines) with the same
+// modes, and is used instead of building them again.
+MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches,
+                              const QStringList *rowLines = nullptr);
 
 } // namespace amiscan

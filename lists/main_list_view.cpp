@@ -28,7 +28,7 @@ void Form1::sortOnlineFirst()
     amiscan::sortOnlineFirst(table, state.sortNameMode, Collation());
 }
 
-void Form1::fillMainList()
+void Form1::fillMainList(const QStringList *rowLines)
 {
     if (!mainListHasContent(state.scanState, state.dataPresent))
         return;
@@ -37,7 +37,7 @@ void Form1::fillMainList()
     switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != 0};
     switches.filter = LineFilter{CheckFlter->isChecked(), CheckHideOff->isChecked()};
     switches.minListLines = state.minListLines;
-    const MainListContent content = buildMainList(table, switches);
+    const MainListContent content = buildMainList(table, switches, rowLines);
     state.onlineCount = content.onlineCount;
     state.shownOnlineCount = content.shownOnlineCount;
 

@@ -9,9 +9,9 @@
 namespace amiscan {
 
 // The embedded browser as the scan sees it. Loading creates the browser and unloading
-// destroys it, so no page outlives a scan; the login it holds lives in the browser's profile
-// for the whole run. Pages are read asynchronously: the answer comes through a callback, at the
-// latest when the page is unloaded.
+// destroys it, so no page outlives a scan; the login it receives is kept for the whole run,
+// shared with the direct read. Pages are read asynchronously: the answer comes through a
+// callback, at the latest when the page is unloaded.
 class Browser : public QObject
 {
     Q_OBJECT

@@ -11,10 +11,11 @@ class QWebEngineProfile;
 
 namespace amiscan {
 
-// The embedded browser over Qt WebEngine. It keeps one in-memory profile for the whole run
-// (the login cookies; nothing is written to disk) and creates a page, without any view, only
-// between load() and unload(), so no renderer process stays alive between scans.
-// The cookies of the profile are mirrored into a cookie jar that the direct read uses.
+// The embedded browser over Qt WebEngine, inside the browser helper. It keeps one in-memory
+// profile for as long as it lives (the login cookies; nothing is written to disk) and creates a
+// page, without any view, only between load() and unload(), so no renderer process stays alive
+// without a page. The cookies of the profile are mirrored into a cookie jar: the helper's relay
+// hands them on to the direct read.
 class WebEngineBrowser final : public Browser
 {
     Q_OBJECT

@@ -12,6 +12,8 @@ int FriendsTable::appendFriend()
     m_rows[m_friendCount] = Row{};
     m_lengthMarks.resize(m_friendCount + 1);
     m_lengthMarks[m_friendCount] = 0;
+    m_ids.resize(m_friendCount + 1);
+    m_ids[m_friendCount] = ++m_lastId;
     return m_friendCount;
 }
 
@@ -20,6 +22,7 @@ void FriendsTable::reserveRows(int rows)
     if (rows > capacity()) {
         m_rows.resize(rows);
         m_lengthMarks.resize(rows);
+        m_ids.resize(rows);
     }
 }
 
@@ -55,6 +58,17 @@ int FriendsTable::findByAccountName(const QString &accountName) const
     return -1;
 }
 
+int FriendsTable::findRow(RowId id) const
+{
+    if (id == 0)
+        return -1;
+    for (int row = 1; row <= m_friendCount; ++row) {
+        if (m_ids.at(row) == id)
+            return row;
+    }
+    return -1;
+}
+
 void FriendsTable::removeFriend(int row)
 {
     if (!isFriendRow(row))
@@ -63,6 +77,7 @@ void FriendsTable::removeFriend(int row)
         for (int column = 1; column < ColumnCount; ++column)
             m_rows[r][column] = m_rows.at(r + 1).at(column);
         m_lengthMarks[r] = m_lengthMarks.at(r + 1);
+        m_ids[r] = m_ids.at(r + 1);
     }
     --m_friendCount;
 }
@@ -79,13 +94,16 @@ bool FriendsTable::rebuild(const QList<int> &order)
     }
     QList<Row> rows(m_friendCount + 1);
     QList<quint8> marks(m_friendCount + 1, 0);
+    QList<RowId> ids(m_friendCount + 1, 0);
     for (int i = 0; i < m_friendCount; ++i) {
         rows[i + 1] = std::move(m_rows[order.at(i)]);
         rows[i + 1][0].clear();
         marks[i + 1] = m_lengthMarks.at(order.at(i));
+        ids[i + 1] = m_ids.at(order.at(i));
     }
     m_rows = std::move(rows);
     m_lengthMarks = std::move(marks);
+    m_ids = std::move(ids);
     return true;
 }
 
@@ -93,6 +111,8 @@ void FriendsTable::clear()
 {
     m_rows.clear();
     m_lengthMarks.clear();
+    // The numbers go on counting: a friend of the old table is never taken for a new one.
+    m_ids.clear();
     m_friendCount = 0;
 }
 

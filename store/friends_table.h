@@ -43,6 +43,9 @@ class FriendsTable final
 {
 public:
     using Row = std::array<QString, ColumnCount>;
+    // Names one friend row for as long as it lives, wherever sorts and removals move it. Numbers
+    // are never given twice by one table; 0 names no friend.
+    using RowId = quint32;
 
     int friendCount() const { return m_friendCount; }
     // Rows allocated, row 0 included; always at least friendCount() + 1.
@@ -86,6 +89,11 @@ public:
             m_lengthMarks[row] |= markBit(session);
     }
 
+    // The number of a friend row (rows 1 to friendCount()), 0 for any other row.
+    RowId rowId(int row) const { return isFriendRow(row) ? m_ids.at(row) : 0; }
+    // The row that holds the friend with this number now, or -1 once that friend is gone.
+    int findRow(RowId id) const;
+
     // Removes a friend by moving every later row up one place; the capacity is kept and the old
     // last row is left as it was.
     void removeFriend(int row);
@@ -115,6 +123,9 @@ private:
     QList<Row> m_rows;
     // Per row, the sessions whose length is current; always as many as m_rows.
     QList<quint8> m_lengthMarks;
+    // Per row, its number; always as many as m_rows.
+    QList<RowId> m_ids;
+    RowId m_lastId = 0;
     int m_friendCount = 0;
 };
 

@@ -1,10 +1,12 @@
 #pragma once
 
-// A main window that scans the local stand-in for the service through the real browser and the
-// real direct read, with shortened timings, answering every message with OK; and a probe of how
-// long the event loop goes without turning.
+// A main window that scans the local stand-in for the service through the real browser (in its
+// helper program) and the real direct read, with shortened timings, answering every message with
+// OK; and a probe of how long the event loop goes without turning. Users define
+// AMISCAN_BROWSER_EXECUTABLE, the helper program's path (see tests/CMakeLists.txt).
+#include "browser_processes.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
-#include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -43,16 +45,18 @@ struct ScanRig
 {
     QTemporaryDir dir;
     Form1 form{dir.path()};
-    WebEngineBrowser *browser = nullptr;
+    HelperProcessBrowser *browser = nullptr;
     NetworkPageFetcher *fetcher = nullptr;
     QStringList messages;
 
     // Loads the data directory first when given one.
     ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
-            ScanDriver::Timings timings = {500, 20, 20}, const QString &dataDir = {})
+            ScanDriver::Timings timings = {500, 20, 20},
+            const QString &helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
+            const QString &dataDir = {})
         : form(dataDir.isEmpty() ? dir.path() : dataDir)
     {
-        auto b = std::make_unique<WebEngineBrowser>();
+        auto b = std::make_unique<HelperProcessBrowser>(helper);
         auto f = std::make_unique<NetworkPageFetcher>();
         b->shareCookiesWith(f->manager()->cookieJar());
         browser = b.get();
@@ -74,6 +78,17 @@ struct ScanRig
         form.ButGo->click();
         return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
                                timeoutMs);
+    }
+
+    // Runs one scan to its end; gives the most browser processes seen alive meanwhile, or -1.
+    int scanCountingProcesses()
+    {
+        int most = 0;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout,
+                         [&most] { most = std::max(most, int(browserProcesses().size())); });
+        sampler.start(50);
+        return scan() ? most : -1;
     }
 
     // "account=display name and mark/online" of every friend, sorted.

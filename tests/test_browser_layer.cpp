@@ -1,16 +1,17 @@
-// The embedded browser layer against a small page server on loopback: the page as the program
-// reads it, the login form, the shared login cookie, and no page left after unloading.
+// The embedded browser layer, through the browser helper, against a small page server on
+// loopback: the page as the program reads it, the login form, the login cookie shared both ways
+// with the direct read, no process left after unloading, and dead or missing processes.
+#include "browser_processes.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
-#include "platform/webengine_browser.h"
 #include "widget_test_main.h"
 
-#include <QDir>
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QWebEnginePage>
+#include <QRegularExpression>
 
 #include <csignal>
 #include <memory>
@@ -19,6 +20,8 @@
 using namespace amiscan;
 
 namespace {
+
+const QString Helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE);
 
 const QByteArray FriendsPage =
     "<html><head><title>vey friends</title></head><body><h2>Friends Online Now:</h2><ul>"
@@ -30,53 +33,6 @@ const QByteArray LoginPage =
     "<html><body><form method=\"post\" action=\"/login\"><input name=\"user\">"
     "<input name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"
     "<p>vey</p></body></html>";
-
-// Renderer processes of this process. The browser's helpers descend from it; renderers are
-// either started with --type=renderer or forked by a zygote helper from itself.
-int rendererProcesses()
-{
-    struct Process
-    {
-        qint64 parent = 0;
-        QByteArray cmdline;
-    };
-    QHash<qint64, Process> processes;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString &entry : entries) {
-        bool isNumber = false;
-        const qint64 pid = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly) || !status.open(QIODevice::ReadOnly))
-            continue;
-        Process process;
-        process.cmdline = cmdline.readAll();
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("PPid:"))
-                process.parent = line.mid(5).trimmed().toLongLong();
-        processes.insert(pid, process);
-    }
-    const qint64 self = QCoreApplication::applicationPid();
-    auto descendsFromSelf = [&](qint64 pid) {
-        for (int depth = 0; depth < 8 && pid > 1; ++depth) {
-            pid = processes.value(pid).parent;
-            if (pid == self)
-                return true;
-        }
-        return false;
-    };
-    int count = 0;
-    for (auto it = processes.cbegin(); it != processes.cend(); ++it) {
-        const QByteArray &cmd = it->cmdline;
-        const bool forkedByZygote = cmd.contains("--type=zygote") &&
-                                    processes.value(it->parent).cmdline.contains("--type=zygote");
-        if ((cmd.contains("--type=renderer") || forkedByZygote) && descendsFromSelf(it.key()))
-            ++count;
-    }
-    return count;
-}
 
 // The page's HTML, once the browser has answered (an answer that never comes leaves the
 // outputs as they were).
@@ -128,6 +84,17 @@ class TestBrowserLayer : public QObject
             QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1StringView(path)));
     }
 
+    // A browser loaded without a page: reads and logins answer as much.
+    static void verifyNoPage(Browser &browser)
+    {
+        QVERIFY(browser.isLoaded());
+        bool hasDocument = true;
+        readPageNow(browser, &hasDocument);
+        QVERIFY(!hasDocument);
+        QCOMPARE(submitLoginNow(browser, QStringLiteral("u"), QStringLiteral("p"), QUrl()),
+                 Browser::LoginResult::OtherPage);
+    }
+
     // The page's HTML once it holds the needle, or whatever it holds after 20 seconds.
     static QString waitForPage(Browser &browser, const QString &needle)
     {
@@ -175,7 +142,7 @@ private slots:
 
     void page_isWrittenInTheProgramsForm()
     {
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url("/moved"));
         const QString html = waitForPage(browser, QStringLiteral("Friends Online Now:"));
@@ -193,7 +160,7 @@ private slots:
 
     void login_typesIntoTheFormAndSharesTheCookie()
     {
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         auto *manager = new QNetworkAccessManager(&browser);
         browser.shareCookiesWith(manager->cookieJar());
         browser.load();
@@ -225,6 +192,13 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(body, QStringLiteral("session=abc123"));
         browser.unload();
+
+        // The next helper starts with the login the direct read holds.
+        browser.load();
+        browser.navigate(url("/whoami"));
+        QVERIFY(waitForPage(browser, QStringLiteral("session=abc123"))
+                    .contains(QStringLiteral("session=abc123")));
+        QCOMPARE(m_posted.size(), 1);
     }
 
     void incompleteFormOrOtherPage_nothingIsTyped_data()
@@ -246,7 +220,7 @@ private slots:
         QFETCH(QByteArray, expectedAt);
         QFETCH(Browser::LoginResult, result);
         m_posted.clear();
-        WebEngineBrowser browser;
+        HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url(path.constData()));
         QVERIFY(waitForPage(browser, QStringLiteral("<FORM")).contains(QStringLiteral("<FORM")));
@@ -257,47 +231,73 @@ private slots:
         QVERIFY(m_posted.isEmpty());
     }
 
-    void unload_leavesNoPageAndNoRenderer()
+    void unloadOrDestruction_endsTheHelperAndItsProcesses()
     {
-        WebEngineBrowser browser;
+        std::optional<HelperProcessBrowser> browser(std::in_place, Helper);
         bool hasDocument = true;
-        readPageNow(browser, &hasDocument);
+        readPageNow(*browser, &hasDocument);
         QVERIFY(!hasDocument);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000); // earlier tests' ended
+        // A page shown by the helper and the page's own process.
+        const auto openPage = [&] {
+            browser->load();
+            browser->navigate(url("/friends"));
+            return waitForPage(*browser, QStringLiteral("Friends Online Now:"))
+                       .contains(QStringLiteral("Friends Online Now:")) &&
+                   browserHelperPid() != 0 && pageProcessPid() != 0;
+        };
 
-        browser.load();
-        browser.navigate(url("/friends"));
-        QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
-                    .contains(QStringLiteral("Friends Online Now:")));
-        QVERIFY(rendererProcesses() >= 1);
-        QVERIFY(browser.findChild<QWebEnginePage *>());
-
-        browser.unload();
-        QVERIFY(!browser.isLoaded());
-        QVERIFY(!browser.findChild<QWebEnginePage *>());
-        readPageNow(browser, &hasDocument);
+        QVERIFY(openPage());
+        browser->unload();
+        QVERIFY(!browser->isLoaded());
+        readPageNow(*browser, &hasDocument);
         QVERIFY(!hasDocument);
-        QTRY_COMPARE_WITH_TIMEOUT(rendererProcesses(), 0, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+
+        QVERIFY(openPage());
+        browser.reset(); // as the program ends
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
     }
 
-    void deadPageProcess_answersNoDocumentAndGivesWayToAFreshPage()
+    // The page's own process or the whole helper dies: what was asked is answered as no page,
+    // and so is everything after, until the next load brings a fresh page.
+    void deadProcess_answersNoPageUntilLoadedAgain_data()
     {
-        WebEngineBrowser browser;
+        QTest::addColumn<bool>("wholeHelper");
+        QTest::newRow("page process") << false;
+        QTest::newRow("helper") << true;
+    }
+    void deadProcess_answersNoPageUntilLoadedAgain()
+    {
+        QFETCH(bool, wholeHelper);
+        HelperProcessBrowser browser(Helper);
         browser.load();
         browser.navigate(url("/friends"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));
-        QPointer<QWebEnginePage> page = browser.findChild<QWebEnginePage *>();
-        QVERIFY(page && page->renderProcessPid() > 0);
-        ::kill(pid_t(page->renderProcessPid()), SIGKILL);
-        bool hasDocument = true;
-        readPageNow(browser, &hasDocument);
-        QVERIFY(!hasDocument);
+        const qint64 victim = wholeHelper ? browserHelperPid() : pageProcessPid();
+        QVERIFY(victim != 0);
+        QVERIFY(::kill(pid_t(victim), SIGKILL) == 0);
+        if (wholeHelper)
+            QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!readPageNow(browser).contains(QStringLiteral("Friends")), 10000);
+        verifyNoPage(browser);
 
         browser.load();
-        QVERIFY(page.isNull());
         browser.navigate(url("/friends"));
         QVERIFY(waitForPage(browser, QStringLiteral("Friends Online Now:"))
                     .contains(QStringLiteral("Friends Online Now:")));
+        browser.unload();
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+    }
+
+    void missingHelper_answersNoPage()
+    {
+        HelperProcessBrowser browser(QStringLiteral("/nonexistent/amiscan-browser"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("cannot be started")));
+        browser.load();
+        browser.navigate(url("/friends"));
+        verifyNoPage(browser);
     }
 
     void plainHttpElsewhere_isNeverContacted()

@@ -1,8 +1,11 @@
-// The real program, end to end and at real speed: a copy of the amiscan executable in a
-// directory of its own, started with Auto Start on against the local stand-in for the service.
-// Its first scan logs in through the embedded browser and writes the history; a minute later
-// the repeat count-down scans again by the direct read and sees one friend go offline and
-// another come online. Stopped then by SIGTERM, it saves its files as its Exit button does.
+// The real program, end to end and at real speed: a copy of the amiscan executable and its
+// browser helper in a directory of their own, started with Auto Start on against the local
+// stand-in for the service.
+// Its first scan logs in through the embedded browser and writes the history, and no browser
+// process stays alive after it; a minute later the repeat count-down scans again by the direct
+// read and sees one friend go offline and another come online. Stopped then by SIGTERM, it saves
+// its files as its Exit button does.
+#include "browser_processes.h"
 #include "vey_sim_process.h"
 
 #include <QDateTime>
@@ -137,7 +140,8 @@ public:
         }
         const QString program = m_dir.filePath(QStringLiteral("amiscan"));
         if (!QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program) ||
-            !QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner)) {
+            !QFile::copy(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
+                         m_dir.filePath(QStringLiteral("amiscan-browser")))) {
             *error = QStringLiteral("cannot copy the program");
             return false;
         }
@@ -181,6 +185,7 @@ public:
     }
 
     bool isRunning() const { return m_process.state() == QProcess::Running; }
+    qint64 processId() const { return m_process.processId(); }
 
     QString output()
     {
@@ -243,6 +248,8 @@ private slots:
         QVERIFY2(
             run.waitForHistoryOf(3, 90000),
             qPrintable(QStringLiteral("no history after the first scan") + diagnostics(run, sim)));
+        // Between scans, nothing of the browser stays alive.
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses(run.processId()).size(), 0, 10000);
         const QList<SimRequest> firstScan = sim.requests();
         const auto isLogin = [](const SimRequest &r) { return r.method == QLatin1String("POST"); };
         QCOMPARE(std::count_if(firstScan.begin(), firstScan.end(), isLogin), 1);

@@ -126,6 +126,25 @@ private slots:
         QCOMPARE(accounts(table), (QStringList{"a", "b"}));
     }
 
+    void rowIds_followTheirFriendThroughSortsAndRemovals()
+    {
+        FriendsTable table =
+            tableOf({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        const FriendsTable::RowId b = table.rowId(2);
+        const FriendsTable::RowId c = table.rowId(3);
+        QVERIFY(b != 0 && c != 0 && b != c && table.rowId(0) == 0);
+        QVERIFY(table.rebuild({3, 2, 1}));
+        QCOMPARE(table.findRow(c), 1);
+        table.removeFriend(1);
+        QCOMPARE(table.findRow(c), -1);
+        QCOMPARE(table.findRow(b), 1);
+        // A number is never given again, not even after the table was emptied.
+        table.clear();
+        table.appendFriend();
+        QCOMPARE(table.findRow(b), -1);
+        QCOMPARE(table.findRow(0), -1);
+    }
+
     void lengthMarks_clearedBySessionCellsAndCarriedWithRows()
     {
         FriendsTable table =

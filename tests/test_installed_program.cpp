@@ -1,7 +1,7 @@
-// The program as installed: `cmake --install` into a temporary prefix puts the program and its
-// desktop files in place and nothing else; the installed copy answers its command line without
-// a display, keeps its files in the user's data directory of a home of its own, and refuses a
-// second copy.
+// The program as installed: `cmake --install` into a temporary prefix puts the program, its
+// browser helper and its desktop files in place and nothing else; the installed copy answers its
+// command line without a display, scans through the installed helper, keeps its files in the
+// user's data directory of a home of its own, and refuses a second copy.
 #include "app/main_state.h"
 #include "app/single_copy.h"
 #include "vey_sim_process.h"
@@ -33,8 +33,11 @@ QStringList filesUnder(const QString &root)
 // and no file of the program's own beside the executable.
 QStringList installedFiles()
 {
-    QStringList files{"bin/amiscan", "share/applications/" + AppId + ".desktop",
-                      "share/man/man1/amiscan.1.gz", "share/metainfo/" + AppId + ".metainfo.xml",
+    QStringList files{"bin/amiscan",
+                      "libexec/amiscan/amiscan-browser",
+                      "share/applications/" + AppId + ".desktop",
+                      "share/man/man1/amiscan.1.gz",
+                      "share/metainfo/" + AppId + ".metainfo.xml",
                       "share/icons/hicolor/scalable/apps/" + AppId + ".svg"};
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         files << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId);

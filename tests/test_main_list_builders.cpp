@@ -4,6 +4,7 @@
 #include "lists/list_layout.h"
 #include "lists/list_title.h"
 #include "lists/main_list.h"
+#include "lists/manage_links.h"
 
 #include <QTest>
 
@@ -184,6 +185,36 @@ private slots:
         input.mainLines = 3;
         input.panelState = 1;
         QCOMPARE(layoutFor(input).windowHeight, 725 + 2985 + 700);
+    }
+
+    // Management list links: line k belongs to the first row whose ManagePos holds k.
+    void manageLinks_writeBackReachesTheFirstRowOfEachLine()
+    {
+        FriendsTable table = threeOnFourOff();
+        const QStringList positions{"3", "1", "x", "2", "3", "-1", "9"};
+        for (int row = 1; row <= table.friendCount(); ++row)
+            table.setCell(row, ManagePos, positions.at(row - 1));
+        QCOMPARE(rowsOfManageLines(table, 4), (QList<int>{2, 4, 1, -1}));
+        QCOMPARE(writeBackMarks(table, {false, true, true, false}), qint16(2));
+        // Amy (line 3) and Dan (line 2) selected, Bea (line 1) not; Eve shares line 3 with Amy
+        // and the unlinked friends keep their marks.
+        QCOMPARE(column(table, Unselected), (QStringList{"0", "1", "0", "0", "0", "0", "0"}));
+        QCOMPARE(rowOfManageLine(table, 3), 1);
+        QCOMPARE(rowOfManageLine(table, 0), -1);
+    }
+
+    void manageLinks_removalMovesTheLinksBelowUp()
+    {
+        FriendsTable table = threeOnFourOff();
+        for (int row = 1; row <= table.friendCount(); ++row)
+            table.setCell(row, ManagePos, QString::number(8 - row));
+        QCOMPARE(removeManagedFriend(table, 5), 3); // Eve, on line 3
+        QCOMPARE(column(table, ManagePos), (QStringList{"6", "5", "4", "3", "2", "1"}));
+        table.setCell(1, ManagePos, QString());
+        QCOMPARE(removeManagedFriend(table, 1), 0); // no line: no link moves
+        QCOMPARE(column(table, ManagePos), (QStringList{"5", "4", "3", "2", "1"}));
+        QCOMPARE(removeManagedFriend(table, 9), 0);
+        QCOMPARE(table.friendCount(), 5);
     }
 };
 

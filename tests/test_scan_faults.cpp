@@ -11,7 +11,6 @@
 
 #include <QNetworkReply>
 #include <QSignalSpy>
-#include <QWebEnginePage>
 
 using namespace amiscan;
 
@@ -87,16 +86,6 @@ class TestScanFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        // The browser's engine starts once per process, slowly: start it before any scan's
-        // limit runs.
-        QWebEnginePage page;
-        QSignalSpy loaded(&page, &QWebEnginePage::loadFinished);
-        page.load(QUrl(QStringLiteral("about:blank")));
-        QVERIFY(loaded.wait(30000));
-    }
-
     void faultyService_data()
     {
         QTest::addColumn<QString>("fault");
@@ -146,7 +135,8 @@ private slots:
         VeySimProcess sim(arguments);
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
 
-        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ShortTimings, data.path());
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ShortTimings,
+                    QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
             rig.form.state.scanState = 2; // as after an earlier scan of this run

@@ -1,5 +1,6 @@
-// Scans through the real browser and the real direct read against the local stand-in for the
-// service, started as a separate process.
+// Scans through the real browser, in its helper program, and the real direct read against the
+// local stand-in for the service, started as a separate process.
+#include "browser_processes.h"
 #include "service_scan.h"
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
@@ -7,11 +8,16 @@
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
-#include <QTcpServer>
+#include <QRegularExpression>
+
+#include <csignal>
 
 using namespace amiscan;
 
 namespace {
+
+const QString Helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE);
+const QString MissingHelper = QStringLiteral("/nonexistent/amiscan-browser");
 
 const QByteArray ScriptedPage =
     "<html><head><title>Friends</title></head><body><h1>Friends Online Now: 3</h1><ul>"
@@ -69,15 +75,18 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         ScanRig rig(sim.baseUrl());
 
-        QVERIFY(rig.scan());
+        // The browser's processes live only while the browser route needs them.
+        QCOMPARE(browserProcesses().size(), 0);
+        QVERIFY(rig.scanCountingProcesses() >= 2); // the helper and its page's process
         QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(u'|')));
         const QStringList expected{"ann.lee=Ann Lee/1", "jdoe=jdoe²/1", "zed99=Zed/1"};
         QCOMPARE(rig.accounts(), expected);
         QCOMPARE(posts(sim), 1); // logged in through the form
         QVERIFY(!rig.browser->isLoaded());
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 10000);
 
         const int before = int(sim.requests().size());
-        QVERIFY(rig.scan());
+        QCOMPARE(rig.scanCountingProcesses(), 0);
         QCOMPARE(rig.form.state.directReadResult, 1);
         QCOMPARE(rig.accounts(), expected);
         const QList<SimRequest> later = sim.requests().mid(before);
@@ -112,15 +121,62 @@ private slots:
         QCOMPARE(rig.form.table.friendCount(), 0);
     }
 
-    void nothingListening_unableToConnect()
+    void unreachable_unableToConnect_data()
     {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        const quint16 port = probe.serverPort();
-        probe.close();
-        ScanRig rig(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+        QTest::addColumn<bool>("listening");
+        QTest::addColumn<QString>("helper");
+        QTest::newRow("nothing listening") << false << Helper;
+        QTest::newRow("no browser helper") << true << MissingHelper;
+    }
+    void unreachable_unableToConnect()
+    {
+        QFETCH(bool, listening);
+        QFETCH(QString, helper);
+        VeySimProcess sim;
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        if (!listening)
+            QVERIFY(sim.stop()); // its port is free now
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helper);
+        if (helper == MissingHelper)
+            QTest::ignoreMessage(QtWarningMsg,
+                                 QRegularExpression(QStringLiteral("cannot be started")));
         QVERIFY(rig.scan());
         QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
+        QCOMPARE(sim.requests().size(), 0);
+    }
+
+    // A helper killed, or stopped so that it never answers: the ticks run out, nothing of the
+    // browser is left, and the next scan starts a fresh helper.
+    void helperKilledOrStoppedMidScan_failsAndTheNextScanStartsAnew_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("killed") << SIGKILL;
+        QTest::newRow("stopped") << SIGSTOP;
+    }
+    void helperKilledOrStoppedMidScan_failsAndTheNextScanStartsAnew()
+    {
+        QFETCH(int, signal);
+        VeySimProcess sim({QStringLiteral("--page"), m_pageFile});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        rig.form.ButGo->click();
+        qint64 helper = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((helper = browserHelperPid()) != 0, 10000);
+        // The password travels over the pipe only.
+        for (const char *place : {"cmdline", "environ"}) {
+            QFile file(QStringLiteral("/proc/%1/%2").arg(helper).arg(QLatin1StringView(place)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(!file.readAll().contains("demo123"));
+        }
+        QVERIFY(::kill(pid_t(helper), signal) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.form.ButGo->text(), texts::StartCaption, 20000);
+        QCOMPARE(rig.messages, QStringList{"Unable to connect !"});
+        QCOMPARE(rig.form.table.friendCount(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages.size(), 1);
+        QCOMPARE(rig.form.table.friendCount(), 3);
     }
 
     void foreignPage_failsWithoutTypingTheLogin_data()

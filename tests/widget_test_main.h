@@ -8,7 +8,6 @@
 #define AMISCAN_WIDGET_TEST_MAIN(TestClass)                                                        \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
-        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
         QApplication app(argc, argv);                                                              \
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));                   \
         TestClass test;                                                                            \

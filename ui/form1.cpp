@@ -1,14 +1,17 @@
 #include "ui/form1.h"
 
 #include "lists/main_list_view.h"
+#include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "platform/tray_icon.h"
-#include "platform/webengine_browser.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
+#include "ui/list_help.h"
 #include "ui/login_controls.h"
+#include "ui/manage_list.h"
 #include "ui/panel.h"
+#include "ui/session_switch.h"
 #include "ui/tray.h"
 #include "ui/twips.h"
 #include "ui/window_events.h"
@@ -36,6 +39,9 @@ Form1::Form1(const QString &dataDir, QWidget *parent) : QWidget(parent), m_dataD
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
     connectListOptions(*this);
+    connectManageList(*this);
+    connectSessionSwitch(*this);
+    connectListHelp(*this);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
     connectLoginControls(*this);
     connectDialogControls(*this);
@@ -67,7 +73,7 @@ ScanDriver &Form1::scanDriver()
 {
     if (!m_scanDriver) {
         // The direct read sends the cookies the browser's login received.
-        auto browser = std::make_unique<WebEngineBrowser>();
+        auto browser = std::make_unique<HelperProcessBrowser>();
         auto fetcher = std::make_unique<NetworkPageFetcher>();
         browser->shareCookiesWith(fetcher->manager()->cookieJar());
         setScanPlatform(std::move(browser), std::move(fetcher));

@@ -56,13 +56,17 @@ public:
 
     // Operations shared across the program.
     void parkFocus();
-    void fillMainList();
+    // Both fills take the lines of every row when the caller has built them for the other list
+    // (friendLines, same modes and table order).
+    void fillMainList(const QStringList *rowLines = nullptr);
     void updateListTitle();
     void layoutLists();
     void sortByKey();
     void sortOnlineFirst();
-    void fillManageList();
+    void fillManageList(const QStringList *rowLines = nullptr);
     void applySelectionMarks();
+    void showManageList();
+    void writeBackSelection();
     void showMainList();
     void switchSession();
     void refreshScanStatus();

@@ -192,6 +192,8 @@ void Form1::createControls()
 
     // List title row.
     LabTitList1 = label(this, "LabTitList1", texts::FirstSessionTitle, QRect(180, 1380, 7445, 240));
+    // The title of the session not shown waits in the tag.
+    LabTitList1->setProperty("tag", texts::SecondSessionTitle);
     setBackColor(LabTitList1, colors::TitleGrey);
     LabTitList1->setCursor(Qt::PointingHandCursor);
     CheckList2All = place<QCheckBox>(this, "CheckList2All", QRect(220, 1410, 2500, 195));

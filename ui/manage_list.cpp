@@ -1,0 +1,138 @@
+// The management list: every friend with a check mark for "shown when the filter is on". The
+// marks reach the friends table on the return to the main list; a deletion reaches it at once.
+#include "ui/manage_list.h"
+
+#include "lists/manage_links.h"
+#include "ui/form1.h"
+#include "ui/form1_texts.h"
+#include "ui/list_events.h"
+#include "ui/list_help.h"
+#include "ui/park_focus.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+
+namespace amiscan {
+
+namespace {
+
+void invertMark(QListWidgetItem *item)
+{
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+void markAll(Form1 &form, bool checked)
+{
+    QListWidget *list = form.List2;
+    list->setUpdatesEnabled(false);
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    list->setUpdatesEnabled(true);
+    clearCurrentLine(list);
+}
+
+// The question names the friend by display name, and by user name too when that differs.
+QStringList deleteQuestion(const FriendsTable &table, int row)
+{
+    const QString displayName = table.cell(row, DisplayName);
+    const QString accountName = table.cell(row, AccountName);
+    if (accountName == displayName)
+        return {leftCharacters(displayName, 18).toString(), texts::DeleteQuestion};
+    return {leftCharacters(displayName, 18).toString(), texts::deleteUserNameLine(accountName),
+            texts::DeleteQuestionAfterUserName};
+}
+
+// The Delete key: the friend of the current line goes, once the user has said Yes.
+void deleteCurrentFriend(Form1 &form)
+{
+    const int row = rowOfManageLine(form.table, form.List2->currentRow() + 1);
+    if (row < 0)
+        return;
+    const FriendsTable::RowId friendId = form.table.rowId(row);
+    const bool yes = form.confirm(deleteQuestion(form.table, row));
+    form.state.dialogAnswer = false;
+    if (!yes)
+        return;
+
+    // The timers ran while the question was open: a scan may have reordered the table, refilled
+    // both lists or gone back to the main list. Remove the friend the question named, found by
+    // its row's number, and the line it has now.
+    const int current = form.table.findRow(friendId);
+    if (current < 0)
+        return;
+    if (form.table.cell(current, Unselected).toInt() == 0 && form.state.selectedCount > 0)
+        --form.state.selectedCount;
+    if (form.state.listedCount > 0)
+        --form.state.listedCount;
+    const int position = removeManagedFriend(form.table, current);
+    if (position >= 1 && position <= form.List2->count())
+        delete form.List2->takeItem(position - 1);
+    if (!form.state.manageMode)
+        form.fillMainList();
+
+    form.updateListTitle();
+    clearCurrentLine(form.List2);
+    form.ListTri->setFocus(Qt::OtherFocusReason);
+    form.layoutLists();
+}
+
+} // namespace
+
+void Form1::showManageList()
+{
+    state.manageMode = true;
+    clearCurrentLine(List1);
+    showHelpLine(*this);
+    // The management list keeps the lines of its last fill; the table takes their key order.
+    sortByKey();
+    CheckList2All->show();
+    List2->show();
+    updateListTitle();
+    List1->hide();
+    layoutLists();
+    clearCurrentLine(List2);
+    List2->setFocus(Qt::OtherFocusReason);
+    ListTri->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::writeBackSelection()
+{
+    QList<bool> checked(List2->count());
+    for (int i = 0; i < List2->count(); ++i)
+        checked[i] = List2->item(i)->checkState() == Qt::Checked;
+    state.selectedCount = writeBackMarks(table, checked);
+    updateListTitle();
+}
+
+void Form1::showMainList()
+{
+    state.manageMode = false;
+    writeBackSelection();
+    CheckList2All->hide();
+    List1->show();
+    List2->hide();
+    if (state.dataPresent) {
+        sortOnlineFirst();
+        fillMainList();
+        layoutLists();
+    }
+    clearCurrentLine(List1);
+    List1->setFocus(Qt::OtherFocusReason);
+    ListTri->setFocus(Qt::OtherFocusReason);
+}
+
+void connectManageList(Form1 &form)
+{
+    onRightPress(form.List1, [&form] { form.showManageList(); });
+    onRightPress(form.List2, [&form] { form.showMainList(); });
+    onKeyPress(form.List2, Qt::Key_Escape, [&form] { form.showMainList(); });
+    onKeyPress(form.List2, Qt::Key_Delete, [&form] { deleteCurrentFriend(form); });
+    onDoubleClick(form.List2, [&form] {
+        if (QListWidgetItem *item = form.List2->currentItem())
+            invertMark(item);
+    });
+    QObject::connect(form.CheckList2All, &QCheckBox::toggled, &form,
+                     [&form](bool checked) { markAll(form, checked); });
+}
+
+} // namespace amiscan
