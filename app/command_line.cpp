@@ -11,7 +11,7 @@ namespace amiscan {
 
 namespace {
 
-// Where the files live, as --help tells it.
+// Where the files live and how to turn on the notifications, as --help tells it.
 const QString FilesRule = QStringLiteral(
     "\nFiles:\n"
     "  Amiscan keeps its settings (Amiscan.ini) and its history (Amiscan.txt) in its data\n"
@@ -23,7 +23,11 @@ const QString FilesRule = QStringLiteral(
     "     anywhere keeps its files beside itself);\n"
     "  4. the user's data directory.\n"
     "  A data directory that does not exist is created, open to its owner only.\n"
-    "  One copy of Amiscan runs per data directory.\n");
+    "  One copy of Amiscan runs per data directory.\n"
+    "\nNotifications:\n"
+    "  To be told by a desktop notification when selected friends come online, put\n"
+    "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
+    "  running. The friends are the ones checked in the management list.\n");
 
 // The options of the application object, which reads them itself: accepted here, not shown.
 void acceptQtOptions(QCommandLineParser &parser)

@@ -81,6 +81,8 @@ void Form1::readSettings()
     applyFlag(settings::FriendsOff, CheckHideOff);
     applyFlag(settings::DisplayUser, CheckUser);
     applyFlag(settings::MinimizeIcon, CheckTray);
+    if (const auto on = settings::acceptedFlag(value(settings::NotifyOnline)))
+        state.notifyOnline = *on;
     state.serviceUrl = read.serviceUrl;
 
     saveSettings();
@@ -112,6 +114,7 @@ void Form1::saveSettings()
     set(settings::FriendsOff, settings::flagText(CheckHideOff->isChecked()));
     set(settings::DisplayUser, settings::flagText(CheckUser->isChecked()));
     set(settings::MinimizeIcon, settings::flagText(CheckTray->isChecked()));
+    set(settings::NotifyOnline, settings::flagText(state.notifyOnline));
     const QString path = settingsFilePath(m_dataDir);
     if (moveUnreadAside(path, state.settingsUnreadable))
         settings::writeFile(path, values);

@@ -40,6 +40,8 @@ struct MainState
     int sessionShown = 0; // 0 the 1st session, anything else the 2nd
     bool manageMode = false;
     bool dialogAnswer = false;
+    // Selected friends who come online are announced by a desktop notification ("NotifyOnline").
+    bool notifyOnline = false;
     int scanStep = StepIdle;
     QString pageText;
 

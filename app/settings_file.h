@@ -23,10 +23,13 @@ enum Key : int
     FriendsOff,
     DisplayUser,
     MinimizeIcon,
+    NotifyOnline,
     KeyCount
 };
 
-// The ten keys in the order they are read and written; the flag keys accept only "0" or "1".
+// The keys in the order they are read and written; the flag keys accept only "0" or "1". Keys
+// added later come last, so files of earlier versions read as before: a missing flag key
+// changes nothing.
 struct KeyInfo
 {
     const char *name;
@@ -43,6 +46,7 @@ inline constexpr std::array<KeyInfo, KeyCount> Keys{{
     {"FriendsOff", true},
     {"DisplayUser", true},
     {"MinimizeIcon", true},
+    {"NotifyOnline", true},
 }};
 
 inline const QString Section = QStringLiteral("Parameters");
@@ -71,7 +75,7 @@ inline QString flagText(bool on)
 }
 
 ReadResult readFile(const QString &path);
-// Writes the ten keys in order, keeping every other line of the file. Writes nothing and
+// Writes the keys in order, keeping every other line of the file. Writes nothing and
 // answers false when an existing file cannot be read, so its content is never lost.
 bool writeFile(const QString &path, const Values &values);
 

@@ -65,8 +65,9 @@ void closeSession(FriendsTable &table, int row, const QString &nowStamp)
 }
 
 // The friend is online: resume a session that ended moments ago, otherwise keep the last complete
-// session as the 2nd and start a new one. An open session stays as it is.
-void openSession(FriendsTable &table, int row, WallSeconds now, const QString &nowStamp)
+// session as the 2nd and start a new one. An open session stays as it is. Answers whether a new
+// session started.
+bool openSession(FriendsTable &table, int row, WallSeconds now, const QString &nowStamp)
 {
     if (const QString &end = table.cellText(row, End1); !isEmptyStamp(end)) {
         const std::optional<WallSeconds> endTime = readStamp(end);
@@ -85,11 +86,12 @@ void openSession(FriendsTable &table, int row, WallSeconds now, const QString &n
         table.setCell(row, End1, EmptyStamp);
         table.setCell(row, Length1, EmptyLength);
     }
-    if (isEmptyStamp(table.cellText(row, Start1))) {
-        table.setCell(row, Start1, nowStamp);
-        table.setCell(row, End1, EmptyStamp);
-        table.setCell(row, Length1, EmptyLength);
-    }
+    if (!isEmptyStamp(table.cellText(row, Start1)))
+        return false;
+    table.setCell(row, Start1, nowStamp);
+    table.setCell(row, End1, EmptyStamp);
+    table.setCell(row, Length1, EmptyLength);
+    return true;
 }
 
 // A complete session's length is recomputed from its stamps when the start is earlier than the
@@ -125,11 +127,12 @@ void updateLength(FriendsTable &table, int row, Session session)
     table.markLengthCurrent(row, session);
 }
 
-void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
+// Answers the new row, or -1 when the table is full.
+int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
 {
     const int row = table.appendFriend();
     if (row < 0)
-        return; // the table is full
+        return row;
     table.setCell(row, DisplayName, entry.displayName);
     table.setCell(row, Start1, nowStamp);
     table.setCell(row, End1, EmptyStamp);
@@ -145,11 +148,13 @@ void appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QStrin
     // An open session and an empty one: no length to compute.
     table.markLengthCurrent(row, Session::First);
     table.markLengthCurrent(row, Session::Second);
+    return row;
 }
 
 } // namespace
 
-void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now)
+QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
+                         const QDateTime &now)
 {
     // Every row is visited once and every name looked up in a hash of the page's entries, so the
     // cost grows with rows plus entries. Each row's changes depend only on that row and the page,
@@ -157,13 +162,14 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
     if (entries.isEmpty()) {
         for (int row = 1; row <= table.friendCount(); ++row)
             setIfChanged(table, row, Online, OfflineFlag);
-        return;
+        return {};
     }
 
     PageIndex page(entries);
     const QString nowStamp = formatStamp(now);
     const WallSeconds nowTime = wallSeconds(now);
     const int existingRows = table.friendCount();
+    QList<int> cameOnline;
     for (int row = 1; row <= existingRows; ++row) {
         const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
         if (byAccount != page.lastByAccount.cend())
@@ -182,7 +188,8 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
         const bool listed = listedAs != page.lastByAccount.cend();
         if (listed) {
             page.accountInTable[*listedAs] = true;
-            openSession(table, row, nowTime, nowStamp);
+            if (openSession(table, row, nowTime, nowStamp))
+                cameOnline << row;
         } else {
             closeSession(table, row, nowStamp);
         }
@@ -200,9 +207,11 @@ void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const
             page.accountInTable[last] || (entry.accountName.isEmpty() && table.friendCount() > 0);
         if (found)
             continue;
-        appendNewFriend(table, entry, nowStamp);
+        if (const int row = appendNewFriend(table, entry, nowStamp); row > 0 && existingRows > 0)
+            cameOnline << row;
         page.accountInTable[last] = true;
     }
+    return cameOnline;
 }
 
 void markCurrentLengths(FriendsTable &table)

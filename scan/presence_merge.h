@@ -13,7 +13,12 @@ namespace amiscan {
 // listed, opens or resumes the session of every listed friend, keeps the previous session as the
 // 2nd, appends friends seen for the first time, recomputes the session lengths and sets every
 // friend's online flag. An empty list changes only the online flags.
-void mergePresence(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now);
+// Answers the rows, in ascending order, of the friends who came online in this scan: a new 1st
+// session started, not one resumed within the resume gap nor one still open. Friends seen for
+// the first time count too, except in a scan that found the table empty: the first scan of a new
+// history lists everybody online, which is not news.
+QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
+                         const QDateTime &now);
 
 // Marks every session whose stored length is already the one its stamps give, changing no cell,
 // so that the next merge recomputes only the others (the history reader calls it after loading).

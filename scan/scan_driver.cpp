@@ -3,6 +3,7 @@
 #include "platform/address_policy.h"
 #include "platform/browser.h"
 #include "platform/page_fetcher.h"
+#include "scan/online_notice.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
 #include "scan/service_address.h"
@@ -10,6 +11,7 @@
 #include "ui/colors.h"
 #include "ui/form1.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
@@ -340,12 +342,20 @@ void ScanDriver::readAndMerge()
     MainState &s = m_form.state;
     const QList<FriendEntry> entries = readFriendsPage(s.pageText, s.directReadResult);
     s.pageText.clear();
-    mergePresence(m_form.table, entries, QDateTime::currentDateTime());
+    // The rows move when the lists are rebuilt: the friends are followed by their numbers.
+    QList<FriendsTable::RowId> cameOnline;
+    for (const int row : mergePresence(m_form.table, entries, QDateTime::currentDateTime()))
+        cameOnline << m_form.table.rowId(row);
     s.scanState = 2;
     m_reading = false;
     m_running = false;
     m_form.Timer1->stop();
     emit pageMerged();
+    // Named in the order of the rebuilt main list.
+    if (const QStringList names =
+            selectedNames(m_form.table, cameOnline, m_form.CheckUser->isChecked());
+        !names.isEmpty())
+        emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
         startScanButton();
 }

@@ -53,6 +53,9 @@ public:
 signals:
     // The friends page has been read and merged into the table.
     void pageMerged();
+    // After pageMerged: the selected friends who came online in the scan, as the lists name
+    // them. Not emitted when there are none.
+    void friendsCameOnline(const QStringList &names);
 
 private:
     void directRead(int scan);

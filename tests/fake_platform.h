@@ -2,11 +2,13 @@
 
 // A browser and a page fetcher that answer from scripts and record what they were asked,
 // so the scan's state machine can be driven without a network; a notification-area icon for a
-// desktop that tests choose.
+// desktop that tests choose; desktop notifications that are recorded.
 #include "platform/browser.h"
+#include "platform/notifier.h"
 #include "platform/page_fetcher.h"
 #include "platform/tray_icon.h"
 
+#include <QIcon>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -143,6 +145,21 @@ public:
     void remove() override { shown = false; }
     bool isShown() const override { return shown; }
     void press() { emit pressed(); }
+};
+
+class FakeNotifier final : public Notifier
+{
+public:
+    // Title and text of each notification shown.
+    QList<QStringList> shown;
+    bool withIcon = true;
+
+    void notify(const QIcon &icon, const QString &title, const QString &text) override
+    {
+        withIcon = withIcon && !icon.isNull();
+        shown << QStringList{title, text};
+    }
+    void click() { emit activated(); }
 };
 
 } // namespace amiscan

@@ -85,6 +85,7 @@ private slots:
         QVERIFY(!form.CheckAutoStart->isChecked());
         QVERIFY(!form.CheckTray->isChecked());
         QCOMPARE(form.state.serviceUrl, QStringLiteral("http://127.0.0.1:5000"));
+        QVERIFY(!form.state.notifyOnline); // a file of an earlier version
     }
 
     void readSettings_setsEveryOptionAndState()
@@ -92,7 +93,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeBytes(settingsFilePath(dir.path()),
                            "[parameters]\r\nautostart=1\r\nAUTOHIDE=1\r\nUserName=\r\n"
-                           "UserPw=\"  two  \"\r\nTimerOn=0\r\nMinimizeIcon=1\r\n"));
+                           "UserPw=\"  two  \"\r\nTimerOn=0\r\nMinimizeIcon=1\r\n"
+                           "NotifyOnline=1\r\n"));
         Form1 form(dir.path());
         form.setTrayIcon(std::make_unique<FakeTrayIcon>()); // the option adds the icon
         form.readSettings();
@@ -103,6 +105,7 @@ private slots:
         QCOMPARE(form.TextTimerScan->text(), QString()); // missing: empty text
         QVERIFY(!form.state.repeatOn);
         QVERIFY(form.CheckTray->isChecked());
+        QVERIFY(form.state.notifyOnline);
         QVERIFY(!form.CheckFlter->isChecked()); // missing flag: unchanged
         QVERIFY(form.state.serviceUrl.isEmpty());
     }
@@ -112,7 +115,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(writeBytes(settingsFilePath(dir.path()),
                            "[Parameters]\r\nAutoStart=01\r\nAutoHide=2\r\nTimerOn=2\r\n"
-                           "Filter=yes\r\nFriendsOff=true\r\nDisplayUser= 1x\r\n"));
+                           "Filter=yes\r\nFriendsOff=true\r\nDisplayUser= 1x\r\n"
+                           "NotifyOnline=on\r\n"));
         Form1 form(dir.path());
         form.readSettings();
         QVERIFY(!form.CheckAutoStart->isChecked());
@@ -121,6 +125,7 @@ private slots:
         QVERIFY(!form.CheckFlter->isChecked());
         QVERIFY(!form.CheckHideOff->isChecked());
         QVERIFY(!form.CheckUser->isChecked());
+        QVERIFY(!form.state.notifyOnline);
     }
 
     void emptyStoredUserName_showsThePlaceholderAndIsSavedAsIt()
@@ -209,7 +214,7 @@ private slots:
                  QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
                             "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
                             "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
-                            "ServiceUrl=http://127.0.0.1:5000\r\n"));
+                            "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
         QCOMPARE(form.TextTimerScan->text(), QStringLiteral("15"));
     }
 

@@ -174,7 +174,8 @@ private slots:
         {
             int hour, minute;
             bool listed;
-            QStringList cells; // Start1, End1, Length1, Start2, End2, Length2
+            QStringList cells;       // Start1, End1, Length1, Start2, End2, Length2
+            bool cameOnline = false; // Ann started a new session, in a table not empty before
         };
         const QList<Scan> scans = {
             {10, 0, true, {stamp(10, 0), none, noLength, none, none, noLength}},
@@ -191,12 +192,15 @@ private slots:
             {11,
              30,
              true,
-             {stamp(11, 30), none, noLength, stamp(10, 0), stamp(11, 0), QStringLiteral("01:00")}},
+             {stamp(11, 30), none, noLength, stamp(10, 0), stamp(11, 0), QStringLiteral("01:00")},
+             true},
         };
         for (const Scan &scan : scans) {
-            mergePresence(table, scan.listed ? listed : other, at(scan.hour, scan.minute));
+            const QList<int> cameOnline =
+                mergePresence(table, scan.listed ? listed : other, at(scan.hour, scan.minute));
             const int row = table.findByAccountName(QStringLiteral("ann"));
             QCOMPARE(row, 1);
+            QCOMPARE(cameOnline.contains(row), scan.cameOnline);
             QCOMPARE(sessionCells(table, row), scan.cells);
             QCOMPARE(table.cell(row, Online),
                      scan.listed ? QStringLiteral("1") : QStringLiteral("0"));
@@ -208,8 +212,10 @@ private slots:
     {
         FriendsTable table;
         addFriend(table, QStringLiteral("Old One"), QStringLiteral("old"));
-        mergePresence(table, {entry(QStringLiteral("a.b"), QStringLiteral("a.b"), Mark)},
-                      at(9, 5, 30));
+        // Into a table that holds friends already, the new one came online.
+        QCOMPARE(mergePresence(table, {entry(QStringLiteral("a.b"), QStringLiteral("a.b"), Mark)},
+                               at(9, 5, 30)),
+                 QList<int>{2});
         QCOMPARE(table.friendCount(), 2);
         const QStringList expected = {QString(),
                                       QStringLiteral("a.b"),
@@ -269,7 +275,8 @@ private slots:
                                   {stamp(8, 0), stamp(9, 0), QStringLiteral("01:00"), earlier[0],
                                    earlier[1], earlier[2]});
         const QDateTime now = at(9, 0).addSecs(secondsAway);
-        mergePresence(table, {entry(QStringLiteral("Ann"), QStringLiteral("ann"))}, now);
+        QCOMPARE(mergePresence(table, {entry(QStringLiteral("Ann"), QStringLiteral("ann"))}, now),
+                 resumed ? QList<int>{} : QList<int>{row});
         const QStringList expected =
             resumed ? QStringList{stamp(8, 0), EmptyStamp, EmptyLength,
                                   earlier[0],  earlier[1], earlier[2]}
@@ -286,7 +293,9 @@ private slots:
         const int row = addFriend(
             table, QStringLiteral("Ann"), QStringLiteral("ann"),
             {stamp(9, 0), garbled, QStringLiteral("00:59"), EmptyStamp, EmptyStamp, EmptyLength});
-        mergePresence(table, {entry(QStringLiteral("Ann"), QStringLiteral("ann"))}, at(10, 0));
+        QCOMPARE(
+            mergePresence(table, {entry(QStringLiteral("Ann"), QStringLiteral("ann"))}, at(10, 0)),
+            QList<int>{row});
         QCOMPARE(sessionCells(table, row),
                  (QStringList{stamp(10, 0), EmptyStamp, EmptyLength, stamp(9, 0), garbled,
                               QStringLiteral("00:59")}));
@@ -353,7 +362,7 @@ private slots:
         addFriend(table, QStringLiteral("Ann"), QStringLiteral("ann"), open);
         addFriend(table, QStringLiteral("Bob"), QStringLiteral("bob"), stale);
         table.setCell(1, Online, QStringLiteral("1"));
-        mergePresence(table, {}, at(10, 0));
+        QVERIFY(mergePresence(table, {}, at(10, 0)).isEmpty());
         QCOMPARE(table.friendCount(), 2);
         QCOMPARE(sessionCells(table, 1), open);
         QCOMPARE(sessionCells(table, 2), stale);

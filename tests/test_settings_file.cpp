@@ -1,4 +1,4 @@
-// The settings file: our reader and writer of the initialisation form, and the ten keys.
+// The settings file: our reader and writer of the initialisation form, and its keys.
 #include "app/profile_file.h"
 #include "app/settings_file.h"
 #include "file_faults.h"
@@ -15,7 +15,7 @@ namespace {
 
 settings::Values sampleValues()
 {
-    return {"1", "0", "ann", "secret", "15", "1", "0", "1", "0", "1"};
+    return {"1", "0", "ann", "secret", "15", "1", "0", "1", "0", "1", "1"};
 }
 
 const QByteArray SampleFile = "[Parameters]\r\n"
@@ -28,7 +28,8 @@ const QByteArray SampleFile = "[Parameters]\r\n"
                               "Filter=0\r\n"
                               "FriendsOff=1\r\n"
                               "DisplayUser=0\r\n"
-                              "MinimizeIcon=1\r\n";
+                              "MinimizeIcon=1\r\n"
+                              "NotifyOnline=1\r\n";
 
 } // namespace
 
@@ -37,7 +38,7 @@ class TestSettingsFile : public QObject
     Q_OBJECT
 
 private slots:
-    void newFile_holdsTheTenKeysInOrder()
+    void newFile_holdsTheKeysInOrder()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Amiscan.ini"));
@@ -154,6 +155,7 @@ private slots:
                                              "FriendsOff=1\r\n"
                                              "DisplayUser=0\r\n"
                                              "MinimizeIcon=1\r\n"
+                                             "NotifyOnline=1\r\n"
                                              "\r\n"
                                              "[Last]\r\n"
                                              "k=v\r\n"));

@@ -10,6 +10,7 @@ packages=(
     clang libclang-rt-14-dev llvm
     xvfb xauth imagemagick
     desktop-file-utils appstream dpkg-dev
+    dbus-daemon
     fonts-liberation fonts-dejavu-core
 )
 

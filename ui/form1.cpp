@@ -3,6 +3,7 @@
 #include "lists/main_list_view.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/notifier.h"
 #include "platform/tray_icon.h"
 #include "scan/scan_driver.h"
 #include "ui/dialog.h"
@@ -85,6 +86,7 @@ void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<Pa
 {
     m_scanDriver = std::make_unique<ScanDriver>(*this, std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
+    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this, &Form1::announceOnline);
 }
 
 void Form1::startScanButton()

@@ -21,6 +21,7 @@ namespace amiscan {
 
 class Browser;
 class Form2;
+class Notifier;
 class PageFetcher;
 class ScanDriver;
 class TrayIcon;
@@ -109,6 +110,14 @@ public:
     void trayOptionClicked();
     // A press on the icon: the window comes back in its normal state.
     void restoreFromTray();
+    // Shows the window in its normal state, in front, its lists laid out.
+    void bringBack();
+
+    // The desktop's notifications, the system's own unless a test set others.
+    Notifier &notifier();
+    void setNotifier(std::unique_ptr<Notifier> notifier);
+    // The selected friends who came online in a scan, announced when the option is on.
+    void announceOnline(const QStringList &names);
     // Whether minimising hides the window, leaving only the icon.
     bool hidesWhenMinimised() const;
 
@@ -194,6 +203,7 @@ private:
     QPointer<Form2> m_dialog;
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
+    std::unique_ptr<Notifier> m_notifier;
     bool m_ended = false;
 };
 

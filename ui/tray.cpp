@@ -72,6 +72,11 @@ void Form1::restoreFromTray()
 {
     if (!CheckTray->isChecked() || (isVisible() && !isMinimized()))
         return;
+    bringBack();
+}
+
+void Form1::bringBack()
+{
     showNormal();
     raise();
     activateWindow();
