@@ -8,25 +8,26 @@ namespace amiscan {
 
 namespace {
 
-// The name of a section header line "[Name]", or a null text for any other line.
-QString sectionName(const QString &line)
+// The name of a section header line "[Name]", or a null view for any other line. Views, not
+// copies: every look-up of a key reads the lines again.
+QStringView sectionName(QStringView line)
 {
-    const QString trimmed = line.trimmed();
+    const QStringView trimmed = line.trimmed();
     if (!trimmed.startsWith(u'['))
         return {};
     const qsizetype close = trimmed.indexOf(u']');
-    const QString name = trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
-    return name.isNull() ? QStringLiteral("") : name;
+    const QStringView name = trimmed.mid(1, close < 0 ? -1 : close - 1).trimmed();
+    return name.isNull() ? QStringView(u"") : name;
 }
 
-// The key of a "key=value" line, or a null text when the line has no "=".
-QString keyName(const QString &line)
+// The key of a "key=value" line, or a null view when the line has no "=".
+QStringView keyName(QStringView line)
 {
     const qsizetype equals = line.indexOf(u'=');
     if (equals < 0)
         return {};
-    const QString key = line.left(equals).trimmed();
-    return key.isNull() ? QStringLiteral("") : key;
+    const QStringView key = line.left(equals).trimmed();
+    return key.isNull() ? QStringView(u"") : key;
 }
 
 bool isQuote(QChar c)
@@ -97,7 +98,7 @@ QByteArray ProfileFile::toBytes() const
 qsizetype ProfileFile::findSection(const QString &section) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const QString name = sectionName(m_lines.at(i));
+        const QStringView name = sectionName(m_lines.at(i));
         if (!name.isNull() && name.compare(section, Qt::CaseInsensitive) == 0)
             return i;
     }
@@ -110,7 +111,7 @@ qsizetype ProfileFile::findKey(qsizetype sectionLine, const QString &key) const
         const QString &line = m_lines.at(i);
         if (!sectionName(line).isNull())
             return -1;
-        const QString name = keyName(line);
+        const QStringView name = keyName(line);
         if (!name.isNull() && name.compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }

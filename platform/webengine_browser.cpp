@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QNetworkCookieJar>
 #include <QWebEngineCookieStore>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -102,11 +103,26 @@ void WebEngineBrowser::load()
     m_page = new SilentPage(m_profile, this);
     m_navigating = false;
     m_rendererGone = false;
+    m_pageFailed = false;
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         ++m_loadsStarted;
         m_navigating = true;
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_navigating = false; });
+    // What a failed load leaves (the part of a page that arrived before the connection broke,
+    // or the server's page for its own failure) is no page to read: a friends page cut off in
+    // the middle would lose the friends it no longer lists, and an error page has no form to
+    // log in with. Pages of other statuses are read: a login form may come with any of them.
+    connect(
+        m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+                m_pageFailed = false;
+            else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
+                m_pageFailed = true;
+            else
+                m_pageFailed = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
+                               info.errorCode() >= 500;
+        });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) {
                 if (status == QWebEnginePage::NormalTerminationStatus)
@@ -146,7 +162,7 @@ void WebEngineBrowser::stop()
 
 void WebEngineBrowser::readPage(PageCallback callback)
 {
-    if (!m_page || m_navigating || m_rendererGone) {
+    if (!m_page || m_navigating || m_rendererGone || m_pageFailed) {
         callback(false, QString(), QUrl());
         return;
     }

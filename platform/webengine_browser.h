@@ -53,6 +53,8 @@ private:
     // True from a navigation or a submitted form until the new page has loaded: the old page
     // must not be read as the answer.
     bool m_navigating = false;
+    // True when the current page's load failed or the server answered with a server error.
+    bool m_pageFailed = false;
     quint64 m_loadsStarted = 0;
     // The page's process has ended abnormally: the page is dead until it is replaced.
     bool m_rendererGone = false;

@@ -86,8 +86,13 @@ QList<FriendEntry> readFriendsPage(const QString &pageText, int directReadResult
             const qsizetype close = page.indexOf(u')', open + 1);
             if (close < 0)
                 break;
-            raw.userName = trimBlanks(page.sliced(open + 1, close - open - 1));
-            last = close;
+            // A user name stands within one text: parentheses that run across a tag hold none,
+            // and the markup they span may hold the next entries.
+            const QStringView inside = page.sliced(open + 1, close - open - 1);
+            if (!inside.contains(u'<')) {
+                raw.userName = trimBlanks(inside);
+                last = close;
+            }
         }
         entries.append(cleanEntry(raw, int(entries.size()) + 1));
         start = last + SkipAfterEntry;

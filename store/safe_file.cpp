@@ -4,7 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace amiscan {
 
@@ -23,22 +29,80 @@ bool readWholeFile(const QString &path, QByteArray &bytes)
     return file.error() == QFileDevice::NoError;
 }
 
+namespace {
+
+// Puts the side file in the target's place in one step, replacing the target.
+bool renameOver(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(from).toStdString(),
+                            QFile::encodeName(to).toStdString(), error);
+    return !error;
+}
+
+bool syncToDisk(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+// Makes the directory's new entry last through a power cut as well.
+void syncDirectory(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path)
+#endif
+}
+
+} // namespace
+
+QString sideFilePath(const QString &path)
+{
+    return path + QStringLiteral(".saving");
+}
+
 bool replaceFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly)
 {
-    QSaveFile file(path);
-    // Unbuffered: a write that fails when the buffer is flushed on commit would not be noticed,
-    // and a cut-off file would replace the old one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // A link is followed: the file it leads to is replaced, and the link stays.
+    const QFileInfo info(path);
+    const QString target =
+        info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    // The side file has a fixed name, so a save cut short by a crash leaves at most this one
+    // file, which the next save replaces; it is made anew, never written through a link.
+    const QString side = sideFilePath(target);
+    QFile::remove(side);
+    QFile file(side);
+    // Unbuffered: every failing write is seen here, before the old file is touched. The side
+    // file starts as its owner's alone and gets the old file's permissions before it is written.
+    constexpr QIODevice::OpenMode Mode =
+        QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
+    const bool setPermissions = ownerOnly || QFileInfo::exists(target);
+    const QFileDevice::Permissions ownerAlone = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!(setPermissions ? file.open(Mode, ownerAlone) : file.open(Mode)))
         return false;
-    if (ownerOnly && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-        file.cancelWriting();
+    if (setPermissions &&
+        !file.setPermissions(ownerOnly ? ownerAlone : QFileInfo(target).permissions())) {
+        file.remove();
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    bool whole = file.write(bytes) == bytes.size() && syncToDisk(file);
+    file.close();
+    whole = whole && file.error() == QFileDevice::NoError && renameOver(side, target);
+    if (!whole) {
+        QFile::remove(side);
         return false;
     }
-    return file.commit();
+    syncDirectory(QFileInfo(target).absolutePath());
+    return true;
 }
 
 QString keepFileAside(const QString &path, const QString &reason)

@@ -131,6 +131,11 @@ private slots:
                                         << ""
                                         << "unknown-1"
                                         << "" << mark;
+        QTest::newRow("parentheses across a tag") << "Ann Lee"
+                                                  << "ann</small><small>lee"
+                                                  << "Ann Lee"
+                                                  << "Ann Lee"
+                                                  << "";
         QTest::newRow("user name kept raw") << "Ann Lee"
                                             << "a.b-c d"
                                             << "Ann Lee"

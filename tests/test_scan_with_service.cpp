@@ -1,24 +1,14 @@
 // Scans through the real browser, in its helper program, and the real direct read against the
 // local stand-in for the service, started as a separate process.
 #include "browser_processes.h"
-#include "platform/helper_process_browser.h"
-#include "platform/network_page_fetcher.h"
-#include "scan/scan_driver.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
+#include "service_scan.h"
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
 
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
-#include <QLabel>
-#include <QLineEdit>
-#include <QNetworkAccessManager>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
 
 #include <csignal>
 
@@ -47,78 +37,6 @@ const QByteArray SurveyPage =
     "<html><head><title>Survey</title></head><body><h1>Take our survey</h1>"
     "<form method=\"post\" action=\"/\"><input name=\"u\"><input name=\"p\" type=\"password\">"
     "<button type=\"submit\">Send</button></form></body></html>";
-
-// Answers the next modal message of the form with Ok and records its first line.
-void answerMessages(Form1 &form, QStringList &firstLines)
-{
-    auto *poll = new QTimer(&form);
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, &form, [&form, &firstLines] {
-        QPointer<Form2> dialog = form.dialog();
-        if (!dialog || QApplication::activeModalWidget() != dialog.data())
-            return;
-        firstLines << dialog->Label1->text();
-        dialog->ButOk->click();
-    });
-    poll->start();
-}
-
-struct ScanRig
-{
-    QTemporaryDir dir;
-    Form1 form{dir.path()};
-    HelperProcessBrowser *browser = nullptr;
-    NetworkPageFetcher *fetcher = nullptr;
-    QStringList messages;
-
-    ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
-            ScanDriver::Timings timings = {500, 20, 20}, const QString &helper = Helper)
-    {
-        auto b = std::make_unique<HelperProcessBrowser>(helper);
-        auto f = std::make_unique<NetworkPageFetcher>();
-        b->shareCookiesWith(f->manager()->cookieJar());
-        browser = b.get();
-        fetcher = f.get();
-        form.setScanPlatform(std::move(b), std::move(f));
-        form.scanDriver().setTimings(timings);
-        form.load();
-        form.state.serviceUrl = service.toString();
-        form.state.userName = QStringLiteral("demo");
-        form.TextLogin->setText(QStringLiteral("demo"));
-        form.state.password = password;
-        form.state.savedPassword = password;
-        answerMessages(form, messages);
-    }
-
-    // Runs one scan to its end (completion or failure message).
-    bool scan(int timeoutMs = 30000)
-    {
-        form.ButGo->click();
-        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
-                               timeoutMs);
-    }
-
-    // Runs one scan to its end; gives the most browser processes seen alive meanwhile, or -1.
-    int scanCountingProcesses()
-    {
-        int most = 0;
-        QTimer sampler;
-        QObject::connect(&sampler, &QTimer::timeout,
-                         [&most] { most = std::max(most, int(browserProcesses().size())); });
-        sampler.start(50);
-        return scan() ? most : -1;
-    }
-
-    QStringList accounts() const
-    {
-        QStringList names;
-        for (int row = 1; row <= form.table.friendCount(); ++row)
-            names << form.table.cell(row, AccountName) + u'=' + form.table.cell(row, DisplayName) +
-                         form.table.cell(row, NameMark) + u'/' + form.table.cell(row, Online);
-        names.sort();
-        return names;
-    }
-};
 
 int posts(VeySimProcess &sim)
 {

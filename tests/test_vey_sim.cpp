@@ -14,12 +14,19 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace amiscan;
 using namespace amiscan::sim;
@@ -191,6 +198,53 @@ QStringList fixedClock(quint64 seed, qint64 epoch)
 
 constexpr qint64 someEpoch = 1'700'000'000;
 
+// What a plain client sees of one request: the bytes, and how the connection ended.
+struct RawAnswer
+{
+    QByteArray bytes;
+    QString end; // "closed", "reset", or "open" when nothing more came for a while
+    qint64 ms = 0;
+
+    QByteArray body() const { return bytes.mid(bytes.indexOf("\r\n\r\n") + 4); }
+    qsizetype announcedLength() const
+    {
+        const QRegularExpression length(QStringLiteral("Content-Length: (\\d+)"));
+        return length.match(QString::fromLatin1(bytes)).captured(1).toLongLong();
+    }
+};
+
+RawAnswer rawGet(quint16 port, const QByteArray &path, const QByteArray &extraHeaders = {})
+{
+    RawAnswer answer;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const timeval wait{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    QElapsedTimer timer;
+    timer.start();
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+        const QByteArray request =
+            "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + extraHeaders + "\r\n";
+        ::send(fd, request.constData(), size_t(request.size()), 0);
+        char buffer[4096];
+        for (;;) {
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got > 0) {
+                answer.bytes.append(buffer, got);
+                continue;
+            }
+            answer.end = got == 0 ? "closed" : errno == ECONNRESET ? "reset" : "open";
+            break;
+        }
+    }
+    answer.ms = timer.elapsed();
+    ::close(fd);
+    return answer;
+}
+
 } // namespace
 
 class TestVeySim : public QObject
@@ -207,9 +261,26 @@ private slots:
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 0);
         const QByteArray help = process.readAllStandardOutput();
-        for (const char *option : {"--port", "--user", "--password", "--session-ttl", "--seed",
-                                   "--roster", "--page", "--delay-ms", "--foreign", "--no-button",
-                                   "--all-online", "--redirect", "--epoch", "--time-scale"})
+        for (const char *option : {"--port",
+                                   "--user",
+                                   "--password",
+                                   "--session-ttl",
+                                   "--seed",
+                                   "--roster",
+                                   "--page",
+                                   "--delay-ms",
+                                   "--foreign",
+                                   "--no-button",
+                                   "--all-online",
+                                   "--redirect",
+                                   "--epoch",
+                                   "--time-scale",
+                                   "--fault",
+                                   "--spare-agent",
+                                   "--fault-after-login",
+                                   "--trickle-ms",
+                                   "--tls-cert",
+                                   "--tls-key"})
             QVERIFY2(help.contains(option), option);
     }
 
@@ -223,6 +294,10 @@ private slots:
             << QStringList{QStringLiteral("--page"), QStringLiteral("/nonexistent/page.html")};
         QTest::newRow("missing roster file")
             << QStringList{QStringLiteral("--roster"), QStringLiteral("/nonexistent/roster")};
+        QTest::newRow("unknown fault") << QStringList{"--fault", "flood"};
+        QTest::newRow("certificate without key") << QStringList{"--tls-cert", "a.crt"};
+        QTest::newRow("missing certificate")
+            << QStringList{"--tls-cert", "/nonexistent/a.crt", "--tls-key", "/nonexistent/a.key"};
     }
 
     void badArguments_exitWithUsageError()
@@ -615,6 +690,98 @@ private slots:
                          .contains(QLatin1String("vey"), Qt::CaseInsensitive));
         }
         QVERIFY(repeated && oneLetter && long19 && accented && dot && apostrophe && noUser);
+    }
+
+    // --- faults of the service and the network ---
+
+    void faults_meetRequestsForTheFriendsPage_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("hang") << "hang"
+                              << "open";
+        QTest::newRow("cut") << "cut"
+                             << "closed";
+        QTest::newRow("reset") << "reset"
+                               << "reset";
+        QTest::newRow("500") << "500"
+                             << "closed";
+        QTest::newRow("503") << "503"
+                             << "closed";
+        QTest::newRow("trickle") << "trickle"
+                                 << "open";
+        QTest::newRow("garbage") << "garbage"
+                                 << "closed";
+    }
+
+    void faults_meetRequestsForTheFriendsPage()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, end);
+        VeySimProcess sim({"--fault", fault, "--trickle-ms", "5"});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        const RawAnswer answer = rawGet(sim.port(), "/my/account/friends.php?lang=en");
+        QCOMPARE(answer.end, end);
+        QVERIFY(sim.waitForRequests(1));
+        QCOMPARE(sim.logLines().value(0),
+                 "fault " + fault + " GET /my/account/friends.php?lang=en");
+
+        const QByteArray body = answer.body();
+        if (fault == u"hang" || fault == u"reset") {
+            QVERIFY(answer.bytes.isEmpty());
+        } else if (fault == u"cut") {
+            QVERIFY(body.startsWith("<!DOCTYPE html>") && !body.contains("</html>"));
+            QCOMPARE(body.size(), answer.announcedLength() / 2);
+        } else if (fault == u"trickle") {
+            QCOMPARE(body.size(), answer.announcedLength());
+            QVERIFY(answer.ms >= body.size() / 64 * 5); // the body's pieces came one by one
+        } else if (fault == u"garbage") {
+            QCOMPARE(answer.bytes.size(), 2048);
+            QVERIFY(!answer.bytes.startsWith("HTTP"));
+        } else {
+            QVERIFY(answer.bytes.startsWith("HTTP/1.1 " + fault.toLatin1()));
+            QVERIFY(body.contains("vey") && body.contains("</body>"));
+        }
+        // Other addresses, and the friends page for spared clients, are served as always.
+        QVERIFY(isLoginPage(rawGet(sim.port(), "/login").body()));
+    }
+
+    void faults_spareAgentsAndRequestsWithoutSession()
+    {
+        VeySimProcess sim({"--fault", "500", "--spare-agent", "Browser", "--fault-after-login"});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        const QByteArray friends = "/my/account/friends.php?lang=en";
+        QVERIFY(
+            rawGet(sim.port(), friends, "Cookie: session=x\r\n").bytes.startsWith("HTTP/1.1 500"));
+        QVERIFY(isLoginPage(rawGet(sim.port(), friends).body()));
+        QVERIFY(isLoginPage(
+            rawGet(sim.port(), friends, "Cookie: session=x\r\nUser-Agent: A Browser\r\n").body()));
+    }
+
+    void https_servesWithTheGivenCertificate()
+    {
+        const QString tls = QStringLiteral(AMISCAN_TEST_TLS_DIR);
+        VeySimProcess sim(
+            {"--tls-cert", tls + "/self_signed.crt", "--tls-key", tls + "/self_signed.key"});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        QCOMPARE(sim.baseUrl().scheme(), QStringLiteral("https"));
+
+        // Refused as it is signed by no one; accepted when told to trust it.
+        Client client;
+        QCOMPARE(client.get(sim.friendsPageUrl()).error, QNetworkReply::SslHandshakeFailedError);
+        QNetworkAccessManager trusting;
+        QNetworkRequest request(sim.friendsPageUrl());
+        QSslConfiguration tlsConfig = QSslConfiguration::defaultConfiguration();
+        tlsConfig.setCaCertificates(QSslCertificate::fromPath(tls + "/self_signed.crt"));
+        request.setSslConfiguration(tlsConfig);
+        QNetworkReply *reply = trusting.get(request);
+        QSignalSpy finished(reply, &QNetworkReply::finished);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(reply->error(), QNetworkReply::NoError);
+        QVERIFY(isLoginPage(reply->readAll()));
+        delete reply;
+        QVERIFY(sim.waitForRequests(2));
+        QCOMPARE(sim.logLines().filter(QStringLiteral("tls failed")).size(), 1);
     }
 
     void options_defaultsAndValues()

@@ -7,7 +7,9 @@ namespace amiscan {
 
 namespace {
 
-const QString listeningPrefix = QStringLiteral("listening on http://127.0.0.1:");
+// "listening on http://127.0.0.1:PORT", or https when it serves HTTPS.
+const QRegularExpression
+    listeningLine(QStringLiteral("^listening on (https?)://127\\.0\\.0\\.1:(\\d+)$"));
 
 } // namespace
 
@@ -50,16 +52,15 @@ bool VeySimProcess::start(int timeoutMs)
         readOutput();
     }
     const QString first = m_lines.constFirst();
-    bool ok = false;
-    const uint port =
-        first.startsWith(listeningPrefix) ? first.mid(listeningPrefix.size()).toUInt(&ok) : 0;
-    if (!ok || port == 0 || port > 65535) {
+    const QRegularExpressionMatch match = listeningLine.match(first);
+    const uint port = match.hasMatch() ? match.captured(2).toUInt() : 0;
+    if (port == 0 || port > 65535) {
         m_error = QStringLiteral("unexpected first line from vey-sim: ") + first;
         stop();
         return false;
     }
     m_port = quint16(port);
-    m_baseUrl = QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port));
+    m_baseUrl = QUrl(QStringLiteral("%1://127.0.0.1:%2").arg(match.captured(1)).arg(m_port));
     return true;
 }
 

@@ -1,4 +1,5 @@
 // vey-sim: a local stand-in for the Vey service, for tests and the demo.
+#include "tools/vey-sim/fault_front.h"
 #include "tools/vey-sim/quit_on_signal.h"
 #include "tools/vey-sim/roster.h"
 #include "tools/vey-sim/sim_options.h"
@@ -7,6 +8,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
+
+#include <memory>
 
 using namespace amiscan::sim;
 
@@ -54,13 +57,30 @@ int main(int argc, char *argv[])
         pages.append(file.readAll());
     }
 
+    std::optional<QSslConfiguration> tls;
+    if (!options.tlsCertFile.isEmpty()) {
+        QString error;
+        tls = serverTls(options.tlsCertFile, options.tlsKeyFile, &error);
+        if (!tls) {
+            err << "vey-sim: " << error << '\n' << Qt::flush;
+            return usageError;
+        }
+    }
+
     quitOnTerminationSignals();
     SimServer server(options, roster, pages, out);
-    const quint16 port = server.listen(options.port);
+    // With a front, the service itself listens on a port of its own that only the front uses.
+    quint16 port = server.listen(options.hasFront() ? 0 : options.port);
+    std::unique_ptr<FaultFront> front;
+    if (port != 0 && options.hasFront()) {
+        front = std::make_unique<FaultFront>(options, tls, port, out);
+        port = front->listen(options.port);
+    }
     if (port == 0) {
         err << "vey-sim: cannot listen on 127.0.0.1:" << options.port << '\n' << Qt::flush;
         return 1;
     }
-    out << "listening on http://127.0.0.1:" << port << Qt::endl;
+    const char *scheme = tls ? "https" : "http";
+    out << "listening on " << scheme << "://127.0.0.1:" << port << Qt::endl;
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QUrl>
 
+#include <algorithm>
 #include <limits>
 
 namespace amiscan::sim {
@@ -16,7 +17,18 @@ const QString description = QStringLiteral(
     "bad-request.\n"
     "Presence follows a simulated clock: it starts at --epoch (default: now) and runs\n"
     "--time-scale times as fast as real time (0 stops it). Sessions last --session-ttl real\n"
-    "seconds. Ends cleanly on SIGINT or SIGTERM.");
+    "seconds. Ends cleanly on SIGINT or SIGTERM.\n"
+    "With --fault, requests for the friends page meet the fault (each logged as 'fault NAME\n"
+    "METHOD PATH'); with --tls-cert and --tls-key the service is served over HTTPS and the\n"
+    "first line says https.");
+
+// The names of the faults on the command line.
+const QList<std::pair<QString, Fault>> faultNames = {
+    {QStringLiteral("hang"), Fault::Hang},       {QStringLiteral("cut"), Fault::Cut},
+    {QStringLiteral("reset"), Fault::Reset},     {QStringLiteral("500"), Fault::Error500},
+    {QStringLiteral("503"), Fault::Error503},    {QStringLiteral("trickle"), Fault::Trickle},
+    {QStringLiteral("garbage"), Fault::Garbage},
+};
 
 std::optional<qint64> parseInteger(const QString &text, qint64 min, qint64 max)
 {
@@ -108,8 +120,34 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         QStringLiteral("time-scale"),
         QStringLiteral("Simulated seconds per real second (default 1; 0 stops the clock)."),
         QStringLiteral("FACTOR"), QStringLiteral("1"));
-    parser.addOptions({help, port, user, password, sessionTtl, seed, roster, page, delay, foreign,
-                       noButton, allOnline, redirect, epoch, timeScale});
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral("Requests for the friends page meet this fault: hang (accepted, never "
+                       "answered), cut (the answer's body cut off in the middle), reset (the "
+                       "connection reset), 500 or 503 (an error page of the service), trickle "
+                       "(the body in small pieces, slowly), garbage (bytes that mean nothing)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption spareAgent(
+        QStringLiteral("spare-agent"),
+        QStringLiteral("Clients whose User-Agent contains TEXT never meet the fault."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption faultAfterLogin(
+        QStringLiteral("fault-after-login"),
+        QStringLiteral("Only requests that carry a session cookie meet the fault."));
+    const QCommandLineOption trickleMs(
+        QStringLiteral("trickle-ms"),
+        QStringLiteral("Pause between the 64-byte pieces of a trickled body (default 50)."),
+        QStringLiteral("MS"), QStringLiteral("50"));
+    const QCommandLineOption tlsCert(QStringLiteral("tls-cert"),
+                                     QStringLiteral("Serve HTTPS with this certificate (PEM)."),
+                                     QStringLiteral("FILE"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
+                                    QStringLiteral("The certificate's private RSA key (PEM)."),
+                                    QStringLiteral("FILE"));
+    parser.addOptions({help,      port,    user,      password, sessionTtl, seed,
+                       roster,    page,    delay,     foreign,  noButton,   allOnline,
+                       redirect,  epoch,   timeScale, fault,    spareAgent, faultAfterLogin,
+                       trickleMs, tlsCert, tlsKey});
 
     SimOptionsResult result;
     if (!parser.parse(arguments)) {
@@ -139,8 +177,28 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     const auto ttlValue = number(sessionTtl, 1, std::numeric_limits<int>::max());
     const auto seedValue = number(seed, 0, std::numeric_limits<qint64>::max());
     const auto delayValue = number(delay, 0, std::numeric_limits<int>::max());
-    if (!portValue || !ttlValue || !seedValue || !delayValue)
+    const auto trickleValue = number(trickleMs, 1, std::numeric_limits<int>::max());
+    if (!portValue || !ttlValue || !seedValue || !delayValue || !trickleValue)
         return result;
+    options.spareAgent = parser.value(spareAgent);
+    options.faultAfterLogin = parser.isSet(faultAfterLogin);
+    options.trickleMs = int(*trickleValue);
+    if (parser.isSet(fault)) {
+        const auto named = std::find_if(faultNames.begin(), faultNames.end(), [&](const auto &n) {
+            return n.first == parser.value(fault);
+        });
+        if (named == faultNames.end()) {
+            result.error = QStringLiteral("Invalid value for --fault: ") + parser.value(fault);
+            return result;
+        }
+        options.fault = named->second;
+    }
+    options.tlsCertFile = parser.value(tlsCert);
+    options.tlsKeyFile = parser.value(tlsKey);
+    if (options.tlsCertFile.isEmpty() != options.tlsKeyFile.isEmpty()) {
+        result.error = QStringLiteral("--tls-cert and --tls-key go together");
+        return result;
+    }
     options.port = quint16(*portValue);
     options.sessionTtlSeconds = int(*ttlValue);
     options.seed = quint64(*seedValue);

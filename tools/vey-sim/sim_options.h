@@ -8,6 +8,21 @@
 
 namespace amiscan::sim {
 
+// What requests for the friends page meet instead of the plain answer: a connection accepted
+// and never answered, an answer cut off in the middle of its body, the connection reset, an
+// error page (500 or 503) of the service, a body that trickles in, or bytes that mean nothing.
+enum class Fault
+{
+    None,
+    Hang,
+    Cut,
+    Reset,
+    Error500,
+    Error503,
+    Trickle,
+    Garbage,
+};
+
 // Everything the command line can change about the simulated service.
 struct SimOptions
 {
@@ -25,6 +40,15 @@ struct SimOptions
     QString redirectTo; // not empty: every request is answered with a redirect to it
     std::optional<qint64> epochSeconds; // simulated time at start; absent: the real time
     double timeScale = 1.0;             // simulated seconds per real second; 0 stops the clock
+    Fault fault = Fault::None;
+    QString spareAgent;           // clients whose User-Agent contains this never meet the fault
+    bool faultAfterLogin = false; // only requests with a session cookie meet the fault
+    int trickleMs = 50;           // pause between the pieces of a trickled answer
+    QString tlsCertFile;          // HTTPS with this certificate and key (PEM), when given
+    QString tlsKeyFile;
+
+    // Faults and HTTPS are served by a front before the service.
+    bool hasFront() const { return fault != Fault::None || !tlsCertFile.isEmpty(); }
 };
 
 // The outcome of reading the command line: options to run with, or the help text to print, or

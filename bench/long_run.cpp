@@ -1,0 +1,168 @@
+// A long run of the real window against the local stand-in for the service: many scans in a
+// row, with the scan's waits shortened, watching what a program that runs all day must keep
+// flat: its memory, its open file descriptors and the browser's helper processes between scans.
+//
+//     build/bench/amiscan_long_run [SCANS]      (default 1000)
+//
+// The service's friends come and go (its clock runs fast) and its logins expire every 20
+// seconds, so most scans read directly and some log in through the browser again.
+#include "tests/browser_processes.h"
+#include "tests/service_scan.h"
+#include "tests/vey_sim_process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cstdio>
+#include <malloc.h>
+
+using namespace amiscan;
+
+namespace {
+
+// The process's resident memory in kB.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+    return rss.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
+}
+
+qsizetype openDescriptors()
+{
+    return QDir(QStringLiteral("/proc/self/fd"))
+        .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+        .size();
+}
+
+// The browser's processes below this one: all of them (its helper program and the engine's),
+// and the pages' own.
+struct Helpers
+{
+    int all = 0;
+    int pages = 0;
+};
+
+Helpers browserHelpers()
+{
+    Helpers helpers;
+    for (const BrowserProcess &process : browserProcesses()) {
+        ++helpers.all;
+        helpers.pages += process.kind == BrowserProcess::Page;
+    }
+    return helpers;
+}
+
+// The bytes the program's heap holds in live blocks: what grows when memory leaks, whatever the
+// allocator keeps of freed memory.
+long heapInUseKb()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
+}
+
+struct Sample
+{
+    int scan = 0;
+    long rssKb = 0;
+    long heapKb = 0;
+    qsizetype fds = 0;
+    Helpers helpers;
+};
+
+Sample sample(int scan)
+{
+    return {scan, residentKb(), heapInUseKb(), openDescriptors(), browserHelpers()};
+}
+
+void print(const Sample &s)
+{
+    std::printf("%6d %10.1f %10.1f %6lld %8d %10d\n", s.scan, double(s.rssKb) / 1024.0,
+                double(s.heapKb) / 1024.0, static_cast<long long>(s.fds), s.helpers.all,
+                s.helpers.pages);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const int scans = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
+    if (scans < 1) {
+        std::fprintf(stderr, "usage: amiscan_long_run [SCANS]\n");
+        return 2;
+    }
+
+    VeySimProcess sim({QStringLiteral("--time-scale"), QStringLiteral("600"),
+                       QStringLiteral("--session-ttl"), QStringLiteral("20")});
+    if (!sim.start()) {
+        std::fprintf(stderr, "%s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), ScanDriver::Timings{1000, 20, 20});
+
+    std::printf("%6s %10s %10s %6s %8s %10s\n", "scan", "RSS (MB)", "heap (MB)", "fds", "helpers",
+                "pages");
+    QList<Sample> samples;
+    int browserScans = 0;
+    int failed = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int scan = 1; scan <= scans; ++scan) {
+        const qsizetype messagesBefore = rig.messages.size();
+        if (!rig.scan(120000)) {
+            std::fprintf(stderr, "scan %d did not end\n", scan);
+            return 1;
+        }
+        if (rig.messages.size() > messagesBefore) {
+            ++failed;
+            std::fprintf(stderr, "scan %d: %s\n", scan, qPrintable(rig.messages.last()));
+        }
+        browserScans += rig.form.state.directReadResult != 1;
+        // Let the browser's page finish going away before looking.
+        QTest::qWait(50);
+        if (scan == 1 || scan == 50 || scan % 100 == 0 || scan == scans) {
+            samples << sample(scan);
+            print(samples.last());
+        }
+    }
+
+    const auto at = [&samples](int scan) -> const Sample & {
+        return *std::find_if(samples.cbegin(), samples.cend(),
+                             [scan](const Sample &s) { return s.scan >= scan; });
+    };
+    const Sample &early = at(std::min(50, scans));
+    // The first login again through the browser (some 20 seconds in) leaves the browser's
+    // connection to the service open for good: the descriptors count from after it.
+    const Sample &settled = at(std::min(100, scans));
+    const Sample &last = samples.last();
+    int mostHelpers = 0, mostPages = 0;
+    for (const Sample &s : samples) {
+        mostHelpers = std::max(mostHelpers, s.helpers.all);
+        mostPages = std::max(mostPages, s.helpers.pages);
+    }
+    const double growth = 100.0 * double(last.rssKb - early.rssKb) / double(early.rssKb);
+    std::printf("\n%d scans in %.0f s (%d through the browser, %d failed)\n", scans,
+                double(clock.elapsed()) / 1000.0, browserScans, failed);
+    std::printf("memory after scan %d: %.1f MB, after scan %d: %.1f MB (%+.1f %%; target within "
+                "10 %%)\n",
+                early.scan, double(early.rssKb) / 1024.0, last.scan, double(last.rssKb) / 1024.0,
+                growth);
+    std::printf("open descriptors: %lld after scan %d, %lld after scan %d, %lld after scan %d\n",
+                static_cast<long long>(early.fds), early.scan, static_cast<long long>(settled.fds),
+                settled.scan, static_cast<long long>(last.fds), last.scan);
+    std::printf("browser processes between scans: at most %d, of them pages: at most %d\n",
+                mostHelpers, mostPages);
+    const bool met = std::abs(growth) <= 10.0 && last.fds <= settled.fds && mostHelpers == 0;
+    std::printf("%s\n", met ? "targets met" : "targets NOT met");
+    return met ? 0 : 1;
+}
