@@ -38,7 +38,7 @@ void Form1::saveHistory()
     const QString path = historyFilePath(m_dataDir);
     // A run that started without a history creates none until a scan has been merged. A save
     // already asked for counts as the file, which may not be written yet.
-    if (!m_historySaveAsked && !fileExists(path) && state.scanState != 2)
+    if (!m_historySaveAsked && !fileExists(path) && state.scanState != ScanState::PageRead)
         return;
     if (moveUnreadAside(path, state.historyUnreadable)) {
         m_historySaver->save(path, table, state.lastScanStamp);
@@ -80,7 +80,7 @@ void Form1::readSettings()
 
     applyFlag(settings::AutoStart, CheckAutoStart);
     if (const auto hidden = settings::acceptedFlag(value(settings::AutoHide)))
-        state.panelState = *hidden ? 1 : 0;
+        state.panelState = *hidden ? PanelState::Hidden : PanelState::Shown;
     state.userName = value(settings::UserName);
     state.password = value(settings::UserPw);
     TextTimerScan->setText(value(settings::ScanTimer));
@@ -114,7 +114,7 @@ void Form1::saveSettings()
         values[size_t(key)] = text;
     };
     set(settings::AutoStart, settings::flagText(CheckAutoStart->isChecked()));
-    set(settings::AutoHide, QString::number(state.panelState));
+    set(settings::AutoHide, QString::number(int(state.panelState)));
     set(settings::UserName, state.userName);
     set(settings::UserPw, state.password);
     set(settings::ScanTimer, TextTimerScan->text());

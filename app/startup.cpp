@@ -56,7 +56,6 @@ void Form1::load()
 
     Timer1->stop();
     Timer1->setInterval(3000);
-    state.scanStep = StepIdle;
     TimerScan->stop();
     TimerScan->setInterval(60000);
     // The count-down always holds a number: a stored interval goes through the box's checks.
@@ -114,8 +113,8 @@ void Form1::load()
     state.windowReady = true;
 
     // AutoHide: the settings asked for a hidden panel.
-    if (state.panelState == 1) {
-        state.panelState = 0;
+    if (state.panelState == PanelState::Hidden) {
+        state.panelState = PanelState::Shown;
         togglePanel();
     }
     // Auto Start.

@@ -18,7 +18,7 @@ void BM_StartUpListBuild(benchmark::State &state)
     Form1 form(dir.path());
     form.load();
     form.state.dataPresent = true;
-    form.state.scanState = 2;
+    form.state.scanState = ScanState::PageRead;
     const FriendsTable unsorted = randomFriends(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
@@ -60,7 +60,7 @@ void BM_FillMainList(benchmark::State &state)
     Form1 form(dir.path());
     form.load();
     form.state.dataPresent = true;
-    form.state.scanState = 2;
+    form.state.scanState = ScanState::PageRead;
     form.table = randomFriends(int(state.range(0)));
     form.sortOnlineFirst();
     for (auto _ : state)

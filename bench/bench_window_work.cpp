@@ -32,7 +32,7 @@ struct Window
         form.load();
         form.table = randomFriends(friends);
         form.state.dataPresent = true;
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         form.sortByKey();
         form.fillManageList();
         form.sortOnlineFirst();

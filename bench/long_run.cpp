@@ -131,7 +131,7 @@ int main(int argc, char **argv)
             ++failed;
             std::fprintf(stderr, "scan %d: %s\n", scan, qPrintable(rig.messages.last()));
         }
-        browserScans += rig.form.state.directReadResult != 1;
+        browserScans += rig.form.scanDriver().directReadResult() != DirectRead::FriendsPage;
         // Let the browser's page finish going away before looking.
         QTest::qWait(50);
         if (scan == 1 || scan == 50 || scan % 100 == 0 || scan == scans) {

@@ -55,11 +55,11 @@ void Form1::sortOnlineFirst()
 
 void Form1::fillMainList(const QStringList *rowLines)
 {
-    if (!mainListHasContent(state.scanState, state.dataPresent))
+    if (!mainListHasContent(int(state.scanState), state.dataPresent))
         return;
     MainListSwitches switches;
-    switches.scanState = state.scanState;
-    switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != 0};
+    switches.scanState = int(state.scanState);
+    switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != Session::First};
     switches.filter = LineFilter{CheckFlter->isChecked(), CheckHideOff->isChecked()};
     switches.minListLines = state.minListLines;
     const MainListContent content = buildMainList(table, switches, rowLines);
@@ -75,8 +75,8 @@ void Form1::updateListTitle()
 {
     const ListCounters counters{state.onlineCount, state.shownOnlineCount, state.selectedCount,
                                 state.listedCount};
-    const ListTitle title =
-        listTitle(state.scanState, CheckFlter->isChecked(), CheckHideOff->isChecked(), counters);
+    const ListTitle title = listTitle(int(state.scanState), CheckFlter->isChecked(),
+                                      CheckHideOff->isChecked(), counters);
     LabInfo->setText(title.caption);
     LabInfo->setToolTip(title.tooltip);
     setWindowTitle(title.windowCaption);
@@ -88,7 +88,7 @@ void Form1::layoutLists()
     input.mainLines = int(List1->count());
     input.manageLines = int(List2->count());
     input.manageMode = state.manageMode;
-    input.panelState = state.panelState;
+    input.panelState = int(state.panelState);
     // The list's own visibility, whether or not the window is on screen.
     input.mainListVisible = !List1->isHidden();
     input.windowReady = state.windowReady;

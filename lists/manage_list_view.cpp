@@ -27,7 +27,8 @@ void Form1::fillManageList(const QStringList *rowLines)
 {
     const QStringList lines =
         rowLines ? *rowLines
-                 : friendLines(table, LineModes{CheckUser->isChecked(), state.sessionShown != 0});
+                 : friendLines(table, LineModes{CheckUser->isChecked(),
+                                                state.sessionShown != Session::First});
     for (int row = 1; row <= table.friendCount(); ++row) {
         // The line's place links it to its friend through every later reordering. A refill in
         // the same order finds the links in place.

@@ -3,11 +3,11 @@
 #include "scan/time_text.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
+#include "store/clock.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,7 +17,7 @@ namespace amiscan {
 
 void Form1::finishMergedScan()
 {
-    state.scanState = 2;
+    state.scanState = ScanState::PageRead;
     sortByKey();
     fillManageList();
     sortOnlineFirst();
@@ -29,10 +29,10 @@ void Form1::finishMergedScan()
 void Form1::completeScan()
 {
     Timer1->stop();
-    const QString stamp = formatScanStamp(QDateTime::currentDateTime());
+    const QString stamp = formatScanStamp(Clock::now());
     LabScanLast->setText(texts::LastScanPrefix + stamp);
     state.lastScanStamp = stamp;
-    setForeColor(List1, state.sessionShown == 0 ? colors::Blue : colors::Green);
+    setForeColor(List1, state.sessionShown == Session::First ? colors::Blue : colors::Green);
     // While the management list is shown the history waits for the next save.
     if (List1->isVisibleTo(this))
         saveHistory();

@@ -6,27 +6,22 @@
 #include "scan/online_notice.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
+#include "scan/scan_window.h"
 #include "scan/service_address.h"
-#include "schedule/countdown.h"
-#include "ui/colors.h"
-#include "ui/form1.h"
+#include "store/clock.h"
 
-#include <QCheckBox>
-#include <QDateTime>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
 #include <utility>
 
 namespace amiscan {
 
-ScanDriver::ScanDriver(Form1 &form, std::unique_ptr<Browser> browser,
+ScanDriver::ScanDriver(ScanWindow &window, QTimer &stepTimer, std::unique_ptr<Browser> browser,
                        std::unique_ptr<PageFetcher> fetcher, QObject *parent)
-    : QObject(parent), m_form(form), m_browser(std::move(browser)), m_fetcher(std::move(fetcher))
+    : QObject(parent), m_window(window), m_shared(window.scanShared()), m_stepTimer(stepTimer),
+      m_browser(std::move(browser)), m_fetcher(std::move(fetcher))
 {
-    connect(m_form.Timer1, &QTimer::timeout, this, &ScanDriver::tick);
+    connect(&m_stepTimer, &QTimer::timeout, this, &ScanDriver::tick);
 }
 
 ScanDriver::~ScanDriver()
@@ -49,48 +44,36 @@ bool ScanDriver::isScanInProgress() const
 void ScanDriver::setTimings(const Timings &timings)
 {
     m_timings = timings;
-    m_form.Timer1->setInterval(timings.tickMs);
+    m_stepTimer.setInterval(timings.tickMs);
 }
 
-void ScanDriver::showMessage(const QStringList &lines)
+QUrl ScanDriver::friendsPage() const
 {
-    // The window may be minimised or hidden in the notification area: bring it back first.
-    m_form.showNormal();
-    m_form.show();
-    m_form.showMessage(lines);
-}
-
-void ScanDriver::setProgress(const QString &caption, const QColor &color)
-{
-    m_form.LabScanLast->setText(caption);
-    setForeColor(m_form.LabScanLast, color);
+    return friendsPageUrl(m_shared.serviceUrl);
 }
 
 void ScanDriver::startScanButton()
 {
-    m_form.parkFocus();
-    if (m_form.state.manageMode)
-        m_form.showMainList();
+    m_window.leaveManageList();
 
-    if (m_form.ButGo->text() != texts::StartCaption) {
+    if (m_window.scanButton() != ScanWindow::Button::Start) {
         m_startQueued = false;
         endScan();
         return;
     }
-    m_form.ButGo->setText(texts::AbortCaption);
-    setBackColor(m_form.ButGo, colors::LightRed);
+    m_window.showScanButton(ScanWindow::Button::Abort);
     // An aborted scan's count-down is still reading its page: the new scan starts once that read
     // has ended, so the page being read is not cleared under it. Abort Scan cancels it meanwhile.
     if (m_reading) {
         m_startQueued = true;
         return;
     }
-    if (m_form.state.userName == texts::UserPlaceholder) {
-        showMessage(
+    if (m_shared.userName == texts::UserPlaceholder) {
+        m_window.showMessage(
             {QStringLiteral("Invalid Vey Username"), QStringLiteral("Please fill in this field")});
         endScan();
-    } else if (m_form.state.password == texts::PasswordPlaceholder) {
-        showMessage(
+    } else if (m_shared.password == texts::PasswordPlaceholder) {
+        m_window.showMessage(
             {QStringLiteral("Invalid Vey Password"), QStringLiteral("Please fill in this field")});
         endScan();
     } else {
@@ -100,79 +83,75 @@ void ScanDriver::startScanButton()
 
 void ScanDriver::startScan()
 {
-    MainState &s = m_form.state;
     const int scan = ++m_scan;
     m_tickBusy = false;
     m_running = true;
-    setProgress(texts::ScanRunning, colors::Purple);
-    if (minutesValue(s.minutesLeft) == -1)
-        m_form.LabScanNext->setText(texts::NextScanNow);
-    s.pageText.clear();
-    s.waitCount = 0;
-    s.loginSubmitted = false;
-    s.directReadResult = 0;
+    m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);
+    if (m_window.isTimedScan())
+        m_window.showNextScanNow();
+    m_pageText.clear();
+    m_waitCount = 0;
+    m_loginSubmitted = false;
+    m_directRead = DirectRead::NotTried;
 
-    m_form.Timer1->setInterval(m_timings.tickMs);
-    if (s.scanState == 0) {
-        s.scanState = 1;
-        s.scanStep = StepWait;
-        m_form.Timer1->start();
+    m_stepTimer.setInterval(m_timings.tickMs);
+    if (m_shared.scanState == ScanState::NotStarted) {
+        m_shared.scanState = ScanState::Started;
+        m_step = ScanStep::Wait;
+        m_stepTimer.start();
         openFriendsPage();
         return;
     }
-    setProgress(texts::CheckingFriends, colors::Magenta);
-    s.scanState = 1;
-    s.scanStep = StepDirectRead;
-    m_form.Timer1->start();
+    m_window.showProgress(texts::CheckingFriends, ScanWindow::Tone::Checking);
+    m_shared.scanState = ScanState::Started;
+    m_step = ScanStep::DirectRead;
+    m_stepTimer.start();
     directRead(scan);
 }
 
 void ScanDriver::directRead(int scan)
 {
-    m_fetcher->fetch(friendsPageUrl(m_form.state.serviceUrl),
-                     [this, scan](bool ok, const QString &text) {
-                         if (scan != m_scan)
-                             return; // aborted meanwhile
-                         MainState &s = m_form.state;
-                         if (ok && text.contains(FriendsPageMarker)) {
-                             s.pageText = text;
-                             s.directReadResult = 1;
-                             QTimer::singleShot(m_timings.afterDirectReadMs, this,
-                                                [this, scan] { afterDirectRead(scan); });
-                         } else {
-                             s.pageText.clear();
-                             s.directReadResult = 9;
-                             afterDirectRead(scan);
-                         }
-                     });
+    m_fetcher->fetch(friendsPage(), [this, scan](bool ok, const QString &text) {
+        if (scan != m_scan)
+            return; // aborted meanwhile
+        if (ok && text.contains(FriendsPageMarker)) {
+            m_pageText = text;
+            m_directRead = DirectRead::FriendsPage;
+            QTimer::singleShot(m_timings.afterDirectReadMs, this,
+                               [this, scan] { afterDirectRead(scan); });
+        } else {
+            m_pageText.clear();
+            m_directRead = DirectRead::Failed;
+            afterDirectRead(scan);
+        }
+    });
 }
 
 void ScanDriver::afterDirectRead(int scan)
 {
     if (scan != m_scan)
         return;
-    MainState &s = m_form.state;
-    s.waitCount = 0;
-    s.scanStep = StepWait;
-    m_form.Timer1->stop();
-    if (s.directReadResult == 1) {
-        s.scanStep = StepRead;
+    m_waitCount = 0;
+    m_step = ScanStep::Wait;
+    m_stepTimer.stop();
+    if (m_directRead == DirectRead::FriendsPage) {
+        m_step = ScanStep::Read;
         countdown(0);
         return;
     }
-    setProgress(texts::ScanRunning, colors::Purple);
-    s.scanStep = StepWait;
-    m_form.Timer1->start();
+    m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);
+    m_step = ScanStep::Wait;
+    m_stepTimer.start();
     openFriendsPage();
 }
 
 void ScanDriver::openFriendsPage()
 {
-    const QUrl url = friendsPageUrl(m_form.state.serviceUrl);
+    const QUrl url = friendsPage();
     m_browser->load();
     if (!isAllowedServiceAddress(url)) {
         // Never sent: the address counts as unreachable and the next tick gives up.
-        m_form.state.waitCount = 10;
+        m_waitCount = WaitingTickLimit;
         return;
     }
     m_browser->navigate(url);
@@ -186,33 +165,30 @@ void ScanDriver::tick()
         waitedWithoutAnswer();
         return;
     }
-    MainState &s = m_form.state;
-    if (s.scanStep == StepDirectRead) {
+    if (m_step == ScanStep::DirectRead) {
         // The direct read's own caption stays until it has answered.
-        ++s.waitCount;
+        ++m_waitCount;
         return;
     }
     m_tickBusy = true;
     const int scan = m_scan;
     showWaitCount();
 
-    if (s.scanStep != StepWait || s.waitCount >= 10) {
+    if (m_step != ScanStep::Wait || m_waitCount >= WaitingTickLimit) {
         stepLoaded(scan);
         return;
     }
-    // Step 0: has a complete page arrived?
-    ++s.waitCount;
+    // Has a complete page arrived?
+    ++m_waitCount;
     m_browser->readPage([this, scan](bool hasDocument, const QString &html, const QUrl &address) {
         if (!isCurrent(scan))
             return;
-        MainState &s = m_form.state;
         if (hasDocument && html.indexOf(PageEndMarker, 99) >= 0) {
             // The login goes only to the service's own pages, wherever the browser was sent.
-            if (!html.contains(ServiceDomainWord) ||
-                !isServicePage(address, friendsPageUrl(s.serviceUrl)))
-                s.waitCount = 10;
+            if (!html.contains(ServiceDomainWord) || !isServicePage(address, friendsPage()))
+                m_waitCount = WaitingTickLimit;
             else
-                s.scanStep = StepPageLoaded;
+                m_step = ScanStep::PageLoaded;
         }
         m_pageHtml = html;
         m_pageAddress = address;
@@ -222,77 +198,71 @@ void ScanDriver::tick()
 
 void ScanDriver::showWaitCount()
 {
-    const MainState &s = m_form.state;
-    if (s.waitCount != 0 &&
-        (s.scanStep == StepWait || s.scanStep == StepPageLoaded || s.scanStep == StepLogIn))
-        m_form.LabScanLast->setText(texts::ScanRunning + QStringLiteral("(%1)").arg(s.waitCount));
+    if (m_waitCount != 0 &&
+        (m_step == ScanStep::Wait || m_step == ScanStep::PageLoaded || m_step == ScanStep::LogIn))
+        m_window.showProgress(texts::ScanRunning + QStringLiteral("(%1)").arg(m_waitCount));
 }
 
 void ScanDriver::waitedWithoutAnswer()
 {
     // The browser has not answered an earlier tick (a page script that never yields, a page
     // process that hangs): this tick counts as spent waiting, so the limit still comes.
-    MainState &s = m_form.state;
     showWaitCount();
-    if (++s.waitCount >= 10)
+    if (++m_waitCount >= WaitingTickLimit)
         failScan();
 }
 
 void ScanDriver::stepLoaded(int scan)
 {
-    MainState &s = m_form.state;
-    if (s.scanStep != StepPageLoaded) {
+    if (m_step != ScanStep::PageLoaded) {
         stepLogIn(scan);
         return;
     }
-    // Step 1: the friends page, or the login form.
-    s.pageText = m_pageHtml;
-    if (s.pageText.contains(FriendsPageMarker)) {
-        s.scanStep = StepRead;
-        s.waitCount = 0;
+    // The friends page, or the login form.
+    m_pageText = m_pageHtml;
+    if (m_pageText.contains(FriendsPageMarker)) {
+        m_step = ScanStep::Read;
+        m_waitCount = 0;
         m_browser->navigate(QUrl(QStringLiteral("about:blank")));
         m_browser->stop();
         m_browser->unload();
     } else {
-        s.pageText.clear();
-        s.scanStep = StepLogIn;
+        m_pageText.clear();
+        m_step = ScanStep::LogIn;
     }
     stepLogIn(scan);
 }
 
 void ScanDriver::stepLogIn(int scan)
 {
-    MainState &s = m_form.state;
-    if (s.scanStep != StepLogIn) {
-        stepRead(scan);
+    if (m_step != ScanStep::LogIn) {
+        stepRead();
         return;
     }
-    // Step 2: fill in the login form and submit it. Without a form, try again next tick.
-    s.userName = m_form.TextLogin->text();
-    s.password = s.savedPassword;
-    m_browser->submitLogin(s.userName, s.password, m_pageAddress,
+    // Fill in the login form and submit it. Without a form, try again next tick.
+    m_shared.userName = m_window.typedUserName();
+    m_shared.password = m_shared.savedPassword;
+    m_browser->submitLogin(m_shared.userName, m_shared.password, m_pageAddress,
                            [this, scan](Browser::LoginResult result) {
                                if (!isCurrent(scan))
                                    return;
-                               MainState &s = m_form.state;
                                if (result == Browser::LoginResult::Submitted) {
-                                   s.loginSubmitted = true;
-                                   s.scanStep = StepWait;
+                                   m_loginSubmitted = true;
+                                   m_step = ScanStep::Wait;
                                } else if (result == Browser::LoginResult::OtherPage) {
                                    // The page has gone elsewhere: the new one is checked first.
-                                   s.scanStep = StepWait;
+                                   m_step = ScanStep::Wait;
                                }
-                               stepRead(scan);
+                               stepRead();
                            });
 }
 
-void ScanDriver::stepRead(int scan)
+void ScanDriver::stepRead()
 {
-    Q_UNUSED(scan)
-    if (m_form.state.scanStep == StepRead) {
+    if (m_step == ScanStep::Read) {
         // The count-down and the read run to their end, even if the scan is aborted meanwhile.
         m_tickBusy = false;
-        m_form.Timer1->stop();
+        m_stepTimer.stop();
         countdown(0);
         return;
     }
@@ -301,26 +271,26 @@ void ScanDriver::stepRead(int scan)
 
 void ScanDriver::finishTick()
 {
-    const MainState &s = m_form.state;
-    if (s.waitCount >= 10 && s.scanStep == StepWait)
+    if (m_waitCount >= WaitingTickLimit && m_step == ScanStep::Wait)
         failScan();
     m_tickBusy = false;
 }
 
 void ScanDriver::failScan()
 {
-    MainState &s = m_form.state;
     ++m_scan; // what the browser still owes this scan is dropped, also during the message
     m_tickBusy = false;
-    setProgress(texts::ScanStopped, colors::Red);
-    m_form.Timer1->stop();
-    if (s.loginSubmitted)
-        showMessage({QStringLiteral("Unable to login !"), QStringLiteral("Please, check your Vey"),
-                     QStringLiteral("Username and Password.")});
+    m_window.showProgress(texts::ScanStopped, ScanWindow::Tone::Stopped);
+    m_stepTimer.stop();
+    if (m_loginSubmitted)
+        m_window.showMessage({QStringLiteral("Unable to login !"),
+                              QStringLiteral("Please, check your Vey"),
+                              QStringLiteral("Username and Password.")});
     else
-        showMessage({QStringLiteral("Unable to connect !"), QStringLiteral("Please, check your"),
-                     QStringLiteral("internet connection.")});
-    s.waitCount = 0;
+        m_window.showMessage({QStringLiteral("Unable to connect !"),
+                              QStringLiteral("Please, check your"),
+                              QStringLiteral("internet connection.")});
+    m_waitCount = 0;
     endScan();
 }
 
@@ -328,9 +298,9 @@ void ScanDriver::countdown(int step)
 {
     m_reading = true;
     if (step <= 3) {
-        setProgress(step == 0 ? texts::CheckingFriends
-                              : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
-                    colors::Magenta);
+        m_window.showProgress(step == 0 ? texts::CheckingFriends
+                                        : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
+                              ScanWindow::Tone::Checking);
         QTimer::singleShot(m_timings.countdownStepMs, this, [this, step] { countdown(step + 1); });
         return;
     }
@@ -339,21 +309,20 @@ void ScanDriver::countdown(int step)
 
 void ScanDriver::readAndMerge()
 {
-    MainState &s = m_form.state;
-    const QList<FriendEntry> entries = readFriendsPage(s.pageText, s.directReadResult);
-    s.pageText.clear();
+    const QList<FriendEntry> entries = readFriendsPage(m_pageText, int(m_directRead));
+    m_pageText.clear();
     // The rows move when the lists are rebuilt: the friends are followed by their numbers.
+    FriendsTable &table = m_window.friendsTable();
     QList<FriendsTable::RowId> cameOnline;
-    for (const int row : mergePresence(m_form.table, entries, QDateTime::currentDateTime()))
-        cameOnline << m_form.table.rowId(row);
-    s.scanState = 2;
+    for (const int row : mergePresence(table, entries, Clock::now()))
+        cameOnline << table.rowId(row);
+    m_shared.scanState = ScanState::PageRead;
     m_reading = false;
     m_running = false;
-    m_form.Timer1->stop();
+    m_stepTimer.stop();
     emit pageMerged();
     // Named in the order of the rebuilt main list.
-    if (const QStringList names =
-            selectedNames(m_form.table, cameOnline, m_form.CheckUser->isChecked());
+    if (const QStringList names = selectedNames(table, cameOnline, m_window.namesAreUserNames());
         !names.isEmpty())
         emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
@@ -362,22 +331,16 @@ void ScanDriver::readAndMerge()
 
 void ScanDriver::endScan()
 {
-    MainState &s = m_form.state;
     ++m_scan; // late answers of this scan are dropped
     m_tickBusy = false;
     m_running = false;
-    m_form.ButGo->setText(texts::StartCaption);
-    setBackColor(m_form.ButGo, colors::LightGreen);
-    m_form.Timer1->stop();
-    s.waitCount = 0;
+    m_window.showScanButton(ScanWindow::Button::Start);
+    m_stepTimer.stop();
+    m_waitCount = 0;
     // No browser page stays behind an aborted or failed scan.
     if (!m_reading)
         m_browser->unload();
-    m_form.refreshScanStatus();
-    if (m_form.TimerScan->isActive() || minutesValue(s.minutesLeft) == -1) {
-        s.minutesLeft = m_form.TextTimerScan->text();
-        m_form.toggleRepeat();
-    }
+    m_window.scanEnded();
 }
 
 } // namespace amiscan

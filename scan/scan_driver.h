@@ -1,5 +1,8 @@
 #pragma once
 
+#include "scan/scan_state.h"
+#include "store/friends_table.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -7,15 +10,17 @@
 
 #include <memory>
 
+class QTimer;
+
 namespace amiscan {
 
 class Browser;
-class Form1;
 class PageFetcher;
+class ScanWindow;
 
 // Takes one scan from the Start Scan button to the friends page read and merged, or to a failure
 // message. The first scan of a run goes through the browser, later ones try the direct read
-// first. The browser route is a small state machine advanced by the window's Timer1.
+// first. The browser route is a small state machine advanced by the step timer.
 // Nothing here blocks the window: the fetch, the page reads and the fixed waits all return to
 // the event loop. A tick that falls due while the browser has not answered an earlier one
 // counts as a tick spent waiting, so a browser that never answers still ends the scan.
@@ -33,8 +38,9 @@ public:
         int countdownStepMs = 1000;
     };
 
-    ScanDriver(Form1 &form, std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher,
-               QObject *parent = nullptr);
+    // The step timer is the window's; the driver starts, stops and times it.
+    ScanDriver(ScanWindow &window, QTimer &stepTimer, std::unique_ptr<Browser> browser,
+               std::unique_ptr<PageFetcher> fetcher, QObject *parent = nullptr);
     ~ScanDriver() override;
 
     void setTimings(const Timings &timings);
@@ -43,11 +49,16 @@ public:
     // after an abort): the status row shows the scan's progress meanwhile.
     bool isScanInProgress() const;
 
+    ScanStep step() const { return m_step; }
+    int waitCount() const { return m_waitCount; }
+    bool loginSubmitted() const { return m_loginSubmitted; }
+    DirectRead directReadResult() const { return m_directRead; }
+
     // The Start Scan / Abort Scan button.
     void startScanButton();
     void startScan();
     void endScan();
-    // Timer1's tick.
+    // The step timer's tick.
     void tick();
 
 signals:
@@ -63,7 +74,7 @@ private:
     void openFriendsPage();
     void stepLoaded(int scan);
     void stepLogIn(int scan);
-    void stepRead(int scan);
+    void stepRead();
     void finishTick();
     void waitedWithoutAnswer();
     void failScan();
@@ -71,13 +82,20 @@ private:
     void countdown(int step);
     void readAndMerge();
     bool isCurrent(int scan) const { return scan == m_scan && m_tickBusy; }
-    void setProgress(const QString &caption, const QColor &color);
-    void showMessage(const QStringList &lines);
+    QUrl friendsPage() const;
 
-    Form1 &m_form;
+    ScanWindow &m_window;
+    ScanShared &m_shared;
+    QTimer &m_stepTimer;
     std::unique_ptr<Browser> m_browser;
     std::unique_ptr<PageFetcher> m_fetcher;
     Timings m_timings;
+    ScanStep m_step = ScanStep::Idle;
+    int m_waitCount = 0;
+    bool m_loginSubmitted = false;
+    DirectRead m_directRead = DirectRead::NotTried;
+    // The friends page handed to the page reader; emptied when a read fails and once read.
+    QString m_pageText;
     // Identifies the scan in progress; an abort moves it on so late answers are dropped.
     int m_scan = 0;
     bool m_tickBusy = false;

@@ -1,48 +1,14 @@
-// The repeat count-down and the status row between scans.
+#include "schedule/scan_timer.h"
+
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
-#include "ui/colors.h"
-#include "ui/form1.h"
-#include "ui/mouse_events.h"
+#include "schedule/status_texts.h"
 
-#include <QEvent>
-#include <QFocusEvent>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
 namespace amiscan {
 
 namespace {
-
-// Enter and Escape end the editing of the interval box; leaving it validates the interval.
-class IntervalBoxFilter final : public QObject
-{
-public:
-    explicit IntervalBoxFilter(Form1 &form) : QObject(&form), m_form(form) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent *>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-                m_form.parkFocus();
-                return true;
-            }
-        } else if (event->type() == QEvent::FocusOut &&
-                   static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason) {
-            // The box's own context menu takes the focus only for a moment: the edit goes on.
-            m_form.validateInterval();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    Form1 &m_form;
-};
 
 QString nextScanCaption(const QString &minutesLeft)
 {
@@ -51,105 +17,90 @@ QString nextScanCaption(const QString &minutesLeft)
 
 } // namespace
 
-void Form1::connectScanTimer()
+StatusRow statusRow(const ScheduleState &s, ScanState scanState)
 {
-    connect(TimerScan, &QTimer::timeout, this, &Form1::scanTimerTick);
-    connect(ButTimerOnOff, &QPushButton::clicked, this, &Form1::toggleRepeat);
-    onMousePress(LabScanNext, [this](Qt::MouseButton button) {
-        if (button != Qt::LeftButton)
-            return;
-        parkFocus();
-        toggleRepeat();
-    });
-    onMousePress(LabScanLast, [this](Qt::MouseButton button) {
-        if (button != Qt::LeftButton)
-            return;
-        parkFocus();
-        startScanButton();
-    });
-    onClick(LabTextTimerScan1, [this] { parkFocus(); });
-    onClick(LabTextTimerScan2, [this] { parkFocus(); });
-    TextTimerScan->installEventFilter(new IntervalBoxFilter(*this));
-}
-
-void Form1::refreshScanStatus()
-{
-    if (Timer1->isActive() || scanInProgress())
-        return;
-    const MainState &s = state;
-    if (s.repeatOn && s.scanState == 2) {
-        setForeColor(LabScanLast, colors::Blue);
-        setForeColor(LabInfo, colors::Blue);
+    using Tone = StatusRow::Tone;
+    StatusRow row;
+    if (s.repeatOn && scanState == ScanState::PageRead) {
+        row.last = row.info = row.next = Tone::Blue;
+        // At 0 the caption keeps what it showed for a count of 1.
         if (minutesValue(s.minutesLeft) != 0)
-            LabScanNext->setText(nextScanCaption(s.minutesLeft));
-        setForeColor(LabScanNext, colors::Blue);
+            row.nextCaption = nextScanCaption(s.minutesLeft);
     } else {
         if (!s.repeatOn) {
-            setForeColor(LabScanNext, colors::Red);
-            LabScanNext->setText(texts::TimerStopped);
+            row.next = Tone::Red;
+            row.nextCaption = texts::TimerStopped;
         }
-        if (s.scanState == 0 && s.repeatOn) {
-            setForeColor(LabScanLast, colors::Black);
-            setForeColor(LabInfo, colors::Black);
-            setForeColor(LabScanNext, colors::Black);
-            LabScanNext->setText(texts::ScanNotStarted);
+        if (scanState == ScanState::NotStarted && s.repeatOn) {
+            row.last = row.info = row.next = Tone::Black;
+            row.nextCaption = texts::ScanNotStarted;
         }
         if (s.scanCompleted && s.repeatOn) {
-            setForeColor(LabScanLast, colors::Blue);
-            setForeColor(LabScanNext, colors::Blue);
-            LabScanNext->setText(nextScanCaption(s.minutesLeft));
-            setForeColor(LabInfo, colors::Blue);
+            row.last = row.info = row.next = Tone::Blue;
+            row.nextCaption = nextScanCaption(s.minutesLeft);
         }
     }
-    LabScanLast->setText(texts::LastScanPrefix + s.lastScanStamp);
-    if (s.scanState != 0) {
-        setForeColor(TextLogin, colors::Black);
-        setForeColor(TextPw, colors::Black);
-    }
+    row.lastCaption = texts::LastScanPrefix + s.lastScanStamp;
+    row.loginPlain = scanState != ScanState::NotStarted;
+    return row;
 }
 
-void Form1::toggleRepeat()
+ScanTimer::ScanTimer(ScanTimerWindow &window, QTimer &minuteTimer, QObject *parent)
+    : QObject(parent), m_window(window), m_state(window.scheduleState()), m_minuteTimer(minuteTimer)
 {
-    if (state.windowReady)
-        parkFocus();
-    if (!state.repeatOn) {
-        state.repeatOn = true;
-        setBackColor(LabTimerOn, colors::LightGreen);
-        setForeColor(LabTimerOn, colors::Black);
-        LabTimerOff->setAutoFillBackground(false);
-        setForeColor(LabTimerOff, colors::Grey);
-        TimerScan->start();
-    } else {
-        state.repeatOn = false;
-        LabTimerOn->setAutoFillBackground(false);
-        setForeColor(LabTimerOn, colors::Grey);
-        setBackColor(LabTimerOff, colors::LightRed);
-        setForeColor(LabTimerOff, colors::Black);
-        TimerScan->stop();
-    }
+    connect(&m_minuteTimer, &QTimer::timeout, this, &ScanTimer::tick);
+}
+
+void ScanTimer::refreshScanStatus()
+{
+    if (m_window.isScanInProgress())
+        return;
+    m_window.showStatus(statusRow(m_state, m_window.scanState()));
+}
+
+void ScanTimer::toggleRepeat()
+{
+    if (m_window.isReady())
+        m_window.parkFocus();
+    m_state.repeatOn = !m_state.repeatOn;
+    m_window.showRepeat(m_state.repeatOn);
+    // The count goes on from where it stood.
+    if (m_state.repeatOn)
+        m_minuteTimer.start();
+    else
+        m_minuteTimer.stop();
     refreshScanStatus();
 }
 
-void Form1::scanTimerTick()
+void ScanTimer::tick()
 {
-    state.minutesLeft = minutesAfterTick(state.minutesLeft);
+    m_state.minutesLeft = minutesAfterTick(m_state.minutesLeft);
     refreshScanStatus();
-    if (minutesValue(state.minutesLeft) <= 0) {
+    if (minutesValue(m_state.minutesLeft) <= 0) {
         // Parking the focus may take it from the interval box, whose validation restarts the
         // count: park first, so that the scan still starts as a timed scan.
-        if (!state.manageMode)
-            parkFocus();
-        state.minutesLeft = QStringLiteral("-1");
-        TimerScan->stop();
-        startScanButton();
+        if (!m_window.isManageListShown())
+            m_window.parkFocus();
+        m_state.minutesLeft = QStringLiteral("-1");
+        m_minuteTimer.stop();
+        m_window.startScanButton();
     }
 }
 
-void Form1::validateInterval()
+void ScanTimer::validateInterval()
 {
-    TextTimerScan->setText(validatedInterval(TextTimerScan->text()));
-    state.minutesLeft = TextTimerScan->text();
+    m_window.setIntervalText(validatedInterval(m_window.intervalText()));
+    m_state.minutesLeft = m_window.intervalText();
     refreshScanStatus();
+}
+
+void ScanTimer::scanEnded()
+{
+    refreshScanStatus();
+    if (m_minuteTimer.isActive() || minutesValue(m_state.minutesLeft) == -1) {
+        m_state.minutesLeft = m_window.intervalText();
+        toggleRepeat();
+    }
 }
 
 } // namespace amiscan

@@ -1,5 +1,7 @@
 #include "store/safe_file.h"
 
+#include "store/clock.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -109,7 +111,7 @@ QString keepFileAside(const QString &path, const QString &reason)
 {
     const QFileInfo info(path);
     const QString stem = info.completeBaseName() + u'.' + reason + u'-' +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+                         Clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     const QDir dir = info.dir();
     QString aside = dir.filePath(stem + suffix);

@@ -99,7 +99,7 @@ private slots:
         form.setTrayIcon(std::make_unique<FakeTrayIcon>()); // the option adds the icon
         form.readSettings();
         QVERIFY(form.CheckAutoStart->isChecked());
-        QCOMPARE(form.state.panelState, 1);
+        QCOMPARE(form.state.panelState, PanelState::Hidden);
         QCOMPARE(form.state.userName, QString()); // present but empty
         QCOMPARE(form.state.password, QStringLiteral("  two  "));
         QCOMPARE(form.TextTimerScan->text(), QString()); // missing: empty text
@@ -120,7 +120,7 @@ private slots:
         Form1 form(dir.path());
         form.readSettings();
         QVERIFY(!form.CheckAutoStart->isChecked());
-        QCOMPARE(form.state.panelState, 0);
+        QCOMPARE(form.state.panelState, PanelState::Shown);
         QVERIFY(form.state.repeatOn);
         QVERIFY(!form.CheckFlter->isChecked());
         QVERIFY(!form.CheckHideOff->isChecked());
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(QDir(dir.path()).isEmpty());
         QVERIFY(!form.state.dataPresent);
 
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         form.saveHistory();
         form.waitForHistorySave();
         QVERIFY(form.state.dataPresent);
@@ -211,7 +211,7 @@ private slots:
         form.CheckFlter->setChecked(false);
         form.CheckAutoStart->setChecked(true);
         form.TextTimerScan->clear();
-        form.state.panelState = 1;
+        form.state.panelState = PanelState::Hidden;
         form.saveSettings();
         QCOMPARE(fileBytes(settingsFilePath(dir.path())),
                  QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"

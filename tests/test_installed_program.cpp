@@ -2,8 +2,8 @@
 // browser helper and its desktop files in place and nothing else; the installed copy answers its
 // command line without a display, scans through the installed helper, keeps its files in the
 // user's data directory of a home of its own, and refuses a second copy.
-#include "app/main_state.h"
 #include "app/single_copy.h"
+#include "ui/main_state.h"
 #include "vey_sim_process.h"
 
 #include <QDirIterator>

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(form.windowHeightTwips(), 1610 + 3180 + 700);
 
         // After a scan the separator stands between the online and the offline friends.
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         form.fillMainList();
         QCOMPARE(shownNames(form.List1), (QStringList{"Bob", "Carl", "+", "anna", "Dora"}));
         QCOMPARE(form.windowTitle(), QStringLiteral("Amiscan : 2"));
@@ -131,7 +131,7 @@ private slots:
         form.load();
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
 
         click(form, "CheckHideOff");
         QVERIFY(form.CheckHideOff->isChecked());
@@ -156,7 +156,7 @@ private slots:
         form.load();
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
 
         click(form, "LabCheckFlter");
         QVERIFY(form.CheckFlter->isChecked());
@@ -182,7 +182,7 @@ private slots:
         form.load();
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         click(form, "CheckFlter");
         click(form, "CheckHideOff");
         QCOMPARE(shownNames(form.List1), (QStringList{"Bob"}));
@@ -201,7 +201,7 @@ private slots:
                 selected);
         }
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         click(form, "CheckFlter");
 
         QCOMPARE(form.LabInfo->text(), QStringLiteral("Selected friends Online: 3/10  (5/20)"));
@@ -217,7 +217,7 @@ private slots:
         form.load();
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
 
         click(form, "LabCheckUser");
         QVERIFY(form.CheckUser->isChecked());
@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(form.state.sortNameMode, 1);
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         form.fillMainList();
         QCOMPARE(shownNames(form.List1),
                  (QStringList{"xx_carl", "zz_bob", "+", "ww_dora", "yy_anna"}));
@@ -264,7 +264,7 @@ private slots:
         add(form.table, {"Sam", "sam_one", true});
         add(form.table, {"anna", "anna", false});
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         form.sortByKey();
         form.sortOnlineFirst();
         form.fillMainList();
@@ -279,9 +279,9 @@ private slots:
         form.load();
         addMixedFriends(form);
         buildListsAsAtStartUp(form);
-        form.state.scanState = 2;
+        form.state.scanState = ScanState::PageRead;
         // The top row as the hidden panel shows it.
-        form.state.panelState = 1;
+        form.state.panelState = PanelState::Hidden;
         for (QPushButton *button :
              {form.ButHideCheckFlter, form.ButHideCheckHideOff, form.ButHideCheckUser})
             button->show();
@@ -315,14 +315,14 @@ private slots:
             add(form.table, QStringLiteral("F%1").arg(i, 2, 10, QChar(u'0')));
         buildListsAsAtStartUp(form);
         QCOMPARE(twipsGeometry(form.List1).height(), rowsFor(51));
-        form.state.panelState = 1;
+        form.state.panelState = PanelState::Hidden;
         form.layoutLists();
         QCOMPARE(twipsGeometry(form.List1).height(), 10785);
         QCOMPARE(twipsGeometry(form.LabHelp).top(), 725 + 10785);
         QCOMPARE(form.windowHeightTwips(), 725 + 10785 + 700);
 
         // The management list shown with 20 lines: both lists in its whole rows.
-        form.state.panelState = 0;
+        form.state.panelState = PanelState::Shown;
         form.state.manageMode = true;
         form.List2->clear();
         for (int i = 0; i < 20; ++i)

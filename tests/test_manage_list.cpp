@@ -33,7 +33,8 @@ const QList<Friend> FiveFriends{
 // A started window, active, showing its friends as start-up shows a read history.
 struct Lists : ScriptedScan
 {
-    explicit Lists(const QList<Friend> &friends = FiveFriends, int scanState = 2)
+    explicit Lists(const QList<Friend> &friends = FiveFriends,
+                   ScanState scanState = ScanState::PageRead)
     {
         browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
         for (const Friend &f : friends)
@@ -261,20 +262,20 @@ private slots:
 
     void switchTwice_restoresTitleColoursAndHelp_data()
     {
-        QTest::addColumn<int>("scanState");
+        QTest::addColumn<ScanState>("scanState");
         QTest::addColumn<QColor>("mainColour");
-        QTest::newRow("before any scan") << 0 << colors::Black;
-        QTest::newRow("after a scan") << 2 << colors::Blue;
+        QTest::newRow("before any scan") << ScanState::NotStarted << colors::Black;
+        QTest::newRow("after a scan") << ScanState::PageRead << colors::Blue;
     }
     void switchTwice_restoresTitleColoursAndHelp()
     {
-        QFETCH(int, scanState);
+        QFETCH(ScanState, scanState);
         QFETCH(QColor, mainColour);
         Lists w(FiveFriends, scanState);
         QCOMPARE(w.helpOver(w.form.LabTitList1), texts::SessionHelpToSecond);
         QCOMPARE(w.helpOver(w.main()->viewport()), texts::MainListHelpSelectsSecond);
         QTest::mousePress(w.form.LabTitList1, Qt::RightButton);
-        QCOMPARE(w.form.state.sessionShown, 0);
+        QCOMPARE(w.form.state.sessionShown, Session::First);
 
         QTest::mousePress(w.form.LabTitList1, Qt::LeftButton);
         QCOMPARE(w.form.LabTitList1->text(), texts::SecondSessionTitle);

@@ -96,7 +96,7 @@ private slots:
         const int designPixels = f.height();
 
         w.clickPanelButton();
-        QCOMPARE(f.state.panelState, 1);
+        QCOMPARE(f.state.panelState, PanelState::Hidden);
         QCOMPARE(w.top(f.ButHidePanel), 0);
         QCOMPARE(w.top(f.ButExit), 0);
         QCOMPARE(w.top(f.ButAbout), design["ButAbout"] - 980);
@@ -111,7 +111,7 @@ private slots:
         QCOMPARE(f.height(), designPixels - 59);
 
         w.clickPanelButton();
-        QCOMPARE(f.state.panelState, 0);
+        QCOMPARE(f.state.panelState, PanelState::Shown);
         QHash<QString, int> expected = design;
         expected["ButHidePanel"] = 680;
         expected["ButExit"] = 140;
@@ -145,7 +145,7 @@ private slots:
                 w.clickPanelButton();
         };
         toggle();
-        QCOMPARE(f.state.panelState, 1);
+        QCOMPARE(f.state.panelState, PanelState::Hidden);
         QCOMPARE(f.ButHidePanel->text(), QStringLiteral("Show Panel"));
         QCOMPARE(f.windowHeightTwips(), 4410);
         QCOMPARE(w.top(f.LabHelp), 3710);
@@ -154,7 +154,7 @@ private slots:
             w.clickPanelButton();
         else
             toggle();
-        QCOMPARE(f.state.panelState, 0);
+        QCOMPARE(f.state.panelState, PanelState::Shown);
         QCOMPARE(f.windowHeightTwips(), 5295);
         QCOMPARE(w.top(f.LabHelp), 4595);
     }

@@ -1,31 +1,101 @@
-// The scan's state machine with a scripted browser and fetcher: captions, colours, states,
-// messages, and which route each scan takes.
-#include "dialog_driver.h"
+// The scan's state machine against a fake window, a scripted browser and fetcher: what it shows,
+// the route each scan takes, when it gives up, and what reaches the table.
+#include "fake_platform.h"
 #include "platform/address_policy.h"
 #include "scan/scan_driver.h"
+#include "scan/scan_window.h"
 #include "scan/service_address.h"
-#include "scripted_scan.h"
-#include "ui/colors.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
-#include "widget_test_main.h"
+#include "scan/time_text.h"
+#include "scan_pages.h"
+#include "store/clock.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 using namespace amiscan;
 
 namespace {
 
-using Harness = ScriptedScan;
+using Tone = ScanWindow::Tone;
+using Button = ScanWindow::Button;
 
-// Another site's page that holds the service's domain word inside a word, and a login form.
+struct FakeWindow final : ScanWindow
+{
+    ScanShared shared;
+    FriendsTable table;
+    QString typed = QStringLiteral("demo");
+    bool timed = false;
+    Button button = Button::Start;
+    QString caption;
+    Tone tone = Tone::Running;
+    QList<QStringList> messages;
+    // Runs as a message is shown, while the window would wait for its Ok.
+    std::function<void()> onMessage;
+    bool nextScanNow = false;
+    int leaves = 0;
+    int ends = 0;
+
+    ScanShared &scanShared() override { return shared; }
+    FriendsTable &friendsTable() override { return table; }
+    bool namesAreUserNames() const override { return false; }
+    QString typedUserName() const override { return typed; }
+    bool isTimedScan() const override { return timed; }
+    Button scanButton() const override { return button; }
+    void showScanButton(Button b) override { button = b; }
+    void showProgress(const QString &c, Tone t) override { caption = c, tone = t; }
+    void showProgress(const QString &c) override { caption = c; }
+    void showNextScanNow() override { nextScanNow = true; }
+    void showMessage(const QStringList &lines) override
+    {
+        messages << lines;
+        if (onMessage)
+            onMessage();
+    }
+    void leaveManageList() override { ++leaves; }
+    void scanEnded() override { ++ends; }
+};
+
+struct Rig
+{
+    FakeWindow window;
+    QTimer stepTimer;
+    FakeBrowser *browser = new FakeBrowser;
+    FakePageFetcher *fetcher = new FakePageFetcher;
+    std::unique_ptr<ScanDriver> driver =
+        std::make_unique<ScanDriver>(window, stepTimer, std::unique_ptr<Browser>(browser),
+                                     std::unique_ptr<PageFetcher>(fetcher));
+    int merged = 0;
+
+    explicit Rig(bool withLogin = true)
+    {
+        driver->setTimings({20, 5, 5});
+        if (withLogin) {
+            window.shared.userName = QStringLiteral("demo");
+            window.shared.password = window.shared.savedPassword = QStringLiteral("demo123");
+        }
+        // The window's completion returns the button to Start Scan.
+        QObject::connect(driver.get(), &ScanDriver::pageMerged, [this] {
+            ++merged;
+            window.button = Button::Start;
+        });
+    }
+    bool scanning() const { return window.button == Button::Abort; }
+    void press() { driver->startScanButton(); }
+    // A first scan through the browser, to its end.
+    bool firstScan()
+    {
+        browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        press();
+        return QTest::qWaitFor([this] { return !scanning(); });
+    }
+};
+
 const QString SurveyForm = QStringLiteral("<HEAD></HEAD><BODY><P>Take our survey</P><FORM><INPUT>"
                                           "<INPUT><BUTTON>Send</BUTTON></FORM>") +
                            Filler + QStringLiteral("</BODY>");
+const QStringList ConnectMessage{"Unable to connect !", "Please, check your",
+                                 "internet connection."};
 
 } // namespace
 
@@ -34,160 +104,145 @@ class TestScanDriver : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { Clock::set({}); }
+
     void missingLogin_showsMessageAndReturnsToIdle_data()
     {
         QTest::addColumn<QString>("userName");
         QTest::addColumn<QString>("missing");
-        QTest::newRow("user name") << QStringLiteral("Vey Username") << "Invalid Vey Username";
-        QTest::newRow("password") << QStringLiteral("demo") << "Invalid Vey Password";
+        QTest::newRow("user name") << "Vey Username"
+                                   << "Invalid Vey Username";
+        QTest::newRow("password") << "demo"
+                                  << "Invalid Vey Password";
     }
-
     void missingLogin_showsMessageAndReturnsToIdle()
     {
         QFETCH(QString, userName);
         QFETCH(QString, missing);
-        Harness h(false);
-        h.form.state.userName = userName;
-        QStringList shown;
-        whenModalDialogShown(h.form, [&](Form2 *dialog) {
-            shown << dialog->Label1->text() << dialog->Label2->text();
-            QVERIFY(!dialog->Label3->isVisibleTo(dialog));
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(shown, (QStringList{missing, "Please fill in this field"}));
-        QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
-        QCOMPARE(backColor(h.form.ButGo), colors::LightGreen);
-        QVERIFY(h.browser->navigations.isEmpty());
-        QVERIFY(h.fetcher->fetched.isEmpty());
+        Rig r(false);
+        r.window.shared.userName = userName;
+        r.window.onMessage = [&] { QVERIFY(r.scanning()); };
+        r.press();
+        QCOMPARE(r.window.leaves, 1);
+        QCOMPARE(r.window.messages, (QList<QStringList>{{missing, "Please fill in this field"}}));
+        QVERIFY(!r.scanning());
+        QCOMPARE(r.window.ends, 1);
+        QVERIFY(r.browser->navigations.isEmpty() && r.fetcher->fetched.isEmpty());
     }
 
     void firstScan_goesThroughTheBrowserAndLogsIn()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return LoginForm; };
-        h.browser->pageAfterLogin = FriendsBrowser;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QVERIFY(h.scanning());
-        QCOMPARE(backColor(h.form.ButGo), colors::LightRed);
-        QCOMPARE(h.form.LabScanLast->text(), QStringLiteral("        Scan running ..."));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Purple);
-        QTRY_VERIFY(!h.scanning());
-
-        QVERIFY(h.fetcher->fetched.isEmpty()); // no direct read on the first scan
-        QCOMPARE(h.browser->navigations.first(),
+        Rig r;
+        Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
+        r.browser->pageFor = [](const QUrl &) { return LoginForm; };
+        r.browser->pageAfterLogin = FriendsBrowser;
+        r.press();
+        QVERIFY(r.scanning());
+        QCOMPARE(r.window.caption, QStringLiteral("        Scan running ..."));
+        QCOMPARE(r.window.tone, Tone::Running);
+        QCOMPARE(r.window.shared.scanState, ScanState::Started);
+        QTRY_VERIFY(!r.scanning());
+        QVERIFY(r.fetcher->fetched.isEmpty()); // no direct read on the first scan
+        QCOMPARE(r.browser->navigations.first(),
                  QUrl(QStringLiteral("https://www.vey.example/my/account/friends.php?lang=en")));
-        QCOMPARE(h.browser->logins, (QList<QStringList>{{"demo", "demo123"}}));
-        QVERIFY(!h.browser->isLoaded());
-        QCOMPARE(h.form.state.scanState, 2);
-        QCOMPARE(h.form.table.friendCount(), 2);
-        QVERIFY(h.form.table.findByAccountName(QStringLiteral("ann.lee")) > 0);
-        QVERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral(" Last Scan : ")));
+        QCOMPARE(r.browser->logins, (QList<QStringList>{{"demo", "demo123"}}));
+        QVERIFY(!r.browser->isLoaded());
+        QCOMPARE(r.merged, 1);
+        QCOMPARE(r.window.shared.scanState, ScanState::PageRead);
+        QCOMPARE(r.driver->step(), ScanStep::Read);
+        QCOMPARE(r.window.table.friendCount(), 2);
+        // The sessions take their start from the program's clock.
+        const int ann = r.window.table.findByAccountName(QStringLiteral("ann.lee"));
+        QCOMPARE(r.window.table.cellText(ann, Start1), QStringLiteral("05/12/26 14:07"));
     }
 
-    void laterScan_readsDirectlyWithoutBrowser()
+    void laterScan_readsDirectlyOrFallsBackToTheBrowser_data()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(!h.scanning());
-        const int loads = h.browser->loads;
-
-        h.fetcher->answer = [](const QUrl &) { return FriendsDirect; };
-        h.fetcher->delayMs = 200;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
+        QTest::addColumn<QString>("direct");
+        QTest::addColumn<DirectRead>("result");
+        QTest::newRow("friends page") << FriendsDirect << DirectRead::FriendsPage;
+        QTest::newRow("login page") << "<form>vey</form>" << DirectRead::Failed;
+    }
+    void laterScan_readsDirectlyOrFallsBackToTheBrowser()
+    {
+        QFETCH(QString, direct);
+        QFETCH(DirectRead, result);
+        Rig r;
+        QVERIFY(r.firstScan());
+        const int loads = r.browser->loads;
+        r.fetcher->answer = [direct](const QUrl &) { return direct; };
+        r.fetcher->delayMs = 200;
+        r.browser->pageFor = [](const QUrl &) { return LoginForm; };
+        r.browser->pageAfterLogin = FriendsBrowser;
+        r.press();
         // A slow answer keeps the direct read's caption while the ticks go by.
         QTest::qWait(120);
-        QCOMPARE(h.form.LabScanLast->text(), QStringLiteral("  Check Friends online ..."));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
-        QTRY_VERIFY(!h.scanning());
-        QCOMPARE(h.fetcher->fetched.size(), 1);
-        QCOMPARE(h.browser->loads, loads);
-        QCOMPARE(h.form.state.directReadResult, 1);
-        QCOMPARE(h.form.table.friendCount(), 2);
+        QCOMPARE(r.window.caption, QStringLiteral("  Check Friends online ..."));
+        QCOMPARE(r.window.tone, Tone::Checking);
+        QTRY_VERIFY(!r.scanning());
+        QCOMPARE(r.fetcher->fetched.size(), 1);
+        QCOMPARE(r.driver->directReadResult(), result);
+        const bool browserRoute = result == DirectRead::Failed;
+        QCOMPARE(r.browser->loads, loads + int(browserRoute));
+        QCOMPARE(r.browser->logins.size(), int(browserRoute));
+        QCOMPARE(r.merged, 2);
     }
 
-    void directReadMeetingLoginPage_fallsBackToTheBrowser()
+    void waitingTooLong_givesUpWithAMessage_data()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(!h.scanning());
-
-        h.fetcher->answer = [](const QUrl &) { return QStringLiteral("<form>vey</form>"); };
-        h.browser->pageFor = [](const QUrl &) { return LoginForm; };
-        h.browser->pageAfterLogin = FriendsBrowser;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(!h.scanning());
-        QCOMPARE(h.form.state.directReadResult, 9);
-        QCOMPARE(h.browser->logins.size(), 1);
-        QCOMPARE(h.form.state.scanState, 2);
+        QTest::addColumn<QString>("afterLogin"); // empty: no page ever arrives
+        QTest::addColumn<bool>("browserAnswers");
+        QTest::addColumn<QStringList>("message");
+        QTest::newRow("wrong password")
+            << LoginForm << true
+            << QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."};
+        QTest::newRow("no page arrives") << QString() << true << ConnectMessage;
+        // A page script that never yields.
+        QTest::newRow("the browser never answers") << QString() << false << ConnectMessage;
     }
-
-    void wrongPassword_givesUpAfterTenTicksWithLoginMessage()
+    void waitingTooLong_givesUpWithAMessage()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return LoginForm; };
-        h.browser->pageAfterLogin = LoginForm; // the service answers the form again
-        QStringList shown;
-        whenModalDialogAppears(h.form, [&](Form2 *dialog) {
-            shown << dialog->Label1->text() << dialog->Label2->text() << dialog->Label3->text();
-            QVERIFY(h.form.state.loginSubmitted);
-            QCOMPARE(h.form.LabScanLast->text(), QStringLiteral(" Scan stopped"));
-            QCOMPARE(foreColor(h.form.LabScanLast), colors::Red);
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(!h.scanning());
-        QCOMPARE(shown, (QStringList{"Unable to login !", "Please, check your Vey",
-                                     "Username and Password."}));
-        QVERIFY(!h.form.Timer1->isActive());
-        QVERIFY(!h.browser->isLoaded());
+        QFETCH(QString, afterLogin);
+        QFETCH(bool, browserAnswers);
+        QFETCH(QStringList, message);
+        Rig r;
+        r.browser->pageFor = [&](const QUrl &) {
+            return afterLogin.isEmpty() ? QString() : LoginForm;
+        };
+        r.browser->pageAfterLogin = afterLogin;
+        r.browser->answers = browserAnswers;
+        QStringList captions;
+        r.window.onMessage = [&] {
+            QCOMPARE(r.window.caption, QStringLiteral(" Scan stopped"));
+            QCOMPARE(r.window.tone, Tone::Stopped);
+            QCOMPARE(r.driver->waitCount(), WaitingTickLimit);
+        };
+        QObject::connect(&r.stepTimer, &QTimer::timeout, [&] { captions << r.window.caption; });
+        r.press();
+        QTRY_VERIFY(!r.scanning());
+        QCOMPARE(r.window.messages, QList<QStringList>{message});
+        QCOMPARE(r.driver->waitCount(), 0);
+        QCOMPARE(r.window.ends, 1);
+        QVERIFY(!r.stepTimer.isActive());
+        QVERIFY(!r.browser->isLoaded()); // the next scan starts with a fresh page
+        // From the second tick on the caption counts the ticks spent waiting.
+        QVERIFY(captions.contains(QStringLiteral("        Scan running ...(8)")));
     }
 
     void driverGoingAwayWithAReadPending_runsNothingMore()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        h.browser->answers = false;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_COMPARE(h.browser->heldAnswers(), 1);
-        const QString caption = h.form.LabScanLast->text();
-        // The driver goes as it does when the window closes; its browser answers the pending
-        // read with the friends page as it is destroyed.
-        h.form.setScanPlatform(std::make_unique<FakeBrowser>(),
-                               std::make_unique<FakePageFetcher>());
-        QCOMPARE(h.form.state.scanStep, int(StepWait));
-        QCOMPARE(h.form.LabScanLast->text(), caption);
+        Rig r;
+        r.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        r.browser->answers = false;
+        r.press();
+        QTRY_COMPARE(r.browser->heldAnswers(), 1);
+        const QString caption = r.window.caption;
+        // Its browser answers the pending read with the friends page as it is destroyed.
+        r.driver.reset();
+        QCOMPARE(r.window.caption, caption);
         QTest::qWait(50);
-        QCOMPARE(h.form.table.friendCount(), 0);
-    }
-
-    void nothingAnswering_givesUpAfterTenTicksWithConnectMessage_data()
-    {
-        QTest::addColumn<bool>("browserAnswers");
-        QTest::newRow("no page arrives") << true;
-        QTest::newRow("the browser never answers") << false; // a page script that never yields
-    }
-
-    void nothingAnswering_givesUpAfterTenTicksWithConnectMessage()
-    {
-        QFETCH(bool, browserAnswers);
-        Harness h;
-        h.browser->pageFor = [browserAnswers](const QUrl &) {
-            return browserAnswers ? QString() : LoginForm;
-        };
-        h.browser->answers = browserAnswers;
-        QStringList shown;
-        whenModalDialogAppears(h.form, [&](Form2 *dialog) {
-            shown << dialog->Label1->text() << h.form.LabScanLast->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(!h.scanning());
-        QCOMPARE(shown, (QStringList{"Unable to connect !", " Scan stopped"}));
-        QCOMPARE(h.form.state.waitCount, 0);
-        QVERIFY(!h.browser->isLoaded()); // the next scan starts with a fresh page
+        QCOMPARE(r.window.table.friendCount(), 0);
+        QCOMPARE(r.merged, 0);
     }
 
     void pageEnd_decidesWhetherThePageHasLoaded_data()
@@ -195,40 +250,22 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<bool>("loads");
         QTest::newRow("end before position 100")
-            << QStringLiteral("<p>vey Friends Online Now:</p></BODY>") << false;
+            << "<p>vey Friends Online Now:</p></BODY>" << false;
         QTest::newRow("end tag in small letters")
-            << QStringLiteral("<p>vey Friends Online Now:</p>") + Filler + QStringLiteral("</body>")
-            << false;
+            << QStringLiteral("<p>vey Friends Online Now:</p>") + Filler + "</body>" << false;
         QTest::newRow("an early end tag in a script, the real one later")
             << QStringLiteral("<SCRIPT>var end = '</BODY>';</SCRIPT>") + FriendsBrowser << true;
     }
-
     void pageEnd_decidesWhetherThePageHasLoaded()
     {
         QFETCH(QString, page);
         QFETCH(bool, loads);
-        Harness h;
-        h.form.scanDriver().setTimings({60, 5, 5});
-        h.browser->pageFor = [page](const QUrl &) { return page; };
-        QStringList shown;
-        whenModalDialogAppears(h.form, [&](Form2 *dialog) {
-            shown << dialog->Label1->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        if (loads) {
-            QTRY_VERIFY(!h.scanning());
-            QCOMPARE(shown, QStringList());
-            QCOMPARE(h.form.table.friendCount(), 2);
-            return;
-        }
-        QTRY_VERIFY(h.form.state.waitCount >= 3);
-        QCOMPARE(h.form.state.scanStep, int(StepWait));
-        // From the second tick on the caption counts the ticks spent waiting.
-        QTRY_VERIFY(
-            h.form.LabScanLast->text().startsWith(QStringLiteral("        Scan running ...(")));
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton); // abort
-        QVERIFY(!h.scanning());
+        Rig r;
+        r.browser->pageFor = [page](const QUrl &) { return page; };
+        r.press();
+        QTRY_VERIFY(!r.scanning() || r.driver->waitCount() >= 3);
+        QCOMPARE(r.merged, int(loads));
+        QCOMPARE(r.driver->step(), loads ? ScanStep::Read : ScanStep::Wait);
     }
 
     void servicePage_isTheServicesHostOrDomainOnly_data()
@@ -253,10 +290,8 @@ private slots:
         row("loopback, another port", local, "http://127.0.0.1:8081/login", false);
         row("loopback, another name", local, "http://localhost:8080/login", false);
         row("loopback over https", local, "https://127.0.0.1:8080/", false);
-        row("www before a bare name", QStringLiteral("https://www.example"),
-            "https://other.example/", false);
+        row("www before a bare name", "https://www.example", "https://other.example/", false);
     }
-
     void servicePage_isTheServicesHostOrDomainOnly()
     {
         QFETCH(QString, service);
@@ -273,99 +308,84 @@ private slots:
         QTest::newRow("no domain word")
             << QString() << QString()
             << QStringLiteral("<FORM><INPUT><INPUT><BUTTON>Go</BUTTON></FORM>") + Filler +
-                   QStringLiteral("</BODY>");
+                   "</BODY>";
         QTest::newRow("redirected to another site")
-            << QString() << QStringLiteral("https://www.survey.example/start") << SurveyForm;
-        QTest::newRow("redirected to another port")
-            << QStringLiteral("http://127.0.0.1:8080") << QStringLiteral("http://127.0.0.1:8081/")
-            << SurveyForm;
-        // Never contacted at all.
-        QTest::newRow("plain http elsewhere")
-            << QStringLiteral("http://www.vey.example") << QString() << LoginForm;
+            << QString() << "https://www.survey.example/start" << SurveyForm;
+        QTest::newRow("redirected to another port") << "http://127.0.0.1:8080"
+                                                    << "http://127.0.0.1:8081/" << SurveyForm;
+        QTest::newRow("plain http elsewhere, never sent")
+            << "http://www.vey.example" << QString() << LoginForm;
     }
-
     void foreignPage_failsAtOnceWithoutTypingTheLogin()
     {
         QFETCH(QString, service);
         QFETCH(QString, landing);
         QFETCH(QString, page);
-        Harness h;
-        h.form.state.serviceUrl = service;
+        Rig r;
+        r.window.shared.serviceUrl = service;
         if (!landing.isEmpty())
-            h.browser->landsAt = [landing](const QUrl &) { return QUrl(landing); };
-        h.browser->pageFor = [page](const QUrl &) { return page; };
-        bool shown = false;
-        whenModalDialogAppears(h.form, [&](Form2 *dialog) {
-            shown = dialog->Label1->text() == QStringLiteral("Unable to connect !");
-            // The first tick gave up: no waiting count ever reached the caption.
-            QCOMPARE(h.form.LabScanLast->text(), QStringLiteral(" Scan stopped"));
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(shown);
-        QVERIFY(h.browser->logins.isEmpty());
-        for (const QUrl &sent : h.browser->navigations)
+            r.browser->landsAt = [landing](const QUrl &) { return QUrl(landing); };
+        r.browser->pageFor = [page](const QUrl &) { return page; };
+        QStringList captions;
+        QObject::connect(&r.stepTimer, &QTimer::timeout, [&] { captions << r.window.caption; });
+        r.press();
+        QTRY_VERIFY(!r.scanning());
+        QCOMPARE(r.window.messages, QList<QStringList>{ConnectMessage});
+        QCOMPARE(captions.size(), 1); // the first tick gave up
+        QVERIFY(r.browser->logins.isEmpty());
+        for (const QUrl &sent : std::as_const(r.browser->navigations))
             QVERIFY(isAllowedServiceAddress(sent));
     }
 
     void formWithoutButton_staysInLoginStepUntilAbort()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return LoginForm; };
-        h.browser->hasButton = false;
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_COMPARE(h.form.state.scanStep, int(StepLogIn));
+        Rig r;
+        r.browser->pageFor = [](const QUrl &) { return LoginForm; };
+        r.browser->hasButton = false;
+        r.press();
+        QTRY_COMPARE(r.driver->step(), ScanStep::LogIn);
         QTest::qWait(300);
-        QCOMPARE(h.form.state.scanStep, int(StepLogIn));
-        QVERIFY(h.scanning());
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QVERIFY(!h.scanning());
-        QVERIFY(!h.form.Timer1->isActive());
-        QVERIFY(!h.browser->isLoaded());
+        QCOMPARE(r.driver->step(), ScanStep::LogIn);
+        QVERIFY(r.scanning() && r.driver->isScanInProgress());
+        r.press();
+        QVERIFY(!r.scanning() && !r.driver->isScanInProgress());
+        QVERIFY(!r.stepTimer.isActive());
+        QVERIFY(!r.browser->isLoaded());
+        QCOMPARE(r.window.ends, 1);
     }
 
-    void countdown_keepsTheStatusRowAndOutlivesAnAbort()
+    void countdown_outlivesAnAbortAndDelaysTheNextStart()
     {
-        Harness h;
-        h.form.scanDriver().setTimings({20, 5, 200});
-        h.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QTRY_VERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
-        // The status refresh (here through the Timer button) leaves the scan's caption.
-        QTest::mouseClick(h.form.ButTimerOnOff, Qt::LeftButton);
-        QVERIFY(h.form.LabScanLast->text().startsWith(QStringLiteral("  Check Friends")));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
+        Rig r;
+        r.driver->setTimings({20, 5, 200});
+        r.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        r.press();
+        QTRY_COMPARE(r.window.caption, QStringLiteral("  Check Friends online ..."));
+        QCOMPARE(r.window.tone, Tone::Checking);
         // Abort: the button returns at once, the count-down and the read go on.
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(h.form.ButGo->text(), QStringLiteral("Start Scan"));
-        QCOMPARE(h.form.table.friendCount(), 0);
-        QTRY_COMPARE(h.form.LabScanLast->text(), QStringLiteral("  Check Friends online ...(1)"));
-        QCOMPARE(foreColor(h.form.LabScanLast), colors::Magenta);
+        r.press();
+        QVERIFY(!r.scanning());
+        QVERIFY(r.driver->isScanInProgress());
+        QTRY_COMPARE(r.window.caption, QStringLiteral("  Check Friends online ...(1)"));
+        QCOMPARE(r.window.table.friendCount(), 0);
         // A start while the aborted scan still reads waits for that read, then runs.
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(h.form.ButGo->text(), QStringLiteral("Abort Scan"));
-        QTRY_COMPARE(h.form.table.friendCount(), 2);
-        QTRY_COMPARE(h.fetcher->fetched.size(), 1); // the second scan tries the direct read
-        QTRY_VERIFY(!h.scanning());
-        QCOMPARE(h.form.state.scanState, 2);
+        r.press();
+        QVERIFY(r.scanning());
+        QTRY_COMPARE(r.merged, 1);
+        QTRY_COMPARE(r.fetcher->fetched.size(), 1); // the second scan tries the direct read
+        QTRY_COMPARE(r.merged, 2);
     }
 
-    void timedScanThatFails_switchesRepetitionOff()
+    void timedScan_showsTheNextScanNow()
     {
-        Harness h;
-        h.browser->pageFor = [](const QUrl &) { return QString(); };
-        h.form.TextTimerScan->setText(QStringLiteral("5"));
-        h.form.state.minutesLeft = QStringLiteral("-1");
-        QTest::mouseClick(h.form.ButGo, Qt::LeftButton);
-        QCOMPARE(h.form.LabScanNext->text(), QStringLiteral("Next scan now "));
-        whenModalDialogAppears(
-            h.form, [&](Form2 *dialog) { QTest::mouseClick(dialog->ButOk, Qt::LeftButton); });
-        QTRY_VERIFY(!h.scanning());
-        QVERIFY(!h.form.state.repeatOn);
-        QCOMPARE(h.form.state.minutesLeft, QStringLiteral("5"));
-        QVERIFY(!h.form.TimerScan->isActive());
+        Rig r;
+        r.window.timed = true;
+        r.press();
+        QVERIFY(r.window.nextScanNow);
+        r.press(); // abort
+        QCOMPARE(r.window.ends, 1);
     }
 };
 
-AMISCAN_WIDGET_TEST_MAIN(TestScanDriver)
+QTEST_GUILESS_MAIN(TestScanDriver)
 #include "test_scan_driver.moc"

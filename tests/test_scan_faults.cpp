@@ -139,7 +139,7 @@ private slots:
                     QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
-            rig.form.state.scanState = 2; // as after an earlier scan of this run
+            rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run
             if (fault != u"https")
                 QVERIFY(logInForTheDirectRead(rig, sim.loginUrl()));
         }
@@ -159,7 +159,8 @@ private slots:
         QCOMPARE(rig.messages.value(0), message);
         QCOMPARE(rig.messages.size(), message.isEmpty() ? 0 : 1);
         if (direct)
-            QCOMPARE(rig.form.state.directReadResult, fault == u"trickle" ? 1 : 9);
+            QCOMPARE(rig.form.scanDriver().directReadResult(),
+                     fault == u"trickle" ? DirectRead::FriendsPage : DirectRead::Failed);
         if (message.isEmpty()) {
             // One whole page merged: every friend it lists online, the other one not.
             QCOMPARE(merged.size(), 1);

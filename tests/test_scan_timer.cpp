@@ -1,103 +1,64 @@
-// The repeat count-down and the end of a scan, driven through the window's own controls with a
-// scripted browser and fetcher; the count-down's text arithmetic and the interval's checks on
-// their own.
+// The repeat count-down and the status row against a fake window; the count's text arithmetic
+// and the interval's checks on their own; then the window's side: the end of a scan, the
+// interval box and the status row's presses.
 #include "dialog_driver.h"
-#include "list_lines.h"
-#include "scan/scan_driver.h"
-#include "scan/time_text.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
+#include "schedule/scan_timer.h"
 #include "scripted_scan.h"
+#include "store/clock.h"
 #include "ui/colors.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
+#include "ui/line_list.h"
 #include "widget_test_main.h"
 
 #include <QContextMenuEvent>
-#include <QDateTime>
 #include <QFile>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTimer>
 
 using namespace amiscan;
 
 namespace {
 
-// What the status row and the count showed right after one tick of the repeat timer.
-struct TickSeen
+using Tone = StatusRow::Tone;
+
+struct FakeWindow final : ScanTimerWindow
 {
-    QString next;
-    QString last;
-    QString minutes;
+    ScheduleState state;
+    ScanState scan = ScanState::PageRead;
+    bool manage = false;
     bool scanning = false;
+    QString interval = QStringLiteral("15");
+    QList<StatusRow> shown;
+    std::optional<bool> lights;
+    int parks = 0;
+    int starts = 0;
+    std::function<void()> onPark;
+
+    ScheduleState &scheduleState() override { return state; }
+    ScanState scanState() const override { return scan; }
+    bool isReady() const override { return true; }
+    bool isManageListShown() const override { return manage; }
+    bool isScanInProgress() const override { return scanning; }
+    QString intervalText() const override { return interval; }
+    void setIntervalText(const QString &text) override { interval = text; }
+    void showStatus(const StatusRow &row) override { shown << row; }
+    void showRepeat(bool on) override { lights = on; }
+    void parkFocus() override
+    {
+        ++parks;
+        if (onPark)
+            onPark();
+    }
+    void startScanButton() override { ++starts; }
 };
 
-struct Window : ScriptedScan
+struct Rig
 {
-    QList<TickSeen> ticks;
-
-    Window()
-    {
-        browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        fetcher->answer = [](const QUrl &) { return FriendsDirect; };
-        // Connected after the window's own handler: sees the result of each tick.
-        QObject::connect(timer(), &QTimer::timeout, &form, [this] {
-            ticks << TickSeen{next()->text(), last()->text(), form.state.minutesLeft, scanning()};
-        });
-    }
-
-    template <typename T> T *find(const char *name) const
-    {
-        T *control = form.findChild<T *>(QString::fromLatin1(name));
-        if (!control)
-            qFatal("no control %s", name);
-        return control;
-    }
-    QLineEdit *box() const { return find<QLineEdit>("TextTimerScan"); }
-    QTimer *timer() const { return find<QTimer>("TimerScan"); }
-    QPushButton *go() const { return find<QPushButton>("ButGo"); }
-    QPushButton *repeatSwitch() const { return find<QPushButton>("ButTimerOnOff"); }
-    QLabel *next() const { return find<QLabel>("LabScanNext"); }
-    QLabel *last() const { return find<QLabel>("LabScanLast"); }
-    QLabel *info() const { return find<QLabel>("LabInfo"); }
-    QLabel *on() const { return find<QLabel>("LabTimerOn"); }
-    QLabel *off() const { return find<QLabel>("LabTimerOff"); }
-    bool activate()
-    {
-        form.activateWindow();
-        return QTest::qWaitForWindowActive(&form);
-    }
-    // Types a new interval and ends the edit with the given key.
-    void typeInterval(const QString &text, Qt::Key end = Qt::Key_Return)
-    {
-        QTest::mouseClick(box(), Qt::LeftButton);
-        box()->selectAll();
-        QTest::keyClick(box(), Qt::Key_Delete);
-        QTest::keyClicks(box(), text);
-        QTest::keyClick(box(), end);
-    }
-    // Runs the action right after the window has finished the scan that reads a page.
-    void afterCompletion(std::function<void()> action)
-    {
-        QObject::connect(&form.scanDriver(), &ScanDriver::pageMerged, &form, action,
-                         Qt::SingleShotConnection);
-    }
+    FakeWindow window;
+    QTimer minute;
+    ScanTimer timer{window, minute};
 };
-
-// A first scan by hand, through the browser, to its end.
-#define COMPLETE_SCAN_BY_HAND(w)                                                                   \
-    do {                                                                                           \
-        QTest::mouseClick((w).go(), Qt::LeftButton);                                               \
-        QVERIFY((w).scanning());                                                                   \
-        QTRY_VERIFY(!(w).scanning());                                                              \
-        QCOMPARE((w).form.state.scanState, 2);                                                     \
-    } while (false)
 
 } // namespace
 
@@ -106,65 +67,46 @@ class TestScanTimer : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { Clock::set({}); }
+
+    void countdown_ticksArePlainDecimalText_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("whole") << "15" << 1 << "14";
+        QTest::newRow("to zero") << "1" << 1 << "0";
+        QTest::newRow("past zero") << "0" << 1 << "-1";
+        QTest::newRow("fraction") << "2.5" << 3 << "-0.5";
+        QTest::newRow("no binary noise") << "10.1" << 10 << "0.1";
+        QTest::newRow("below zero") << "0.3" << 1 << "-0.7";
+    }
     void countdown_ticksArePlainDecimalText()
     {
-        QCOMPARE(minutesAfterTick(QStringLiteral("15")), QStringLiteral("14"));
-        QCOMPARE(minutesAfterTick(QStringLiteral("1")), QStringLiteral("0"));
-        QCOMPARE(minutesAfterTick(QStringLiteral("0")), QStringLiteral("-1"));
-        QStringList counts{QStringLiteral("2.5")};
-        for (int i = 0; i < 3; ++i)
-            counts << minutesAfterTick(counts.last());
-        QCOMPARE(counts, (QStringList{"2.5", "1.5", "0.5", "-0.5"}));
-        // Repeated subtraction leaves no binary noise in the text.
-        QString count = QStringLiteral("10.1");
-        for (int i = 0; i < 10; ++i)
-            count = minutesAfterTick(count);
-        QCOMPARE(count, QStringLiteral("0.1"));
-        QCOMPARE(minutesAfterTick(QStringLiteral("0.3")), QStringLiteral("-0.7"));
-    }
-
-    void countdown_readsBackWhatItWrites()
-    {
+        QFETCH(QString, from);
+        QFETCH(int, ticks);
+        QFETCH(QString, left);
+        for (int i = 0; i < ticks; ++i)
+            from = minutesAfterTick(from);
+        QCOMPARE(from, left);
         bool ok = false;
-        QCOMPARE(minutesValue(QStringLiteral("-0.5"), &ok), -0.5);
-        QVERIFY(ok);
         QCOMPARE(minutesValue(QStringLiteral(" 7 "), &ok), 7.0);
         QVERIFY(ok);
         QCOMPARE(minutesValue(QStringLiteral("abc"), &ok), 0.0);
         QVERIFY(!ok);
-        QCOMPARE(minutesValue(minutesText(1234.25)), 1234.25);
     }
 
     void interval_validation_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("letters") << "abc"
-                                 << "15";
-        QTest::newRow("empty") << ""
-                               << "15";
-        QTest::newRow("blanks") << "   "
-                                << "15";
-        QTest::newRow("not a number") << "nan"
-                                      << "15";
-        QTest::newRow("endless") << "inf"
-                                 << "15";
-        QTest::newRow("comma") << "1,5"
-                               << "15";
-        QTest::newRow("zero") << "0"
-                              << "1";
-        QTest::newRow("negative") << "-3"
-                                  << "1";
-        QTest::newRow("fraction") << "2.5"
-                                  << "2.5";
-        QTest::newRow("small fraction") << "0.25"
-                                        << "0.25";
-        QTest::newRow("large") << "100000"
-                               << "100000";
-        QTest::newRow("whole") << "15"
-                               << "15";
+        for (const char *notNumber : {"abc", "", "   ", "nan", "inf", "1,5"})
+            QTest::newRow(notNumber) << notNumber << "15";
+        for (const char *notPositive : {"0", "-3"})
+            QTest::newRow(notPositive) << notPositive << "1";
+        for (const char *kept : {"2.5", "0.25", "100000", "15"})
+            QTest::newRow(kept) << kept << kept;
     }
-
     void interval_validation()
     {
         QFETCH(QString, typed);
@@ -172,425 +114,307 @@ private slots:
         QCOMPARE(validatedInterval(typed), kept);
     }
 
-    void timedScanWithRepeatOn_countRestartsFromInterval()
+    void statusRow_data()
     {
-        Window w;
-        QVERIFY(w.activate());
-        w.typeInterval(QStringLiteral("2"));
-        COMPLETE_SCAN_BY_HAND(w);
-        QVERIFY(w.timer()->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("2"));
-
-        QString minutesAtEnd;
-        bool runningAtEnd = false;
-        QString nextAtEnd;
-        w.afterCompletion([&] {
-            minutesAtEnd = w.form.state.minutesLeft;
-            runningAtEnd = w.timer()->isActive();
-            nextAtEnd = w.next()->text();
-        });
-        w.timer()->setInterval(30);
-        QTRY_COMPARE(w.fetcher->fetched.size(), 1); // the timed scan reads directly
-        QTRY_VERIFY(!minutesAtEnd.isEmpty());
-        QVERIFY(w.ticks.size() >= 2);
-        QCOMPARE(w.ticks.at(0).next, QStringLiteral("Next scan in 1 mn "));
-        QCOMPARE(w.ticks.at(1).next, QStringLiteral("Next scan now "));
-        QCOMPARE(w.ticks.at(1).minutes, QStringLiteral("-1"));
-        QVERIFY(w.ticks.at(1).scanning);
-        QCOMPARE(minutesAtEnd, QStringLiteral("2"));
-        QVERIFY(runningAtEnd);
-        QCOMPARE(nextAtEnd, QStringLiteral("Next scan in 2 mn "));
+        QTest::addColumn<bool>("repeatOn");
+        QTest::addColumn<ScanState>("scan");
+        QTest::addColumn<bool>("completed");
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<QString>("next");      // "-": the caption stays
+        QTest::addColumn<QList<Tone>>("tones"); // last, info, next; empty: unchanged
+        const ScanState none = ScanState::NotStarted, read = ScanState::PageRead;
+        const QList<Tone> blue{Tone::Blue, Tone::Blue, Tone::Blue};
+        QTest::newRow("counting") << true << read << true << "14"
+                                  << "Next scan in 14 mn " << blue;
+        QTest::newRow("count at zero") << true << read << true << "0"
+                                       << "-" << blue;
+        QTest::newRow("repeat off") << false << read << true << "3"
+                                    << "Timer stopped " << QList<Tone>{Tone::Red};
+        QTest::newRow("before any scan")
+            << true << none << false << "15"
+            << "Scan not started " << QList<Tone>{Tone::Black, Tone::Black, Tone::Black};
+        QTest::newRow("failed after a completed scan") << true << ScanState::Started << true << "15"
+                                                       << "Next scan in 15 mn " << blue;
+        QTest::newRow("failed first scan") << true << ScanState::Started << false << "15"
+                                           << "-" << QList<Tone>{};
+    }
+    void statusRow()
+    {
+        QFETCH(bool, repeatOn);
+        QFETCH(ScanState, scan);
+        QFETCH(bool, completed);
+        QFETCH(QString, minutes);
+        QFETCH(QString, next);
+        QFETCH(QList<Tone>, tones);
+        const StatusRow row =
+            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan);
+        QCOMPARE(row.nextCaption.value_or("-"), next);
+        QList<Tone> set;
+        for (const auto &tone : {row.last, row.info, row.next})
+            if (tone)
+                set << *tone;
+        if (tones.size() == 1)
+            QVERIFY(!row.last && !row.info);
+        QCOMPARE(set, tones);
+        QCOMPARE(row.lastCaption, QStringLiteral(" Last Scan : 05/12 - 14:07"));
+        QCOMPARE(row.loginPlain, scan != ScanState::NotStarted);
+        QCOMPARE(amiscan::statusRow({}, scan).lastCaption, QStringLiteral(" Last Scan : "));
     }
 
-    void scanByHandWithSevenLeft_countGoesOn()
+    void tick_firesTheScanAtZeroOrLess_data()
     {
-        Window w;
-        w.form.TextTimerScan->setText(QStringLiteral("7"));
-        w.form.state.minutesLeft = QStringLiteral("7");
-        COMPLETE_SCAN_BY_HAND(w);
-        w.timer()->setInterval(3000); // restarts the minute
-        QTest::qWait(1000);
-
-        QString minutesAtEnd;
-        int remainingAtEnd = -1;
-        w.afterCompletion([&] {
-            minutesAtEnd = w.form.state.minutesLeft;
-            remainingAtEnd = w.timer()->remainingTime();
-        });
-        QTest::mouseClick(w.go(), Qt::LeftButton);
-        QTRY_VERIFY(!w.scanning());
-        QCOMPARE(minutesAtEnd, QStringLiteral("7"));
-        // The minute under way was not started again.
-        QVERIFY2(remainingAtEnd >= 0 && remainingAtEnd < 2500,
-                 qPrintable(QString::number(remainingAtEnd)));
-        QVERIFY(w.timer()->isActive());
-        QCOMPARE(w.next()->text(), QStringLiteral("Next scan in 7 mn "));
-        QVERIFY(w.ticks.isEmpty());
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<bool>("manage");
+        QTest::addColumn<bool>("editing"); // parking the focus validates the interval box
+        QTest::addColumn<int>("ticks");
+        QTest::newRow("whole") << "2" << false << false << 2;
+        QTest::newRow("fraction") << "2.5" << false << false << 3;
+        QTest::newRow("management list shown") << "1" << true << false << 1;
+        QTest::newRow("while the interval is edited") << "1" << false << true << 1;
     }
-
-    void repeatOff_countStaysStoppedAndResetsOnlyAtZeroOrLess()
+    void tick_firesTheScanAtZeroOrLess()
     {
-        Window w;
-        w.form.TextTimerScan->setText(QStringLiteral("5"));
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QVERIFY(!w.form.state.repeatOn);
-
-        w.form.state.minutesLeft = QStringLiteral("3");
-        COMPLETE_SCAN_BY_HAND(w);
-        QVERIFY(!w.timer()->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("3"));
-        QCOMPARE(w.next()->text(), QStringLiteral("Timer stopped "));
-        QCOMPARE(foreColor(w.next()), colors::Red);
-
-        for (const QString &spent : {QStringLiteral("0"), QStringLiteral("-0.5")}) {
-            w.form.state.minutesLeft = spent;
-            QTest::mouseClick(w.go(), Qt::LeftButton);
-            QTRY_VERIFY(!w.scanning());
-            QCOMPARE(w.form.state.minutesLeft, QStringLiteral("5"));
-            QVERIFY(!w.timer()->isActive());
+        QFETCH(QString, interval);
+        QFETCH(bool, manage);
+        QFETCH(bool, editing);
+        QFETCH(int, ticks);
+        Rig r;
+        r.window.manage = manage;
+        r.window.interval = QStringLiteral("3");
+        if (editing)
+            r.window.onPark = [&r] { r.timer.validateInterval(); };
+        r.window.state.minutesLeft = interval;
+        r.minute.start(60000);
+        for (int i = 1; i < ticks; ++i) {
+            r.timer.tick();
+            QCOMPARE(r.window.starts, 0);
+            QVERIFY(r.minute.isActive());
         }
+        r.timer.tick();
+        QCOMPARE(r.window.state.minutesLeft, QStringLiteral("-1"));
+        QVERIFY(!r.minute.isActive());
+        QCOMPARE(r.window.starts, 1);
+        QCOMPARE(r.window.parks, manage ? 0 : 1);
+        QCOMPARE(r.window.shown.size(), ticks + int(editing));
     }
 
-    void listColourAtCompletion_followsSessionShown()
+    void refresh_leavesTheRowToARunningScan()
     {
-        Window w;
-        w.form.state.sessionShown = 1;
-        COMPLETE_SCAN_BY_HAND(w);
-        LineList *list = w.find<LineList>("List1");
-        QCOMPARE(foreColor(list), colors::Green);
-
-        w.form.state.sessionShown = 0;
-        QTest::mouseClick(w.go(), Qt::LeftButton);
-        QTRY_VERIFY(!w.scanning());
-        QCOMPARE(foreColor(list), colors::Blue);
+        Rig r;
+        r.window.scanning = true;
+        r.timer.refreshScanStatus();
+        r.timer.tick();
+        QVERIFY(r.window.shown.isEmpty());
     }
 
-    void completion_stampsWritesHistoryAndRestoresButton()
+    void toggle_switchesTheLightsAndTheMinuteTimer()
     {
-        Window w;
-        const QString historyPath = w.dir.filePath(QStringLiteral("Amiscan.txt"));
-        QVERIFY(!QFile::exists(historyPath));
-        QVERIFY(!w.form.state.scanCompleted);
-        const QString before = formatScanStamp(QDateTime::currentDateTime());
-        COMPLETE_SCAN_BY_HAND(w);
-        const QString after = formatScanStamp(QDateTime::currentDateTime());
-
-        const QString stamp = w.form.state.lastScanStamp;
-        QVERIFY2(stamp == before || stamp == after, qPrintable(stamp));
-        QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d - \\d\\d:\\d\\d$"))
-                    .match(stamp)
-                    .hasMatch());
-        QCOMPARE(w.last()->text(), QStringLiteral(" Last Scan : ") + stamp);
-        QCOMPARE(foreColor(w.last()), colors::Blue);
-        QCOMPARE(foreColor(w.info()), colors::Blue);
-        w.form.waitForHistorySave();
-        QVERIFY(QFile::exists(historyPath));
-        QVERIFY(w.form.state.dataPresent);
-        QVERIFY(w.form.state.scanCompleted);
-        QCOMPARE(w.go()->text(), QStringLiteral("Start Scan"));
-        QCOMPARE(backColor(w.go()), colors::LightGreen);
-        QVERIFY(!w.form.Timer1->isActive());
-        QCOMPARE(w.next()->text(), QStringLiteral("Next scan in 15 mn "));
-        QCOMPARE(foreColor(w.next()), colors::Blue);
-        QCOMPARE(foreColor(w.form.TextLogin), colors::Black);
-        QCOMPARE(foreColor(w.form.TextPw), colors::Black);
+        Rig r;
+        r.window.state.minutesLeft = QStringLiteral("9");
+        r.timer.toggleRepeat();
+        QVERIFY(r.window.lights == false);
+        QVERIFY(!r.window.state.repeatOn && !r.minute.isActive());
+        r.timer.toggleRepeat();
+        QVERIFY(r.window.lights == true);
+        QVERIFY(r.window.state.repeatOn && r.minute.isActive()); // counts from the current count
+        QCOMPARE(r.window.state.minutesLeft, QStringLiteral("9"));
+        QCOMPARE(r.window.parks, 2);
+        QCOMPARE(r.window.shown.size(), 2);
     }
 
-    void intervalBox_leavingReplacesWhatIsNotAPositiveNumber()
+    void scanEnded_cutsShortATimedScanOrARunningCount_data()
     {
-        Window w;
-        QVERIFY(w.activate());
-        QListWidget *parked = w.find<QListWidget>("ListTri");
-        const QList<std::pair<QString, QString>> cases{
-            {QStringLiteral("abc"), QStringLiteral("15")},
-            {QString(), QStringLiteral("15")},
-            {QStringLiteral("0"), QStringLiteral("1")},
-            {QStringLiteral("-3"), QStringLiteral("1")},
-            {QStringLiteral("2.5"), QStringLiteral("2.5")}};
-        for (const auto &[typed, kept] : cases) {
-            w.typeInterval(typed);
-            QCOMPARE(w.box()->text(), kept);
-            QCOMPARE(w.form.state.minutesLeft, kept);
-            QVERIFY(!w.box()->hasFocus());
-            QVERIFY(parked->hasFocus());
-        }
+        QTest::addColumn<bool>("counting");
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("repeatAfter");
+        QTest::addColumn<QString>("minutesAfter");
+        QTest::newRow("timed scan") << false << "-1" << false << "4";
+        QTest::newRow("count running") << true << "7" << false << "4";
+        QTest::newRow("count paused") << false << "7" << true << "7";
+    }
+    void scanEnded_cutsShortATimedScanOrARunningCount()
+    {
+        QFETCH(bool, counting);
+        QFETCH(QString, minutes);
+        QFETCH(bool, repeatAfter);
+        QFETCH(QString, minutesAfter);
+        Rig r;
+        r.window.interval = QStringLiteral("4");
+        r.window.state.minutesLeft = minutes;
+        if (counting)
+            r.minute.start(60000);
+        r.timer.scanEnded();
+        QCOMPARE(r.window.state.repeatOn, repeatAfter);
+        QCOMPARE(r.window.state.minutesLeft, minutesAfter);
+        QVERIFY(!r.minute.isActive());
+    }
 
-        // Escape ends the edit the same way, and types nothing either.
-        w.typeInterval(QStringLiteral("4"), Qt::Key_Escape);
-        QCOMPARE(w.box()->text(), QStringLiteral("4"));
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("4"));
-        QVERIFY(!w.box()->hasFocus());
+    // The window's side.
 
-        // Typing alone changes nothing; the click on a caption beside the box ends the edit.
-        for (const char *caption : {"LabTextTimerScan1", "LabTextTimerScan2"}) {
-            QTest::mouseClick(w.box(), Qt::LeftButton);
-            w.box()->selectAll();
-            QTest::keyClicks(w.box(), QStringLiteral("-9"));
-            QCOMPARE(w.form.state.minutesLeft, QStringLiteral("4"));
-            QTest::mouseClick(w.find<QLabel>(caption), Qt::LeftButton);
-            QCOMPARE(w.box()->text(), QStringLiteral("1"));
-            QCOMPARE(w.form.state.minutesLeft, QStringLiteral("1"));
-            QVERIFY(parked->hasFocus());
-            w.form.state.minutesLeft = QStringLiteral("4");
-        }
+    void completion_data()
+    {
+        QTest::addColumn<bool>("repeatOn");
+        QTest::addColumn<bool>("counting"); // a count-down under way, its minute started earlier
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<QString>("box"); // the interval box, perhaps in the middle of an edit
+        QTest::addColumn<QString>("minutesAfter");
+        QTest::addColumn<bool>("countingAfter");
+        QTest::newRow("timed scan") << true << false << "-1"
+                                    << "2"
+                                    << "2" << true;
+        QTest::newRow("by hand, seven left") << true << true << "7"
+                                             << "7"
+                                             << "7" << true;
+        QTest::newRow("box emptied meanwhile") << true << false << "-1"
+                                               << ""
+                                               << "15" << true;
+        QTest::newRow("repeat off") << false << false << "3"
+                                    << "5"
+                                    << "3" << false;
+        QTest::newRow("repeat off, count spent") << false << false << "-0.5"
+                                                 << "5"
+                                                 << "5" << false;
+    }
+    void completion()
+    {
+        QFETCH(bool, repeatOn);
+        QFETCH(bool, counting);
+        QFETCH(QString, minutes);
+        QFETCH(QString, box);
+        QFETCH(QString, minutesAfter);
+        QFETCH(bool, countingAfter);
+        ScriptedScan w;
+        Form1 &f = w.form;
+        Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
+        f.state.repeatOn = repeatOn;
+        f.state.minutesLeft = minutes;
+        f.TextTimerScan->setText(box);
+        f.TimerScan->setTimerType(Qt::PreciseTimer);
+        if (counting)
+            f.TimerScan->start();
+        QTest::qWait(100);
+        f.state.scanState = ScanState::PageRead;
+        f.state.sessionShown = repeatOn ? Session::First : Session::Second;
+        f.ButGo->setText(QStringLiteral("Abort Scan"));
+        f.completeScan();
+        QCOMPARE(f.state.minutesLeft, minutesAfter);
+        QCOMPARE(f.TimerScan->isActive(), countingAfter);
+        // A running count-down keeps its minute.
+        QVERIFY(!counting || f.TimerScan->remainingTime() < 59950);
+        QCOMPARE(f.LabScanLast->text(), QStringLiteral(" Last Scan : 05/12 - 14:07"));
+        QCOMPARE(f.state.lastScanStamp, QStringLiteral("05/12 - 14:07"));
+        QVERIFY(f.state.scanCompleted);
+        QCOMPARE(f.ButGo->text(), QStringLiteral("Start Scan"));
+        QCOMPARE(backColor(f.ButGo), colors::LightGreen);
+        QCOMPARE(foreColor(f.List1), repeatOn ? colors::Blue : colors::Green);
+        QCOMPARE(f.LabScanNext->text(),
+                 repeatOn ? "Next scan in " + minutesAfter + " mn " : QString("Timer stopped "));
+        f.waitForHistorySave();
+        QVERIFY(QFile::exists(w.dir.filePath(QStringLiteral("Amiscan.txt"))));
+    }
 
-        // Leaving the box restarts the count even when the text did not change.
+    void intervalBox_endingTheEditValidates_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("end"); // a key, or the caption clicked
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("Enter") << "abc"
+                               << "Return"
+                               << "15";
+        QTest::newRow("Escape") << "-3"
+                                << "Escape"
+                                << "1";
+        QTest::newRow("caption before") << "2.5"
+                                        << "LabTextTimerScan1"
+                                        << "2.5";
+        QTest::newRow("caption after") << "0"
+                                       << "LabTextTimerScan2"
+                                       << "1";
+        QTest::newRow("unchanged") << "15"
+                                   << "Return"
+                                   << "15";
+    }
+    void intervalBox_endingTheEditValidates()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, end);
+        QFETCH(QString, kept);
+        ScriptedScan w;
+        w.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        QLineEdit *box = w.form.TextTimerScan;
         w.form.state.minutesLeft = QStringLiteral("0.5");
-        QTest::mouseClick(w.box(), Qt::LeftButton);
-        QTest::keyClick(w.box(), Qt::Key_Return);
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("1"));
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        QTest::keyClicks(box, typed);
+        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5")); // typing alone changes nothing
+        if (end.startsWith(u'L'))
+            QTest::mouseClick(w.form.findChild<QLabel *>(end), Qt::LeftButton);
+        else
+            QTest::keyClick(box, end == u"Return" ? Qt::Key_Return : Qt::Key_Escape);
+        QCOMPARE(box->text(), kept);
+        QCOMPARE(w.form.state.minutesLeft, kept);
+        QVERIFY(w.form.ListTri->hasFocus());
     }
 
     void intervalBox_contextMenuDoesNotEndTheEdit()
     {
-        Window w;
-        QVERIFY(w.activate());
-        QTest::mouseClick(w.box(), Qt::LeftButton);
-        w.box()->selectAll();
-        QTest::keyClick(w.box(), Qt::Key_Delete);
-        const QString unseen = QStringLiteral("unseen");
-        QString textWhileMenuOpen = unseen;
+        ScriptedScan w;
+        w.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        QLineEdit *box = w.form.TextTimerScan;
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->clear();
+        QString textWhileMenuOpen = QStringLiteral("unseen");
         QTimer::singleShot(50, &w.form, [&] {
             if (QWidget *menu = QApplication::activePopupWidget()) {
-                textWhileMenuOpen = w.box()->text();
+                textWhileMenuOpen = box->text();
                 menu->close();
             }
         });
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                    w.box()->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(w.box(), &menuEvent);
-        QTRY_VERIFY(textWhileMenuOpen != unseen);
-        QCOMPARE(textWhileMenuOpen, QString());
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
+                                    box->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(box, &menuEvent);
+        QTRY_COMPARE(textWhileMenuOpen, QString());
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("15"));
     }
 
-    void fractionalInterval_firesOnTheThirdTick()
+    void statusLabels_respondToTheLeftButtonOnly()
     {
-        Window w;
-        QVERIFY(w.activate());
-        COMPLETE_SCAN_BY_HAND(w);
-        w.typeInterval(QStringLiteral("2.5"));
-        QCOMPARE(w.next()->text(), QStringLiteral("Next scan in 2.5 mn "));
-        QString minutesAtEnd;
-        w.afterCompletion([&] { minutesAtEnd = w.form.state.minutesLeft; });
-        w.timer()->setInterval(30);
-        QTRY_VERIFY(w.ticks.size() >= 3);
-        QCOMPARE(w.ticks.at(0).next, QStringLiteral("Next scan in 1.5 mn "));
-        QCOMPARE(w.ticks.at(1).next, QStringLiteral("Next scan in 0.5 mn "));
-        QVERIFY(!w.ticks.at(1).scanning);
-        QCOMPARE(w.ticks.at(2).next, QStringLiteral("Next scan now "));
-        QVERIFY(w.ticks.at(2).scanning);
-        QTRY_COMPARE(minutesAtEnd, QStringLiteral("2.5"));
-    }
-
-    void zeroInterval_firesOnTheFirstTick()
-    {
-        Window w;
-        QVERIFY(w.activate());
-        COMPLETE_SCAN_BY_HAND(w);
-        w.typeInterval(QStringLiteral("0"));
-        QCOMPARE(w.box()->text(), QStringLiteral("1"));
-        w.timer()->setInterval(30);
-        QTRY_VERIFY(!w.ticks.isEmpty());
-        QCOMPARE(w.ticks.at(0).next, QStringLiteral("Next scan now "));
-        QCOMPARE(w.ticks.at(0).minutes, QStringLiteral("-1"));
-        QVERIFY(w.ticks.at(0).scanning);
-    }
-
-    void tickReachingExactlyZero_keepsTheCaptionUntilTheScanStarts()
-    {
-        Window w;
-        COMPLETE_SCAN_BY_HAND(w);
-        w.form.state.minutesLeft = QStringLiteral("1");
-        w.form.refreshScanStatus();
-        QCOMPARE(w.next()->text(), QStringLiteral("Next scan in 1 mn "));
-        // A missing password stops the timed scan at its first check, before it writes its
-        // caption: the message shows what the tick left in the status row.
-        w.form.state.password = QStringLiteral("Vey Password");
-        QString nextDuringMessage;
-        whenModalDialogAppears(w.form, [&](Form2 *dialog) {
-            nextDuringMessage = w.next()->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        w.timer()->setInterval(30);
-        QTRY_COMPARE(w.ticks.size(), 1);
-        QCOMPARE(nextDuringMessage, QStringLiteral("Next scan in 1 mn "));
-        QVERIFY(!w.scanning());
-    }
-
-    void tickWhileEditingTheInterval_stillStartsATimedScan()
-    {
-        Window w;
-        QVERIFY(w.activate());
-        COMPLETE_SCAN_BY_HAND(w);
-        w.form.state.minutesLeft = QStringLiteral("1");
-        QTest::mouseClick(w.box(), Qt::LeftButton);
-        w.box()->selectAll();
-        QTest::keyClicks(w.box(), QStringLiteral("3"));
-        QVERIFY(w.box()->hasFocus());
-        QString minutesAtEnd;
-        w.afterCompletion([&] { minutesAtEnd = w.form.state.minutesLeft; });
-        w.timer()->setInterval(30);
-        QTRY_VERIFY(!w.ticks.isEmpty());
-        QVERIFY(!w.box()->hasFocus());
-        QCOMPARE(w.ticks.at(0).minutes, QStringLiteral("-1"));
-        QCOMPARE(w.ticks.at(0).next, QStringLiteral("Next scan now "));
-        QVERIFY(w.ticks.at(0).scanning);
-        QTRY_COMPARE(minutesAtEnd, QStringLiteral("3"));
-        QVERIFY(w.form.state.repeatOn);
-    }
-
-    void timedScanEndingDuringAnEdit_countTakesTheIntervalTheBoxWillHold()
-    {
-        Window w;
-        QVERIFY(w.activate());
-        COMPLETE_SCAN_BY_HAND(w);
-        w.form.scanDriver().setTimings({20, 5, 100});
-        w.form.state.minutesLeft = QStringLiteral("1");
-        QString minutesAtEnd;
-        w.afterCompletion([&] { minutesAtEnd = w.form.state.minutesLeft; });
-        w.timer()->setInterval(30);
-        QTRY_VERIFY(!w.ticks.isEmpty());
+        ScriptedScan w;
+        w.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        for (QWidget *label : {w.form.LabScanNext, w.form.LabScanLast}) {
+            QTest::mousePress(label, Qt::RightButton);
+            QTest::mousePress(label, Qt::MiddleButton);
+        }
+        QVERIFY(w.form.state.repeatOn && !w.scanning());
+        QTest::mousePress(w.form.LabScanNext, Qt::LeftButton);
+        QVERIFY(!w.form.state.repeatOn);
+        QTest::mousePress(w.form.LabScanLast, Qt::LeftButton);
         QVERIFY(w.scanning());
-        // The box is emptied while the timed scan reads its page.
-        QTest::mouseClick(w.box(), Qt::LeftButton);
-        w.box()->selectAll();
-        QTest::keyClick(w.box(), Qt::Key_Delete);
-        QTRY_VERIFY(!minutesAtEnd.isEmpty());
-        QCOMPARE(minutesAtEnd, QStringLiteral("15"));
-        QCOMPARE(w.box()->text(), QString()); // the edit goes on
-        QVERIFY(w.box()->hasFocus());
+        QTRY_VERIFY(!w.scanning());
+        QCOMPARE(w.form.state.scanState, ScanState::PageRead);
     }
 
     void timedScanThatFails_switchesRepetitionOffWithCountAtInterval()
     {
-        Window w;
-        COMPLETE_SCAN_BY_HAND(w);
+        ScriptedScan w;
         w.form.TextTimerScan->setText(QStringLiteral("4"));
         w.form.state.minutesLeft = QStringLiteral("1");
-        w.fetcher->fails = true;
-        w.browser->pageFor = [](const QUrl &) { return QString(); };
         QString message;
         whenModalDialogAppears(w.form, [&](Form2 *dialog) {
             message = dialog->Label1->text();
             QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
         });
-        w.timer()->setInterval(30);
-        QTRY_COMPARE(w.ticks.size(), 1);
+        w.form.TimerScan->start(30);
+        QTRY_VERIFY(!message.isEmpty());
         QTRY_VERIFY(!w.scanning());
         QCOMPARE(message, QStringLiteral("Unable to connect !"));
-        QVERIFY(!w.form.state.repeatOn);
-        QVERIFY(!w.timer()->isActive());
+        QVERIFY(!w.form.state.repeatOn && !w.form.TimerScan->isActive());
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("4"));
-        QVERIFY(hasOpaqueBack(w.off()));
-        QCOMPARE(backColor(w.off()), colors::LightRed);
-        QCOMPARE(w.next()->text(), QStringLiteral("Timer stopped "));
-        QCOMPARE(foreColor(w.next()), colors::Red);
-    }
-
-    void repeatSwitch_lightsOnOrOffAndRewritesTheStatusRow()
-    {
-        Window w;
-        w.form.state.minutesLeft = QStringLiteral("9");
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QVERIFY(!w.form.state.repeatOn);
-        QVERIFY(!hasOpaqueBack(w.on()));
-        QCOMPARE(foreColor(w.on()), colors::Grey);
-        QVERIFY(hasOpaqueBack(w.off()));
-        QCOMPARE(backColor(w.off()), colors::LightRed);
-        QCOMPARE(foreColor(w.off()), colors::Black);
-        QVERIFY(!w.timer()->isActive());
-        QCOMPARE(w.next()->text(), QStringLiteral("Timer stopped "));
-        QCOMPARE(foreColor(w.next()), colors::Red);
-        QCOMPARE(w.last()->text(), QStringLiteral(" Last Scan : ")); // no scan yet
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("9"));
-        QCOMPARE(w.repeatSwitch()->text(), QStringLiteral("Timer"));
-
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QVERIFY(w.form.state.repeatOn);
-        QVERIFY(hasOpaqueBack(w.on()));
-        QCOMPARE(backColor(w.on()), colors::LightGreen);
-        QCOMPARE(foreColor(w.on()), colors::Black);
-        QVERIFY(!hasOpaqueBack(w.off()));
-        QCOMPARE(foreColor(w.off()), colors::Grey);
-        QVERIFY(w.timer()->isActive()); // counts from the current count
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("9"));
-        QCOMPARE(w.next()->text(), QStringLiteral("Scan not started "));
-        QCOMPARE(foreColor(w.next()), colors::Black);
-        QCOMPARE(foreColor(w.last()), colors::Black);
-        QCOMPARE(foreColor(w.info()), colors::Black);
-        QCOMPARE(w.repeatSwitch()->text(), QStringLiteral("Timer"));
-    }
-
-    void statusLabels_respondToTheLeftButtonOnly()
-    {
-        Window w;
-        QTest::mousePress(w.next(), Qt::RightButton);
-        QTest::mousePress(w.next(), Qt::MiddleButton);
-        QVERIFY(w.form.state.repeatOn);
-        QTest::mousePress(w.next(), Qt::LeftButton);
-        QVERIFY(!w.form.state.repeatOn);
-        QCOMPARE(w.next()->text(), QStringLiteral("Timer stopped "));
-        QTest::mousePress(w.next(), Qt::LeftButton);
-        QVERIFY(w.form.state.repeatOn);
-
-        QTest::mousePress(w.last(), Qt::RightButton);
-        QVERIFY(!w.scanning());
-        QVERIFY(w.browser->navigations.isEmpty());
-        QTest::mousePress(w.last(), Qt::LeftButton);
-        QVERIFY(w.scanning());
-        QTRY_VERIFY(!w.scanning());
-        QCOMPARE(w.form.state.scanState, 2);
-    }
-
-    void tickDuringAScanByHand_leavesTheProgressTextsAlone()
-    {
-        Window w;
-        // Repetition switched off and on before any scan: the count-down runs.
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QVERIFY(w.timer()->isActive());
-        w.form.state.minutesLeft = QStringLiteral("100");
-        w.browser->pageFor = [](const QUrl &) { return QString(); }; // the scan keeps waiting
-        QTest::mouseClick(w.go(), Qt::LeftButton);
-        const QString next = w.next()->text();
-        w.timer()->setInterval(20);
-        QTRY_VERIFY(w.ticks.size() >= 2);
-        QVERIFY(w.scanning());
-        for (const TickSeen &tick : std::as_const(w.ticks)) {
-            QVERIFY2(tick.last.startsWith(QStringLiteral("        Scan running ...")),
-                     qPrintable(tick.last));
-            QCOMPARE(tick.next, next);
-        }
-        QCOMPARE(foreColor(w.last()), colors::Purple);
-        QTest::mouseClick(w.go(), Qt::LeftButton); // abort: the count-down is cut short
-        QVERIFY(!w.form.state.repeatOn);
-        QVERIFY(!w.timer()->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("15"));
-    }
-
-    void repeatBackOnAfterAFailedScan_showsTheNextScan()
-    {
-        Window w;
-        COMPLETE_SCAN_BY_HAND(w);
-        w.form.state.minutesLeft = QStringLiteral("6");
-        w.fetcher->fails = true;
-        w.browser->pageFor = [](const QUrl &) { return QString(); };
-        whenModalDialogAppears(
-            w.form, [&](Form2 *dialog) { QTest::mouseClick(dialog->ButOk, Qt::LeftButton); });
-        QTest::mouseClick(w.go(), Qt::LeftButton);
-        QTRY_VERIFY(!w.scanning());
-        QCOMPARE(w.form.state.scanState, 1);
-        QVERIFY(!w.form.state.repeatOn); // the failure cut the count-down short
-        const QString stamp = w.form.state.lastScanStamp;
-
-        setForeColor(w.info(), colors::Black);
-        QTest::mouseClick(w.repeatSwitch(), Qt::LeftButton);
-        QCOMPARE(w.next()->text(), QStringLiteral("Next scan in 15 mn "));
-        QCOMPARE(foreColor(w.next()), colors::Blue);
-        QCOMPARE(foreColor(w.last()), colors::Blue);
-        QCOMPARE(foreColor(w.info()), colors::Blue);
-        QCOMPARE(w.last()->text(), QStringLiteral(" Last Scan : ") + stamp);
+        QCOMPARE(backColor(w.form.LabTimerOff), colors::LightRed);
+        QCOMPARE(w.form.LabScanNext->text(), QStringLiteral("Timer stopped "));
+        QCOMPARE(foreColor(w.form.LabScanNext), colors::Red);
     }
 };
 

@@ -87,7 +87,7 @@ private slots:
 
         const int before = int(sim.requests().size());
         QCOMPARE(rig.scanCountingProcesses(), 0);
-        QCOMPARE(rig.form.state.directReadResult, 1);
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
         QCOMPARE(rig.accounts(), expected);
         const QList<SimRequest> later = sim.requests().mid(before);
         QCOMPARE(later.size(), 1); // one direct read, with the browser's login
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(rig.scan());
         QTest::qWait(1500);
         QVERIFY(rig.scan());
-        QCOMPARE(rig.form.state.directReadResult, 9);
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::Failed);
         QCOMPARE(posts(sim), 2);
         QVERIFY(rig.messages.isEmpty());
         QCOMPARE(rig.form.table.friendCount(), 3);
@@ -222,7 +222,7 @@ private slots:
         QVERIFY(!rig.browser->isLoaded());
         // The login holds: the next scan reads the page directly.
         QVERIFY(rig.scan());
-        QCOMPARE(rig.form.state.directReadResult, 1);
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
         QCOMPARE(rig.form.table.friendCount(), 3);
     }
 
@@ -232,9 +232,9 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         ScanRig rig(sim.baseUrl());
         rig.form.ButGo->click();
-        QTRY_COMPARE_WITH_TIMEOUT(rig.form.state.scanStep, int(StepLogIn), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.form.scanDriver().step(), ScanStep::LogIn, 20000);
         QTest::qWait(2500); // well past ten ticks
-        QCOMPARE(rig.form.state.scanStep, int(StepLogIn));
+        QCOMPARE(rig.form.scanDriver().step(), ScanStep::LogIn);
         QCOMPARE(rig.form.ButGo->text(), texts::AbortCaption);
         rig.form.ButGo->click();
         QCOMPARE(rig.form.ButGo->text(), texts::StartCaption);
@@ -258,7 +258,7 @@ private slots:
         rig.form.state.serviceUrl = slow.baseUrl().toString();
         rig.fetcher->setTimeoutMs(500);
         QVERIFY(rig.scan(60000));
-        QCOMPARE(rig.form.state.directReadResult, 9);
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::Failed);
         QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(u'|')));
         QCOMPARE(rig.form.table.friendCount(), 3);
     }

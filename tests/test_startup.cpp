@@ -1,5 +1,6 @@
 // The start-up of a first run: no settings, no history.
 #include "list_lines.h"
+#include "scan/scan_driver.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/twips.h"
@@ -79,8 +80,8 @@ private slots:
         const MainState &s = form.state;
         QVERIFY(s.windowReady);
         QVERIFY(!s.dataPresent);
-        QCOMPARE(s.scanState, 0);
-        QCOMPARE(s.scanStep, int(StepIdle));
+        QCOMPARE(s.scanState, ScanState::NotStarted);
+        QCOMPARE(form.scanDriver().step(), ScanStep::Idle);
         QCOMPARE(s.minutesLeft, QStringLiteral("15"));
         QVERIFY(s.repeatOn);
         QCOMPARE(s.minListLines, 15);

@@ -6,6 +6,7 @@
 #include "platform/notifier.h"
 #include "platform/tray_icon.h"
 #include "scan/scan_driver.h"
+#include "schedule/scan_timer.h"
 #include "store/history_saver.h"
 #include "ui/dialog.h"
 #include "ui/help_line.h"
@@ -14,6 +15,7 @@
 #include "ui/login_controls.h"
 #include "ui/manage_list.h"
 #include "ui/panel.h"
+#include "ui/scan_view.h"
 #include "ui/session_switch.h"
 #include "ui/tray.h"
 #include "ui/twips.h"
@@ -30,6 +32,8 @@ Form1::Form1(const QString &dataDir, QWidget *parent)
 {
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
     createControls();
+    m_scanView = std::make_unique<ScanView>(*this);
+    m_scanTimer = std::make_unique<ScanTimer>(*m_scanView, *TimerScan);
     connectListOptions(*this);
     connectManageList(*this);
     connectSessionSwitch(*this);
@@ -37,7 +41,7 @@ Form1::Form1(const QString &dataDir, QWidget *parent)
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
     connectLoginControls(*this);
     connectDialogControls(*this);
-    connectScanTimer();
+    connectScanTimerControls(*this);
     connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
     connectPanel(*this);
     connectWindowEvents(*this);
@@ -75,7 +79,8 @@ ScanDriver &Form1::scanDriver()
 
 void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher)
 {
-    m_scanDriver = std::make_unique<ScanDriver>(*this, std::move(browser), std::move(fetcher));
+    m_scanDriver =
+        std::make_unique<ScanDriver>(*m_scanView, *Timer1, std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
     connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this, &Form1::announceOnline);
 }
@@ -83,6 +88,21 @@ void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<Pa
 void Form1::startScanButton()
 {
     scanDriver().startScanButton();
+}
+
+void Form1::refreshScanStatus()
+{
+    m_scanTimer->refreshScanStatus();
+}
+
+void Form1::toggleRepeat()
+{
+    m_scanTimer->toggleRepeat();
+}
+
+void Form1::validateInterval()
+{
+    m_scanTimer->validateInterval();
 }
 
 int Form1::windowHeightTwips() const

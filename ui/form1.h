@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/main_state.h"
 #include "lists/collation.h"
 #include "store/friends_table.h"
+#include "ui/form1_texts.h"
+#include "ui/main_state.h"
 #include "ui/status_label.h"
 
 #include <QPointer>
@@ -27,6 +28,8 @@ class Form2;
 class Notifier;
 class PageFetcher;
 class ScanDriver;
+class ScanTimer;
+class ScanView;
 class TrayIcon;
 
 // The ways the program ends: its Exit button, the window's close box, and every other closing
@@ -87,13 +90,13 @@ public:
 
     // The scan: the driver, the rebuild and stamp after a merged page, the repeat count-down.
     ScanDriver &scanDriver();
+    ScanTimer &scanTimer() { return *m_scanTimer; }
     // A scan is under way (its count-down and read included): the status row is the scan's.
     bool scanInProgress() const;
     // Scans through the given browser and fetcher instead of the real ones (tests).
     void setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher);
     void finishMergedScan();
     void completeScan();
-    void scanTimerTick();
     void validateInterval();
 
     // The dialog window, one at a time. A caller loads a fresh dialog (captioned "Amiscan"),
@@ -201,11 +204,12 @@ protected:
 
 private:
     void createControls();
-    void connectScanTimer();
     void fillInstructions();
 
     QString m_dataDir;
     QPointer<Form2> m_dialog;
+    std::unique_ptr<ScanView> m_scanView;
+    std::unique_ptr<ScanTimer> m_scanTimer;
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<HistorySaver> m_historySaver;

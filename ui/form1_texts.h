@@ -1,8 +1,11 @@
 #pragma once
 
-// Every text the main window shows, in one place: its captions, the status row's wordings and the
-// help line's texts. The list title's summaries are built with their counts in
-// lists/list_title.cpp; the messages of the dialog window are worded where they are raised.
+// Every text the main window shows: its captions, the status row's wordings and the help line's
+// texts. The scan's and the status row's own are kept beside the code that shows them, the list
+// title's summaries are built with their counts in lists/list_title.cpp, and the messages of the
+// dialog window are worded where they are raised.
+#include "scan/scan_texts.h"
+#include "schedule/status_texts.h"
 #include "store/characters.h"
 
 #include <QString>
@@ -12,16 +15,10 @@ namespace amiscan::texts {
 // The program's name: the window caption, the title and the status label's first text.
 inline const QString ProgramName = QStringLiteral("Amiscan");
 
-// The login boxes stand empty with these in place.
-inline const QString UserPlaceholder = QStringLiteral("Vey Username");
-inline const QString PasswordPlaceholder = QStringLiteral("Vey Password");
-
 // Panel captions.
 inline const QString HidePanelCaption = QStringLiteral("Hide Panel");
 inline const QString ShowPanelCaption = QStringLiteral("Show Panel");
 inline const QString AutoStartCaption = QStringLiteral("Auto Start");
-inline const QString StartCaption = QStringLiteral("Start Scan");
-inline const QString AbortCaption = QStringLiteral("Abort Scan");
 inline const QString EveryCaption = QStringLiteral("every  ");
 inline const QString MinutesCaption = QStringLiteral("mn");
 inline const QString TimerCaption = QStringLiteral("Timer");
@@ -42,18 +39,7 @@ inline const QString HideOfflineOn = QStringLiteral("Hide offline: ON");
 inline const QString NameDisplay = QStringLiteral("Name : Display Name");
 inline const QString NameUser = QStringLiteral("Name : User Name");
 
-// Status row.
-inline const QString NoScan = QStringLiteral(" No scan");
-inline const QString LastScanPrefix = QStringLiteral(" Last Scan : ");
-inline const QString ScanNotStarted = QStringLiteral("Scan not started ");
-inline const QString TimerOff = QStringLiteral("Timer OFF ");
-inline const QString TimerStopped = QStringLiteral("Timer stopped ");
-inline const QString NextScanPrefix = QStringLiteral("Next scan in ");
-inline const QString NextScanSuffix = QStringLiteral(" mn ");
-inline const QString NextScanNow = QStringLiteral("Next scan now ");
-inline const QString ScanRunning = QStringLiteral("        Scan running ...");
-inline const QString CheckingFriends = QStringLiteral("  Check Friends online ...");
-inline const QString ScanStopped = QStringLiteral(" Scan stopped");
+// Status row, while the history is read.
 inline const QString ReadingFile = QStringLiteral(" Read file ...");
 
 // List title row and the lists' first lines before there is any history.

@@ -45,8 +45,10 @@ void connectHelpLine(Form1 &f)
     using enum HelpSwitch;
     addHelp(f, {f.LabelProg1, f.LabelProg2},
             [&f] { return texts::TitleHelpPrefix + f.state.versionText; });
-    addHelp(f, {f.ButHidePanel},
-            [&f] { return f.state.panelState != 0 ? texts::ShowPanelHelp : texts::HidePanelHelp; });
+    addHelp(f, {f.ButHidePanel}, [&f] {
+        return f.state.panelState != PanelState::Shown ? texts::ShowPanelHelp
+                                                       : texts::HidePanelHelp;
+    });
     addHelp(f, {f.TextLogin}, texts::UserNameHelp);
     addHelp(f, {f.TextPw}, texts::PasswordHelp);
     addHelp(f, {f.LabCheckAutoStart, f.CheckAutoStart}, texts::AutoStartHelp);

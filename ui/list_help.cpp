@@ -30,8 +30,8 @@ void showCompanionLine(Form1 &form)
 void connectListHelp(Form1 &form)
 {
     const auto sessionHelp = [&form](const QPoint &) {
-        showHelpText(form, form.state.sessionShown != 0 ? texts::SessionHelpToFirst
-                                                        : texts::SessionHelpToSecond);
+        showHelpText(form, form.state.sessionShown != Session::First ? texts::SessionHelpToFirst
+                                                                     : texts::SessionHelpToSecond);
     };
     onMouseMove(form.LabTitList1, sessionHelp);
     onMouseMove(form.LabSession, sessionHelp);
@@ -41,8 +41,9 @@ void connectListHelp(Form1 &form)
         if (form.List1->currentRow() >= 0)
             showCompanionLine(form);
         else
-            showHelpText(form, form.state.sessionShown != 0 ? texts::MainListHelpSelectsFirst
-                                                            : texts::MainListHelpSelectsSecond);
+            showHelpText(form, form.state.sessionShown != Session::First
+                                   ? texts::MainListHelpSelectsFirst
+                                   : texts::MainListHelpSelectsSecond);
     });
 
     // The management list only words the help line; which label shows is left as it is.

@@ -3,14 +3,13 @@
 // lives in savedPassword while the box shows the mask.
 #include "ui/login_controls.h"
 
+#include "ui/control_events.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 
 #include <QCheckBox>
-#include <QFocusEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -94,59 +93,19 @@ void passwordChanged(Form1 &form, const QString &text)
     form.state.password = form.state.savedPassword;
 }
 
-class LoginBoxEvents final : public QObject
-{
-public:
-    LoginBoxEvents(Form1 &form, QLineEdit *box) : QObject(box), m_form(form), m_box(box) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != m_box)
-            return false;
-        switch (event->type()) {
-        case QEvent::FocusIn:
-        case QEvent::FocusOut:
-            // The box's own context menu takes the focus for a moment: the edit goes on.
-            if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
-                focusChanged(event->type() == QEvent::FocusIn);
-            return false;
-        case QEvent::KeyPress:
-            return keyPressed(static_cast<QKeyEvent *>(event)->key());
-        default:
-            return false;
-        }
-    }
-
-private:
-    void focusChanged(bool gotFocus)
-    {
-        const bool login = m_box == m_form.TextLogin;
-        if (gotFocus)
-            login ? userNameGotFocus(m_form) : passwordGotFocus(m_form);
-        else
-            login ? userNameLostFocus(m_form) : passwordLostFocus(m_form);
-    }
-
-    // Enter and Escape end the edit: nothing is typed, the focus is parked.
-    bool keyPressed(int key)
-    {
-        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape)
-            return false;
-        m_form.parkFocus();
-        return true;
-    }
-
-    Form1 &m_form;
-    QLineEdit *m_box;
-};
-
 } // namespace
 
 void connectLoginControls(Form1 &form)
 {
+    // Enter and Escape end the edit: nothing is typed, the focus is parked.
     for (QLineEdit *box : {form.TextLogin, form.TextPw})
-        box->installEventFilter(new LoginBoxEvents(form, box));
+        onEditEnd(box, [&form] { form.parkFocus(); });
+    onEditFocus(form.TextLogin, [&form](bool gotFocus) {
+        gotFocus ? userNameGotFocus(form) : userNameLostFocus(form);
+    });
+    onEditFocus(form.TextPw, [&form](bool gotFocus) {
+        gotFocus ? passwordGotFocus(form) : passwordLostFocus(form);
+    });
     QObject::connect(form.TextLogin, &QLineEdit::textChanged, &form,
                      [&form](const QString &text) { userNameChanged(form, text); });
     QObject::connect(form.TextPw, &QLineEdit::textChanged, &form,

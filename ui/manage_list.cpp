@@ -3,10 +3,10 @@
 #include "ui/manage_list.h"
 
 #include "lists/manage_links.h"
+#include "ui/control_events.h"
 #include "ui/form1.h"
 #include "ui/form1_texts.h"
 #include "ui/line_list.h"
-#include "ui/list_events.h"
 #include "ui/list_help.h"
 #include "ui/park_focus.h"
 

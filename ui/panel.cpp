@@ -99,7 +99,7 @@ void slide(Form1 &f, SlidePositions (*slideFrom)(SlidePositions))
 
 void hidePanel(Form1 &f)
 {
-    f.state.panelState = 2;
+    f.state.panelState = PanelState::Sliding;
     slide(f, hideSlide);
     f.setWindowHeightTwips(f.windowHeightTwips() - PanelHeightChange);
     f.ButHidePanel->setText(texts::ShowPanelCaption);
@@ -109,12 +109,12 @@ void hidePanel(Form1 &f)
         setTwipsTop(toggle, top(f.ButHidePanel));
         toggle->show();
     }
-    f.state.panelState = 1;
+    f.state.panelState = PanelState::Hidden;
 }
 
 void showPanel(Form1 &f)
 {
-    f.state.panelState = 2;
+    f.state.panelState = PanelState::Sliding;
     for (QPushButton *toggle : topRowToggles(f))
         toggle->hide();
     f.setWindowHeightTwips(f.windowHeightTwips() + PanelHeightChange);
@@ -122,7 +122,7 @@ void showPanel(Form1 &f)
     shape(f.ButHidePanel, PanelButtonShown);
     shape(f.ButExit, ExitButtonShown);
     slide(f, showSlide);
-    f.state.panelState = 0;
+    f.state.panelState = PanelState::Shown;
 }
 
 } // namespace
@@ -130,7 +130,7 @@ void showPanel(Form1 &f)
 void Form1::togglePanel()
 {
     parkFocus();
-    if (state.panelState == 0)
+    if (state.panelState == PanelState::Shown)
         hidePanel(*this);
     else
         showPanel(*this);

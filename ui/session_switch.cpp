@@ -3,10 +3,10 @@
 
 #include "lists/friend_line.h"
 #include "ui/colors.h"
+#include "ui/control_events.h"
 #include "ui/form1.h"
 #include "ui/form1_texts.h"
 #include "ui/line_list.h"
-#include "ui/list_events.h"
 #include "ui/list_help.h"
 #include "ui/park_focus.h"
 
@@ -35,7 +35,7 @@ void showSelectedFriend(Form1 &form)
         form.parkFocus();
         return;
     }
-    const LineModes modes{form.CheckUser->isChecked(), form.state.sessionShown != 0};
+    const LineModes modes{form.CheckUser->isChecked(), form.state.sessionShown != Session::First};
     const int nameColumn = modes.userNames ? AccountName : DisplayName;
     const QString name = nameFromLine(line);
     // Of friends with the same name the last in table order is shown.
@@ -53,8 +53,8 @@ void showSelectedFriend(Form1 &form)
 
 void Form1::switchSession()
 {
-    const bool toSecond = state.sessionShown == 0;
-    state.sessionShown = toSecond ? 1 : 0;
+    const bool toSecond = state.sessionShown == Session::First;
+    state.sessionShown = toSecond ? Session::Second : Session::First;
     LabSession->setText(toSecond ? texts::SessionMarkSecond : texts::SessionMarkFirst);
     const QString shownTitle = LabTitList1->text();
     LabTitList1->setText(LabTitList1->property(TitleTag).toString());
@@ -65,13 +65,14 @@ void Form1::switchSession()
             setForeColor(control, colors::GreyGreen);
     } else {
         setForeColor(LabTitList1, colors::Black);
-        setForeColor(List1, state.scanState != 0 ? colors::Blue : colors::Black);
+        setForeColor(List1,
+                     state.scanState != ScanState::NotStarted ? colors::Blue : colors::Black);
         setForeColor(List2, colors::Black);
     }
     // Same lines in the same order, with the other session's fields; both lists take them from
     // the one table order they are refilled in.
     const QStringList lines =
-        friendLines(table, LineModes{CheckUser->isChecked(), state.sessionShown != 0});
+        friendLines(table, LineModes{CheckUser->isChecked(), state.sessionShown != Session::First});
     fillManageList(&lines);
     fillMainList(&lines);
     clearCurrentLine(List2);

@@ -53,7 +53,7 @@ private:
     void layOut()
     {
         const bool normal = !(m_form.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
-        if (m_form.isVisible() && normal && m_form.state.panelState != 2)
+        if (m_form.isVisible() && normal && m_form.state.panelState != PanelState::Sliding)
             m_form.layoutLists();
     }
 

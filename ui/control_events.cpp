@@ -1,6 +1,7 @@
-#include "ui/list_events.h"
+#include "ui/control_events.h"
 
 #include <QAbstractScrollArea>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
@@ -79,6 +80,33 @@ void onFocusOut(QWidget *control, ClickHandler handler)
             return false;
         },
         control);
+}
+
+void onEditEnd(QWidget *box, ClickHandler handler)
+{
+    install(
+        box, QEvent::KeyPress,
+        [handler = std::move(handler)](QEvent *event) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Escape)
+                return false;
+            handler();
+            return true;
+        },
+        box);
+}
+
+void onEditFocus(QWidget *box, std::function<void(bool gotFocus)> handler)
+{
+    for (const QEvent::Type type : {QEvent::FocusIn, QEvent::FocusOut})
+        install(
+            box, type,
+            [handler](QEvent *event) {
+                if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+                    handler(event->type() == QEvent::FocusIn);
+                return false;
+            },
+            box);
 }
 
 } // namespace amiscan

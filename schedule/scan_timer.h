@@ -1,0 +1,104 @@
+#pragma once
+
+#include "scan/scan_state.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QTimer;
+
+namespace amiscan {
+
+// What the window keeps for the repeat count-down and the status row.
+struct ScheduleState
+{
+    // Minutes to the next timed scan, as plain decimal text; "-1" while a timed scan runs.
+    QString minutesLeft = QStringLiteral("15");
+    bool repeatOn = true;
+    // A scan has completed in this run.
+    bool scanCompleted = false;
+    // The last scan's stamp, or empty.
+    QString lastScanStamp;
+};
+
+// The status row between scans, as the refresh leaves it: each colour and caption that is set
+// replaces what the row showed.
+struct StatusRow
+{
+    enum class Tone
+    {
+        Black,
+        Blue,
+        Red,
+    };
+    std::optional<Tone> last;
+    std::optional<Tone> info;
+    std::optional<Tone> next;
+    std::optional<QString> nextCaption;
+    QString lastCaption;
+    // The login boxes lose their first colour once a scan has been started.
+    bool loginPlain = false;
+};
+
+StatusRow statusRow(const ScheduleState &state, ScanState scanState);
+
+// What the scan timer needs of the main window. The window implements it; tests use a fake.
+class ScanTimerWindow
+{
+public:
+    virtual ~ScanTimerWindow() = default;
+
+    virtual ScheduleState &scheduleState() = 0;
+    virtual ScanState scanState() const = 0;
+    // Start-up has shown the window.
+    virtual bool isReady() const = 0;
+    virtual bool isManageListShown() const = 0;
+    // A scan is under way: the status row shows its progress.
+    virtual bool isScanInProgress() const = 0;
+    // The interval box.
+    virtual QString intervalText() const = 0;
+    virtual void setIntervalText(const QString &text) = 0;
+
+    virtual void showStatus(const StatusRow &row) = 0;
+    // The ON and OFF lights under the Timer button.
+    virtual void showRepeat(bool on) = 0;
+    virtual void parkFocus() = 0;
+    // The Start Scan button's operation.
+    virtual void startScanButton() = 0;
+
+protected:
+    ScanTimerWindow() = default;
+    Q_DISABLE_COPY_MOVE(ScanTimerWindow)
+};
+
+// Repeats the scan every N minutes on a one-minute timer, and keeps the status row between
+// scans.
+class ScanTimer final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScanTimer)
+
+public:
+    // The minute timer is the window's; the scan timer starts and stops it.
+    ScanTimer(ScanTimerWindow &window, QTimer &minuteTimer, QObject *parent = nullptr);
+
+    void refreshScanStatus();
+    // The Timer button: switches repetition on or off.
+    void toggleRepeat();
+    // The minute timer's tick.
+    void tick();
+    // Leaving the interval box.
+    void validateInterval();
+    // A scan has ended without reading the page: a timed scan or a running count-down is cut
+    // short, which switches repetition off.
+    void scanEnded();
+
+private:
+    ScanTimerWindow &m_window;
+    ScheduleState &m_state;
+    QTimer &m_minuteTimer;
+};
+
+} // namespace amiscan

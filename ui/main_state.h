@@ -1,0 +1,62 @@
+#pragma once
+
+#include "scan/scan_state.h"
+#include "schedule/scan_timer.h"
+#include "store/friends_table.h"
+
+#include <QString>
+
+namespace amiscan {
+
+// Whether the top panel is shown.
+enum class PanelState : int
+{
+    Shown = 0,
+    Hidden = 1,
+    Sliding = 2,
+};
+
+// The main window's state for the whole run, with the parts the scan and the repeat count-down
+// keep in it. Numbers that the program writes as plain decimal text (the count-down) stay text.
+struct MainState : ScanShared, ScheduleState
+{
+    QString versionText;
+    bool windowReady = false;
+    bool dataPresent = false;
+    PanelState panelState = PanelState::Shown;
+    int maxListLines = 51;
+    int minListLines = 15;
+    int sortNameMode = 0; // name mode fixed at start-up: 1 sorts by user name
+    // The session the lists show.
+    Session sessionShown = Session::First;
+    // The management list is shown in place of the main list.
+    bool manageMode = false;
+    bool dialogAnswer = false;
+    // Selected friends who come online are announced by a desktop notification ("NotifyOnline").
+    bool notifyOnline = false;
+
+    qint16 onlineCount = 0;
+    qint16 shownOnlineCount = 0;
+    qint16 selectedCount = 0;
+    qint16 listedCount = 0;
+
+    // The history file found at start-up could not be read whole: it is moved aside before the
+    // first save of the run, so that it is never replaced by what was read from it.
+    bool historyUnreadable = false;
+    // The same for the settings file: it existed at start-up but could not be read, so the
+    // window holds none of what it stores.
+    bool settingsUnreadable = false;
+};
+
+// "v" major "." minor revision " - 14/10/12": major 3, minor 2, revision 0 give v3.20 - 14/10/12.
+inline QString makeVersionText(int major, int minor, int revision)
+{
+    return QStringLiteral("v%1.%2%3 - 14/10/12").arg(major).arg(minor).arg(revision);
+}
+
+inline QString programVersionText()
+{
+    return makeVersionText(AMISCAN_VERSION_MAJOR, AMISCAN_VERSION_MINOR, AMISCAN_VERSION_PATCH);
+}
+
+} // namespace amiscan
