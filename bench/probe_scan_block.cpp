@@ -3,7 +3,7 @@
 // (the first through the browser, the next ones by direct read), the three list options, the
 // session switch and the management list. Not a test: run by hand, e.g.
 //   QT_QPA_PLATFORM=offscreen build/bench/probe_scan_block build/tools/vey-sim/vey-sim
-#include "app/data_dir.h"
+#include "store/data_dir.h"
 #include "random_friends.h"
 #include "scan/scan_driver.h"
 #include "store/history_file.h"

@@ -1,7 +1,7 @@
 // The main window with its two files: what start-up reads into the state and the controls,
 // and when the window writes the files.
-#include "app/data_dir.h"
-#include "app/settings_file.h"
+#include "store/data_dir.h"
+#include "store/settings_file.h"
 #include "fake_platform.h"
 #include "file_faults.h"
 #include "schedule/interval.h"

@@ -2,8 +2,8 @@
 // and over, alternating between two contents, and is killed with SIGKILL. Afterwards each file
 // must be one of the two contents whole, and nothing may pile up beside them.
 // AMISCAN_KILL_COUNT sets the number of kills (tools/kill-test.sh runs many more).
-#include "app/data_dir.h"
-#include "app/settings_file.h"
+#include "store/data_dir.h"
+#include "store/settings_file.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/history_file.h"

@@ -1,5 +1,5 @@
 // The panel that hides and shows, the window minimised, and the help line under the mouse.
-#include "app/data_dir.h"
+#include "store/data_dir.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 #include "ui/panel_slide.h"

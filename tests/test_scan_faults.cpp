@@ -2,7 +2,7 @@
 // fails in each of the ways the simulator can make it fail. What the user sees must follow the
 // scan's rules, no friend's session may change but by a whole friends page, and the window must
 // never stop answering for 200 ms or more.
-#include "app/data_dir.h"
+#include "store/data_dir.h"
 #include "friend_rows.h"
 #include "service_scan.h"
 #include "store/history_file.h"

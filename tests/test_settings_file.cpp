@@ -1,6 +1,6 @@
 // The settings file: our reader and writer of the initialisation form, and its keys.
-#include "app/profile_file.h"
-#include "app/settings_file.h"
+#include "store/profile_file.h"
+#include "store/settings_file.h"
 #include "file_faults.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // The notification-area icon and the ways the program ends: what each way saves, that every way
 // removes the icon, and that neither a dialog nor a scan stops it.
-#include "app/data_dir.h"
+#include "store/data_dir.h"
 #include "app/end_of_run.h"
-#include "app/settings_file.h"
+#include "store/settings_file.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/system_tray_icon.h"

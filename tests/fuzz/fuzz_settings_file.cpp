@@ -1,8 +1,8 @@
 // The settings reader on any file: the values read, written back as the program writes them,
 // read back unchanged, and so does any other value; every line that is not one of the ten keys
 // survives the write in its place.
-#include "app/profile_file.h"
-#include "app/settings_file.h"
+#include "store/profile_file.h"
+#include "store/settings_file.h"
 #include "store/text_encoding.h"
 #include "tests/fuzz/fuzz_check.h"
 

@@ -1,4 +1,4 @@
-#include "app/profile_file.h"
+#include "store/profile_file.h"
 
 #include "store/characters.h"
 #include "store/safe_file.h"

@@ -1,6 +1,6 @@
-#include "app/settings_file.h"
+#include "store/settings_file.h"
 
-#include "app/profile_file.h"
+#include "store/profile_file.h"
 #include "store/characters.h"
 #include "store/safe_file.h"
 

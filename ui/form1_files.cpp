@@ -1,7 +1,7 @@
 // The main window's two files: the friends history and the settings.
 // Failures are never reported; no failure loses what the files held before.
-#include "app/data_dir.h"
-#include "app/settings_file.h"
+#include "store/data_dir.h"
+#include "store/settings_file.h"
 #include "scan/presence_merge.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
