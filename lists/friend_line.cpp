@@ -7,8 +7,6 @@ namespace amiscan {
 
 namespace {
 
-const QChar SubstitutedNameMark(0x00B2);
-
 // Lines are built in one piece: the lists are refilled whole, up to the table's limit of friends.
 void appendSessionFields(QString &line, const FriendsTable &table, int row, bool secondSession)
 {

@@ -21,7 +21,6 @@ public:
     // has no runtime directory of their own: a lock anyone could take would let others keep
     // the program from starting.
     bool tryAcquire();
-    QString lockPath() const { return m_lockPath; }
 
     // Empty when the user has no runtime directory.
     static QString lockPathFor(const QString &dataDir);

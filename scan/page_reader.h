@@ -20,9 +20,6 @@ struct FriendEntry
     QString nameMark;
 };
 
-// The mark of a display name replaced by the user name (superscript two).
-inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
-
 // Pages read at most this many friends.
 inline constexpr int MaxPageEntries = 200;
 

@@ -51,7 +51,6 @@ public:
 
     ScanStep step() const { return m_step; }
     int waitCount() const { return m_waitCount; }
-    bool loginSubmitted() const { return m_loginSubmitted; }
     DirectRead directReadResult() const { return m_directRead; }
 
     // The Start Scan / Abort Scan button.

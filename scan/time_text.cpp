@@ -1,5 +1,7 @@
 #include "scan/time_text.h"
 
+#include "store/characters.h"
+
 #include <array>
 #include <string_view>
 
@@ -184,10 +186,7 @@ std::optional<WallSeconds> readStamp(QStringView text)
         if (const std::optional<WallSeconds> written = readWrittenStamp(text))
             return written;
     }
-    while (!text.isEmpty() && text.front() == u' ')
-        text = text.sliced(1);
-    while (!text.isEmpty() && text.back() == u' ')
-        text.chop(1);
+    text = trimBlanks(text);
 
     qsizetype i = 0;
     const int day = readNumber(text, i, 2);

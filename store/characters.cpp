@@ -25,12 +25,6 @@ QStringView leftCharacters(QStringView text, qsizetype count)
     return text.first(end);
 }
 
-QString padCharacters(const QString &text, qsizetype count)
-{
-    const qsizetype missing = count - characterCount(text);
-    return missing > 0 ? text + QString(missing, u' ') : text;
-}
-
 QString wholeCharacters(QString text)
 {
     const QStringView units(text);
@@ -53,6 +47,29 @@ QStringView trimBlanks(QStringView text)
         text = text.sliced(1);
     while (!text.isEmpty() && text.back() == u' ')
         text.chop(1);
+    return text;
+}
+
+QList<QStringView> textLines(QStringView text)
+{
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
+            ++end;
+        lines << text.mid(start, end - start);
+        const bool crLf =
+            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
+        start = end + (crLf ? 2 : 1);
+    }
+    return lines;
+}
+
+QString onOneLine(QString text)
+{
+    text.replace(u'\r', u' ');
+    text.replace(u'\n', u' ');
     return text;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -14,12 +15,19 @@ qsizetype characterCount(QStringView text);
 // The first count characters of the text (all of it when it is shorter).
 QStringView leftCharacters(QStringView text, qsizetype count);
 
-// The text padded on the right with blanks to count characters; a longer text is kept whole.
-QString padCharacters(const QString &text, qsizetype count);
-
 // The text with any half of a character that was cut apart replaced by U+FFFD, which any file
 // holds and gives back.
 QString wholeCharacters(QString text);
+
+// The mark of a display name replaced by the user name (superscript two), in the pages, the
+// table and the history file.
+inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
+
+// The lines of a file's text: CR LF, a lone LF or a lone CR ends a line; text after the last
+// line end is a last line.
+QList<QStringView> textLines(QStringView text);
+// The text kept on one line: every line break becomes a blank.
+QString onOneLine(QString text);
 
 // The text without its leading and trailing blanks (U+0020 only; tabs, no-break spaces and the
 // other Unicode spaces belong to the text).

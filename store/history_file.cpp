@@ -37,12 +37,7 @@ QString countHeader(int count)
 // whole characters (half of one has no encoding).
 QString oneLine(const QString &text)
 {
-    if (!text.contains(u'\r') && !text.contains(u'\n'))
-        return wholeCharacters(text);
-    QString kept = text;
-    kept.replace(u'\r', u' ');
-    kept.replace(u'\n', u' ');
-    return wholeCharacters(kept);
+    return wholeCharacters(onOneLine(text));
 }
 
 // 1-based position of the first ch at or after the 1-based position from, 0 when none.
@@ -129,11 +124,11 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
     cell(Start2, c.c2 + 1, c.wS, StampWidth);
     cell(End2, c.c2 + c.wS + 2, c.wE, StampWidth);
     cell(Length2, c.c2 + c.wS + c.wE + 3, c.wL, LengthWidth);
-    if (name.endsWith(NameMarkText)) {
+    if (name.endsWith(SubstitutedNameMark)) {
         // Blanks before the mark go too: the name must read the same once written back as
         // name and mark, whichever layout it came from.
-        name.chop(NameMarkText.size());
-        table.setCell(row, NameMark, NameMarkText);
+        name.chop(SubstitutedNameMark.size());
+        table.setCell(row, NameMark, SubstitutedNameMark);
     }
     const QString displayName = value(name);
     table.setCell(row, DisplayName, displayName);
@@ -242,19 +237,8 @@ ReadResult parseText(const QString &text, FriendsTable &table)
 {
     // Lines end with CR LF; a lone LF or CR ends a line as well. Empty lines carry no meaning,
     // nor do lines of blanks: no friend line is blank.
-    QList<QStringView> lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
-            ++end;
-        const QStringView line = QStringView(text).mid(start, end - start);
-        if (!line.trimmed().isEmpty())
-            lines << line;
-        const bool crLf =
-            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
-        start = end + (crLf ? 2 : 1);
-    }
+    QList<QStringView> lines = textLines(text);
+    lines.removeIf([](QStringView line) { return line.trimmed().isEmpty(); });
 
     ReadResult result;
     if (lines.isEmpty())

@@ -22,7 +22,6 @@ inline const QString ColumnHeader =
 inline const QString RuleTail =
     QStringLiteral("+-----------------------------------------+-----------------------------------"
                    "------+---+--------------------------");
-inline const QString NameMarkText = QStringLiteral("\u00B2");
 
 // What reading a history file found besides the friends.
 struct ReadResult

@@ -45,8 +45,7 @@ bool quotedPair(const QString &text)
 // would end the line and start another.
 QString storedValue(QString value)
 {
-    value.replace(u'\r', u' ');
-    value.replace(u'\n', u' ');
+    value = onOneLine(std::move(value));
     if (trimBlanks(value) != value || quotedPair(value))
         return u'"' + value + u'"';
     return value;
@@ -56,16 +55,8 @@ QString storedValue(QString value)
 
 ProfileFile::ProfileFile(const QString &text)
 {
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
-            ++end;
-        m_lines << text.mid(start, end - start);
-        const bool crLf =
-            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
-        start = end + (crLf ? 2 : 1);
-    }
+    for (const QStringView line : textLines(text))
+        m_lines << line.toString();
 }
 
 bool ProfileFile::load(const QString &path)

@@ -69,9 +69,4 @@ void setTransparentBack(QWidget *widget)
     widget->setAutoFillBackground(false);
 }
 
-bool hasOpaqueBack(const QWidget *widget)
-{
-    return widget->autoFillBackground();
-}
-
 } // namespace amiscan

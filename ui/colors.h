@@ -33,6 +33,5 @@ QColor backColor(const QWidget *widget);
 void setBackColor(QWidget *widget, const QColor &color);
 // A label whose background shows the window behind it.
 void setTransparentBack(QWidget *widget);
-bool hasOpaqueBack(const QWidget *widget);
 
 } // namespace amiscan

@@ -11,7 +11,6 @@
 #include "ui/dialog.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
-#include "ui/list_help.h"
 #include "ui/login_controls.h"
 #include "ui/manage_list.h"
 #include "ui/panel.h"
@@ -37,7 +36,6 @@ Form1::Form1(const QString &dataDir, QWidget *parent)
     connectListOptions(*this);
     connectManageList(*this);
     connectSessionSwitch(*this);
-    connectListHelp(*this);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
     connectLoginControls(*this);
     connectDialogControls(*this);

@@ -1,5 +1,6 @@
 // The main window's design: every control in its place, size, colour and font, in twips.
 #include "ui/colors.h"
+#include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
@@ -19,30 +20,12 @@ namespace amiscan {
 
 namespace {
 
-template <class T> T *place(QWidget *parent, const char *name, const QRect &twips)
+// The main window's buttons show the hand over them.
+QPushButton *handButton(QWidget *parent, const char *name, const QString &caption,
+                        const QRect &twips)
 {
-    auto *control = new T(parent);
-    control->setObjectName(QLatin1StringView(name));
-    setTwipsGeometry(control, twips);
-    return control;
-}
-
-template <class Label = QLabel>
-Label *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
-{
-    auto *control = place<Label>(parent, name, twips);
-    // Captions may hold names from the service: never read them as markup.
-    control->setTextFormat(Qt::PlainText);
-    control->setText(caption);
-    return control;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
-{
-    auto *control = place<QPushButton>(parent, name, twips);
-    control->setText(caption);
+    QPushButton *control = button(parent, name, caption, twips);
     control->setCursor(Qt::PointingHandCursor);
-    control->setFocusPolicy(Qt::StrongFocus);
     return control;
 }
 
@@ -119,7 +102,7 @@ void Form1::createControls()
     for (QLabel *title : {LabelProg1, LabelProg2})
         title->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ButHidePanel =
-        button(this, "ButHidePanel", texts::HidePanelCaption, QRect(200, 660, 1240, 300));
+        handButton(this, "ButHidePanel", texts::HidePanelCaption, QRect(200, 660, 1240, 300));
 
     // Column 2: login and Auto Start.
     TextLogin = place<QLineEdit>(this, "TextLogin", QRect(1560, 80, 1455, 285));
@@ -133,7 +116,7 @@ void Form1::createControls()
     CheckAutoStart = checkSquare(this, "CheckAutoStart", 2760, 690);
 
     // Column 3: scan button, interval and repeat switch.
-    ButGo = button(this, "ButGo", texts::StartCaption, QRect(3240, 120, 1115, 300));
+    ButGo = handButton(this, "ButGo", texts::StartCaption, QRect(3240, 120, 1115, 300));
     setBackColor(ButGo, colors::LightGreen);
     LabTextTimerScan1 =
         label(this, "LabTextTimerScan1", texts::EveryCaption, QRect(3240, 525, 450, 255));
@@ -141,7 +124,8 @@ void Form1::createControls()
     TextTimerScan->setText(QStringLiteral("15"));
     LabTextTimerScan2 =
         label(this, "LabTextTimerScan2", texts::MinutesCaption, QRect(4080, 525, 300, 255));
-    ButTimerOnOff = button(this, "ButTimerOnOff", texts::TimerCaption, QRect(4530, 120, 535, 300));
+    ButTimerOnOff =
+        handButton(this, "ButTimerOnOff", texts::TimerCaption, QRect(4530, 120, 535, 300));
     setBackColor(ButTimerOnOff, colors::PaleYellow);
     LabTimerOn = label(this, "LabTimerOn", texts::TimerOnCaption, QRect(4530, 480, 505, 195));
     LabTimerOff = label(this, "LabTimerOff", texts::TimerOffCaption, QRect(4530, 660, 505, 195));
@@ -163,8 +147,8 @@ void Form1::createControls()
     CheckUser = checkSquare(this, "CheckUser", 5760, 690);
 
     // Column 5: About, Exit and the notification-area option.
-    ButAbout = button(this, "ButAbout", texts::AboutCaption, QRect(6240, 120, 285, 300));
-    ButExit = button(this, "ButExit", texts::ExitCaption, QRect(6600, 120, 895, 300));
+    ButAbout = handButton(this, "ButAbout", texts::AboutCaption, QRect(6240, 120, 285, 300));
+    ButExit = handButton(this, "ButExit", texts::ExitCaption, QRect(6600, 120, 895, 300));
     setBackColor(ButExit, colors::LightRed);
     LabCheckTray = label(this, "LabCheckTray", texts::TrayCaption, QRect(6240, 610, 960, 255));
     CheckTray = checkSquare(this, "CheckTray", 7200, 600);
@@ -230,11 +214,11 @@ void Form1::createControls()
 
     // The hidden-panel row.
     ButHideCheckFlter =
-        button(this, "ButHideCheckFlter", texts::FilterOff, QRect(1470, 0, 1740, 275));
+        handButton(this, "ButHideCheckFlter", texts::FilterOff, QRect(1470, 0, 1740, 275));
     ButHideCheckHideOff =
-        button(this, "ButHideCheckHideOff", texts::HideOfflineOff, QRect(3160, 0, 1750, 275));
+        handButton(this, "ButHideCheckHideOff", texts::HideOfflineOff, QRect(3160, 0, 1750, 275));
     ButHideCheckUser =
-        button(this, "ButHideCheckUser", texts::NameDisplay, QRect(4880, 0, 1740, 275));
+        handButton(this, "ButHideCheckUser", texts::NameDisplay, QRect(4880, 0, 1740, 275));
     for (QPushButton *toggle : {ButHideCheckFlter, ButHideCheckHideOff, ButHideCheckUser})
         toggle->hide();
 

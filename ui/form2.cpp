@@ -1,6 +1,7 @@
 #include "ui/form2.h"
 
 #include "ui/colors.h"
+#include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
@@ -9,29 +10,6 @@
 #include <QPushButton>
 
 namespace amiscan {
-
-namespace {
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
-{
-    auto *control = new QLabel(parent);
-    control->setObjectName(QLatin1StringView(name));
-    control->setTextFormat(Qt::PlainText);
-    control->setText(caption);
-    setTwipsGeometry(control, twips);
-    return control;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &twips)
-{
-    auto *control = new QPushButton(caption, parent);
-    control->setObjectName(QLatin1StringView(name));
-    control->setAutoDefault(false);
-    setTwipsGeometry(control, twips);
-    return control;
-}
-
-} // namespace
 
 Form2::Form2(QWidget *parent) : QDialog(parent)
 {

@@ -2,6 +2,7 @@
 #include "ui/help_line.h"
 
 #include "ui/form1.h"
+#include "ui/line_list.h"
 #include "ui/mouse_events.h"
 
 #include <QCheckBox>
@@ -14,10 +15,20 @@ namespace amiscan {
 void writeHelp(Form1 &form, const QString &text, HelpSwitch switching)
 {
     form.LabHelp->setText(text);
-    if (switching == HelpSwitch::ToHelp) {
-        form.LabHelp->show();
-        form.LabHelpNom->hide();
-    }
+    if (switching == HelpSwitch::ToHelp)
+        showHelpLine(form);
+}
+
+void showHelpLine(Form1 &form)
+{
+    form.LabHelp->show();
+    form.LabHelpNom->hide();
+}
+
+void showCompanionLine(Form1 &form)
+{
+    form.LabHelp->hide();
+    form.LabHelpNom->show();
 }
 
 void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, HelpText text,
@@ -81,6 +92,27 @@ void connectHelpLine(Form1 &f)
     });
 
     onClick(f.LabHelp, [&f] { f.parkFocus(); });
+
+    const auto sessionHelp = [&f] {
+        return f.state.sessionShown != Session::First ? texts::SessionHelpToFirst
+                                                      : texts::SessionHelpToSecond;
+    };
+    addHelp(f, {f.LabTitList1, f.LabSession}, sessionHelp, ToHelp);
+    // Over the main list a selected friend keeps its companion line in view.
+    onMouseMove(f.List1, [&f](const QPoint &) {
+        if (f.List1->currentRow() >= 0)
+            showCompanionLine(f);
+        else
+            writeHelp(f,
+                      f.state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
+                                                             : texts::MainListHelpSelectsSecond,
+                      ToHelp);
+    });
+    // The management list only words the help line; which label shows is left as it is.
+    onMouseMove(f.List2, [&f](const QPoint &) {
+        if (f.List2->currentRow() < 0)
+            writeHelp(f, texts::ManageListHelp);
+    });
 }
 
 } // namespace amiscan

@@ -20,8 +20,15 @@ enum class HelpSwitch : bool
     ToHelp,
 };
 
+// The help line at the bottom of the window is two labels in one place: LabHelp with the help
+// texts and LabHelpNom with the companion line of the friend selected in the main list.
+
 // Writes a text into the help line.
 void writeHelp(Form1 &form, const QString &text, HelpSwitch switching = HelpSwitch::Keep);
+// Shows the help line as it stands, in place of the companion line.
+void showHelpLine(Form1 &form);
+// Shows the companion line as it stands, in place of the help line.
+void showCompanionLine(Form1 &form);
 
 // The help line shows the text while the mouse moves over any of the controls. A text chosen by
 // the window's state is given as a function, asked at each move.
@@ -34,7 +41,8 @@ void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QStri
 HelpText byCheck(const QCheckBox *box, const QString &checked, const QString &unchecked);
 
 // Every control's help text, the bare window clearing the line, and a click on the line parking
-// the focus. Called once by the window's constructor.
+// the focus. The texts of the column title, the session mark and both lists follow the session
+// shown and the list's current line. Called once by the window's constructor.
 void connectHelpLine(Form1 &form);
 
 } // namespace amiscan

@@ -6,8 +6,8 @@
 #include "ui/control_events.h"
 #include "ui/form1.h"
 #include "ui/form1_texts.h"
+#include "ui/help_line.h"
 #include "ui/line_list.h"
-#include "ui/list_help.h"
 #include "ui/park_focus.h"
 
 #include <QCheckBox>

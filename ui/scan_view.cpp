@@ -154,7 +154,7 @@ void ScanView::showRepeat(bool on)
     QLabel *dark = on ? m_form.LabTimerOff : m_form.LabTimerOn;
     setBackColor(lit, on ? colors::LightGreen : colors::LightRed);
     setForeColor(lit, colors::Black);
-    dark->setAutoFillBackground(false);
+    setTransparentBack(dark);
     setForeColor(dark, colors::Grey);
 }
 

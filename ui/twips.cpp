@@ -35,13 +35,6 @@ void setTwipsTop(QWidget *widget, int top)
     setTwipsGeometry(widget, r);
 }
 
-void setTwipsLeft(QWidget *widget, int left)
-{
-    QRect r = twipsGeometry(widget);
-    r.moveLeft(left);
-    setTwipsGeometry(widget, r);
-}
-
 void setTwipsHeight(QWidget *widget, int height)
 {
     QRect r = twipsGeometry(widget);

@@ -30,7 +30,6 @@ inline QRect toPixels(const QRect &twips)
 QRect twipsGeometry(const QWidget *widget);
 void setTwipsGeometry(QWidget *widget, const QRect &twips);
 void setTwipsTop(QWidget *widget, int top);
-void setTwipsLeft(QWidget *widget, int left);
 void setTwipsHeight(QWidget *widget, int height);
 void setTwipsWidth(QWidget *widget, int width);
 
