@@ -245,27 +245,64 @@ private slots:
         QCOMPARE(r.merged, 0);
     }
 
-    void pageEnd_decidesWhetherThePageHasLoaded_data()
+    void arrivingPage_isReadWaitedForOrRefused_data()
     {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("landing"); // empty: where the browser was sent
         QTest::addColumn<QString>("page");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("end before position 100")
-            << "<p>vey Friends Online Now:</p></BODY>" << false;
+        QTest::addColumn<QString>("outcome");
+        const QString form = QStringLiteral("<FORM><INPUT><INPUT><BUTTON>Go</BUTTON></FORM>");
+        QTest::newRow("end before position 100") << ""
+                                                 << ""
+                                                 << "<p>vey Friends Online Now:</p></BODY>"
+                                                 << "waits";
         QTest::newRow("end tag in small letters")
-            << QStringLiteral("<p>vey Friends Online Now:</p>") + Filler + "</body>" << false;
+            << ""
+            << ""
+            << "<p>vey Friends Online Now:</p>" + Filler + "</body>"
+            << "waits";
         QTest::newRow("an early end tag in a script, the real one later")
-            << QStringLiteral("<SCRIPT>var end = '</BODY>';</SCRIPT>") + FriendsBrowser << true;
+            << ""
+            << ""
+            << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << "read";
+        QTest::newRow("no domain word") << ""
+                                        << "" << form + Filler + "</BODY>"
+                                        << "refused";
+        QTest::newRow("redirected to another site")
+            << ""
+            << "https://www.survey.example/start" << SurveyForm << "refused";
+        QTest::newRow("redirected to another port")
+            << "http://127.0.0.1:8080"
+            << "http://127.0.0.1:8081/" << SurveyForm << "refused";
+        QTest::newRow("plain http elsewhere, never sent") << "http://www.vey.example"
+                                                          << "" << LoginForm << "refused";
     }
-    void pageEnd_decidesWhetherThePageHasLoaded()
+    void arrivingPage_isReadWaitedForOrRefused()
     {
+        QFETCH(QString, service);
+        QFETCH(QString, landing);
         QFETCH(QString, page);
-        QFETCH(bool, loads);
+        QFETCH(QString, outcome);
         Rig r;
+        r.window.shared.serviceUrl = service;
+        if (!landing.isEmpty())
+            r.browser->landsAt = [landing](const QUrl &) { return QUrl(landing); };
         r.browser->pageFor = [page](const QUrl &) { return page; };
+        int ticks = 0;
+        QObject::connect(&r.stepTimer, &QTimer::timeout, [&] { ++ticks; });
         r.press();
-        QTRY_VERIFY(!r.scanning() || r.driver->waitCount() >= 3);
-        QCOMPARE(r.merged, int(loads));
-        QCOMPARE(r.driver->step(), loads ? ScanStep::Read : ScanStep::Wait);
+        QTRY_VERIFY(!r.scanning() || (outcome == u"waits" && r.driver->waitCount() >= 3));
+        QCOMPARE(r.merged, int(outcome == u"read"));
+        QCOMPARE(r.driver->step(), outcome == u"read" ? ScanStep::Read : ScanStep::Wait);
+        const bool refused = outcome == u"refused";
+        QCOMPARE(r.window.messages,
+                 refused ? QList<QStringList>{ConnectMessage} : QList<QStringList>{});
+        if (!refused)
+            return;
+        QCOMPARE(ticks, 1); // the first tick gave up, without typing the login
+        QVERIFY(r.browser->logins.isEmpty());
+        for (const QUrl &sent : std::as_const(r.browser->navigations))
+            QVERIFY(isAllowedServiceAddress(sent));
     }
 
     void servicePage_isTheServicesHostOrDomainOnly_data()
@@ -298,43 +335,6 @@ private slots:
         QFETCH(QString, page);
         QFETCH(bool, own);
         QCOMPARE(isServicePage(QUrl(page), QUrl(service)), own);
-    }
-
-    void foreignPage_failsAtOnceWithoutTypingTheLogin_data()
-    {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("landing"); // empty: where the browser was sent
-        QTest::addColumn<QString>("page");
-        QTest::newRow("no domain word")
-            << QString() << QString()
-            << QStringLiteral("<FORM><INPUT><INPUT><BUTTON>Go</BUTTON></FORM>") + Filler +
-                   "</BODY>";
-        QTest::newRow("redirected to another site")
-            << QString() << "https://www.survey.example/start" << SurveyForm;
-        QTest::newRow("redirected to another port") << "http://127.0.0.1:8080"
-                                                    << "http://127.0.0.1:8081/" << SurveyForm;
-        QTest::newRow("plain http elsewhere, never sent")
-            << "http://www.vey.example" << QString() << LoginForm;
-    }
-    void foreignPage_failsAtOnceWithoutTypingTheLogin()
-    {
-        QFETCH(QString, service);
-        QFETCH(QString, landing);
-        QFETCH(QString, page);
-        Rig r;
-        r.window.shared.serviceUrl = service;
-        if (!landing.isEmpty())
-            r.browser->landsAt = [landing](const QUrl &) { return QUrl(landing); };
-        r.browser->pageFor = [page](const QUrl &) { return page; };
-        QStringList captions;
-        QObject::connect(&r.stepTimer, &QTimer::timeout, [&] { captions << r.window.caption; });
-        r.press();
-        QTRY_VERIFY(!r.scanning());
-        QCOMPARE(r.window.messages, QList<QStringList>{ConnectMessage});
-        QCOMPARE(captions.size(), 1); // the first tick gave up
-        QVERIFY(r.browser->logins.isEmpty());
-        for (const QUrl &sent : std::as_const(r.browser->navigations))
-            QVERIFY(isAllowedServiceAddress(sent));
     }
 
     void formWithoutButton_staysInLoginStepUntilAbort()
