@@ -1,5 +1,5 @@
 #include "scan/presence_merge.h"
-#include "scan/time_text.h"
+#include "store/time_text.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // the list option check boxes. The lines, sorts, wording and heights come from the pure builders.
 #include "lists/main_list_view.h"
 
-#include "lists/collation.h"
+#include "store/collation.h"
 #include "lists/list_layout.h"
 #include "lists/list_title.h"
 #include "lists/main_list.h"

@@ -1,6 +1,6 @@
 #include "lists/table_sort.h"
 
-#include "lists/collation.h"
+#include "store/collation.h"
 #include "store/friends_table.h"
 
 namespace amiscan {

@@ -1,6 +1,6 @@
 #include "scan/presence_merge.h"
 
-#include "scan/time_text.h"
+#include "store/time_text.h"
 
 #include <QHash>
 

@@ -1,6 +1,6 @@
 #include "store/history_file.h"
 
-#include "scan/time_text.h"
+#include "store/time_text.h"
 #include "store/characters.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"

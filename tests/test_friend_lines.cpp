@@ -1,6 +1,6 @@
 // Friend lines, the separator, the name read back from a line, and the two sorts.
 #include "friend_rows.h"
-#include "lists/collation.h"
+#include "store/collation.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
 #include "lists/table_sort.h"

@@ -4,7 +4,7 @@
 #include "friend_rows.h"
 #include "platform/desktop_notifier.h"
 #include "scan/online_notice.h"
-#include "scan/time_text.h"
+#include "store/time_text.h"
 #include "scripted_scan.h"
 #include "widget_test_main.h"
 

@@ -5,7 +5,7 @@
 #include "scan/scan_driver.h"
 #include "scan/scan_window.h"
 #include "scan/service_address.h"
-#include "scan/time_text.h"
+#include "store/time_text.h"
 #include "scan_pages.h"
 #include "store/clock.h"
 

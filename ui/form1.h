@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/collation.h"
+#include "store/collation.h"
 #include "store/friends_table.h"
 #include "ui/form1_texts.h"
 #include "ui/main_state.h"

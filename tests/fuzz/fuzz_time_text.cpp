@@ -1,7 +1,7 @@
 // The stamp reader on any text: its quick path for the written form agrees with the general
 // one, it agrees with Qt's own date reading, and what it reads formats back to the same stamp.
 // The lengths computed from two stamps are always "hh:mm" or the empty length.
-#include "scan/time_text.h"
+#include "store/time_text.h"
 #include "tests/fuzz/fuzz_check.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "lists/collation.h"
+#include "store/collation.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "scan/time_text.h"
+#include "store/time_text.h"
 
 #include "store/characters.h"
 
