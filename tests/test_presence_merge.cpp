@@ -1,4 +1,4 @@
-// The presence merge, scan by scan, and the stamps and lengths it writes.
+// The presence merge and the stamps and lengths it writes.
 #include "friend_rows.h"
 #include "scan/presence_merge.h"
 #include "scan/time_text.h"
@@ -6,31 +6,31 @@
 #include <QTest>
 
 using namespace amiscan;
+using friend_rows::column;
 
 namespace {
 
-const QString None = EmptyStamp;
-const QString NoLength = EmptyLength;
 const QString Mark = QStringLiteral("\u00B2");
 
-QDateTime at(int hour, int minute, int second = 0)
+QDateTime at(const QString &time)
 {
-    return QDateTime(QDate(2012, 10, 14), QTime(hour, minute, second));
+    return QDateTime(QDate(2012, 10, 14),
+                     QTime::fromString(time, time.size() > 5 ? "hh:mm:ss" : "hh:mm"));
 }
 
-QString stamp(int hour, int minute)
+// Session cells written shortly: "hh:mm" in a stamp's place is that time on the test's day,
+// "_" an empty stamp, "=" an empty length; anything else stands for itself.
+QStringList cells(const QString &text)
 {
-    return formatStamp(at(hour, minute));
-}
-
-// An offline, selected friend with these six session cells.
-int addFriend(FriendsTable &table, const QString &name,
-              const QStringList &s = {None, None, NoLength, None, None, NoLength})
-{
-    friend_rows::Friend f{name.toUpper(), name};
-    f.start1 = s[0], f.end1 = s[1], f.length1 = s[2], f.start2 = s[3], f.end2 = s[4],
-    f.length2 = s[5];
-    return friend_rows::add(table, f);
+    QStringList cells = text.split(u'|');
+    for (int i = 0; i < cells.size(); ++i) {
+        const bool stamp = i % 3 != 2;
+        if (cells[i] == "_" || cells[i] == "=")
+            cells[i] = stamp ? EmptyStamp : EmptyLength;
+        else if (stamp && cells[i].size() == 5)
+            cells[i] = formatStamp(at(cells[i]));
+    }
+    return cells + QStringList{EmptyStamp, EmptyStamp, EmptyLength}.mid(cells.size() - 3);
 }
 
 QStringList sessions(const FriendsTable &table, int row)
@@ -58,13 +58,11 @@ class TestPresenceMerge : public QObject
 private slots:
     void stampsAndLengths()
     {
-        QCOMPARE(formatStamp(QDateTime(QDate(2100, 1, 31), QTime(7, 3, 59))),
-                 QStringLiteral("31/01/00 07:03"));
-        QCOMPARE(formatScanStamp(QDateTime(QDate(2012, 12, 5), QTime(14, 7))),
-                 QStringLiteral("05/12 - 14:07"));
-        for (const auto &[minutes, text] :
-             {std::pair{59, "00:59"}, {24 * 60, "00:00"}, {25 * 60 + 5, "01:05"}, {-1, ".. .."}})
-            QCOMPARE(formatLength(minutes), QString::fromLatin1(text));
+        QCOMPARE(formatStamp(QDateTime(QDate(2100, 1, 31), QTime(7, 3, 59))), "31/01/00 07:03");
+        QCOMPARE(formatScanStamp(QDateTime(QDate(2012, 12, 5), QTime(14, 7))), "05/12 - 14:07");
+        QCOMPARE(QStringList({formatLength(59), formatLength(24 * 60), formatLength(25 * 60 + 5),
+                              formatLength(-1)}),
+                 QStringList({"00:59", "00:00", "01:05", EmptyLength}));
         // Day first: 3 April is one day before 4 April.
         QCOMPARE(*readStamp(u"04/04/12 10:00") - *readStamp(u"03/04/12 10:00"), 24 * 3600);
         QCOMPARE(*readStamp(u"03/04/12 10:00"),
@@ -79,151 +77,93 @@ private slots:
         QVERIFY(readStamp(u"29/02/12 10:00"));
     }
 
-    void sessionLifetime_scanByScan()
+    // One friend with these sessions, listed on the page or not.
+    void oneFriend_data()
     {
-        FriendsTable table;
-        struct Scan
-        {
-            int hour, minute;
-            bool listed;
-            QStringList cells;
-            bool cameOnline;
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("listed");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("cameOnline");
+        const auto row = [](const char *tag, const char *before, bool listed, const char *time,
+                            const char *after, bool came = false) {
+            QTest::newRow(tag) << before << listed << time << after << came;
         };
-        const QList<Scan> scans = {
-            {10, 0, true, {stamp(10, 0), None, NoLength, None, None, NoLength}, false},
-            {10, 15, true, {stamp(10, 0), None, NoLength, None, None, NoLength}, false},
-            {10, 30, false, {stamp(10, 0), stamp(10, 30), "00:30", None, None, NoLength}, false},
-            // Back within ten minutes: the session resumes.
-            {10, 39, true, {stamp(10, 0), None, NoLength, None, None, NoLength}, false},
-            {11, 0, false, {stamp(10, 0), stamp(11, 0), "01:00", None, None, NoLength}, false},
-            {11, 0, false, {stamp(10, 0), stamp(11, 0), "01:00", None, None, NoLength}, false},
-            {11,
-             10,
-             true,
-             {stamp(11, 10), None, NoLength, stamp(10, 0), stamp(11, 0), "01:00"},
-             true},
-        };
-        for (const Scan &scan : scans) {
-            const QList<int> cameOnline = mergePresence(table, page({scan.listed ? "ann" : "bob"}),
-                                                        at(scan.hour, scan.minute));
-            const int row = table.findByAccountName(QStringLiteral("ann"));
-            QCOMPARE(row, 1);
-            // The first scan of an empty history announces nobody.
-            QCOMPARE(cameOnline.contains(row), scan.cameOnline);
-            QCOMPARE(sessions(table, row), scan.cells);
-            QCOMPARE(table.cell(row, Online), QString::number(scan.listed));
-        }
+        row("back after 10 min: a new session", "08:00|09:00|01:00|07:00|07:30|00:30", true,
+            "09:10:00", "09:10|_|=|08:00|09:00|01:00", true);
+        row("back within 10 min: resumed", "08:00|09:00|01:00|07:00|07:30|00:30", true, "09:09:59",
+            "08:00|_|=|07:00|07:30|00:30");
+        row("clock set back: resumed", "08:00|09:00|01:00", true, "08:00", "08:00|_|=");
+        row("unreadable end: a new session", "09:00|14/1x/12 09:59|00:59", true, "10:00",
+            "10:00|_|=|09:00|14/1x/12 09:59|00:59", true);
+        row("still online", "09:00|_|=", true, "10:00", "09:00|_|=");
+        row("gone: ends once", "09:15|_|00:07", false, "10:00:40", "09:15|10:00|00:45");
+        row("gone in the same minute", "10:00|_|=", false, "10:00:40", "10:00|10:00|=");
+        row("over a day", "13/10/12 08:00|_|=", false, "10:00", "13/10/12 08:00|10:00|02:00");
+        row("start after end keeps", "11:00|_|00:07", false, "10:00", "11:00|10:00|00:07");
+        row("unreadable start keeps", "someday|_|00:07", false, "10:00", "someday|10:00|00:07");
+        row("never started", "_|_|=", false, "10:00", "_|10:00|=");
+        row("ended stays", "08:00|09:00|01:00", false, "10:00", "08:00|09:00|01:00");
+        row("2nd session's length", "09:00|09:30|00:30|07:00|08:10|=", false, "10:00",
+            "09:00|09:30|00:30|07:00|08:10|01:10");
+        row("2nd session reversed", "09:00|09:30|00:30|08:10|07:00|=", false, "10:00",
+            "09:00|09:30|00:30|08:10|07:00|=");
     }
 
-    void returnAfterTheEnd_data()
+    void oneFriend()
     {
-        QTest::addColumn<int>("secondsAway");
-        QTest::addColumn<bool>("resumed");
-        QTest::newRow("9 min 59 s") << 9 * 60 + 59 << true;
-        QTest::newRow("10 min") << 10 * 60 << false;
-        QTest::newRow("clock set back") << -3600 << true;
-    }
-
-    void returnAfterTheEnd()
-    {
-        QFETCH(int, secondsAway);
-        QFETCH(bool, resumed);
+        QFETCH(QString, before);
+        QFETCH(bool, listed);
+        QFETCH(QString, time);
         FriendsTable table;
-        const int row = addFriend(
-            table, "ann", {stamp(8, 0), stamp(9, 0), "01:00", stamp(7, 0), stamp(7, 30), "00:30"});
-        const QDateTime now = at(9, 0).addSecs(secondsAway);
-        QCOMPARE(mergePresence(table, page({"ann"}), now),
-                 resumed ? QList<int>{} : QList<int>{row});
-        const QStringList resumedCells{stamp(8, 0), None,         NoLength,
-                                       stamp(7, 0), stamp(7, 30), "00:30"};
-        const QStringList newCells{formatStamp(now), None,        NoLength,
-                                   stamp(8, 0),      stamp(9, 0), "01:00"};
-        QCOMPARE(sessions(table, row), resumed ? resumedCells : newCells);
-    }
-
-    void unreadableEnd_startsANewSession()
-    {
-        FriendsTable table;
-        const int row =
-            addFriend(table, "ann", {stamp(9, 0), "14/1x/12 09:59", "00:59", None, None, NoLength});
-        QCOMPARE(mergePresence(table, page({"ann"}), at(10, 0)), QList<int>{row});
-        QCOMPARE(sessions(table, row), (QStringList{stamp(10, 0), None, NoLength, stamp(9, 0),
-                                                    "14/1x/12 09:59", "00:59"}));
-    }
-
-    void lengthsAtTheEnd_data()
-    {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("after");
-        QTest::newRow("same minute") << QStringList{stamp(10, 0), None, NoLength}
-                                     << QStringList{stamp(10, 0), stamp(10, 0), NoLength};
-        QTest::newRow("over a day") << QStringList{"13/10/12 08:00", None, NoLength}
-                                    << QStringList{"13/10/12 08:00", stamp(10, 0), "02:00"};
-        QTest::newRow("start after end") << QStringList{stamp(11, 0), None, "00:07"}
-                                         << QStringList{stamp(11, 0), stamp(10, 0), "00:07"};
-        QTest::newRow("unreadable start")
-            << QStringList{"today", None, "00:07"} << QStringList{"today", stamp(10, 0), "00:07"};
-        QTest::newRow("stale length") << QStringList{stamp(9, 15), None, "00:07"}
-                                      << QStringList{stamp(9, 15), stamp(10, 0), "00:45"};
-        QTest::newRow("never started")
-            << QStringList{None, None, NoLength} << QStringList{None, stamp(10, 0), NoLength};
-        QTest::newRow("closed stays") << QStringList{stamp(8, 0), stamp(9, 0), "01:00"}
-                                      << QStringList{stamp(8, 0), stamp(9, 0), "01:00"};
-        QTest::newRow("2nd session's rule")
-            << QStringList{stamp(9, 0), stamp(9, 30), "00:30", stamp(7, 0), stamp(8, 10), NoLength}
-            << QStringList{stamp(9, 0), stamp(9, 30), "00:30", stamp(7, 0), stamp(8, 10), "01:10"};
-        QTest::newRow("2nd reversed")
-            << QStringList{stamp(9, 0), stamp(9, 30), "00:30", stamp(8, 10), stamp(7, 0), NoLength}
-            << QStringList{stamp(9, 0), stamp(9, 30), "00:30", stamp(8, 10), stamp(7, 0), NoLength};
-    }
-
-    void lengthsAtTheEnd()
-    {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
-        const QStringList second{None, None, NoLength};
-        FriendsTable table;
-        const int row = addFriend(table, "ann", before.size() == 6 ? before : before + second);
-        mergePresence(table, page({"bob"}), at(10, 0, 40));
-        QCOMPARE(sessions(table, row), after.size() == 6 ? after : after + second);
+        friend_rows::Friend ann{"ANN", "ann"};
+        const QStringList c = cells(before);
+        ann.start1 = c[0], ann.end1 = c[1], ann.length1 = c[2], ann.start2 = c[3], ann.end2 = c[4],
+        ann.length2 = c[5];
+        friend_rows::add(table, ann);
+        const QList<int> cameOnline =
+            mergePresence(table, page({listed ? "ann" : "bob"}), at(time));
+        QFETCH(QString, after);
+        QCOMPARE(sessions(table, 1), cells(after));
+        QTEST(cameOnline.contains(1), "cameOnline");
+        QCOMPARE(table.cell(1, Online), QString::number(listed));
     }
 
     // The history reader marks the lengths its stamps confirm; a wrong one is still mended.
     void markedLengths_wrongOnesStillMended()
     {
         FriendsTable table;
-        addFriend(table, "a", {"01/02/26 10:00", "01/02/26 11:30", "01:30", None, None, NoLength});
-        addFriend(table, "b", {"01/02/26 10:00", "01/02/26 11:30", "00:05", None, None, NoLength});
+        for (const char *length : {"01:30", "00:05"}) {
+            friend_rows::Friend f{"A", "a"};
+            f.start1 = "01/02/26 10:00", f.end1 = "01/02/26 11:30", f.length1 = length;
+            friend_rows::add(table, f);
+        }
         markCurrentLengths(table);
         QVERIFY(table.isLengthCurrent(1, Session::First) &&
                 !table.isLengthCurrent(2, Session::First));
         QCOMPARE(table.cell(2, Length1), QStringLiteral("00:05"));
         mergePresence(table, page({"c"}), QDateTime(QDate(2026, 2, 1), QTime(12, 0)));
-        QCOMPARE(friend_rows::column(table, Length1).mid(0, 2), (QStringList{"01:30", "01:30"}));
+        QCOMPARE(column(table, Length1).mid(0, 2), (QStringList{"01:30", "01:30"}));
     }
 
-    void newFriend_getsAFullRow_andCameOnline()
+    // New friends get a full row and came online, except in the first scan of an empty history.
+    void newFriends()
     {
         FriendsTable table;
-        addFriend(table, "old");
-        QCOMPARE(mergePresence(table, {{"a.b", "a.b", Mark}}, at(9, 5, 30)), QList<int>{2});
-        QStringList cells;
+        QVERIFY(mergePresence(table, page({"old"}), at("09:00")).isEmpty());
+        QCOMPARE(mergePresence(table, {{"a.b", "a.b", Mark}}, at("09:05:30")), QList<int>{2});
+        QStringList row;
         for (int column = 0; column < ColumnCount; ++column)
-            cells << table.cell(2, column);
-        QCOMPARE(cells, (QStringList{"", "a.b", "14/10/12 09:05", None, NoLength, None, None,
-                                     NoLength, Mark, "-1", "1", "0", "a.b", "", "", ""}));
-        QCOMPARE(table.cell(1, Online), QStringLiteral("0"));
-    }
-
-    void emptyPage_changesOnlyTheOnlineFlags()
-    {
-        FriendsTable table;
-        addFriend(table, "ann", {stamp(9, 0), None, NoLength, None, None, NoLength});
-        table.setCell(1, Online, QStringLiteral("1"));
+            row << table.cell(2, column);
+        const QStringList expected = QStringList{"", "a.b"} + cells("09:05|_|=") +
+                                     QStringList{Mark, "-1", "1", "0", "a.b", "", "", ""};
+        QCOMPARE(row, expected);
+        QCOMPARE(column(table, Online), (QStringList{"0", "1"}));
+        // An empty page changes only the online flags.
         const FriendsTable before = table;
-        QVERIFY(mergePresence(table, {}, at(10, 0)).isEmpty());
-        QCOMPARE(sessions(table, 1), sessions(before, 1));
-        QCOMPARE(table.cell(1, Online), QStringLiteral("0"));
+        QVERIFY(mergePresence(table, {}, at("10:00")).isEmpty());
+        QCOMPARE(sessions(table, 2), sessions(before, 2));
+        QCOMPARE(column(table, Online), (QStringList{"0", "0"}));
     }
 
     // Names shared by several entries or rows: the user name finds the rows and the last entry
@@ -241,24 +181,17 @@ private slots:
                        {"Bo", "cy", {}},
                        {"Bo", "bo", {}},
                        {"Ann Lee", "ann", {}}},
-                      at(10, 0));
-        QCOMPARE(friend_rows::column(table, DisplayName),
+                      at("10:00"));
+        QCOMPARE(column(table, DisplayName),
                  (QStringList{"Ann Lee", "Ann Lee", "Sam", "Bo", "Sam", "Bo"}));
-        QCOMPARE(friend_rows::column(table, AccountName),
+        QCOMPARE(column(table, AccountName),
                  (QStringList{"ann", "ann", "sam.b", "bo", "sam.a", "cy"}));
-        QCOMPARE(friend_rows::column(table, Online), QStringList(6, "1"));
-    }
-
-    void emptyUserName_matchesTheEmptyRowZero()
-    {
+        // An entry without a user name matches the empty row 0 when the table holds friends.
+        mergePresence(table, {{"unknown-1", {}, Mark}}, at("10:05"));
+        QCOMPARE(table.friendCount(), 6);
         FriendsTable empty;
-        const QList<FriendEntry> unknown{{"unknown-1", {}, Mark}, {"unknown-2", {}, Mark}};
-        mergePresence(empty, unknown, at(10, 0));
-        QCOMPARE(friend_rows::column(empty, DisplayName), QStringList{"unknown-1"});
-        FriendsTable someone;
-        addFriend(someone, "ann");
-        mergePresence(someone, unknown, at(10, 0));
-        QCOMPARE(someone.friendCount(), 1);
+        mergePresence(empty, {{"unknown-1", {}, Mark}, {"unknown-2", {}, Mark}}, at("10:00"));
+        QCOMPARE(column(empty, DisplayName), QStringList{"unknown-1"});
     }
 
     void fullTable_addsNoMore()
@@ -266,7 +199,7 @@ private slots:
         FriendsTable table;
         for (int i = 0; i < MaxFriends; ++i)
             table.appendFriend();
-        mergePresence(table, page({"ann"}), at(10, 0));
+        mergePresence(table, page({"ann"}), at("10:00"));
         QCOMPARE(table.friendCount(), MaxFriends);
     }
 };
