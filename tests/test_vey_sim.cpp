@@ -1,16 +1,10 @@
-// The service simulator as the tests and the program meet it: its login and cookie, friends
-// pages the page reader reads, its faults, HTTPS, and addresses given to it kept to loopback.
-#include "scan/page_reader.h"
+// The service simulator as the tests and the program meet it: its login and cookie, its faults,
+// and addresses given to it kept to loopback.
 #include "tests/vey_sim_process.h"
-#include "tools/vey-sim/roster.h"
 
 #include <QNetworkAccessManager>
-#include <QNetworkCookieJar>
 #include <QNetworkProxy>
 #include <QNetworkReply>
-#include <QSslCertificate>
-#include <QSslConfiguration>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -132,47 +126,6 @@ private slots:
         QCOMPARE(pages, (QStringList{"login", "login", "redirect", "friends+"}));
     }
 
-    // Two moments of one seed: each page lists, as the reader reads it, the friends the presence
-    // model puts online then.
-    void friendsPage_isReadAsTheRosterOnline()
-    {
-        const qint64 epoch = 1'700'000'000;
-        QStringList before;
-        for (const qint64 at : {epoch, epoch + 600}) {
-            VeySimProcess sim({"--seed", "7", "--epoch", QString::number(at), "--time-scale", "0"});
-            QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-            Client client;
-            client.logIn(sim, "username=demo&password=demo123");
-            QStringList read, expected;
-            for (const FriendEntry &entry :
-                 readFriendsPage(QString::fromUtf8(client.get(sim.friendsPageUrl())), 1))
-                read << entry.accountName;
-            for (const sim::RosterFriend &f : sim::onlineFriends(sim::builtInRoster(), 7, at))
-                expected << (f.userName.isEmpty() ? f.displayName : f.userName);
-            QVERIFY(!expected.isEmpty() && expected != before);
-            QCOMPARE(read, expected);
-            before = expected;
-        }
-    }
-
-    void pageFiles_areServedInOrder_theLastRepeating()
-    {
-        QTemporaryDir dir;
-        QStringList arguments;
-        for (const QByteArray page : {"Friends Online Now: one vey", "two"}) {
-            QFile file(dir.filePath(page.left(3)));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(page) == page.size());
-            arguments << "--page" << file.fileName();
-        }
-        VeySimProcess sim(arguments);
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        Client client;
-        QCOMPARE(client.logIn(sim, "username=demo&password=demo123")->readAll(),
-                 QByteArray("Friends Online Now: one vey"));
-        QCOMPARE(client.get(sim.friendsPageUrl()), QByteArray("two"));
-        QCOMPARE(client.get(sim.friendsPageUrl()), QByteArray("two"));
-    }
-
     void faults_meetRequestsForTheFriendsPage_data()
     {
         QTest::addColumn<QString>("fault");
@@ -212,26 +165,6 @@ private slots:
         QVERIFY(rawGet(sim.port(), "/login").first.contains("action=\"/login\""));
         QVERIFY(rawGet(sim.port(), FriendsPath, "User-Agent: A Browser\r\n")
                     .first.contains("action=\"/login\""));
-    }
-
-    void https_servesWithTheGivenCertificate()
-    {
-        const QString tls = AMISCAN_TEST_TLS_DIR;
-        VeySimProcess sim(
-            {"--tls-cert", tls + "/self_signed.crt", "--tls-key", tls + "/self_signed.key"});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        QCOMPARE(sim.baseUrl().scheme(), QStringLiteral("https"));
-        // Refused as it is signed by no one; accepted when told to trust it.
-        Client client;
-        QCOMPARE(client.wait(client.manager.get(QNetworkRequest(sim.friendsPageUrl())))->error(),
-                 QNetworkReply::SslHandshakeFailedError);
-        QNetworkRequest request(sim.friendsPageUrl());
-        QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-        config.setCaCertificates(QSslCertificate::fromPath(tls + "/self_signed.crt"));
-        request.setSslConfiguration(config);
-        Client trusting;
-        QVERIFY(
-            trusting.wait(trusting.manager.get(request))->readAll().contains("action=\"/login\""));
     }
 };
 
