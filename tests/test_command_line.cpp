@@ -1,9 +1,12 @@
-// The command line and the rule that picks the data directory.
+// What start-up decides before the window: the command line, the data directory, and one copy
+// per data directory.
 #include "app/command_line.h"
 #include "app/data_location.h"
+#include "app/single_copy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +82,40 @@ private slots:
         QVERIFY(!prepareDataDir(file.fileName(), &error));
         QVERIFY(error.contains("not a directory"));
         QVERIFY(!prepareDataDir(file.fileName() + "/sub", &error));
+    }
+
+    // The lock lies in the user's runtime directory, which no one else can enter to take its
+    // name first; a copy killed leaves its lock, which does not block the next.
+    void singleCopy_perDataDirectory()
+    {
+        QTemporaryDir runtime, dir, other;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const QString lock = SingleInstance::lockPathFor(dir.path());
+        QCOMPARE(QFileInfo(lock).absolutePath(), runtime.path());
+        {
+            SingleInstance first(dir.path());
+            QVERIFY(first.tryAcquire());
+            QStringList shown;
+            SingleInstance second(dir.path());
+            QVERIFY(!claimSingleCopy(second, [&](const QString &title, const QString &text) {
+                shown << title << text;
+            }));
+            QCOMPARE(shown, (QStringList{RefusalTitle, RefusalText}));
+            SingleInstance elsewhere(other.path());
+            QVERIFY(elsewhere.tryAcquire());
+        }
+        QProcess gone;
+        gone.start("sleep", {"0.1"});
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile stale(lock);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(pid) + "\namiscan\n" + QSysInfo::machineHostName().toUtf8() +
+                    "\n");
+        stale.close();
+        SingleInstance next(dir.path());
+        QVERIFY(next.tryAcquire());
     }
 };
 
