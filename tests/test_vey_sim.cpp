@@ -1,10 +1,7 @@
-// The service simulator as the tests and the program meet it: its login and cookie, its faults,
-// and addresses given to it kept to loopback.
+// The service simulator's faults, which the scan tests meet, and the addresses it is given kept
+// to loopback. The scan tests use its login and pages.
 #include "tests/vey_sim_process.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -18,36 +15,6 @@ using namespace amiscan;
 namespace {
 
 const QByteArray FriendsPath = "/my/account/friends.php?lang=en";
-
-bool isFriendsPage(const QByteArray &page)
-{
-    return page.contains("Friends Online Now:");
-}
-
-// A browser-like client: one cookie jar, redirects followed unless asked, never a proxy.
-struct Client
-{
-    QNetworkAccessManager manager;
-    Client() { manager.setProxy(QNetworkProxy::NoProxy); }
-
-    QNetworkReply *wait(QNetworkReply *reply)
-    {
-        reply->setParent(&manager);
-        if (!reply->isFinished())
-            (void)QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000);
-        return reply;
-    }
-    QByteArray get(const QUrl &url) { return wait(manager.get(QNetworkRequest(url)))->readAll(); }
-    QNetworkReply *logIn(const VeySimProcess &sim, const QByteArray &form, bool follow = true)
-    {
-        QNetworkRequest request(sim.loginUrl());
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-        if (!follow)
-            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                 QNetworkRequest::ManualRedirectPolicy);
-        return wait(manager.post(request, form));
-    }
-};
 
 // One request over a plain socket: the bytes, and how the connection ended ("closed", "reset",
 // or "open" when nothing more came for a second).
@@ -102,28 +69,6 @@ private slots:
         QVERIFY(!sim.start());
         QCOMPARE(sim.exitCode(), 2);
         QVERIFY(sim.standardError().startsWith("vey-sim: "));
-    }
-
-    void login_givesTheCookieThatOpensTheFriendsPage()
-    {
-        VeySimProcess sim({"--user", "anna", "--password", "s3cret&+ x"});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        Client client;
-        QVERIFY(client.get(sim.friendsPageUrl()).contains("action=\"/login\""));
-        QVERIFY(client.logIn(sim, "username=anna&password=s3cret")
-                    ->readAll()
-                    .contains("Wrong user name or password."));
-        QNetworkReply *answer = client.logIn(
-            sim, "username=anna&password=" + QUrl::toPercentEncoding("s3cret&+ x"), false);
-        QCOMPARE(answer->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 303);
-        QCOMPARE(answer->rawHeader("Location"), FriendsPath);
-        QVERIFY(answer->rawHeader("Set-Cookie").contains("HttpOnly"));
-        QVERIFY(isFriendsPage(client.get(sim.friendsPageUrl())));
-        QVERIFY(sim.waitForRequests(4));
-        QStringList pages;
-        for (const SimRequest &request : sim.requests())
-            pages << request.page + (request.validSession ? "+" : "");
-        QCOMPARE(pages, (QStringList{"login", "login", "redirect", "friends+"}));
     }
 
     void faults_meetRequestsForTheFriendsPage_data()
