@@ -17,7 +17,7 @@ namespace {
 const QByteArray FriendsPath = "/my/account/friends.php?lang=en";
 
 // One request over a plain socket: the bytes, and how the connection ended ("closed", "reset",
-// or "open" when nothing more came for a second).
+// or "open" when nothing more came for 0.3 s).
 std::pair<QByteArray, QString> rawGet(quint16 port, const QByteArray &path,
                                       const QByteArray &headers = {})
 {
@@ -26,7 +26,7 @@ std::pair<QByteArray, QString> rawGet(quint16 port, const QByteArray &path,
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const timeval wait{1, 0};
+    const timeval wait{0, 300000};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     QByteArray bytes;
     ssize_t got = -1;
