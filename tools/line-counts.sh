@@ -12,7 +12,10 @@ is_counted() {
         return 0 ;;
     esac
     # Scripts without an extension, such as .ci/run.
-    [[ "$1" != *.* || "$1" == .*/* ]] && head -c 64 "$1" 2>/dev/null | grep -qE '^#!.*(bash|sh|python)'
+    [[ "${1##*/}" != *.* ]] || return 1
+    local first
+    first=$(head -c 64 "$1" | tr -d '\0')
+    [[ "$first" =~ ^\#!.*(bash|sh|python|node) ]]
 }
 
 code=0
