@@ -21,7 +21,9 @@ is_counted() {
 code=0
 tests=0
 while IFS= read -r -d '' file; do
-    [[ -f "$file" ]] && is_counted "$file" || continue
+    if [[ ! -f "$file" ]] || ! is_counted "$file"; then
+        continue
+    fi
     lines=$(wc -l <"$file")
     if [[ "$file" == tests/* ]]; then
         tests=$((tests + lines))
