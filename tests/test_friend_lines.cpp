@@ -72,16 +72,12 @@ private slots:
                             const QString &line, const QString &companion = {}) {
             QTest::newRow(tag) << f << userNames << second << line << companion;
         };
-        Friend open{"Ann Example", "annexample", true};
-        open.start1 = "07/09/12 22:53";
         Friend second = marked("Ann Example", "annexample");
         second.start2 = "01/09/12 10:00", second.end2 = "01/09/12 11:30", second.length2 = "01:30";
         const QString closed = "04/09/12 14:19 - 04/09/12 16:02 > 01:43";
         const QString none = ".. .. .. .. .. - .. .. .. .. .. > .. ..";
         row("closed", {"Ann Example", "annexample"}, false, false, "Ann Example       : " + closed,
             "annexample        : " + none);
-        row("open", open, false, false,
-            "Ann Example       : 07/09/12 22:53 - .. .. .. .. .. > .. ..");
         row("2nd session, user names", second, true, true,
             "annexample        : 01/09/12 10:00 - 01/09/12 11:30 > 01:30",
             "Ann Example       : " + closed);
@@ -93,8 +89,6 @@ private slots:
             QString(18, u'b') + ": " + closed);
         row("no mark on user names", marked("Ann", "acc"), true, false,
             "acc               : " + closed);
-        row("odd cells copied", {"Ann", "ann", false, true, {}, "4/9/12 1:19"}, false, false,
-            "Ann               : 4/9/12 1:19 - 04/09/12 16:02 > 01:43");
         // A character outside the basic plane counts once and is never cut apart.
         row("characters, not units", {QString(16, u'a') + Smile + Smile + "b", Smile + "u"}, false,
             false, QString(16, u'a') + Smile + Smile + ": " + closed,
