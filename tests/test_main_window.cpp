@@ -1,0 +1,600 @@
+// The main window driven through its controls: start-up with and without its two files, when it
+// writes them, the option boxes and the main list, the login boxes, the panel and the help line.
+#include "app/data_dir.h"
+#include "app/settings_file.h"
+#include "file_faults.h"
+#include "friend_rows.h"
+#include "list_lines.h"
+#include "lists/friend_line.h"
+#include "ui/form1.h"
+#include "ui/panel_slide.h"
+#include "ui/twips.h"
+#include "widget_test_main.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+
+using namespace amiscan;
+using namespace amiscan::testing;
+using namespace friend_rows;
+
+namespace {
+
+const QByteArray HistoryFile =
+    "Friends (2)         :     Start      -      End       - Length:     Start      -      End"
+    "       - Length: F : User Name (14/10 - 21:05)\r\n"
+    "--------------------+-----------------------------------------+---------------------------"
+    "--------------+---+--------------------------\r\n"
+    "Example Friend Name : 14/10/12 20:15 - .. .. .. .. .. > .. .. : 13/10/12 18:02 - 13/10/12 "
+    "19:47 > 01:45 : X : exampleuser\r\n"
+    "usertwo\xB2            : 12/10/12 09:30 - 12/10/12 11:05 > 01:35 : .. .. .. .. .. - .. .. .."
+    " .. .. > .. .. : - : usertwo\r\n";
+
+const QByteArray SettingsFile =
+    "[Parameters]\r\nAutoStart=0\r\nAutoHide=0\r\nUserName=ann\r\nUserPw=pw\r\nScanTimer=20\r\n"
+    "TimerOn=1\r\nFilter=1\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n";
+
+// The names of the friend lines, the separator as "+".
+QStringList shownNames(const LineList *list)
+{
+    QStringList names;
+    for (const QString &line : list_lines::all(list)) {
+        if (line.contains(u':'))
+            names << nameFromLine(line);
+        else if (line == separatorLine())
+            names << QStringLiteral("+");
+    }
+    return names;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Form1> m_form;
+    Form1 &form() { return *m_form; }
+    QString historyPath() const { return historyFilePath(m_dir->path()); }
+    QString settingsPath() const { return settingsFilePath(m_dir->path()); }
+    QStringList asideFiles() const
+    {
+        return QDir(m_dir->path())
+            .entryList({QStringLiteral("Amiscan.unreadable-*")}, QDir::AllEntries | QDir::System);
+    }
+    // Starts the window, shown and active, with the files written so far.
+    void start()
+    {
+        form().load();
+        QApplication::setActiveWindow(&form());
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+    }
+    // Four friends, Bob and Carl online, Carl and Dora unselected, as start-up lists a history;
+    // then as after a scan.
+    void startWithFriends()
+    {
+        start();
+        add(form().table, {"Bob", "zz_bob", true});
+        add(form().table, {"anna", "yy_anna", false});
+        add(form().table, {"Carl", "xx_carl", true, false});
+        add(form().table, {"Dora", "ww_dora", false, false});
+        form().state.dataPresent = true;
+        form().sortByKey();
+        form().fillManageList();
+        form().sortOnlineFirst();
+        form().fillMainList();
+        form().layoutLists();
+        form().state.scanState = 2;
+        form().fillMainList();
+    }
+    void click(const QString &control)
+    {
+        QTest::mouseClick(form().findChild<QWidget *>(control), Qt::LeftButton);
+    }
+    void giveFocus(QWidget *widget)
+    {
+        widget->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(widget->hasFocus());
+    }
+    void hover(QWidget *over)
+    {
+        QTest::mouseMove(form().windowHandle(),
+                         over ? over->geometry().center() : QPoint(4, 200)); // the bare window
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_form = std::make_unique<Form1>(m_dir->path());
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    // Nothing is written before the history has been read or a scan merged, not even over a
+    // settings file of the user's; the lists keep their instructions until there is data.
+    void firstRun_writesNothingUntilAScanIsMerged()
+    {
+        const QByteArray notes = "; my notes\r\n[Parameters]\r\nScanTimer=20\r\n";
+        QVERIFY(writeBytes(settingsPath(), notes));
+        start();
+        QCOMPARE(list_lines::all(form().List1).mid(1, 2),
+                 QStringList(std::begin(texts::MainListInstructions),
+                             std::end(texts::MainListInstructions)));
+        QCOMPARE(list_lines::all(form().List2).mid(1),
+                 QStringList(std::begin(texts::ManageListInstructions),
+                             std::end(texts::ManageListInstructions)));
+        const QStringList instructions = list_lines::all(form().List1);
+        add(form().table, "Amy", true);
+        click("CheckHideOff");
+        QVERIFY(form().CheckHideOff->isChecked());
+        QCOMPARE(list_lines::all(form().List1), instructions);
+        form().saveHistory();
+        form().waitForHistorySave();
+        form().saveSettings();
+        QCOMPARE(fileBytes(settingsPath()), notes);
+        QVERIFY(!QFileInfo::exists(historyPath()));
+
+        form().state.scanState = 2;
+        form().saveHistory();
+        form().waitForHistorySave();
+        form().saveSettings();
+        QVERIFY(fileBytes(historyPath()).startsWith("Friends (1)"));
+        QVERIFY(fileBytes(settingsPath()).contains("FriendsOff=1\r\n"));
+    }
+
+    void startUp_readsBothFilesIntoTheWindow_andSavesThemBack()
+    {
+        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        QVERIFY(writeBytes(settingsPath(), "; my notes\r\n" + SettingsFile +
+                                               "ServiceUrl=http://127.0.0.1:5000\r\n"));
+        start();
+        QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
+        QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
+        QCOMPARE(column(form().table, NameMark), (QStringList{"", "\u00B2"}));
+        QCOMPARE(column(form().table, Unselected), (QStringList{"1", "0"}));
+        QCOMPARE(form().TextLogin->text(), QStringLiteral("ann"));
+        QCOMPARE(form().TextPw->text(), QStringLiteral("**"));
+        QCOMPARE(form().TextTimerScan->text(), QStringLiteral("20"));
+        for (QCheckBox *box : {form().CheckFlter, form().CheckHideOff, form().CheckUser})
+            QVERIFY(box->isChecked());
+        QVERIFY(!form().CheckAutoStart->isChecked());
+
+        // Saved back: the other lines kept, the window's values written; the history in name
+        // order whatever the table's.
+        form().CheckFlter->setChecked(false);
+        form().CheckAutoStart->setChecked(true);
+        form().TextTimerScan->clear();
+        form().togglePanel();
+        form().saveSettings();
+        QCOMPARE(fileBytes(settingsPath()),
+                 QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
+                            "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
+                            "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
+                            "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
+        QVERIFY(form().table.rebuild({2, 1}));
+        form().saveHistory();
+        form().waitForHistorySave();
+        QCOMPARE(fileBytes(historyPath()), HistoryFile);
+        QVERIFY(asideFiles().isEmpty());
+    }
+
+    void settingsFlags_onlyExactlyOneOrZeroCount_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("ones") << QByteArray("AutoStart=1\r\nAUTOHIDE=1\r\nTimerOn=0\r\nFilter=1\r\n"
+                                            "NotifyOnline=1\r\n")
+                              << true;
+        QTest::newRow("others") << QByteArray("AutoStart=01\r\nAutoHide=2\r\nTimerOn=2\r\n"
+                                              "Filter=yes\r\nNotifyOnline=on\r\n")
+                                << false;
+    }
+    void settingsFlags_onlyExactlyOneOrZeroCount()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, on);
+        QVERIFY(writeBytes(settingsPath(), "[parameters]\r\n" + file));
+        form().readSettings();
+        QCOMPARE(form().CheckAutoStart->isChecked(), on);
+        QCOMPARE(form().state.panelState, on ? 1 : 0);
+        QCOMPARE(form().state.repeatOn, !on);
+        QCOMPARE(form().CheckFlter->isChecked(), on);
+        QCOMPARE(form().state.notifyOnline, on);
+    }
+
+    void emptyStoredLogin_showsThePlaceholdersAndIsSavedAsThem()
+    {
+        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nUserName=\r\nUserPw=\r\n"));
+        start();
+        QCOMPARE(form().TextLogin->text(), texts::UserPlaceholder);
+        QCOMPARE(form().TextPw->text(), texts::PasswordPlaceholder);
+        form().saveSettings();
+        const settings::ReadResult read = settings::readFile(settingsPath());
+        QCOMPARE(read.values[settings::UserName], texts::UserPlaceholder);
+        QCOMPARE(read.values[settings::UserPw], texts::PasswordPlaceholder);
+    }
+
+    // What start-up could not read is kept before the first save, whatever it holds by then; a
+    // damaged history header too. Later saves replace only our own files.
+    void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
+    {
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"unreadable", "readable again before the save", "damaged"}) {
+            QTest::addRow("history, %s", how) << true << QString::fromLatin1(how);
+            if (qstrcmp(how, "damaged") != 0)
+                QTest::addRow("settings, %s", how) << false << QString::fromLatin1(how);
+        }
+    }
+    void unreadableFile_isKeptAsideBeforeTheFirstSave()
+    {
+        QFETCH(bool, history);
+        QFETCH(QString, how);
+        const QString path = history ? historyPath() : settingsPath();
+        QByteArray stored = history ? HistoryFile : SettingsFile;
+        if (!history)
+            QVERIFY(writeBytes(historyPath(), HistoryFile));
+        if (how == "damaged") {
+            stored.replace(0, stored.indexOf("\r\n"), "Friends of mine");
+            QVERIFY(writeBytes(path, stored));
+        } else {
+            QVERIFY(makeUnreadableEntry(path));
+        }
+        start();
+        QVERIFY(form().state.dataPresent);
+        if (how.startsWith("readable"))
+            QVERIFY(QFile::remove(path) && writeBytes(path, stored));
+        QVERIFY(asideFiles().isEmpty()); // nothing moves before a save
+        for (int save = 0; save < 2; ++save) {
+            form().saveHistory();
+            form().waitForHistorySave();
+            form().saveSettings();
+        }
+        const QStringList aside = asideFiles();
+        QCOMPARE(aside.size(), 1);
+        if (how == "unreadable")
+            QVERIFY(!QFileInfo(m_dir->filePath(aside.at(0))).isFile()); // the entry itself
+        else
+            QCOMPARE(fileBytes(m_dir->filePath(aside.at(0))), stored);
+        QVERIFY(fileBytes(path).startsWith(history ? "Friends (" : "[Parameters]"));
+    }
+
+    void failedHistorySave_leavesTheOldFileWhole()
+    {
+        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        start();
+        for (int i = 0; i < 50; ++i)
+            add(form().table, QStringLiteral("New %1").arg(i));
+        {
+            FileSizeLimit fullDisk(1000);
+            QVERIFY(fullDisk.active());
+            form().saveHistory();
+            form().waitForHistorySave();
+        }
+        QCOMPARE(fileBytes(historyPath()), HistoryFile);
+    }
+
+    // Each click rebuilds the main list; the top-row toggles follow their boxes. The filter's
+    // label turns it on but never off; the list keeps the order of the name mode the window
+    // started with.
+    void optionControls_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("none") << QStringList{} << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
+        QTest::newRow("offline box") << QStringList{"CheckHideOff"} << QStringList{"Bob", "Carl"};
+        QTest::newRow("offline label, twice") << QStringList{"LabCheckHideOff", "LabCheckHideOff"}
+                                              << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
+        QTest::newRow("filter label, twice")
+            << QStringList{"LabCheckFlter", "LabCheckFlter"} << QStringList{"Bob", "+", "anna"};
+        QTest::newRow("filter label, then box") << QStringList{"LabCheckFlter", "CheckFlter"}
+                                                << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
+        QTest::newRow("filter toggle, twice")
+            << QStringList{"ButHideCheckFlter", "ButHideCheckFlter"}
+            << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
+        QTest::newRow("both filters")
+            << QStringList{"ButHideCheckHideOff", "CheckFlter"} << QStringList{"Bob"};
+        QTest::newRow("user names") << QStringList{"LabCheckUser"}
+                                    << QStringList{"zz_bob", "xx_carl", "+", "yy_anna", "ww_dora"};
+        QTest::newRow("user names, offline twice")
+            << QStringList{"ButHideCheckUser", "CheckHideOff", "CheckHideOff"}
+            << QStringList{"zz_bob", "xx_carl", "+", "yy_anna", "ww_dora"};
+        QTest::newRow("started with user names, back to display names")
+            << QStringList{"start with user names", "CheckUser", "CheckHideOff", "CheckHideOff"}
+            << QStringList{"Carl", "Bob", "+", "Dora", "anna"};
+    }
+    void optionControls()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, names);
+        if (clicks.value(0) == "start with user names")
+            form().CheckUser->setChecked(true); // as the settings would leave it
+        startWithFriends();
+        form().togglePanel(); // shows the top-row toggles
+        for (const QString &control : clicks.filter(QStringLiteral("Check")))
+            click(control);
+        QCOMPARE(shownNames(form().List1), names);
+        QCOMPARE(form().windowTitle(),
+                 QStringLiteral("Amiscan : %1")
+                     .arg(names.indexOf("+") < 0 ? names.size() : names.indexOf("+")));
+        QCOMPARE(form().ButHideCheckFlter->text(),
+                 form().CheckFlter->isChecked() ? texts::FilterOn : texts::FilterOff);
+        QCOMPARE(form().ButHideCheckHideOff->text(),
+                 form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
+        QCOMPARE(form().ButHideCheckUser->text(),
+                 form().CheckUser->isChecked() ? texts::NameUser : texts::NameDisplay);
+    }
+
+    // A line wider than a list runs to the list's edge: no ellipsis stands in for its end.
+    void wideLines_areCutByTheListsEdge()
+    {
+        start();
+        for (LineList *list : {form().List1, form().List2}) {
+            list->show();
+            list->setLines({separatorLine()});
+            list->doItemsLayout();
+            const QImage image = list->viewport()->grab().toImage();
+            const QRect row = list_lines::rect(list, 0) & image.rect();
+            const auto inkIn = [&](int y, int fromX) {
+                int ink = 0;
+                for (int x = fromX; x < image.width(); ++x)
+                    ink += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+                return ink;
+            };
+            int dashes = row.top(); // the row of the most ink
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                dashes = inkIn(y, 0) > inkIn(dashes, 0) ? y : dashes;
+            const int lastCell = image.width() - QFontMetrics(list->font()).horizontalAdvance(u'-');
+            QVERIFY2(inkIn(dashes, lastCell) > 0, qPrintable(list->objectName()));
+        }
+    }
+
+    // What the box shows and what the window keeps once the box is left, and back in it.
+    void loginBoxes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("password") << "TextPw"
+                                  << "s3cr3t-pw!"
+                                  << "**********"
+                                  << "s3cr3t-pw!";
+        // The mask must never pass for a password: a star in it is kept whole.
+        QTest::newRow("password with a star") << "TextPw"
+                                              << "ab*cd"
+                                              << "*****"
+                                              << "ab*cd";
+        QTest::newRow("no password")
+            << "TextPw"
+            << "" << texts::PasswordPlaceholder << texts::PasswordPlaceholder;
+        QTest::newRow("the placeholder typed")
+            << "TextPw" << texts::PasswordPlaceholder << texts::PasswordPlaceholder
+            << texts::PasswordPlaceholder;
+        QTest::newRow("user name") << "TextLogin"
+                                   << "marie"
+                                   << "marie"
+                                   << "marie";
+        QTest::newRow("no user name") << "TextLogin"
+                                      << "" << texts::UserPlaceholder << texts::UserPlaceholder;
+    }
+    void loginBoxes()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, kept);
+        start();
+        auto *edit = form().findChild<QLineEdit *>(box);
+        QLineEdit *other = edit == form().TextPw ? form().TextLogin : form().TextPw;
+        const bool password = edit == form().TextPw;
+        const QString placeholder = password ? texts::PasswordPlaceholder : texts::UserPlaceholder;
+        giveFocus(edit);
+        QCOMPARE(edit->text(), QString()); // the placeholder goes
+        QTest::keyClicks(edit, typed);
+        giveFocus(other);
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(password ? form().state.password : form().state.userName, kept);
+        giveFocus(edit);
+        QCOMPARE(edit->text(), kept == placeholder ? QString() : kept);
+        // Erased, it shows the placeholder again.
+        edit->clear();
+        giveFocus(other);
+        QCOMPARE(edit->text(), placeholder);
+    }
+
+    void enterAndEscape_typeNothingAndParkTheFocus_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("key");
+        QTest::newRow("user name, Enter") << "TextLogin" << int(Qt::Key_Return);
+        QTest::newRow("user name, keypad Enter") << "TextLogin" << int(Qt::Key_Enter);
+        QTest::newRow("user name, Escape") << "TextLogin" << int(Qt::Key_Escape);
+        QTest::newRow("password, Enter") << "TextPw" << int(Qt::Key_Return);
+        QTest::newRow("password, Escape") << "TextPw" << int(Qt::Key_Escape);
+    }
+    void enterAndEscape_typeNothingAndParkTheFocus()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, key);
+        start();
+        auto *edit = form().findChild<QLineEdit *>(box);
+        int returnsSeen = 0;
+        connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
+        giveFocus(edit);
+        QTest::keyClicks(edit, QStringLiteral("abc"));
+        QTest::keyClick(edit, Qt::Key(key));
+        QTRY_VERIFY(form().ListTri->hasFocus());
+        QCOMPARE(returnsSeen, 0);
+        QCOMPARE(edit->text(), box == "TextPw" ? QStringLiteral("***") : QStringLiteral("abc"));
+        QCOMPARE(box == "TextPw" ? form().state.savedPassword : form().state.userName, "abc");
+    }
+
+    // Entering a box clears the lists' lines; the main list, which parks the focus when its line
+    // goes, must not bounce the focus back out of the box. Auto Start parks it once shown.
+    void focus_enteringABoxClearsTheLists_autoStartParksIt()
+    {
+        startWithFriends();
+        for (QLineEdit *box : {form().TextLogin, form().TextPw}) {
+            form().List1->setCurrentRow(1);
+            form().List2->setCurrentRow(0);
+            giveFocus(box);
+            QTest::qWait(20);
+            QVERIFY(box->hasFocus());
+            QCOMPARE(form().List1->currentRow(), -1);
+            QCOMPARE(form().List2->currentRow(), -1);
+        }
+        form().state.windowReady = false;
+        form().CheckAutoStart->setChecked(true);
+        QVERIFY(form().TextPw->hasFocus());
+        form().state.windowReady = true;
+        click("LabCheckAutoStart");
+        QVERIFY(!form().CheckAutoStart->isChecked());
+        QTRY_VERIFY(form().ListTri->hasFocus());
+        QTest::mouseClick(form().LabCheckAutoStart, Qt::RightButton);
+        QVERIFY(!form().CheckAutoStart->isChecked());
+    }
+
+    void panelSlide_data()
+    {
+        QTest::addColumn<bool>("hide");
+        QTest::addColumn<QList<int>>("from");
+        QTest::addColumn<QList<int>>("to");
+        // The closing line, About, the panel button, Exit, the status row. The panel button
+        // moves in steps 16 to 49 only, Exit in steps 43 to 49 only.
+        QTest::newRow("hide from the design")
+            << true << QList{960, 120, 660, 120, 1140} << QList{-20, -860, 0, 0, 265};
+        QTest::newRow("show after a hide")
+            << false << QList{-20, -860, 0, 0, 265} << QList{960, 120, 680, 140, 1140};
+    }
+    void panelSlide()
+    {
+        QFETCH(bool, hide);
+        QFETCH(QList<int>, from);
+        QFETCH(QList<int>, to);
+        const SlidePositions at{from[0], from[1], from[2], from[3], from[4]};
+        const SlidePositions end = hide ? hideSlide(at) : showSlide(at);
+        QCOMPARE((QList{end.lineHoriz, end.about, end.panelButton, end.exitButton, end.statusRow}),
+                 to);
+    }
+
+    // Every way to the toggle hides the panel and shows it again as it was, but for the two
+    // buttons the slide leaves 20 twips lower.
+    void panelToggle_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("panel button") << "ButHidePanel";
+        QTest::newRow("double click on the main list") << "List1";
+        QTest::newRow("saved setting at start-up") << "settings";
+    }
+    void panelToggle()
+    {
+        QFETCH(QString, way);
+        if (way == "settings")
+            QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
+        start();
+        const auto tops = [this] {
+            QHash<QString, int> all;
+            for (const QWidget *w : form().findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                all.insert(w->objectName(), twipsGeometry(w).top());
+            all.insert("window height", form().windowHeightTwips());
+            return all;
+        };
+        const QHash<QString, int> design = tops();
+        const auto toggle = [&] {
+            if (way == "List1")
+                QTest::mouseDClick(form().List1->viewport(), Qt::LeftButton);
+            else
+                click("ButHidePanel");
+        };
+        if (way != "settings")
+            toggle();
+        QCOMPARE(form().state.panelState, 1);
+        QCOMPARE(form().ButHidePanel->text(), texts::ShowPanelCaption);
+        QVERIFY(form().ButHideCheckUser->isVisible());
+        QCOMPARE(twipsGeometry(form().ButExit).top(), 0);
+        const int hiddenHeight = form().windowHeightTwips();
+        toggle();
+        QCOMPARE(form().ButHidePanel->text(), texts::HidePanelCaption);
+        QVERIFY(!form().ButHideCheckUser->isVisible());
+        QVERIFY(form().windowHeightTwips() > hiddenHeight);
+        if (way == "settings")
+            return;
+        QHash<QString, int> expected = design;
+        expected["ButHidePanel"] += 20;
+        expected["ButExit"] += 20;
+        QCOMPARE(tops(), expected);
+    }
+
+    void minimisedWindow_takesItsNewHeightOnlyWhenItComesBack()
+    {
+        start();
+        const int before = form().windowHeightTwips();
+        form().showMinimized();
+        QCoreApplication::processEvents();
+        form().state.minListLines = form().state.maxListLines; // the lists grow
+        form().layoutLists();
+        QCOMPARE(form().windowHeightTwips(), before);
+        QVERIFY(form().isMinimized());
+        form().showNormal();
+        QCoreApplication::processEvents();
+        QVERIFY(form().windowHeightTwips() > before);
+    }
+
+    // Each row starts with a friend's companion line in view: a switching text brings the help
+    // line back, the others wait behind it.
+    void helpLine_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("panelHidden");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("switches");
+        QTest::newRow("word before the interval box")
+            << "LabTextTimerScan1" << false << texts::IntervalHelp << false;
+        QTest::newRow("title") << "LabelProg1" << false
+                               << texts::TitleHelpPrefix + programVersionText() << false;
+        QTest::newRow("panel button, shown")
+            << "ButHidePanel" << false << texts::HidePanelHelp << false;
+        QTest::newRow("panel button, hidden")
+            << "ButHidePanel" << true << texts::ShowPanelHelp << false;
+        QTest::newRow("filter toggle")
+            << "ButHideCheckFlter" << true << texts::FilterOffHelp << false;
+        QTest::newRow("last scan") << "LabScanLast" << false << texts::ScanLastHelp << true;
+        QTest::newRow("status label") << "LabInfo" << false << "" << true;
+        QTest::newRow("companion line") << "LabHelpNom" << false << "" << false;
+        QTest::newRow("bare window") << "" << false << "" << true;
+    }
+    void helpLine()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, panelHidden);
+        QFETCH(QString, text);
+        QFETCH(bool, switches);
+        start();
+        if (panelHidden)
+            form().togglePanel();
+        QTest::mouseMove(form().windowHandle(), QPoint(1, 1));
+        form().LabHelp->setText(QStringLiteral("earlier text"));
+        form().LabHelp->hide();
+        form().LabHelpNom->setText(QStringLiteral("companion line"));
+        form().LabHelpNom->show();
+        hover(control.isEmpty() ? nullptr : form().findChild<QWidget *>(control));
+        QCOMPARE(form().LabHelp->text(), text);
+        QCOMPARE(form().LabHelp->isVisible(), switches);
+        QCOMPARE(form().LabHelpNom->isVisible(), !switches);
+    }
+};
+
+AMISCAN_WIDGET_TEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
