@@ -2,32 +2,21 @@
 // removes the icon, and that neither a dialog nor a scan stops it.
 #include "app/data_dir.h"
 #include "app/end_of_run.h"
-#include "app/settings_file.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/system_tray_icon.h"
 #include "scripted_scan.h"
 #include "store/history_file.h"
 #include "widget_test_main.h"
-
 #include <QCheckBox>
 #include <QDir>
 #include <QListWidget>
 #include <QSignalSpy>
-
 #include <csignal>
 
 using namespace amiscan;
 
 namespace {
-
-enum Route
-{
-    ExitButton,
-    CloseBox,
-    SessionEnd,
-    Signal, // the route's signal number follows it in the test data
-};
 
 // The scripted main window with a notification area as the test chooses.
 struct Window : ScriptedScan
@@ -51,11 +40,7 @@ struct Window : ScriptedScan
         return QTest::qWaitFor([this] { return !scanning(); });
     }
 
-    void deleteFriend(const QString &account)
-    {
-        form.table.removeFriend(form.table.findByAccountName(account));
-    }
-
+    void deleteBob() { form.table.removeFriend(form.table.findByAccountName("bob")); }
     QStringList savedAccounts() const
     {
         FriendsTable saved;
@@ -63,34 +48,9 @@ struct Window : ScriptedScan
         return friend_rows::column(saved, AccountName);
     }
 
-    QString savedSetting(settings::Key key) const
-    {
-        return settings::readFile(settingsFilePath(dir.path())).values[size_t(key)];
-    }
-
     FakeTrayIcon *tray;
     QSignalSpy ended{&form, &Form1::programEnded};
 };
-
-void takeRoute(Form1 &form, Route route, int signalNumber)
-{
-    switch (route) {
-    case ExitButton:
-        QTest::mouseClick(form.ButExit, Qt::LeftButton);
-        break;
-    case CloseBox:
-        form.close();
-        break;
-    case SessionEnd: {
-        QEvent quit(QEvent::Quit);
-        QCoreApplication::sendEvent(qApp, &quit);
-        break;
-    }
-    case Signal:
-        std::raise(signalNumber);
-        break;
-    }
-}
 
 } // namespace
 
@@ -115,13 +75,11 @@ private slots:
         QCOMPARE(w.tray->toolTip, QStringLiteral("Amiscan"));
         QVERIFY(w.form.isVisible());
         QCOMPARE(w.form.focusWidget(), w.form.ListTri);
-
         QTest::mouseClick(target, Qt::LeftButton);
         QVERIFY(!w.tray->shown);
         w.form.showMinimized();
         QTest::qWait(20);
-        QVERIFY(w.form.isVisible()); // an ordinary minimised window
-        QVERIFY(w.form.isMinimized());
+        QVERIFY(w.form.isVisible() && w.form.isMinimized()); // an ordinary minimised window
     }
 
     void startUp_withSavedOption_addsTheIconBeforeShowing()
@@ -162,8 +120,7 @@ private slots:
         if (!notificationArea) {
             // A hidden window could not be brought back: it stays minimised, the option kept.
             QTest::qWait(20);
-            QVERIFY(w.form.isVisible());
-            QVERIFY(w.form.CheckTray->isChecked());
+            QVERIFY(w.form.isVisible() && w.form.CheckTray->isChecked());
             return;
         }
         QTRY_VERIFY(!w.form.isVisible());
@@ -213,22 +170,20 @@ private slots:
 
     void endRoutes_data()
     {
-        QTest::addColumn<int>("route");
+        QTest::addColumn<QString>("route");
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<bool>("scanned");
-        const QList<std::tuple<const char *, Route, int>> routes{
-            {"Exit", ExitButton, 0},        {"close box", CloseBox, 0},
-            {"session end", SessionEnd, 0}, {"SIGTERM", Signal, SIGTERM},
-            {"SIGINT", Signal, SIGINT},     {"SIGHUP", Signal, SIGHUP}};
-        for (const auto &[name, route, signalNumber] : routes) {
-            QTest::addRow("%s right after start-up", name) << int(route) << signalNumber << false;
-            QTest::addRow("%s after a scan and a deletion", name)
-                << int(route) << signalNumber << true;
+        const QList<std::pair<const char *, int>> routes{{"Exit", 0},        {"close box", 0},
+                                                         {"session end", 0}, {"SIGTERM", SIGTERM},
+                                                         {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+        for (const auto &[route, signalNumber] : routes) {
+            QTest::addRow("%s right after start-up", route) << route << signalNumber << false;
+            QTest::addRow("%s after a scan and a deletion", route) << route << signalNumber << true;
         }
     }
     void endRoutes()
     {
-        QFETCH(int, route);
+        QFETCH(QString, route);
         QFETCH(int, signalNumber);
         QFETCH(bool, scanned);
         Window w;
@@ -236,24 +191,31 @@ private slots:
         QTest::mouseClick(w.form.CheckTray, Qt::LeftButton);
         if (scanned) {
             QVERIFY(w.scan());
-            w.deleteFriend(QStringLiteral("bob"));
+            w.deleteBob();
         }
 
-        takeRoute(w.form, Route(route), signalNumber);
+        QEvent quit(QEvent::Quit);
+        if (route == "Exit")
+            QTest::mouseClick(w.form.ButExit, Qt::LeftButton);
+        else if (route == "close box")
+            w.form.close();
+        else if (route == "session end")
+            QCoreApplication::sendEvent(qApp, &quit);
+        else
+            std::raise(signalNumber);
         QTRY_VERIFY(w.form.hasEnded());
         w.form.close(); // a later closing ends nothing more
         QCOMPARE(w.ended.count(), 1);
-        QVERIFY(!w.form.isVisible());
-        QVERIFY(!w.tray->shown);
+        QVERIFY(!w.form.isVisible() && !w.tray->shown);
         if (!scanned) {
             QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files), QStringList());
             return;
         }
         // The close box keeps the history as of the scan; every other way saves the deletion.
         const QStringList kept =
-            route == CloseBox ? QStringList{"ann.lee", "bob"} : QStringList{"ann.lee"};
+            route == "close box" ? QStringList{"ann.lee", "bob"} : QStringList{"ann.lee"};
         QCOMPARE(w.savedAccounts(), kept);
-        QCOMPARE(w.savedSetting(settings::MinimizeIcon), QStringLiteral("1"));
+        QVERIFY(testing::fileBytes(settingsFilePath(w.dir.path())).contains("MinimizeIcon=1\r\n"));
     }
 
     void signalWhileBusy_savesAndEnds_data()
@@ -268,7 +230,7 @@ private slots:
         Window w;
         EndOfRun endOfRun(w.form);
         QVERIFY(w.scan());
-        w.deleteFriend(QStringLiteral("bob"));
+        w.deleteBob();
         bool leftOpen = false;
         if (dialog) {
             QTimer::singleShot(0, [] { std::raise(SIGTERM); });
