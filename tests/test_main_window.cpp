@@ -1,7 +1,6 @@
 // The main window driven through its controls: start-up with and without its two files, when it
 // writes them, the option boxes and the main list, the login boxes, the panel and the help line.
 #include "app/data_dir.h"
-#include "app/settings_file.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "list_lines.h"
@@ -85,13 +84,18 @@ class TestMainWindow : public QObject
         add(form().table, {"Carl", "xx_carl", true, false});
         add(form().table, {"Dora", "ww_dora", false, false});
         form().state.dataPresent = true;
+        form().state.scanState = 2;
         form().sortByKey();
         form().fillManageList();
         form().sortOnlineFirst();
         form().fillMainList();
         form().layoutLists();
-        form().state.scanState = 2;
-        form().fillMainList();
+    }
+    void saveBoth()
+    {
+        form().saveHistory();
+        form().waitForHistorySave();
+        form().saveSettings();
     }
     void click(const QString &control)
     {
@@ -101,11 +105,6 @@ class TestMainWindow : public QObject
     {
         widget->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(widget->hasFocus());
-    }
-    void hover(QWidget *over)
-    {
-        QTest::mouseMove(form().windowHandle(),
-                         over ? over->geometry().center() : QPoint(4, 200)); // the bare window
     }
 
 private slots:
@@ -138,16 +137,12 @@ private slots:
         click("CheckHideOff");
         QVERIFY(form().CheckHideOff->isChecked());
         QCOMPARE(list_lines::all(form().List1), instructions);
-        form().saveHistory();
-        form().waitForHistorySave();
-        form().saveSettings();
+        saveBoth();
         QCOMPARE(fileBytes(settingsPath()), notes);
         QVERIFY(!QFileInfo::exists(historyPath()));
 
         form().state.scanState = 2;
-        form().saveHistory();
-        form().waitForHistorySave();
-        form().saveSettings();
+        saveBoth();
         QVERIFY(fileBytes(historyPath()).startsWith("Friends (1)"));
         QVERIFY(fileBytes(settingsPath()).contains("FriendsOff=1\r\n"));
     }
@@ -188,43 +183,6 @@ private slots:
         QVERIFY(asideFiles().isEmpty());
     }
 
-    void settingsFlags_onlyExactlyOneOrZeroCount_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("on");
-        QTest::newRow("ones") << QByteArray("AutoStart=1\r\nAUTOHIDE=1\r\nTimerOn=0\r\nFilter=1\r\n"
-                                            "NotifyOnline=1\r\n")
-                              << true;
-        QTest::newRow("others") << QByteArray("AutoStart=01\r\nAutoHide=2\r\nTimerOn=2\r\n"
-                                              "Filter=yes\r\nNotifyOnline=on\r\n")
-                                << false;
-    }
-    void settingsFlags_onlyExactlyOneOrZeroCount()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(bool, on);
-        QVERIFY(writeBytes(settingsPath(), "[parameters]\r\n" + file));
-        form().readSettings();
-        QCOMPARE(form().CheckAutoStart->isChecked(), on);
-        QCOMPARE(form().state.panelState, on ? 1 : 0);
-        QCOMPARE(form().state.repeatOn, !on);
-        QCOMPARE(form().CheckFlter->isChecked(), on);
-        QCOMPARE(form().state.notifyOnline, on);
-    }
-
-    void emptyStoredLogin_showsThePlaceholdersAndIsSavedAsThem()
-    {
-        QVERIFY(writeBytes(historyPath(), HistoryFile));
-        QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nUserName=\r\nUserPw=\r\n"));
-        start();
-        QCOMPARE(form().TextLogin->text(), texts::UserPlaceholder);
-        QCOMPARE(form().TextPw->text(), texts::PasswordPlaceholder);
-        form().saveSettings();
-        const settings::ReadResult read = settings::readFile(settingsPath());
-        QCOMPARE(read.values[settings::UserName], texts::UserPlaceholder);
-        QCOMPARE(read.values[settings::UserPw], texts::PasswordPlaceholder);
-    }
-
     // What start-up could not read is kept before the first save, whatever it holds by then; a
     // damaged history header too. Later saves replace only our own files.
     void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
@@ -256,11 +214,8 @@ private slots:
         if (how.startsWith("readable"))
             QVERIFY(QFile::remove(path) && writeBytes(path, stored));
         QVERIFY(asideFiles().isEmpty()); // nothing moves before a save
-        for (int save = 0; save < 2; ++save) {
-            form().saveHistory();
-            form().waitForHistorySave();
-            form().saveSettings();
-        }
+        saveBoth();
+        saveBoth();
         const QStringList aside = asideFiles();
         QCOMPARE(aside.size(), 1);
         if (how == "unreadable")
@@ -560,18 +515,9 @@ private slots:
         QTest::addColumn<bool>("panelHidden");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("switches");
-        QTest::newRow("word before the interval box")
-            << "LabTextTimerScan1" << false << texts::IntervalHelp << false;
-        QTest::newRow("title") << "LabelProg1" << false
-                               << texts::TitleHelpPrefix + programVersionText() << false;
-        QTest::newRow("panel button, shown")
-            << "ButHidePanel" << false << texts::HidePanelHelp << false;
         QTest::newRow("panel button, hidden")
             << "ButHidePanel" << true << texts::ShowPanelHelp << false;
-        QTest::newRow("filter toggle")
-            << "ButHideCheckFlter" << true << texts::FilterOffHelp << false;
         QTest::newRow("last scan") << "LabScanLast" << false << texts::ScanLastHelp << true;
-        QTest::newRow("status label") << "LabInfo" << false << "" << true;
         QTest::newRow("companion line") << "LabHelpNom" << false << "" << false;
         QTest::newRow("bare window") << "" << false << "" << true;
     }
@@ -589,7 +535,10 @@ private slots:
         form().LabHelp->hide();
         form().LabHelpNom->setText(QStringLiteral("companion line"));
         form().LabHelpNom->show();
-        hover(control.isEmpty() ? nullptr : form().findChild<QWidget *>(control));
+        QTest::mouseMove(form().windowHandle(),
+                         control.isEmpty() // the bare window
+                             ? QPoint(4, 200)
+                             : form().findChild<QWidget *>(control)->geometry().center());
         QCOMPARE(form().LabHelp->text(), text);
         QCOMPARE(form().LabHelp->isVisible(), switches);
         QCOMPARE(form().LabHelpNom->isVisible(), !switches);
