@@ -6,7 +6,6 @@
 #include "list_lines.h"
 #include "lists/friend_line.h"
 #include "ui/form1.h"
-#include "ui/panel_slide.h"
 #include "ui/twips.h"
 #include "widget_test_main.h"
 #include <QCheckBox>
@@ -247,27 +246,24 @@ private slots:
     {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>("names");
-        QTest::newRow("none") << QStringList{} << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
-        QTest::newRow("offline box") << QStringList{"CheckHideOff"} << QStringList{"Bob", "Carl"};
-        QTest::newRow("offline label, twice") << QStringList{"LabCheckHideOff", "LabCheckHideOff"}
-                                              << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
-        QTest::newRow("filter label, twice")
-            << QStringList{"LabCheckFlter", "LabCheckFlter"} << QStringList{"Bob", "+", "anna"};
-        QTest::newRow("filter label, then box") << QStringList{"LabCheckFlter", "CheckFlter"}
-                                                << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
-        QTest::newRow("filter toggle, twice")
-            << QStringList{"ButHideCheckFlter", "ButHideCheckFlter"}
-            << QStringList{"Bob", "Carl", "+", "anna", "Dora"};
-        QTest::newRow("both filters")
-            << QStringList{"ButHideCheckHideOff", "CheckFlter"} << QStringList{"Bob"};
-        QTest::newRow("user names") << QStringList{"LabCheckUser"}
-                                    << QStringList{"zz_bob", "xx_carl", "+", "yy_anna", "ww_dora"};
-        QTest::newRow("user names, offline twice")
-            << QStringList{"ButHideCheckUser", "CheckHideOff", "CheckHideOff"}
-            << QStringList{"zz_bob", "xx_carl", "+", "yy_anna", "ww_dora"};
-        QTest::newRow("started with user names, back to display names")
-            << QStringList{"start with user names", "CheckUser", "CheckHideOff", "CheckHideOff"}
-            << QStringList{"Carl", "Bob", "+", "Dora", "anna"};
+        const auto row = [](const char *name, const QStringList &clicks, const QStringList &names) {
+            QTest::newRow(name) << clicks << names;
+        };
+        const QStringList all{"Bob", "Carl", "+", "anna", "Dora"};
+        const QStringList users{"zz_bob", "xx_carl", "+", "yy_anna", "ww_dora"};
+        row("none", {}, all);
+        row("offline box", {"CheckHideOff"}, {"Bob", "Carl"});
+        row("offline label, twice", {"LabCheckHideOff", "LabCheckHideOff"}, all);
+        row("filter label, twice", {"LabCheckFlter", "LabCheckFlter"}, {"Bob", "+", "anna"});
+        row("filter label, then box", {"LabCheckFlter", "CheckFlter"}, all);
+        row("filter toggle, twice", {"ButHideCheckFlter", "ButHideCheckFlter"}, all);
+        row("both filters", {"ButHideCheckHideOff", "CheckFlter"}, {"Bob"});
+        row("user names", {"LabCheckUser"}, users);
+        row("user names, offline twice", {"ButHideCheckUser", "CheckHideOff", "CheckHideOff"},
+            users);
+        row("started with user names, back to display names",
+            {"start with user names", "CheckUser", "CheckHideOff", "CheckHideOff"},
+            {"Carl", "Bob", "+", "Dora", "anna"});
     }
     void optionControls()
     {
@@ -315,85 +311,64 @@ private slots:
         }
     }
 
-    // What the box shows and what the window keeps once the box is left, and back in it.
+    // What the box shows and what the window keeps once the box is left, by the focus or by
+    // Enter or Escape (which type nothing and park the focus), and back in it.
     void loginBoxes_data()
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("kept");
-        QTest::newRow("password") << "TextPw"
-                                  << "s3cr3t-pw!"
-                                  << "**********"
-                                  << "s3cr3t-pw!";
+        const auto row = [](const char *name, const char *box, const QString &typed, int key,
+                            const QString &shown, const QString &kept) {
+            QTest::newRow(name) << QString::fromLatin1(box) << typed << key << shown << kept;
+        };
+        const QString user = texts::UserPlaceholder, password = texts::PasswordPlaceholder;
+        row("password", "TextPw", "s3cr3t-pw!", 0, "**********", "s3cr3t-pw!");
         // The mask must never pass for a password: a star in it is kept whole.
-        QTest::newRow("password with a star") << "TextPw"
-                                              << "ab*cd"
-                                              << "*****"
-                                              << "ab*cd";
-        QTest::newRow("no password")
-            << "TextPw"
-            << "" << texts::PasswordPlaceholder << texts::PasswordPlaceholder;
-        QTest::newRow("the placeholder typed")
-            << "TextPw" << texts::PasswordPlaceholder << texts::PasswordPlaceholder
-            << texts::PasswordPlaceholder;
-        QTest::newRow("user name") << "TextLogin"
-                                   << "marie"
-                                   << "marie"
-                                   << "marie";
-        QTest::newRow("no user name") << "TextLogin"
-                                      << "" << texts::UserPlaceholder << texts::UserPlaceholder;
+        row("password with a star", "TextPw", "ab*cd", 0, "*****", "ab*cd");
+        row("no password", "TextPw", "", 0, password, password);
+        row("the placeholder typed", "TextPw", password, 0, password, password);
+        row("password, Enter", "TextPw", "abc", Qt::Key_Return, "***", "abc");
+        row("password, Escape", "TextPw", "abc", Qt::Key_Escape, "***", "abc");
+        row("user name", "TextLogin", "marie", 0, "marie", "marie");
+        row("no user name", "TextLogin", "", 0, user, user);
+        row("user name, Enter", "TextLogin", "abc", Qt::Key_Return, "abc", "abc");
+        row("user name, keypad Enter", "TextLogin", "abc", Qt::Key_Enter, "abc", "abc");
+        row("user name, Escape", "TextLogin", "abc", Qt::Key_Escape, "abc", "abc");
     }
     void loginBoxes()
     {
         QFETCH(QString, box);
         QFETCH(QString, typed);
+        QFETCH(int, key);
         QFETCH(QString, shown);
         QFETCH(QString, kept);
         start();
         auto *edit = form().findChild<QLineEdit *>(box);
-        QLineEdit *other = edit == form().TextPw ? form().TextLogin : form().TextPw;
         const bool password = edit == form().TextPw;
+        QLineEdit *other = password ? form().TextLogin : form().TextPw;
         const QString placeholder = password ? texts::PasswordPlaceholder : texts::UserPlaceholder;
+        int returnsSeen = 0;
+        connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
         giveFocus(edit);
         QCOMPARE(edit->text(), QString()); // the placeholder goes
         QTest::keyClicks(edit, typed);
-        giveFocus(other);
+        if (key) {
+            QTest::keyClick(edit, Qt::Key(key));
+            QTRY_VERIFY(form().ListTri->hasFocus());
+        } else {
+            giveFocus(other);
+        }
+        QCOMPARE(returnsSeen, 0);
         QCOMPARE(edit->text(), shown);
         QCOMPARE(password ? form().state.password : form().state.userName, kept);
         giveFocus(edit);
         QCOMPARE(edit->text(), kept == placeholder ? QString() : kept);
-        // Erased, it shows the placeholder again.
-        edit->clear();
+        edit->clear(); // erased, it shows the placeholder again
         giveFocus(other);
         QCOMPARE(edit->text(), placeholder);
-    }
-
-    void enterAndEscape_typeNothingAndParkTheFocus_data()
-    {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<int>("key");
-        QTest::newRow("user name, Enter") << "TextLogin" << int(Qt::Key_Return);
-        QTest::newRow("user name, keypad Enter") << "TextLogin" << int(Qt::Key_Enter);
-        QTest::newRow("user name, Escape") << "TextLogin" << int(Qt::Key_Escape);
-        QTest::newRow("password, Enter") << "TextPw" << int(Qt::Key_Return);
-        QTest::newRow("password, Escape") << "TextPw" << int(Qt::Key_Escape);
-    }
-    void enterAndEscape_typeNothingAndParkTheFocus()
-    {
-        QFETCH(QString, box);
-        QFETCH(int, key);
-        start();
-        auto *edit = form().findChild<QLineEdit *>(box);
-        int returnsSeen = 0;
-        connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
-        giveFocus(edit);
-        QTest::keyClicks(edit, QStringLiteral("abc"));
-        QTest::keyClick(edit, Qt::Key(key));
-        QTRY_VERIFY(form().ListTri->hasFocus());
-        QCOMPARE(returnsSeen, 0);
-        QCOMPARE(edit->text(), box == "TextPw" ? QStringLiteral("***") : QStringLiteral("abc"));
-        QCOMPARE(box == "TextPw" ? form().state.savedPassword : form().state.userName, "abc");
     }
 
     // Entering a box clears the lists' lines; the main list, which parks the focus when its line
@@ -419,29 +394,6 @@ private slots:
         QTRY_VERIFY(form().ListTri->hasFocus());
         QTest::mouseClick(form().LabCheckAutoStart, Qt::RightButton);
         QVERIFY(!form().CheckAutoStart->isChecked());
-    }
-
-    void panelSlide_data()
-    {
-        QTest::addColumn<bool>("hide");
-        QTest::addColumn<QList<int>>("from");
-        QTest::addColumn<QList<int>>("to");
-        // The closing line, About, the panel button, Exit, the status row. The panel button
-        // moves in steps 16 to 49 only, Exit in steps 43 to 49 only.
-        QTest::newRow("hide from the design")
-            << true << QList{960, 120, 660, 120, 1140} << QList{-20, -860, 0, 0, 265};
-        QTest::newRow("show after a hide")
-            << false << QList{-20, -860, 0, 0, 265} << QList{960, 120, 680, 140, 1140};
-    }
-    void panelSlide()
-    {
-        QFETCH(bool, hide);
-        QFETCH(QList<int>, from);
-        QFETCH(QList<int>, to);
-        const SlidePositions at{from[0], from[1], from[2], from[3], from[4]};
-        const SlidePositions end = hide ? hideSlide(at) : showSlide(at);
-        QCOMPARE((QList{end.lineHoriz, end.about, end.panelButton, end.exitButton, end.statusRow}),
-                 to);
     }
 
     // Every way to the toggle hides the panel and shows it again as it was, but for the two
