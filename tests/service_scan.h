@@ -24,7 +24,8 @@ struct ScanRig
     QStringList messages; // the first line of each message shown
 
     // Loads the data directory first when given one.
-    explicit ScanRig(const QUrl &service, ScanDriver::Timings timings = {500, 20, 20},
+    explicit ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
+                     ScanDriver::Timings timings = {500, 20, 20},
                      const QString &helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
                      const QString &dataDir = {})
         : form(dataDir.isEmpty() ? dir.path() : dataDir)
@@ -40,7 +41,7 @@ struct ScanRig
         form.state.serviceUrl = service.toString();
         form.TextLogin->setText(QStringLiteral("demo"));
         form.state.userName = QStringLiteral("demo");
-        form.state.password = form.state.savedPassword = QStringLiteral("demo123");
+        form.state.password = form.state.savedPassword = password;
         whenModalDialogAppears(
             form,
             [this](Form2 *dialog) {
@@ -49,20 +50,22 @@ struct ScanRig
             },
             true);
     }
-    // Runs one scan to its end (completion or failure message); gives the most browser
-    // processes seen alive meanwhile, or -1 when it does not end in time.
-    int scan(int timeoutMs = 30000)
+    // Runs one scan to its end (completion or failure message).
+    bool scan(int timeoutMs = 30000)
+    {
+        form.ButGo->click();
+        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
+                               timeoutMs);
+    }
+    // Runs one scan to its end; gives the most browser processes seen alive meanwhile, or -1.
+    int scanCountingProcesses()
     {
         int most = 0;
         QTimer sampler;
         QObject::connect(&sampler, &QTimer::timeout,
                          [&most] { most = std::max(most, int(browserProcesses().size())); });
         sampler.start(50);
-        form.ButGo->click();
-        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
-                               timeoutMs)
-                   ? most
-                   : -1;
+        return scan() ? most : -1;
     }
 };
 
