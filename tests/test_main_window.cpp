@@ -628,6 +628,7 @@ private slots:
         });
         QTest::keyClick(manage(), Qt::Key_Delete);
         QCOMPARE(asked, question);
+        QVERIFY(!form().state.dialogAnswer); // back to no once the question is answered
         QCOMPARE(form().table.friendCount(), yes ? 2 : 3);
         QCOMPARE(form().state.listedCount, yes ? 2 : 3);
         QCOMPARE(form().state.selectedCount, yes ? 2 : 3);
