@@ -1,5 +1,4 @@
 #pragma once
-
 // Pages as the service and the browser write them.
 #include <QList>
 #include <QString>

@@ -1,16 +1,13 @@
 #pragma once
-
 // A main window that scans through the scripted browser and fetcher, logged in as "demo" unless
 // asked otherwise.
 #include "fake_platform.h"
-#include "scan/scan_driver.h"
 #include "scan_pages.h"
+#include "scan/scan_driver.h"
 #include "ui/form1.h"
-
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-
 #include <functional>
 #include <memory>
 
@@ -22,7 +19,6 @@ struct ScriptedScan
     Form1 form{dir.path()};
     FakeBrowser *browser = nullptr;
     FakePageFetcher *fetcher = nullptr;
-
     // beforeLoad runs once the window exists and before its start-up: to put files in its
     // directory or give it other platform layers.
     explicit ScriptedScan(bool withLogin = true,
@@ -44,7 +40,6 @@ struct ScriptedScan
             form.TextLogin->setText(QStringLiteral("demo"));
         }
     }
-
     bool scanning() const { return form.ButGo->text() == QStringLiteral("Abort Scan"); }
 };
 
