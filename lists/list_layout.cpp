@@ -27,7 +27,7 @@ ListLayout layoutFor(const LayoutInput &input)
     int max = input.maxListLines;
     int n = input.manageMode ? input.manageLines : input.mainLines;
     int top = ListTopPanelShown;
-    if (input.panelState == 1) {
+    if (input.panelHidden) {
         top = ListTopPanelHidden;
         max = input.maxListLines + ExtraRowsPanelHidden;
     }

@@ -15,7 +15,7 @@ struct LayoutInput
     int mainLines = 0;   // lines in the main list
     int manageLines = 0; // lines in the management list
     bool manageMode = false;
-    int panelState = 0; // 1 while the panel is hidden
+    bool panelHidden = false;
     bool mainListVisible = true;
     bool windowReady = false;
     int minListLines = 15;

@@ -2,16 +2,16 @@
 
 namespace amiscan {
 
-QString listModeCode(int scanState, bool onlySelected, bool hideOffline)
+QString listModeCode(bool scanStarted, bool onlySelected, bool hideOffline)
 {
     QString code;
-    code += scanState == 0 ? u'0' : u'1';
+    code += scanStarted ? u'1' : u'0';
     code += onlySelected ? u'1' : u'0';
     code += hideOffline ? u'1' : u'0';
     return code;
 }
 
-ListTitle listTitle(int scanState, bool onlySelected, bool hideOffline,
+ListTitle listTitle(bool scanStarted, bool onlySelected, bool hideOffline,
                     const ListCounters &counters)
 {
     const QString online = QString::number(counters.onlineCount);
@@ -20,7 +20,7 @@ ListTitle listTitle(int scanState, bool onlySelected, bool hideOffline,
     const QString listed = QString::number(counters.listedCount);
 
     ListTitle title;
-    const QString code = listModeCode(scanState, onlySelected, hideOffline);
+    const QString code = listModeCode(scanStarted, onlySelected, hideOffline);
     if (code == u"000") {
         title.caption = QStringLiteral("Friends: ") + listed;
         title.tooltip = QStringLiteral(" Friends: ") + listed + u' ';
@@ -49,7 +49,7 @@ ListTitle listTitle(int scanState, bool onlySelected, bool hideOffline,
                         online + QStringLiteral(" of ") + listed + QStringLiteral(") ");
     }
 
-    if (scanState == 0)
+    if (!scanStarted)
         title.windowCaption = QStringLiteral("Amiscan");
     else
         title.windowCaption = QStringLiteral("Amiscan : ") + (onlySelected ? shownOnline : online);

@@ -23,9 +23,9 @@ struct ListTitle
 
 // Three digits: "0" before the first scan of the run, else "1"; then the only-selected filter;
 // then hide-offline.
-QString listModeCode(int scanState, bool onlySelected, bool hideOffline);
+QString listModeCode(bool scanStarted, bool onlySelected, bool hideOffline);
 
-ListTitle listTitle(int scanState, bool onlySelected, bool hideOffline,
+ListTitle listTitle(bool scanStarted, bool onlySelected, bool hideOffline,
                     const ListCounters &counters);
 
 } // namespace amiscan

@@ -22,7 +22,7 @@ MainListContent buildMainList(const FriendsTable &table, const MainListSwitches 
     int shownOnline = 0;
     for (int row = 1; row <= friends; ++row) {
         // In online-first order this row is the first offline friend.
-        if (switches.scanState != 0 && online != 0 && row == online + 1)
+        if (switches.scanStarted && online != 0 && row == online + 1)
             content.lines << separator;
         if (switches.filter.leavesOut(table, row))
             continue;

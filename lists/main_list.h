@@ -12,7 +12,7 @@ class FriendsTable;
 // What the main list is built from besides the table, which is in online-first order.
 struct MainListSwitches
 {
-    int scanState = 0; // 0 no scan started in this run
+    bool scanStarted = false; // a scan has been started in this run
     LineModes modes;
     LineFilter filter;
     int minListLines = 15;
@@ -29,9 +29,9 @@ struct MainListContent
 inline const QString EmptyListLine = QStringLiteral("(empty list)");
 
 // Before any data exists the main list keeps what start-up placed in it.
-inline bool mainListHasContent(int scanState, bool dataPresent)
+inline bool mainListHasContent(bool pageRead, bool dataPresent)
 {
-    return scanState == 2 || dataPresent;
+    return pageRead || dataPresent;
 }
 
 // The main list: a line per friend that passes the filter, the separator (an empty line when

@@ -2,11 +2,11 @@
 // the list option check boxes. The lines, sorts, wording and heights come from the pure builders.
 #include "lists/main_list_view.h"
 
-#include "store/collation.h"
 #include "lists/list_layout.h"
 #include "lists/list_title.h"
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
+#include "store/collation.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 #include "ui/mouse_events.h"
@@ -55,10 +55,10 @@ void Form1::sortOnlineFirst()
 
 void Form1::fillMainList(const QStringList *rowLines)
 {
-    if (!mainListHasContent(int(state.scanState), state.dataPresent))
+    if (!mainListHasContent(state.scanState == ScanState::PageRead, state.dataPresent))
         return;
     MainListSwitches switches;
-    switches.scanState = int(state.scanState);
+    switches.scanStarted = state.scanState != ScanState::NotStarted;
     switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != Session::First};
     switches.filter = LineFilter{CheckFlter->isChecked(), CheckHideOff->isChecked()};
     switches.minListLines = state.minListLines;
@@ -75,8 +75,8 @@ void Form1::updateListTitle()
 {
     const ListCounters counters{state.onlineCount, state.shownOnlineCount, state.selectedCount,
                                 state.listedCount};
-    const ListTitle title = listTitle(int(state.scanState), CheckFlter->isChecked(),
-                                      CheckHideOff->isChecked(), counters);
+    const ListTitle title = listTitle(state.scanState != ScanState::NotStarted,
+                                      CheckFlter->isChecked(), CheckHideOff->isChecked(), counters);
     LabInfo->setText(title.caption);
     LabInfo->setToolTip(title.tooltip);
     setWindowTitle(title.windowCaption);
@@ -88,7 +88,7 @@ void Form1::layoutLists()
     input.mainLines = int(List1->count());
     input.manageLines = int(List2->count());
     input.manageMode = state.manageMode;
-    input.panelState = int(state.panelState);
+    input.panelHidden = state.panelState == PanelState::Hidden;
     // The list's own visibility, whether or not the window is on screen.
     input.mainListVisible = !List1->isHidden();
     input.windowReady = state.windowReady;

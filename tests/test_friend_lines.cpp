@@ -1,7 +1,6 @@
 // Friend lines, the names read back from them, the sorts and their collation, and what the main
 // list is built from: its lines, counters, title, heights and the management list's links.
 #include "friend_rows.h"
-#include "store/collation.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
 #include "lists/list_layout.h"
@@ -10,6 +9,7 @@
 #include "lists/manage_links.h"
 #include "lists/table_sort.h"
 #include "scan/presence_merge.h"
+#include "store/collation.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -203,26 +203,26 @@ private slots:
 
     void mainList_data()
     {
-        QTest::addColumn<int>("scanState");
+        QTest::addColumn<bool>("scanStarted");
         QTest::addColumn<LineFilter>("filter");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("shownOnline");
         QTest::newRow("separator before the offline")
-            << 2 << LineFilter{} << "Amy Bea Cid - Dan Eve Fay Gus" << 3;
+            << true << LineFilter{} << "Amy Bea Cid - Dan Eve Fay Gus" << 3;
         QTest::newRow("no scan yet: no separator")
-            << 0 << LineFilter{} << "Amy Bea Cid Dan Eve Fay Gus" << 3;
-        QTest::newRow("offline hidden") << 2 << LineFilter{false, true} << "Amy Bea Cid" << 3;
+            << false << LineFilter{} << "Amy Bea Cid Dan Eve Fay Gus" << 3;
+        QTest::newRow("offline hidden") << true << LineFilter{false, true} << "Amy Bea Cid" << 3;
         QTest::newRow("only selected")
-            << 2 << LineFilter{true, false} << "Amy Cid - Eve Fay Gus" << 2;
-        QTest::newRow("both") << 2 << LineFilter{true, true} << "Amy Cid" << 2;
+            << true << LineFilter{true, false} << "Amy Cid - Eve Fay Gus" << 2;
+        QTest::newRow("both") << true << LineFilter{true, true} << "Amy Cid" << 2;
     }
 
     void mainList()
     {
         MainListSwitches switches;
-        QFETCH(int, scanState);
+        QFETCH(bool, scanStarted);
         QFETCH(LineFilter, filter);
-        switches.scanState = scanState;
+        switches.scanStarted = scanStarted;
         switches.filter = filter;
         const MainListContent content = buildMainList(threeOnFourOff(), switches);
         // Padded with empty lines to one more than the fewest rows.
@@ -246,15 +246,16 @@ private slots:
 
     void title_everyMode()
     {
-        const auto title = [](int scanState, bool onlySelected, bool hideOffline) {
+        const auto title = [](bool scanStarted, bool onlySelected, bool hideOffline) {
             const ListTitle t =
-                listTitle(scanState, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
+                listTitle(scanStarted, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
             return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
         };
-        QCOMPARE(title(2, true, false), "Selected friends Online: 3/10  (5/20)| Selected friends "
-                                        "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
-        QCOMPARE(title(0, false, false), "Friends: 20| Friends: 20 |Amiscan");
-        QCOMPARE(title(1, false, true),
+        QCOMPARE(title(true, true, false),
+                 "Selected friends Online: 3/10  (5/20)| Selected friends "
+                 "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
+        QCOMPARE(title(false, false, false), "Friends: 20| Friends: 20 |Amiscan");
+        QCOMPARE(title(true, false, true),
                  "Friends only Online: 5| Friends only Online: 5 (Offline hide) |Amiscan : 5");
     }
 
@@ -269,7 +270,7 @@ private slots:
         const ListLayout shown = layoutFor(input);
         QCOMPARE(shown.mainHeight, rows(input.maxListLines));
         QCOMPARE(shown.windowHeight, shown.helpTop + HelpLineToBottom);
-        input.panelState = 1; // panel hidden: four more rows at most
+        input.panelHidden = true; // four more rows at most
         QCOMPARE(layoutFor(input).mainHeight, rows(input.maxListLines + 4));
         input = LayoutInput{};
         input.windowReady = true;
