@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "lists/main_list_view.h"
+#include "ui/main_list_view.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "platform/notifier.h"

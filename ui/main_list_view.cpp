@@ -1,6 +1,6 @@
 // The main list, its title and the list heights as the window shows them, and the handling of
 // the list option check boxes. The lines, sorts, wording and heights come from the pure builders.
-#include "lists/main_list_view.h"
+#include "ui/main_list_view.h"
 
 #include "lists/list_layout.h"
 #include "lists/list_title.h"
