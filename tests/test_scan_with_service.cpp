@@ -148,7 +148,8 @@ private slots:
         ScanRig rig(sim.baseUrl());
         rig.form.ButGo->click();
         qint64 helper = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((helper = browserHelperPid()) != 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((helper = firstBrowserProcess(BrowserProcess::Helper)) != 0,
+                                 10000);
         // The password travels over the pipe only.
         for (const char *place : {"cmdline", "environ"})
             QVERIFY(!fileBytes(QStringLiteral("/proc/%1/%2").arg(helper).arg(place))
@@ -192,6 +193,15 @@ private slots:
             QVERIFY2(!request.contains("demo123"), request.constData());
         QCOMPARE(rig.messages, QStringList{UnableToConnect});
         QCOMPARE(posts(sim), 0);
+    }
+
+    // Tests send traffic to loopback only: the simulator refuses to send a browser elsewhere.
+    void simulator_refusesARedirectOffLoopback()
+    {
+        VeySimProcess sim({"--redirect", "https://www.vey.example/"});
+        QVERIFY(!sim.start());
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.standardError().startsWith("vey-sim: "));
     }
 
     void pageScriptNeverYielding_endsTheScanAfterItsTicks()
