@@ -1,6 +1,6 @@
 // The browser layer, through the browser helper, against a small page server on loopback: the
-// page as the program reads it, the login form, the login cookie shared both ways with the direct
-// read, no process left after unloading, and dead or missing processes.
+// login form, the login cookie shared both ways with the direct read, a dead page process, and
+// the direct read kept off the network.
 #include "browser_processes.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
@@ -11,7 +11,6 @@
 #include <QHttpServerResponse>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
-#include <QRegularExpression>
 
 #include <csignal>
 #include <optional>
@@ -75,14 +74,6 @@ class TestBrowserLayer : public QObject
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
     }
 
-    // A browser loaded without a page: reads and logins answer as much.
-    static void verifyNoPage(Browser &browser)
-    {
-        QVERIFY(browser.isLoaded());
-        QVERIFY(!readPageNow(browser).hasDocument);
-        QCOMPARE(submitLoginNow(browser, "p", QUrl()), Browser::LoginResult::OtherPage);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -99,11 +90,6 @@ private slots:
                        html("<form method=\"post\" action=\"/login\"><input><input></form>"));
         m_server.route("/noinput",
                        html("<form method=\"post\" action=\"/login\"><button>Go</button></form>"));
-        m_server.route("/moved", [this] {
-            QHttpServerResponse response(QHttpServerResponse::StatusCode::Found);
-            response.addHeader("Location", url("/friends").toEncoded());
-            return response;
-        });
         m_server.route("/login", [this](const QHttpServerRequest &request) {
             m_posted << request.body();
             QHttpServerResponse response("text/html", FriendsPage);
@@ -118,20 +104,6 @@ private slots:
     }
 
     void init() { m_posted.clear(); }
-
-    void page_isWrittenInTheProgramsForm()
-    {
-        HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
-        browser.load();
-        browser.navigate(url("/moved"));
-        const QString html = waitForPage(browser, Friends);
-        QVERIFY2(
-            html.contains("<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px"),
-            qPrintable(html));
-        QVERIFY(html.contains(">Ann Lee<BR><SMALL>(ann.lee)</SMALL></LI>") &&
-                html.contains("Bo &amp; Co<BR>"));
-        QCOMPARE(readPageNow(browser).address, url("/friends")); // after the redirect
-    }
 
     void login_typesIntoTheFormAndSharesTheCookie()
     {
@@ -186,54 +158,24 @@ private slots:
         QVERIFY(m_posted.isEmpty());
     }
 
-    // Unloading, the program's end, or a dead page process or helper: no process is left, and
-    // what is asked after is answered as no page until the next load brings a fresh page.
-    void endOrDeath_leavesNoProcess_data()
+    // A dead page process: what is asked after is answered as no page until the next load
+    // brings a fresh page; destroyed, the browser leaves no process.
+    void deadPageProcess_answersNoPageUntilTheNextLoad()
     {
-        QTest::addColumn<QString>("how");
-        for (const char *how : {"unload", "destroy", "page process killed", "helper killed"})
-            QTest::newRow(how) << how;
-    }
-
-    void endOrDeath_leavesNoProcess()
-    {
-        QFETCH(QString, how);
         std::optional<HelperProcessBrowser> browser(std::in_place, AMISCAN_BROWSER_EXECUTABLE);
-        QVERIFY(!readPageNow(*browser).hasDocument);
         QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000); // earlier tests' ended
         browser->load();
         browser->navigate(url("/friends"));
         QVERIFY(waitForPage(*browser, Friends).contains(Friends));
-        QVERIFY(browserHelperPid() != 0 && pageProcessPid() != 0);
-        if (how == "unload")
-            browser->unload();
-        else if (how == "destroy")
-            browser.reset();
-        else
-            QCOMPARE(::kill(pid_t(how.startsWith("page") ? pageProcessPid() : browserHelperPid()),
-                            SIGKILL),
-                     0);
-        if (how != "page process killed")
-            QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
-        if (!browser)
-            return;
+        QCOMPARE(::kill(pid_t(firstBrowserProcess(BrowserProcess::Page)), SIGKILL), 0);
         QTRY_VERIFY_WITH_TIMEOUT(!readPageNow(*browser).html.contains(Friends), 10000);
-        if (how == "unload")
-            QVERIFY(!browser->isLoaded() && !readPageNow(*browser).hasDocument);
-        else
-            verifyNoPage(*browser);
+        QVERIFY(browser->isLoaded() && !readPageNow(*browser).hasDocument);
+        QCOMPARE(submitLoginNow(*browser, "p", QUrl()), Browser::LoginResult::OtherPage);
         browser->load();
         browser->navigate(url("/friends"));
         QVERIFY(waitForPage(*browser, Friends).contains(Friends));
-    }
-
-    void missingHelper_answersNoPage()
-    {
-        HelperProcessBrowser browser("/nonexistent/amiscan-browser");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be started"));
-        browser.load();
-        browser.navigate(url("/friends"));
-        verifyNoPage(browser);
+        browser.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
     }
 
     void plainHttpElsewhere_isNeverContacted()
