@@ -28,16 +28,6 @@ using namespace friend_rows;
 
 namespace {
 
-const QByteArray HistoryFile =
-    "Friends (2)         :     Start      -      End       - Length:     Start      -      End"
-    "       - Length: F : User Name (14/10 - 21:05)\r\n"
-    "--------------------+-----------------------------------------+---------------------------"
-    "--------------+---+--------------------------\r\n"
-    "Example Friend Name : 14/10/12 20:15 - .. .. .. .. .. > .. .. : 13/10/12 18:02 - 13/10/12 "
-    "19:47 > 01:45 : X : exampleuser\r\n"
-    "usertwo\xB2            : 12/10/12 09:30 - 12/10/12 11:05 > 01:35 : .. .. .. .. .. - .. .. .."
-    " .. .. > .. .. : - : usertwo\r\n";
-
 const QByteArray SettingsFile =
     "[Parameters]\r\nAutoStart=0\r\nAutoHide=0\r\nUserName=ann\r\nUserPw=pw\r\nScanTimer=20\r\n"
     "TimerOn=1\r\nFilter=1\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n";
@@ -216,7 +206,7 @@ private slots:
 
     void startUp_readsBothFilesIntoTheWindow_andSavesThemBack()
     {
-        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        QVERIFY(writeBytes(historyPath(), ExampleHistory));
         QVERIFY(writeBytes(settingsPath(), "; my notes\r\n" + SettingsFile +
                                                "ServiceUrl=http://127.0.0.1:5000\r\n"));
         start();
@@ -244,7 +234,7 @@ private slots:
                             "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
         form().saveHistory();
         form().waitForHistorySave();
-        QCOMPARE(fileBytes(historyPath()), HistoryFile);
+        QCOMPARE(fileBytes(historyPath()), ExampleHistory);
         QVERIFY(asideFiles().isEmpty());
     }
 
@@ -265,9 +255,9 @@ private slots:
         QFETCH(bool, history);
         QFETCH(QString, how);
         const QString path = history ? historyPath() : settingsPath();
-        QByteArray stored = history ? HistoryFile : SettingsFile;
+        QByteArray stored = history ? ExampleHistory : SettingsFile;
         if (!history)
-            QVERIFY(writeBytes(historyPath(), HistoryFile));
+            QVERIFY(writeBytes(historyPath(), ExampleHistory));
         if (how == "damaged") {
             stored.replace(0, stored.indexOf("\r\n"), "Friends of mine");
             QVERIFY(writeBytes(path, stored));
@@ -488,43 +478,6 @@ private slots:
         QVERIFY(form().windowHeightTwips() > before);
     }
 
-    // Each row starts with a friend's companion line in view: a switching text brings the help
-    // line back, the others wait behind it.
-    void helpLine_data()
-    {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<bool>("panelHidden");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("switches");
-        QTest::newRow("panel button, hidden")
-            << "ButHidePanel" << true << texts::ShowPanelHelp << false;
-        QTest::newRow("last scan") << "LabScanLast" << false << texts::ScanLastHelp << true;
-        QTest::newRow("companion line") << "LabHelpNom" << false << "" << false;
-        QTest::newRow("bare window") << "" << false << "" << true;
-    }
-    void helpLine()
-    {
-        QFETCH(QString, control);
-        QFETCH(bool, panelHidden);
-        QFETCH(QString, text);
-        QFETCH(bool, switches);
-        start();
-        if (panelHidden)
-            form().togglePanel();
-        QTest::mouseMove(form().windowHandle(), QPoint(1, 1));
-        form().LabHelp->setText(QStringLiteral("earlier text"));
-        form().LabHelp->hide();
-        form().LabHelpNom->setText(QStringLiteral("companion line"));
-        form().LabHelpNom->show();
-        QTest::mouseMove(form().windowHandle(),
-                         control.isEmpty() // the bare window
-                             ? QPoint(4, 200)
-                             : form().findChild<QWidget *>(control)->geometry().center());
-        QCOMPARE(form().LabHelp->text(), text);
-        QCOMPARE(form().LabHelp->isVisible(), switches);
-        QCOMPARE(form().LabHelpNom->isVisible(), !switches);
-    }
-
     // Marks change the table only when the main list comes back, by the right button or Escape.
     void marks_areWrittenBackOnReturn()
     {
@@ -642,7 +595,9 @@ private slots:
         QVERIFY(!QFile::exists(historyPath()));
     }
 
-    void switchTwice_restoresTitleColoursAndHelp()
+    // Switched twice, the titles, colours, lines and help come back; a line's companion line
+    // shows the other session.
+    void switchTwice_restoresTitleColoursAndHelp_companionLineShowsTheOtherSession()
     {
         startWithFriends();
         QCOMPARE(helpOver(form().LabTitList1), texts::SessionHelpToSecond);
@@ -655,44 +610,24 @@ private slots:
         for (QWidget *control :
              std::initializer_list<QWidget *>{form().LabTitList1, main(), manage()})
             QCOMPARE(foreColor(control), colors::GreyGreen);
-        const QString annSecond = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
-        QVERIFY(main()->lineText(0).endsWith(annSecond));
-        QVERIFY(manage()->lineText(0).endsWith(annSecond));
+        const QString first = QStringLiteral("07/09/12 22:53 - .. .. .. .. .. > .. ..");
+        const QString second = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
+        QVERIFY(main()->lineText(0).endsWith(second));
+        QVERIFY(manage()->lineText(0).endsWith(second));
         QCOMPARE(helpOver(form().LabSession), texts::SessionHelpToFirst);
         QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsFirst);
+        clickLine(main(), 0);
+        QCOMPARE(form().LabHelpNom->text(), "ann.x             : " + first);
+        QCOMPARE(foreColor(form().LabHelpNom), colors::Black);
         QTest::mouseClick(form().LabSession, Qt::LeftButton);
         QCOMPARE(form().LabTitList1->text(), texts::FirstSessionTitle);
         QCOMPARE(foreColor(form().LabTitList1), colors::Black);
         QCOMPARE(foreColor(main()), colors::Blue);
         QCOMPARE(foreColor(manage()), colors::Black);
-        QVERIFY(main()->lineText(0).endsWith("07/09/12 22:53 - .. .. .. .. .. > .. .."));
-        clickLine(main(), 0, Qt::RightButton);
-        QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
-    }
-
-    void companionLine_showsTheOtherSession_data()
-    {
-        QTest::addColumn<bool>("secondShown");
-        QTest::addColumn<QString>("companion");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("1st shown")
-            << false << "ann.x             : 04/09/12 14:19 - .. .. .. .. .. > .. .."
-            << colors::Green;
-        QTest::newRow("2nd shown")
-            << true << "ann.x             : 07/09/12 22:53 - .. .. .. .. .. > .. .."
-            << colors::Black;
-    }
-    void companionLine_showsTheOtherSession()
-    {
-        QFETCH(bool, secondShown);
-        QFETCH(QString, companion);
-        QFETCH(QColor, colour);
-        startWithFriends();
-        if (secondShown)
-            click("LabSession");
+        QVERIFY(main()->lineText(0).endsWith(first));
         clickLine(main(), 0);
-        QCOMPARE(form().LabHelpNom->text(), companion);
-        QCOMPARE(foreColor(form().LabHelpNom), colour);
+        QCOMPARE(form().LabHelpNom->text(), "ann.x             : " + second);
+        QCOMPARE(foreColor(form().LabHelpNom), colors::Green);
         QVERIFY(form().LabHelpNom->isVisible() && !form().LabHelp->isVisible());
         // Leaving the list brings the help line back; Escape in it parks the focus.
         form().TextLogin->setFocus();
@@ -707,6 +642,8 @@ private slots:
         QCOMPARE(main()->lineText(2), separatorLine());
         QVERIFY(form().LabHelpNom->text().isEmpty() && form().LabHelp->isVisible());
         QCOMPARE(main()->currentRow(), -1);
+        clickLine(main(), 0, Qt::RightButton);
+        QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
     }
 
     // With the option, a minimised window hides in the notification area, its icon's tooltip
