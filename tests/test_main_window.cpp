@@ -1,6 +1,7 @@
 // The main window driven through its controls: start-up with and without its two files, when it
 // writes them, the option boxes and the main list, the login boxes, the panel and the help line,
-// the management list and the session switch, the notification-area icon and the ways out.
+// the management list and the session switch, the notification-area icon, the notification of
+// friends come online, and the ways out.
 #include "app/data_dir.h"
 #include "app/end_of_run.h"
 #include "dialog_driver.h"
@@ -8,6 +9,7 @@
 #include "friend_rows.h"
 #include "list_lines.h"
 #include "lists/friend_line.h"
+#include "scan/time_text.h"
 #include "scripted_scan.h"
 #include "store/history_file.h"
 #include "ui/colors.h"
@@ -53,6 +55,7 @@ class TestMainWindow : public QObject
     FakeBrowser *m_browser = nullptr;
     FakePageFetcher *m_fetcher = nullptr;
     FakeTrayIcon *m_tray = nullptr;
+    FakeNotifier *m_notifier = nullptr;
     Form1 &form() { return *m_form; }
     LineList *main() { return m_form->List1; }
     LineList *manage() { return m_form->List2; }
@@ -174,6 +177,9 @@ private slots:
         m_form->setScanPlatform(std::move(browser), std::move(fetcher));
         m_form->scanDriver().setTimings({20, 5, 5});
         m_form->setTrayIcon(std::move(tray));
+        auto notifier = std::make_unique<FakeNotifier>();
+        m_notifier = notifier.get();
+        m_form->setNotifier(std::move(notifier));
     }
     void cleanup()
     {
@@ -693,6 +699,61 @@ private slots:
         QTest::qWait(20);
         QVERIFY(form().isVisible() && form().isMinimized() &&
                 form().CheckTray->isChecked() == !notificationArea);
+    }
+
+    // Zed and Ann (selected) and Bob (not) come online, Cy resumes the session that ended
+    // minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
+    void scan_announcesTheSelectedFriendsWhoCameOnline_data()
+    {
+        QTest::addColumn<bool>("notifyOnline");
+        QTest::addColumn<bool>("userNames");
+        QTest::addColumn<QList<QStringList>>("shown");
+        QTest::newRow("display names")
+            << true << false << QList<QStringList>{{"Amiscan", "Ann Lee² and Zed are online"}};
+        QTest::newRow("user names")
+            << true << true << QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}};
+        QTest::newRow("option off") << false << false << QList<QStringList>{};
+    }
+    void scan_announcesTheSelectedFriendsWhoCameOnline()
+    {
+        QFETCH(bool, notifyOnline);
+        QFETCH(bool, userNames);
+        form().CheckUser->setChecked(userNames);
+        start();
+        form().state.notifyOnline = notifyOnline;
+        Friend cy{"Cy", "cy"};
+        cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
+        for (const Friend &f : {Friend{"Zed", "zed"},
+                                {"Ann Lee", "ann.lee", false, true, "²"},
+                                {"Bob", "bob", false, false},
+                                cy,
+                                {"Dee", "dee", true}})
+            add(form().table, f);
+        const QString page = browserFriendsPage(
+            {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
+        m_browser->pageFor = [page](const QUrl &) { return page; };
+        QVERIFY(scan());
+        QCOMPARE(int(form().state.onlineCount), 5); // the page was merged
+        QTEST(m_notifier->shown, "shown");
+        QVERIFY(m_notifier->withIcon);
+    }
+
+    void notificationClick_bringsTheWindowBack_data()
+    {
+        QTest::addColumn<bool>("trayOption");
+        QTest::newRow("from the notification area") << true;
+        QTest::newRow("minimised") << false;
+    }
+    void notificationClick_bringsTheWindowBack()
+    {
+        QFETCH(bool, trayOption);
+        start();
+        form().CheckTray->setChecked(trayOption);
+        form().showMinimized();
+        QTRY_COMPARE(form().isVisible(), !trayOption);
+        m_notifier->click();
+        QVERIFY(form().isVisible());
+        QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
     }
 
     void endRoutes_data()

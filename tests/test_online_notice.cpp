@@ -1,14 +1,10 @@
-// The notification that tells which selected friends came online: its text, the scan that gives
-// it, the click that brings the window back, and what the real layer sends to a notification
-// service of the test's own on a private session bus.
-#include "friend_rows.h"
+// The notification that tells which selected friends came online: its text, and what the real
+// layer sends to a notification service of the test's own on a private session bus. The scan
+// that gives it and the click on it are the main window's test.
 #include "platform/desktop_notifier.h"
 #include "scan/online_notice.h"
-#include "scan/time_text.h"
-#include "scripted_scan.h"
 #include "widget_test_main.h"
 
-#include <QCheckBox>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -22,19 +18,6 @@ namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
-
-// The main window with a recorded notifier and notification area.
-struct Window : ScriptedScan
-{
-    Window()
-        : ScriptedScan(true, [](ScriptedScan &w) {
-              w.form.setNotifier(std::make_unique<FakeNotifier>());
-              w.form.setTrayIcon(std::make_unique<FakeTrayIcon>());
-          })
-    {
-    }
-    FakeNotifier &notifier() { return static_cast<FakeNotifier &>(form.notifier()); }
-};
 
 // The desktop's notification service as the test plays it.
 class NotificationService final : public QObject
@@ -81,65 +64,6 @@ private slots:
         QCOMPARE(onlineAnnouncement({"Ann", "bobby", "cy²"}), "Ann, bobby and cy² are online");
         QCOMPARE(onlineAnnouncement({"Ann %2", "bobby", "c", "d", "e"}),
                  "Ann %2, bobby and 3 more are online");
-    }
-
-    // Zed and Ann (selected) and Bob (not) come online, Cy resumes the session that ended
-    // minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
-    void scan_announcesTheSelectedFriendsWhoCameOnline_data()
-    {
-        QTest::addColumn<bool>("notifyOnline");
-        QTest::addColumn<bool>("userNames");
-        QTest::addColumn<QList<QStringList>>("shown");
-        QTest::newRow("display names")
-            << true << false << QList<QStringList>{{"Amiscan", "Ann Lee² and Zed are online"}};
-        QTest::newRow("user names")
-            << true << true << QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}};
-        QTest::newRow("option off") << false << false << QList<QStringList>{};
-    }
-
-    void scan_announcesTheSelectedFriendsWhoCameOnline()
-    {
-        QFETCH(bool, notifyOnline);
-        QFETCH(bool, userNames);
-        Window w;
-        w.form.state.notifyOnline = notifyOnline;
-        w.form.CheckUser->setChecked(userNames);
-        friend_rows::Friend cy{"Cy", "cy"};
-        cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
-        for (const friend_rows::Friend &f : {friend_rows::Friend{"Zed", "zed"},
-                                             {"Ann Lee", "ann.lee", false, true, "²"},
-                                             {"Bob", "bob", false, false},
-                                             cy,
-                                             {"Dee", "dee", true}})
-            friend_rows::add(w.form.table, f);
-        const QString page = browserFriendsPage(
-            {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
-        w.browser->pageFor = [page](const QUrl &) { return page; };
-        QTest::mouseClick(w.form.ButGo, Qt::LeftButton);
-        QVERIFY(QTest::qWaitFor([&w] { return !w.scanning(); }));
-        QCOMPARE(int(w.form.state.onlineCount), 5); // the page was merged
-        QTEST(w.notifier().shown, "shown");
-        QVERIFY(w.notifier().withIcon);
-    }
-
-    void click_bringsTheWindowBack_data()
-    {
-        QTest::addColumn<bool>("trayOption");
-        QTest::newRow("from the notification area") << true;
-        QTest::newRow("minimised") << false;
-    }
-
-    void click_bringsTheWindowBack()
-    {
-        QFETCH(bool, trayOption);
-        Window w;
-        w.form.CheckTray->setChecked(trayOption);
-        w.form.show();
-        w.form.showMinimized();
-        QTRY_COMPARE(w.form.isVisible(), !trayOption);
-        w.notifier().click();
-        QVERIFY(w.form.isVisible());
-        QCOMPARE(w.form.windowState() & ~Qt::WindowActive, Qt::WindowNoState);
     }
 
     // Names come from a web page: escaped where the service reads markup in the body.
