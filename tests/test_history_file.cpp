@@ -265,9 +265,8 @@ private slots:
                 aside.endsWith(".txt"));
         QVERIFY(writeBytes(path, "second"));
         const QString again = keepFileAside(path, "unreadable");
-        QVERIFY(!again.isEmpty() && again != aside && !fileExists(path));
-        QCOMPARE(fileBytes(again), QByteArray("second"));
-        QVERIFY(keepFileAside(path, "unreadable").isEmpty());
+        QVERIFY(again != aside && fileBytes(again) == "second" && !fileExists(path));
+        QVERIFY(keepFileAside(path, "unreadable").isEmpty()); // nothing left to move
     }
 };
 
