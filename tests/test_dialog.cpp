@@ -158,8 +158,6 @@ private slots:
         QTest::addColumn<QString>("closer");
         QTest::newRow("title, picture") << "LabelProg1"
                                         << "Picture2";
-        QTest::newRow("title's light layer, background") << "LabelProg2"
-                                                         << "Form2";
         QTest::newRow("?, a label") << "ButAbout"
                                     << "Label2";
         QTest::newRow("?, Escape") << "ButAbout"
@@ -190,10 +188,7 @@ private slots:
             });
             form().showMessage({QStringLiteral("a"), QStringLiteral("b")});
         } else {
-            QWidget *target =
-                closer == "Form2" ? about.data() : about->findChild<QWidget *>(closer);
-            QTest::mouseClick(target, Qt::LeftButton, {},
-                              target == about ? QPoint(3, 3) : target->rect().center());
+            QTest::mouseClick(about->findChild<QWidget *>(closer), Qt::LeftButton);
         }
         QTRY_VERIFY(about.isNull());
         QVERIFY(!form().dialog());
