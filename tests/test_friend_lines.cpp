@@ -229,13 +229,7 @@ private slots:
         QTEST(names(content.lines).join(u' ').trimmed(), "shown");
         QCOMPARE(content.onlineCount, 3);
         QTEST(int(content.shownOnlineCount), "shownOnline");
-    }
-
-    void mainList_empty()
-    {
-        FriendsTable table;
-        MainListSwitches switches;
-        QCOMPARE(buildMainList(table, switches).lines.value(0), EmptyListLine);
+        QCOMPARE(buildMainList(FriendsTable{}, switches).lines.value(0), EmptyListLine);
     }
 
     void title_everyMode()
