@@ -1,15 +1,14 @@
 // Friend lines, the names read back from them, the sorts and their collation, and what the main
-// list is built from: its lines, counters, title, heights and the management list's links.
+// list is built from: its lines, counters, title and the management list's links.
 #include "friend_rows.h"
+#include "store/collation.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
-#include "lists/list_layout.h"
 #include "lists/list_title.h"
 #include "lists/main_list.h"
 #include "lists/manage_links.h"
 #include "lists/table_sort.h"
 #include "scan/presence_merge.h"
-#include "store/collation.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -230,18 +229,7 @@ private slots:
         QTEST(names(content.lines).join(u' ').trimmed(), "shown");
         QCOMPARE(content.onlineCount, 3);
         QTEST(int(content.shownOnlineCount), "shownOnline");
-    }
-
-    void mainList_emptyOrFull()
-    {
-        FriendsTable table;
-        MainListSwitches switches;
-        QCOMPARE(buildMainList(table, switches).lines.value(0), EmptyListLine);
-        for (int i = 0; i <= switches.minListLines; ++i)
-            add(table, QStringLiteral("F%1").arg(i, 2, 10, QChar(u'0')));
-        const QStringList full = buildMainList(table, switches).lines;
-        QCOMPARE(full.size(), switches.minListLines + 1);
-        QVERIFY(!full.contains(QString()));
+        QCOMPARE(buildMainList(FriendsTable{}, switches).lines.value(0), EmptyListLine);
     }
 
     void title_everyMode()
@@ -251,34 +239,11 @@ private slots:
                 listTitle(scanStarted, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
             return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
         };
-        QCOMPARE(title(true, true, false),
-                 "Selected friends Online: 3/10  (5/20)| Selected friends "
-                 "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
+        QCOMPARE(title(true, true, false), "Selected friends Online: 3/10  (5/20)| Selected friends "
+                                        "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
         QCOMPARE(title(false, false, false), "Friends: 20| Friends: 20 |Amiscan");
         QCOMPARE(title(true, false, true),
                  "Friends only Online: 5| Friends only Online: 5 (Offline hide) |Amiscan : 5");
-    }
-
-    // Heights in rows of the list's row height: whole rows, the fewest and the most lines.
-    void layout_heightsFollowTheLines()
-    {
-        LayoutInput input;
-        input.windowReady = true;
-        input.mainLines = 3;
-        QCOMPARE(layoutFor(input).mainHeight, rows(input.minListLines));
-        input.mainLines = 60;
-        const ListLayout shown = layoutFor(input);
-        QCOMPARE(shown.mainHeight, rows(input.maxListLines));
-        QCOMPARE(shown.windowHeight, shown.helpTop + HelpLineToBottom);
-        input.panelHidden = true; // four more rows at most
-        QCOMPARE(layoutFor(input).mainHeight, rows(input.maxListLines + 4));
-        input = LayoutInput{};
-        input.windowReady = true;
-        input.manageMode = true;
-        input.mainListVisible = false;
-        input.manageLines = 20;
-        QCOMPARE(layoutFor(input).mainHeight, box(20));
-        QCOMPARE(layoutFor(input).manageHeight, box(20));
     }
 
     // Line k of the management list belongs to the first row whose ManagePos holds k.
