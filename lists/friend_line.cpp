@@ -9,7 +9,6 @@ namespace {
 
 const QChar SubstitutedNameMark(0x00B2);
 
-// Lines are built in one piece: the lists are refilled whole, up to the table's limit of friends.
 void appendSessionFields(QString &line, const FriendsTable &table, int row, bool secondSession)
 {
     line += QLatin1StringView(": ");
@@ -48,15 +47,6 @@ QString friendLine(const FriendsTable &table, int row, LineModes modes)
     padToNameField(line);
     appendSessionFields(line, table, row, modes.secondSession);
     return line;
-}
-
-QStringList friendLines(const FriendsTable &table, LineModes modes)
-{
-    QStringList lines;
-    lines.reserve(table.friendCount());
-    for (int row = 1; row <= table.friendCount(); ++row)
-        lines << friendLine(table, row, modes);
-    return lines;
 }
 
 QString companionLine(const FriendsTable &table, int row, LineModes modes)

@@ -24,6 +24,7 @@ int FriendsTable::appendFriend()
     m_lengthMarks[m_friendCount] = 0;
     m_ids.resize(m_friendCount + 1);
     m_ids[m_friendCount] = ++m_lastId;
+    m_rowOfId.append(m_friendCount);
     return m_friendCount;
 }
 
@@ -71,27 +72,18 @@ int FriendsTable::findByAccountName(const QString &accountName) const
     return -1;
 }
 
-int FriendsTable::findRow(RowId id) const
-{
-    if (id == 0)
-        return -1;
-    for (int row = 1; row <= m_friendCount; ++row) {
-        if (m_ids.at(row) == id)
-            return row;
-    }
-    return -1;
-}
-
 void FriendsTable::removeFriend(int row)
 {
     if (!isFriendRow(row))
         return;
     changed();
+    m_rowOfId[m_ids.at(row)] = -1;
     for (int r = row; r < m_friendCount; ++r) {
         for (int column = 1; column < ColumnCount; ++column)
             m_rows[r][column] = m_rows.at(r + 1).at(column);
         m_lengthMarks[r] = m_lengthMarks.at(r + 1);
         m_ids[r] = m_ids.at(r + 1);
+        m_rowOfId[m_ids.at(r)] = r;
     }
     --m_friendCount;
 }
@@ -114,6 +106,7 @@ bool FriendsTable::rebuild(const QList<int> &order)
         rows[i + 1][0].clear();
         marks[i + 1] = m_lengthMarks.at(order.at(i));
         ids[i + 1] = m_ids.at(order.at(i));
+        m_rowOfId[ids.at(i + 1)] = i + 1;
     }
     changed();
     m_rows = std::move(rows);
@@ -129,6 +122,7 @@ void FriendsTable::clear()
     m_lengthMarks.clear();
     // The numbers go on counting: a friend of the old table is never taken for a new one.
     m_ids.clear();
+    m_rowOfId.fill(-1);
     m_friendCount = 0;
 }
 

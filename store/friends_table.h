@@ -91,8 +91,11 @@ public:
 
     // The number of a friend row (rows 1 to friendCount()), 0 for any other row.
     RowId rowId(int row) const { return isFriendRow(row) ? m_ids.at(row) : 0; }
-    // The row that holds the friend with this number now, or -1 once that friend is gone.
-    int findRow(RowId id) const;
+    // The row that holds the friend with this number now, or -1 once that friend is gone. O(1).
+    int findRow(RowId id) const
+    {
+        return id != 0 && id < RowId(m_rowOfId.size()) ? m_rowOfId.at(id) : -1;
+    }
 
     // Removes a friend by moving every later row up one place; the capacity is kept and the old
     // last row is left as it was.
@@ -131,6 +134,8 @@ private:
     QList<quint8> m_lengthMarks;
     // Per row, its number; always as many as m_rows.
     QList<RowId> m_ids;
+    // Per number given, the row of its friend, -1 once gone; index 0 names no friend.
+    QList<int> m_rowOfId{-1};
     RowId m_lastId = 0;
     int m_friendCount = 0;
     quint64 m_orderVersion = newVersion();
