@@ -70,7 +70,9 @@ void measureMerges(benchmark::State &state, const amiscan::FriendsTable &origina
     amiscan::FriendsTable table;
     for (auto _ : state) {
         table = original;
-        table.setCell(1, amiscan::Unselected, QStringLiteral("0")); // takes its own copy now
+        // The copy takes its own cells, marks and name index now, outside the measured time.
+        for (const int column : {amiscan::Unselected, amiscan::DisplayName, amiscan::AccountName})
+            table.setCell(1, column, table.cell(1, column));
         const auto start = std::chrono::steady_clock::now();
         amiscan::mergePresence(table, entries, Now);
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

@@ -284,9 +284,10 @@ ReadResult readFile(const QString &path, FriendsTable &table)
     return parseText(decodeFileText(bytes), table);
 }
 
-bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp,
+               const Collation &collation)
 {
-    return replaceFileSafely(path, formatFile(table, lastScanStamp));
+    return replaceFileSafely(path, formatFile(table, lastScanStamp, collation));
 }
 
 } // namespace amiscan::history
