@@ -134,6 +134,16 @@ void FriendsTable::unindexName(int column, const QString &text, RowId id)
 
 QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString &text)
 {
+    indexNames();
+    const NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
+    QList<RowId> friends;
+    for (RowId id = index.latest.value(text); id != 0; id = index.before.at(id))
+        friends << id;
+    return friends;
+}
+
+void FriendsTable::indexNames()
+{
     if (!m_namesIndexed) {
         m_namesIndexed = true;
         // Room for the friends yet to come, so that a scan seldom grows the index.
@@ -147,11 +157,6 @@ QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString 
             indexName(AccountName, m_rows.at(row).at(AccountName), m_ids.at(row));
         }
     }
-    const NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
-    QList<RowId> friends;
-    for (RowId id = index.latest.value(text); id != 0; id = index.before.at(id))
-        friends << id;
-    return friends;
 }
 
 int FriendsTable::findByAccountName(const QString &accountName) const

@@ -106,6 +106,8 @@ public:
     // The friends whose DisplayName or AccountName (the column) holds exactly the text, in no
     // particular order. The index behind it is built at the first call and kept up to date.
     QList<RowId> friendsNamed(int column, const QString &text);
+    // Builds that index now, if it is not built yet.
+    void indexNames();
 
     // The number of a friend row (rows 1 to friendCount()), 0 for any other row.
     RowId rowId(int row) const { return isFriendRow(row) ? m_ids.at(row) : 0; }
