@@ -30,7 +30,6 @@ struct PlainWindow
 {
     FriendsTable table;
     Collation collation;
-    QStringList mainLines;
     QStringList manageLines;
     MainListContent main;
     Form1 &form;
@@ -61,10 +60,6 @@ struct PlainWindow
         fillManageList();
         sortOnlineFirst();
         fillMainList();
-    }
-    QList<int> merge(const QList<FriendEntry> &entries, const QDateTime &now)
-    {
-        return mergePresenceEveryRow(table, entries, now);
     }
 };
 
@@ -142,7 +137,7 @@ private slots:
         form.state.sortNameMode = sortNameMode;
         form.table = randomTable(random, 40 + seed * 7, now);
         form.state.dataPresent = true;
-        PlainWindow plain{form.table, Collation(), {}, {}, {}, form};
+        PlainWindow plain{form.table, Collation(), {}, {}, form};
         form.sortByKey();
         form.fillManageList();
         form.sortOnlineFirst();
@@ -179,7 +174,7 @@ private slots:
                 now = now.addSecs(60 * int(random() % 25));
                 const QList<FriendEntry> page = randomPage(random, form.table);
                 const QList<int> cameOnline = mergePresence(form.table, page, now);
-                QCOMPARE(cameOnline, plain.merge(page, now));
+                QCOMPARE(cameOnline, mergePresenceEveryRow(plain.table, page, now));
                 form.state.scanState = 2;
                 form.finishMergedScan();
                 plain.rebuildAll();
