@@ -77,14 +77,4 @@ inline qint64 firstBrowserProcess(BrowserProcess::Kind kind,
     return 0;
 }
 
-inline qint64 browserHelperPid()
-{
-    return firstBrowserProcess(BrowserProcess::Helper);
-}
-
-inline qint64 pageProcessPid()
-{
-    return firstBrowserProcess(BrowserProcess::Page);
-}
-
 } // namespace amiscan

@@ -1,11 +1,20 @@
 #pragma once
 #include "store/friends_table.h"
+#include <QByteArray>
 #include <QString>
 
 // Friend rows for list tests, filled the way the history reader and the scan fill them.
 namespace friend_rows {
 
 inline const QString NoTime = QStringLiteral(".. .. .. .. ..");
+// A history file as the program writes it: two friends, the first unselected.
+inline const QByteArray ExampleHistory =
+    "Friends (2)         :     Start      -      End       - Length:     Start      -      End"
+    "       - Length: F : User Name (14/10 - 21:05)\r\n--------------------+--------------------"
+    "---------------------+-----------------------------------------+---+----------------------"
+    "----\r\nExample Friend Name : 14/10/12 20:15 - .. .. .. .. .. > .. .. : 13/10/12 18:02 - "
+    "13/10/12 19:47 > 01:45 : X : exampleuser\r\nusertwo\xB2            : 12/10/12 09:30 - "
+    "12/10/12 11:05 > 01:35 : .. .. .. .. .. - .. .. .. .. .. > .. .. : - : usertwo\r\n";
 inline const QString NoLength = QStringLiteral(".. ..");
 
 struct Friend

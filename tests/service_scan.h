@@ -2,7 +2,6 @@
 // A main window that scans the local stand-in for the service through the real browser (in its
 // helper program) and the real direct read, with shortened timings, answering every message with
 // OK. Users define AMISCAN_BROWSER_EXECUTABLE, the helper program's path (tests/CMakeLists.txt).
-#include "browser_processes.h"
 #include "dialog_driver.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
@@ -56,16 +55,6 @@ struct ScanRig
         form.ButGo->click();
         return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
                                timeoutMs);
-    }
-    // Runs one scan to its end; gives the most browser processes seen alive meanwhile, or -1.
-    int scanCountingProcesses()
-    {
-        int most = 0;
-        QTimer sampler;
-        QObject::connect(&sampler, &QTimer::timeout,
-                         [&most] { most = std::max(most, int(browserProcesses().size())); });
-        sampler.start(50);
-        return scan() ? most : -1;
     }
 };
 

@@ -1,15 +1,17 @@
-// The real program, end to end and at real speed: a copy of the amiscan executable and its
-// browser helper in a directory of their own, started with Auto Start on against the local
-// stand-in for the service. Its first scan logs in through the embedded browser and writes the
-// history, and no browser process stays alive after it; a minute later the repeat count-down
-// scans again by the direct read and sees one friend go offline and another come online. Stopped
-// then by SIGTERM, it saves its files as its Exit button does.
+// The program as installed, end to end and at real speed. `cmake --install` into a temporary
+// prefix puts the program, its browser helper and its desktop files in place and nothing else.
+// The installed copy, in a home of its own with Auto Start on against the local stand-in for the
+// service, keeps its files in the user's data directory: its first scan logs in through the
+// browser, a second copy is refused, a minute later the count-down scans again by the direct
+// read, and SIGTERM then saves both files. Nothing is written beside the executable.
+#include "app/single_copy.h"
 #include "browser_processes.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/history_file.h"
 #include "vey_sim_process.h"
 #include <QDateTime>
+#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,7 +33,6 @@ QByteArray friendsPage(const QList<std::pair<const char *, const char *>> &onlin
     return page + "</ul><p><a href=\"/\">vey</a></p></body></html>";
 }
 
-// The history as the program's own reader reads it; the file's layout is the reader's tests'.
 struct History
 {
     FriendsTable table;
@@ -51,8 +52,61 @@ class TestEndToEnd : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_prefix;
+    QStringList m_installed;
+
+    QStringList filesUnderPrefix() const
+    {
+        QStringList files;
+        for (QDirIterator it(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
+             it.hasNext();)
+            files << QDir(m_prefix.path()).relativeFilePath(it.next());
+        files.sort();
+        return files;
+    }
+
+    // The installed program with `home` as its home, offscreen.
+    void start(QProcess &process, const QString &home)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME", "QT_QPA_PLATFORM"})
+            env.remove(name);
+        env.insert("HOME", home);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(m_prefix.filePath("bin/amiscan"));
+        QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    }
+
 private slots:
-    void autoStart_browserLogin_thenTimedDirectRead_followsPresence_thenSigtermSaves()
+    void initTestCase()
+    {
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(CMAKE_COMMAND, {"--install", AMISCAN_BUILD_DIR, "--prefix", m_prefix.path()});
+        QVERIFY(install.waitForFinished(120000));
+        QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+        m_installed = filesUnderPrefix();
+    }
+
+    // Not the simulator nor the tests, and no file of the program's own beside the executable.
+    void installs_theProgramAndItsDesktopFiles_only()
+    {
+        const QString id = AMISCAN_APP_ID;
+        QStringList expected{"bin/amiscan",
+                             "libexec/amiscan/amiscan-browser",
+                             "share/applications/" + id + ".desktop",
+                             "share/man/man1/amiscan.1.gz",
+                             "share/metainfo/" + id + ".metainfo.xml",
+                             "share/icons/hicolor/scalable/apps/" + id + ".svg"};
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
+        expected.sort();
+        QCOMPARE(m_installed, expected);
+    }
+
+    void installed_scansFollowsPresence_refusesASecondCopy_savesOnSigterm()
     {
         QTemporaryDir dir;
         const QString page1 = dir.filePath("p1.html"), page2 = dir.filePath("p2.html");
@@ -65,19 +119,16 @@ private slots:
         VeySimProcess sim({"--page", page1, "--page", page2});
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
 
-        const QString program = dir.filePath("amiscan");
-        const QString historyPath = dir.filePath("Amiscan.txt");
-        QVERIFY(QFile::copy(QStringLiteral(AMISCAN_EXECUTABLE), program));
-        QVERIFY(QFile::copy(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
-                            dir.filePath("amiscan-browser")));
-        QVERIFY(writeBytes(dir.filePath("Amiscan.ini"),
+        QTemporaryDir home;
+        const QDir dataDir(home.filePath(".local/share/Amiscan"));
+        const QString historyPath = dataDir.filePath("Amiscan.txt");
+        QVERIFY(dataDir.mkpath("."));
+        QVERIFY(writeBytes(dataDir.filePath("Amiscan.ini"),
                            "[Parameters]\r\nAutoStart=1\r\nUserName=demo\r\nUserPw=demo123\r\n"
                            "ScanTimer=1\r\nTimerOn=1\r\nServiceUrl=" +
                                sim.baseUrl().toString().toUtf8() + "\r\n"));
         QProcess run;
-        run.setProcessChannelMode(QProcess::MergedChannels);
-        run.start(program, {});
-        QVERIFY(run.waitForStarted());
+        start(run, home.path());
         const auto waitForHistoryOf = [&](int count, int timeoutMs) {
             const QByteArray header = "Friends (" + QByteArray::number(count) + ")";
             return QTest::qWaitFor([&] { return fileBytes(historyPath).startsWith(header); },
@@ -90,7 +141,6 @@ private slots:
                    QString::fromUtf8(run.readAll().right(4000));
         };
 
-        // Auto Start: the first scan logs in through the browser's form and keeps the history.
         QVERIFY2(waitForHistoryOf(3, 90000), qPrintable(diagnostics()));
         QTRY_COMPARE_WITH_TIMEOUT(browserProcesses(run.processId()).size(), 0, 10000);
         const QList<SimRequest> firstScan = sim.requests();
@@ -103,9 +153,15 @@ private slots:
         QVERIFY2(stampTime(seenAt).isValid(), qPrintable(seenAt));
         QCOMPARE(first.cells(Start1), QStringList(3, seenAt));
         QCOMPARE(first.cells(End1), QStringList(3, friend_rows::NoTime));
+        QProcess copy;
+        start(copy, home.path());
+        QByteArray refusal;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (refusal += copy.readAll()).contains(RefusalText.toUtf8()); }, 20000));
+        copy.kill();
+        QVERIFY(copy.waitForFinished());
 
-        // A minute later the count-down scans again, by one direct read with the session the
-        // browser's login left: Bartholomew has gone offline, Cara has come online.
+        // One direct read with the browser's session: Bartholomew went offline, Cara came online.
         QVERIFY2(waitForHistoryOf(4, 120000), qPrintable(diagnostics()));
         const QList<SimRequest> secondScan = sim.requests().mid(firstScan.size());
         QCOMPARE(secondScan.size(), 1);
@@ -114,7 +170,6 @@ private slots:
         const History second(historyPath);
         QVERIFY(second.read.intact);
         QVERIFY(second.read.lastScanStamp != first.read.lastScanStamp);
-        // The file keeps name order whoever is online; the sessions open or end at this scan.
         QCOMPARE(second.cells(AccountName), (QStringList{"ann.lee", "bart.stone", "cara.m", "zq"}));
         const QString endedAt = second.table.cell(2, End1);
         const qint64 minutes = stampTime(seenAt).secsTo(stampTime(endedAt)) / 60;
@@ -125,7 +180,7 @@ private slots:
         QCOMPARE(second.table.cell(2, Length1), QStringLiteral("00:0%1").arg(minutes));
         QCOMPARE(second.cells(Start2), QStringList(4, friend_rows::NoTime));
 
-        // Stopped by the system, the program saves as its Exit button does.
+        // Stopped by the system, it saves as its Exit button does.
         QVERIFY(QFile::remove(historyPath));
         run.terminate();
         QVERIFY(run.waitForFinished(10000));
@@ -134,8 +189,8 @@ private slots:
         QVERIFY(saved.read.intact);
         QCOMPARE(saved.read.lastScanStamp, second.read.lastScanStamp);
         QCOMPARE(saved.cells(AccountName), second.cells(AccountName));
-        QVERIFY(fileBytes(dir.filePath("Amiscan.ini")).contains("MinimizeIcon=0\r\n"));
-        QVERIFY(sim.stop());
+        QVERIFY(fileBytes(dataDir.filePath("Amiscan.ini")).contains("MinimizeIcon=0\r\n"));
+        QCOMPARE(filesUnderPrefix(), m_installed);
     }
 };
 

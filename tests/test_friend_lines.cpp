@@ -1,10 +1,9 @@
 // Friend lines, the names read back from them, the sorts and their collation, and what the main
-// list is built from: its lines, counters, title, heights and the management list's links.
+// list is built from: its lines, counters, title and the management list's links.
 #include "friend_rows.h"
 #include "lists/collation.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
-#include "lists/list_layout.h"
 #include "lists/list_title.h"
 #include "lists/main_list.h"
 #include "lists/manage_links.h"
@@ -230,18 +229,7 @@ private slots:
         QTEST(names(content.lines).join(u' ').trimmed(), "shown");
         QCOMPARE(content.onlineCount, 3);
         QTEST(int(content.shownOnlineCount), "shownOnline");
-    }
-
-    void mainList_emptyOrFull()
-    {
-        FriendsTable table;
-        MainListSwitches switches;
-        QCOMPARE(buildMainList(table, switches).lines.value(0), EmptyListLine);
-        for (int i = 0; i <= switches.minListLines; ++i)
-            add(table, QStringLiteral("F%1").arg(i, 2, 10, QChar(u'0')));
-        const QStringList full = buildMainList(table, switches).lines;
-        QCOMPARE(full.size(), switches.minListLines + 1);
-        QVERIFY(!full.contains(QString()));
+        QCOMPARE(buildMainList(FriendsTable{}, switches).lines.value(0), EmptyListLine);
     }
 
     void title_everyMode()
@@ -256,28 +244,6 @@ private slots:
         QCOMPARE(title(0, false, false), "Friends: 20| Friends: 20 |Amiscan");
         QCOMPARE(title(1, false, true),
                  "Friends only Online: 5| Friends only Online: 5 (Offline hide) |Amiscan : 5");
-    }
-
-    // Heights in rows of the list's row height: whole rows, the fewest and the most lines.
-    void layout_heightsFollowTheLines()
-    {
-        LayoutInput input;
-        input.windowReady = true;
-        input.mainLines = 3;
-        QCOMPARE(layoutFor(input).mainHeight, rows(input.minListLines));
-        input.mainLines = 60;
-        const ListLayout shown = layoutFor(input);
-        QCOMPARE(shown.mainHeight, rows(input.maxListLines));
-        QCOMPARE(shown.windowHeight, shown.helpTop + HelpLineToBottom);
-        input.panelState = 1; // panel hidden: four more rows at most
-        QCOMPARE(layoutFor(input).mainHeight, rows(input.maxListLines + 4));
-        input = LayoutInput{};
-        input.windowReady = true;
-        input.manageMode = true;
-        input.mainListVisible = false;
-        input.manageLines = 20;
-        QCOMPARE(layoutFor(input).mainHeight, box(20));
-        QCOMPARE(layoutFor(input).manageHeight, box(20));
     }
 
     // Line k of the management list belongs to the first row whose ManagePos holds k.

@@ -1,9 +1,14 @@
-// Scans through the real browser, in its helper program, and the real direct read against the
-// local stand-in for the service, started as a separate process: the browser's processes, the
-// ways the browser or the service fail, and each fault of the service and the network.
+// The real browser, in its helper program, and the real direct read: the browser layer against a
+// small page server on loopback (the login form, the cookie shared both ways, a dead page
+// process, the direct read kept off the network), then scans against the local stand-in for the
+// service, started as a separate process: the ways the browser or the service fail, and each
+// fault of the service and the network. The wiring of a good scan is the end-to-end test's.
 #include "app/data_dir.h"
+#include "browser_processes.h"
 #include "file_faults.h"
 #include "friend_rows.h"
+#include "platform/helper_process_browser.h"
+#include "platform/network_page_fetcher.h"
 #include "service_scan.h"
 #include "store/history_file.h"
 #include "vey_sim_process.h"
@@ -11,10 +16,13 @@
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <csignal>
+#include <optional>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -24,6 +32,7 @@ namespace {
 const QString MissingHelper = QStringLiteral("/nonexistent/amiscan-browser");
 const QString UnableToConnect = QStringLiteral("Unable to connect !");
 const QString UnableToLogin = QStringLiteral("Unable to login !");
+const QString Friends = QStringLiteral("Friends Online Now:");
 
 const QByteArray FriendsPage =
     "<html><body><h1>Friends Online Now: 3</h1><ul>"
@@ -33,21 +42,10 @@ const QByteArray FriendsPage =
     "</ul><p><a href=\"/\">vey</a></p>";
 
 // Another site's page: a survey with a login form.
-const QByteArray SurveyPage =
-    "<html><body><h1>Take our survey</h1><form method=\"post\" action=\"/\"><input name=\"u\">"
-    "<input name=\"p\" type=\"password\"><button "
-    "type=\"submit\">Send</button></form></body></html>";
-
-// "account=display name and mark/online" of every friend, sorted.
-QStringList accounts(const FriendsTable &table)
-{
-    QStringList names;
-    for (int row = 1; row <= table.friendCount(); ++row)
-        names << table.cell(row, AccountName) + u'=' + table.cell(row, DisplayName) +
-                     table.cell(row, NameMark) + u'/' + table.cell(row, Online);
-    names.sort();
-    return names;
-}
+const QByteArray SurveyPage = "<html><body><h1>Take our survey</h1><form method=\"post\" "
+                              "action=\"/survey\"><input name=\"u\">"
+                              "<input name=\"p\" type=\"password\"><button "
+                              "type=\"submit\">Send</button></form></body></html>";
 
 QStringList cells(const FriendsTable &table)
 {
@@ -57,12 +55,38 @@ QStringList cells(const FriendsTable &table)
     return all;
 }
 
-int posts(VeySimProcess &sim)
+struct Page
 {
-    int count = 0;
-    for (const SimRequest &request : sim.requests())
-        count += request.method == QLatin1StringView("POST");
-    return count;
+    bool hasDocument = false;
+    QString html;
+    QUrl address;
+};
+
+// The page as the browser answers it, or no document when it does not answer in time.
+Page readPageNow(Browser &browser)
+{
+    auto page = std::make_shared<std::optional<Page>>();
+    browser.readPage([page](bool has, const QString &html, const QUrl &at) {
+        *page = Page{has, html, at};
+    });
+    (void)QTest::qWaitFor([&] { return page->has_value(); }, 10000);
+    return page->value_or(Page{});
+}
+
+// The page once it holds the text, or whatever it holds after 20 seconds.
+QString waitForPage(Browser &browser, const QString &text)
+{
+    QString html;
+    (void)QTest::qWaitFor([&] { return (html = readPageNow(browser).html).contains(text); }, 20000);
+    return html;
+}
+
+Browser::LoginResult submitLoginNow(Browser &browser, const QString &password, const QUrl &at)
+{
+    std::optional<Browser::LoginResult> result;
+    browser.submitLogin("demo\"');", password, at, [&](Browser::LoginResult r) { result = r; });
+    (void)QTest::qWaitFor([&] { return result.has_value(); }, 10000);
+    return result.value_or(Browser::LoginResult::OtherPage);
 }
 
 } // namespace
@@ -74,6 +98,15 @@ class TestScanWithService : public QObject
     QTemporaryDir m_pages;
     QString m_page = m_pages.filePath("friends.html");
     QString m_neverYielding = m_pages.filePath("never-yielding.html");
+    // A page server of the test's own: the browser layer's pages, and another site's survey.
+    QHttpServer m_server;
+    quint16 m_port = 0;
+    QList<QByteArray> m_posted, m_surveyed;
+
+    QUrl url(const QString &path) const
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
+    }
 
 private slots:
     void initTestCase()
@@ -84,29 +117,133 @@ private slots:
                                                 "<script>addEventListener('load', function () { "
                                                 "setTimeout(function () { for (;;) {} }, 0); });"
                                                 "</script></body></html>"));
+        const auto html = [](const QByteArray &body) {
+            return [body] { return QHttpServerResponse("text/html", body); };
+        };
+        m_server.route("/friends", html(FriendsPage + "</body></html>"));
+        m_server.route(
+            "/form",
+            html("<form method=\"post\" action=\"/login\"><input name=\"user\"><input "
+                 "name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"));
+        // Forms that cannot be filled in: inputs without a button, a button without inputs.
+        m_server.route("/nobutton",
+                       html("<form method=\"post\" action=\"/login\"><input><input></form>"));
+        m_server.route("/noinput",
+                       html("<form method=\"post\" action=\"/login\"><button>Go</button></form>"));
+        m_server.route("/login", [this](const QHttpServerRequest &request) {
+            m_posted << request.body();
+            QHttpServerResponse response("text/html", FriendsPage);
+            response.addHeader("Set-Cookie", "session=abc123; Path=/; HttpOnly");
+            return response;
+        });
+        m_server.route("/whoami", [](const QHttpServerRequest &request) {
+            return QHttpServerResponse("text/plain", request.value("Cookie"));
+        });
+        m_server.route("/survey", [this](const QHttpServerRequest &request) {
+            m_surveyed << request.url().toEncoded() + ' ' + request.body();
+            return QHttpServerResponse("text/html", SurveyPage);
+        });
+        m_port = m_server.listen(QHostAddress::LocalHost, 0);
+        QVERIFY(m_port != 0);
     }
 
-    void browserThenDirectRead_readTheSameFriends()
+    void init() { m_posted.clear(), m_surveyed.clear(); }
+
+    void login_typesIntoTheFormAndSharesTheCookie()
     {
-        VeySimProcess sim({"--page", m_page});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        // The browser's processes live only while the browser route needs them.
-        QCOMPARE(browserProcesses().size(), 0);
-        QVERIFY(rig.scanCountingProcesses() >= 2); // the helper and its page's process
-        QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(u'|')));
-        const QStringList expected{"ann.lee=Ann Lee/1", "jdoe=jdoe²/1", "zed99=Zed/1"};
-        QCOMPARE(accounts(rig.form.table), expected);
-        QCOMPARE(posts(sim), 1); // logged in through the form
-        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 10000);
-        const int before = int(sim.requests().size());
-        QCOMPARE(rig.scanCountingProcesses(), 0);
-        QCOMPARE(rig.form.state.directReadResult, 1);
-        QCOMPARE(accounts(rig.form.table), expected);
-        const QList<SimRequest> later = sim.requests().mid(before);
-        QCOMPARE(later.size(), 1); // one direct read, with the browser's login
-        QVERIFY(later.first().validSession);
-        QVERIFY(!rig.browser->isLoaded());
+        HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
+        auto *manager = new QNetworkAccessManager(&browser);
+        browser.shareCookiesWith(manager->cookieJar());
+        browser.load();
+        browser.navigate(url("/form"));
+        QVERIFY(waitForPage(browser, "<BUTTON").contains("<BUTTON"));
+        QCOMPARE(submitLoginNow(browser, "p&w d", url("/form")), Browser::LoginResult::Submitted);
+        QTRY_COMPARE_WITH_TIMEOUT(m_posted, QList<QByteArray>{"user=demo%22%27%29%3B&pass=p%26w+d"},
+                                  10000);
+        QVERIFY(waitForPage(browser, Friends).contains(Friends));
+        // The direct read sends the cookie the browser received...
+        QTRY_VERIFY_WITH_TIMEOUT(!manager->cookieJar()->cookiesForUrl(url("/whoami")).isEmpty(),
+                                 10000);
+        NetworkPageFetcher fetcher(manager);
+        QString body;
+        fetcher.fetch(url("/whoami"), [&](bool, const QString &text) { body = text; });
+        QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("session=abc123"), 10000);
+        browser.unload();
+        // ...and the next helper starts with the login the direct read holds.
+        browser.load();
+        browser.navigate(url("/whoami"));
+        QVERIFY(waitForPage(browser, "session=abc123").contains("session=abc123"));
+        QCOMPARE(m_posted.size(), 1);
+    }
+
+    void incompleteFormOrOtherPage_nothingIsTyped_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("checkedAt");
+        QTest::addColumn<Browser::LoginResult>("result");
+        QTest::newRow("no button") << "/nobutton"
+                                   << "/nobutton" << Browser::LoginResult::NoForm;
+        QTest::newRow("no input") << "/noinput"
+                                  << "/noinput" << Browser::LoginResult::NoForm;
+        QTest::newRow("page elsewhere") << "/form"
+                                        << "/friends" << Browser::LoginResult::OtherPage;
+    }
+
+    void incompleteFormOrOtherPage_nothingIsTyped()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, checkedAt);
+        HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
+        browser.load();
+        browser.navigate(url(path));
+        QVERIFY(waitForPage(browser, "<FORM").contains("<FORM"));
+        QTEST(submitLoginNow(browser, "secret", url(checkedAt)), "result");
+        QTest::qWait(300);
+        QVERIFY(m_posted.isEmpty());
+    }
+
+    // A dead page process: what is asked after is answered as no page until the next load
+    // brings a fresh page; destroyed, the browser leaves no process.
+    void deadPageProcess_answersNoPageUntilTheNextLoad()
+    {
+        std::optional<HelperProcessBrowser> browser(std::in_place, AMISCAN_BROWSER_EXECUTABLE);
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000); // earlier tests' ended
+        browser->load();
+        browser->navigate(url("/friends"));
+        QVERIFY(waitForPage(*browser, Friends).contains(Friends));
+        QCOMPARE(::kill(pid_t(firstBrowserProcess(BrowserProcess::Page)), SIGKILL), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!readPageNow(*browser).html.contains(Friends), 10000);
+        QVERIFY(browser->isLoaded() && !readPageNow(*browser).hasDocument);
+        QCOMPARE(submitLoginNow(*browser, "p", QUrl()), Browser::LoginResult::OtherPage);
+        browser->load();
+        browser->navigate(url("/friends"));
+        QVERIFY(waitForPage(*browser, Friends).contains(Friends));
+        browser.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+    }
+
+    void plainHttpElsewhere_isNeverContacted()
+    {
+        // A manager that records what it is asked to send, and sends nothing.
+        struct RecordingManager final : QNetworkAccessManager
+        {
+            QList<QUrl> asked;
+            QNetworkReply *createRequest(Operation op, const QNetworkRequest &request,
+                                         QIODevice *data) override
+            {
+                asked << request.url();
+                QNetworkRequest nowhere(request);
+                nowhere.setUrl(QUrl("invalid:nothing"));
+                return QNetworkAccessManager::createRequest(op, nowhere, data);
+            }
+        } manager;
+        NetworkPageFetcher fetcher(&manager);
+        std::optional<bool> fetched;
+        fetcher.fetch(QUrl("http://www.vey.example/my/account/friends.php"),
+                      [&](bool ok, const QString &) { fetched = ok; });
+        QTRY_VERIFY(fetched.has_value());
+        QVERIFY(!*fetched);
+        QVERIFY(manager.asked.isEmpty());
     }
 
     void unreachable_unableToConnect_data()
@@ -148,7 +285,8 @@ private slots:
         ScanRig rig(sim.baseUrl());
         rig.form.ButGo->click();
         qint64 helper = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((helper = browserHelperPid()) != 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((helper = firstBrowserProcess(BrowserProcess::Helper)) != 0,
+                                 10000);
         // The password travels over the pipe only.
         for (const char *place : {"cmdline", "environ"})
             QVERIFY(!fileBytes(QStringLiteral("/proc/%1/%2").arg(helper).arg(place))
@@ -172,26 +310,26 @@ private slots:
     void foreignPage_failsWithoutTypingTheLogin()
     {
         QFETCH(bool, redirected);
-        // Another site: a survey with a login form, keeping what reaches it.
-        QHttpServer survey;
-        QList<QByteArray> received;
-        survey.route(QStringLiteral("/"), [&received](const QHttpServerRequest &request) {
-            received << request.url().toEncoded() + ' ' + request.body();
-            return QHttpServerResponse("text/html", SurveyPage);
-        });
-        const quint16 port = survey.listen(QHostAddress::LocalHost, 0);
-        QVERIFY(port != 0);
-        VeySimProcess sim(redirected
-                              ? QStringList{"--redirect", QString("http://127.0.0.1:%1/").arg(port)}
-                              : QStringList{"--foreign"});
+        VeySimProcess sim(redirected ? QStringList{"--redirect", url("/survey").toString()}
+                                     : QStringList{"--foreign"});
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         ScanRig rig(sim.baseUrl());
         QVERIFY(rig.scan());
-        QCOMPARE(received.isEmpty(), !redirected); // the browser did land on the survey
-        for (const QByteArray &request : received)
+        QCOMPARE(m_surveyed.isEmpty(), !redirected); // the browser did land on the survey
+        for (const QByteArray &request : m_surveyed)
             QVERIFY2(!request.contains("demo123"), request.constData());
         QCOMPARE(rig.messages, QStringList{UnableToConnect});
-        QCOMPARE(posts(sim), 0);
+        for (const SimRequest &request : sim.requests())
+            QVERIFY(request.method != "POST");
+    }
+
+    // Tests send traffic to loopback only: the simulator refuses to send a browser elsewhere.
+    void simulator_refusesARedirectOffLoopback()
+    {
+        VeySimProcess sim({"--redirect", "https://www.vey.example/"});
+        QVERIFY(!sim.start());
+        QCOMPARE(sim.exitCode(), 2);
+        QVERIFY(sim.standardError().startsWith("vey-sim: "));
     }
 
     void pageScriptNeverYielding_endsTheScanAfterItsTicks()
@@ -265,7 +403,7 @@ private slots:
             rig.form.state.scanState = 2; // as after an earlier scan of this run
             if (fault != "https") {
                 // Logged in as that scan would have, through the direct read's own access.
-                QNetworkRequest request(sim.loginUrl());
+                QNetworkRequest request(sim.baseUrl().resolved(QUrl("/login")));
                 request.setHeader(QNetworkRequest::ContentTypeHeader,
                                   "application/x-www-form-urlencoded");
                 request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,

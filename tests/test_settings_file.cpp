@@ -1,9 +1,9 @@
-// The settings file: its keys, our reader and writer of its form, and its safe replacement.
+// The settings file: its keys, our reader and writer of its form. Its safe replacement is the
+// killed saves' test.
 #include "app/profile_file.h"
 #include "app/settings_file.h"
 #include "file_faults.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -130,24 +130,6 @@ private slots:
         const settings::ReadResult read = settings::readFile(m_path);
         QCOMPARE(read.values[settings::UserName], QString(254, u'n'));
         QCOMPARE(read.serviceUrl, QStringLiteral("http://127.0.0.1:8"));
-    }
-
-    void failedWrite_leavesTheOldFileWhole()
-    {
-        const QByteArray old = "; mine\r\n[Parameters]\r\nUserName=old\r\n";
-        QVERIFY(writeBytes(m_path, old));
-        settings::Values values = Sample;
-        values[settings::UserPw] = QString(4000, u'p');
-        bool written = true;
-        {
-            FileSizeLimit fullDisk(512);
-            QVERIFY(fullDisk.active());
-            written = settings::writeFile(m_path, values);
-        }
-        QVERIFY(!written);
-        QCOMPARE(fileBytes(m_path), old);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.ini"});
     }
 
     void unreadableFile_isNeverWrittenOver()

@@ -62,15 +62,4 @@ QList<SimRequest> VeySimProcess::requests()
     return parsed;
 }
 
-bool VeySimProcess::waitForRequests(qsizetype count, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (logLines().size() < count) {
-        if (deadline.hasExpired() || m_process.state() != QProcess::Running)
-            return false;
-        m_process.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)));
-    }
-    return true;
-}
-
 } // namespace amiscan

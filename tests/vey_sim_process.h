@@ -33,16 +33,11 @@ public:
     // SIGTERM (SIGKILL when it does not end in time); true when it ended by itself with code 0.
     bool stop(int timeoutMs = 5000);
 
-    quint16 port() const { return quint16(m_baseUrl.port()); }
     QUrl baseUrl() const { return m_baseUrl; }
-    QUrl url(const QString &pathAndQuery) const { return m_baseUrl.resolved(QUrl(pathAndQuery)); }
-    QUrl friendsPageUrl() const { return url("/my/account/friends.php?lang=en"); }
-    QUrl loginUrl() const { return url("/login"); }
 
     // The request lines logged so far, raw and parsed.
     QStringList logLines();
     QList<SimRequest> requests();
-    bool waitForRequests(qsizetype count, int timeoutMs = 5000);
 
     QString errorString() const { return m_error; }
     QString standardError()
