@@ -3,9 +3,11 @@
 // (the first through the browser, the next ones by direct read), the three list options, the
 // session switch and the management list. Not a test: run by hand, e.g.
 //   QT_QPA_PLATFORM=offscreen build/bench/probe_scan_block build/tools/vey-sim/vey-sim
-#include "store/data_dir.h"
+#include "platform/helper_process_browser.h"
+#include "platform/network_page_fetcher.h"
 #include "random_friends.h"
 #include "scan/scan_driver.h"
+#include "store/data_dir.h"
 #include "store/history_file.h"
 #include "ui/form1.h"
 
@@ -16,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -131,6 +134,12 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     Form1 form(dir.path());
+    // The browser helper of this build, wherever the probe itself lies.
+    auto browser =
+        std::make_unique<HelperProcessBrowser>(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE));
+    auto fetcher = std::make_unique<NetworkPageFetcher>();
+    browser->shareCookiesWith(fetcher->manager()->cookieJar());
+    form.setScanPlatform(std::move(browser), std::move(fetcher));
     form.load();
     QCoreApplication::processEvents();
     std::printf("friends %d\n", form.table.friendCount());

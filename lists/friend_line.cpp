@@ -7,7 +7,6 @@ namespace amiscan {
 
 namespace {
 
-// Lines are built in one piece: the lists are refilled whole, up to the table's limit of friends.
 void appendSessionFields(QString &line, const FriendsTable &table, int row, bool secondSession)
 {
     line += QLatin1StringView(": ");
@@ -46,15 +45,6 @@ QString friendLine(const FriendsTable &table, int row, LineModes modes)
     padToNameField(line);
     appendSessionFields(line, table, row, modes.secondSession);
     return line;
-}
-
-QStringList friendLines(const FriendsTable &table, LineModes modes)
-{
-    QStringList lines;
-    lines.reserve(table.friendCount());
-    for (int row = 1; row <= table.friendCount(); ++row)
-        lines << friendLine(table, row, modes);
-    return lines;
 }
 
 QString companionLine(const FriendsTable &table, int row, LineModes modes)

@@ -21,9 +21,6 @@ inline constexpr int NameFieldWidth = 18;
 // shown session's start, " - ", end, " > ", length, copied as stored.
 QString friendLine(const FriendsTable &table, int row, LineModes modes);
 
-// The lines of rows 1 to friendCount(), in table order: both lists refilled at once share them.
-QStringList friendLines(const FriendsTable &table, LineModes modes);
-
 // The help line's text for a selected friend: the other name, not cut, and the other session.
 // A name longer than the name field is kept whole, with no blanks after it.
 QString companionLine(const FriendsTable &table, int row, LineModes modes);

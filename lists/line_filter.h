@@ -13,9 +13,9 @@ struct LineFilter
     // Whether the friend's line stays out of the main list; either filter suffices.
     bool leavesOut(const FriendsTable &table, int row) const
     {
-        if (hideOffline && table.cell(row, Online).toInt() == 0)
+        if (hideOffline && table.cellText(row, Online).toInt() == 0)
             return true;
-        return onlySelected && table.cell(row, Unselected).toInt() == 1;
+        return onlySelected && table.cellText(row, Unselected).toInt() == 1;
     }
 };
 

@@ -6,7 +6,7 @@
 namespace amiscan {
 
 MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches,
-                              const QStringList *rowLines)
+                              bool friendTexts)
 {
     MainListContent content;
     const int friends = table.friendCount();
@@ -19,15 +19,18 @@ MainListContent buildMainList(const FriendsTable &table, const MainListSwitches 
 
     const QString separator = switches.filter.hideOffline ? QString() : separatorLine();
     content.lines.reserve(friends + switches.minListLines + 3);
+    content.rows.reserve(friends + switches.minListLines + 3);
     int shownOnline = 0;
     for (int row = 1; row <= friends; ++row) {
         // In online-first order this row is the first offline friend.
-        if (switches.scanStarted && online != 0 && row == online + 1)
+        if (switches.scanStarted && online != 0 && row == online + 1) {
             content.lines << separator;
+            content.rows << 0;
+        }
         if (switches.filter.leavesOut(table, row))
             continue;
-        content.lines << (rowLines ? rowLines->at(row - 1)
-                                   : friendLine(table, row, switches.modes));
+        content.lines << (friendTexts ? friendLine(table, row, switches.modes) : QString());
+        content.rows << row;
         if (isOnlineRow(table, row))
             ++shownOnline;
     }
@@ -39,6 +42,7 @@ MainListContent buildMainList(const FriendsTable &table, const MainListSwitches 
             content.lines << EmptyListLine;
         for (qsizetype i = shown; i <= switches.minListLines; ++i)
             content.lines << QString();
+        content.rows.resize(content.lines.size(), 0);
     }
     return content;
 }

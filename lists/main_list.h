@@ -21,6 +21,8 @@ struct MainListSwitches
 struct MainListContent
 {
     QStringList lines;
+    // Per line, the row of its friend, or 0 for the separator and the lines below the friends.
+    QList<int> rows;
     qint16 onlineCount = 0;      // friends online at the last scan
     qint16 shownOnlineCount = 0; // online friends whose line is in the list
 };
@@ -37,9 +39,9 @@ inline bool mainListHasContent(bool pageRead, bool dataPresent)
 // The main list: a line per friend that passes the filter, the separator (an empty line when
 // offline friends are hidden) before the first offline friend once a scan has started, and blank
 // lines up to one more than the fewest rows the list shows.
-// rowLines, when given, holds the line of every row in table order (friendLines) with the same
-// modes, and is used instead of building them again.
+// Without friendTexts the friends' lines are left empty, for a list that builds them as it
+// shows them (from rows).
 MainListContent buildMainList(const FriendsTable &table, const MainListSwitches &switches,
-                              const QStringList *rowLines = nullptr);
+                              bool friendTexts = true);
 
 } // namespace amiscan

@@ -4,6 +4,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -127,6 +128,39 @@ void updateLength(FriendsTable &table, int row, Session session)
     table.markLengthCurrent(row, session);
 }
 
+// A row that a scan not listing the friend leaves as it is: the session closed, its lengths
+// current and the friend offline.
+bool atRest(const FriendsTable &table, int row)
+{
+    return !isEmptyStamp(table.cellText(row, End1)) && table.isLengthCurrent(row, Session::First) &&
+           table.isLengthCurrent(row, Session::Second) &&
+           table.cellText(row, Online) == OfflineFlag;
+}
+
+// The rows the page can change: those the page names by user name or display name, and those
+// not at rest. Every other row is at rest and not listed, which leaves it as it is. Ascending.
+QList<int> rowsToVisit(FriendsTable &table, const PageIndex &page, bool everyRow)
+{
+    QList<int> rows = table.unsettledRows();
+    if (everyRow) {
+        rows.clear();
+        for (int row = 1; row <= table.friendCount(); ++row)
+            rows << row;
+        return rows;
+    }
+    for (int column : {int(AccountName), int(DisplayName)}) {
+        const QHash<QString, qsizetype> &names =
+            column == AccountName ? page.lastByAccount : page.lastByDisplayName;
+        for (auto name = names.cbegin(); name != names.cend(); ++name) {
+            for (const FriendsTable::RowId id : table.friendsNamed(column, name.key()))
+                rows << table.findRow(id);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 // Answers the new row, or -1 when the table is full.
 int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString &nowStamp)
 {
@@ -153,15 +187,22 @@ int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString
 
 } // namespace
 
-QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
-                         const QDateTime &now)
+namespace {
+
+QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now,
+                 bool everyRow)
 {
-    // Every row is visited once and every name looked up in a hash of the page's entries, so the
-    // cost grows with rows plus entries. Each row's changes depend only on that row and the page,
-    // which lets one pass do all the work for a row.
+    // Each row's changes depend only on that row and the page, which lets one pass do all the
+    // work for a row; rows at rest that the page does not name are passed over, so the cost
+    // grows with the entries and the friends online, not with the table.
     if (entries.isEmpty()) {
-        for (int row = 1; row <= table.friendCount(); ++row)
+        for (const int row :
+             everyRow ? rowsToVisit(table, PageIndex({}), true) : table.unsettledRows()) {
             setIfChanged(table, row, Online, OfflineFlag);
+            if (atRest(table, row))
+                table.settle(row);
+        }
+        table.forgetSettled();
         return {};
     }
 
@@ -170,7 +211,8 @@ QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
     const WallSeconds nowTime = wallSeconds(now);
     const int existingRows = table.friendCount();
     QList<int> cameOnline;
-    for (int row = 1; row <= existingRows; ++row) {
+    const QList<int> visited = rowsToVisit(table, page, everyRow);
+    for (const int row : visited) {
         const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
         if (byAccount != page.lastByAccount.cend())
             setIfChanged(table, row, DisplayName, entries.at(*byAccount).displayName);
@@ -196,6 +238,8 @@ QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
         updateLength(table, row, Session::First);
         updateLength(table, row, Session::Second);
         setIfChanged(table, row, Online, listed ? OnlineFlag : OfflineFlag);
+        if (atRest(table, row))
+            table.settle(row);
     }
 
     // Friends seen for the first time, in page order. A user name listed twice gives one row, and
@@ -211,7 +255,22 @@ QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
             cameOnline << row;
         page.accountInTable[last] = true;
     }
+    table.forgetSettled();
     return cameOnline;
+}
+
+} // namespace
+
+QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
+                         const QDateTime &now)
+{
+    return merge(table, entries, now, false);
+}
+
+QList<int> mergePresenceEveryRow(FriendsTable &table, const QList<FriendEntry> &entries,
+                                 const QDateTime &now)
+{
+    return merge(table, entries, now, true);
 }
 
 void markCurrentLengths(FriendsTable &table)
@@ -223,7 +282,10 @@ void markCurrentLengths(FriendsTable &table)
             if (!length || *length == table.cellText(row, start + 2))
                 table.markLengthCurrent(row, session);
         }
+        if (atRest(table, row))
+            table.settle(row);
     }
+    table.forgetSettled();
 }
 
 } // namespace amiscan

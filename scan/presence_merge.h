@@ -20,8 +20,14 @@ namespace amiscan {
 QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
                          const QDateTime &now);
 
+// The same, visiting every row of the table rather than only those the page can change: the
+// plain way, which the quick one is checked against.
+QList<int> mergePresenceEveryRow(FriendsTable &table, const QList<FriendEntry> &entries,
+                                 const QDateTime &now);
+
 // Marks every session whose stored length is already the one its stamps give, changing no cell,
-// so that the next merge recomputes only the others (the history reader calls it after loading).
+// so that the next merge recomputes only the others and passes over the friends it leaves as they
+// are (the history reader calls it after loading).
 void markCurrentLengths(FriendsTable &table);
 
 } // namespace amiscan

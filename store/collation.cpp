@@ -33,6 +33,14 @@ int Collation::compare(const QString &a, const QString &b) const
     return QString::compare(a, b, Qt::CaseSensitive);
 }
 
+bool Collation::before(const QString &a, const QString &b) const
+{
+    const int byLocale = sortKey(a).compare(sortKey(b));
+    if (byLocale != 0)
+        return byLocale < 0;
+    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+}
+
 QList<int> Collation::order(const QStringList &keys) const
 {
     QList<int> positions(keys.size());

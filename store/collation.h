@@ -25,6 +25,9 @@ public:
     // The collator's key of each name is kept for later orders, which then compute only the
     // keys of names they have not seen.
     QList<int> order(const QStringList &keys) const;
+    // Whether a sorts before b in the order that order() gives (equal texts: false). Uses the
+    // kept keys.
+    bool before(const QString &a, const QString &b) const;
 
 private:
     QCollatorSortKey sortKey(const QString &name) const;

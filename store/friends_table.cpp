@@ -17,6 +17,13 @@ int FriendsTable::appendFriend()
         return -1;
     changed();
     ++m_friendCount;
+    // Room grows by halves, so that appending one friend after another is not quadratic.
+    if (m_rows.capacity() <= m_friendCount) {
+        const qsizetype room = m_friendCount + 1 + m_friendCount / 2;
+        m_rows.reserve(room);
+        m_lengthMarks.reserve(room);
+        m_ids.reserve(room);
+    }
     // The capacity becomes exactly friendCount + 1, keeping the rows that remain.
     m_rows.resize(m_friendCount + 1);
     m_rows[m_friendCount] = Row{};
@@ -24,6 +31,11 @@ int FriendsTable::appendFriend()
     m_lengthMarks[m_friendCount] = 0;
     m_ids.resize(m_friendCount + 1);
     m_ids[m_friendCount] = ++m_lastId;
+    m_rowOfId.append(m_friendCount);
+    // Its empty cells still wait for the scan's first look.
+    unsettle(m_friendCount);
+    indexName(DisplayName, QString(), m_lastId);
+    indexName(AccountName, QString(), m_lastId);
     return m_friendCount;
 }
 
@@ -56,8 +68,95 @@ void FriendsTable::setCell(int row, int column, const QString &text)
         return;
     if (column == DisplayName || column == AccountName || column == Online)
         changed();
+    if (column == DisplayName || column == AccountName) {
+        unindexName(column, m_rows.at(row).at(column), m_ids.at(row));
+        indexName(column, text, m_ids.at(row));
+    }
     m_rows[row][column] = text;
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
+    if (column == Online || markOfColumn(column) != 0)
+        unsettle(row);
+}
+
+QList<int> FriendsTable::unsettledRows()
+{
+    // Each friend once: the mark is taken off while listing and put back after.
+    QList<int> rows;
+    QList<RowId> ids;
+    for (const RowId id : std::as_const(m_unsettled)) {
+        const int row = findRow(id);
+        if (row > 0 && (m_lengthMarks.at(row) & UnsettledMark) != 0) {
+            m_lengthMarks[row] &= quint8(~UnsettledMark);
+            rows << row;
+            ids << id;
+        }
+    }
+    for (const int row : std::as_const(rows))
+        m_lengthMarks[row] |= UnsettledMark;
+    m_unsettled = ids;
+    return rows;
+}
+
+void FriendsTable::indexName(int column, const QString &text, RowId id)
+{
+    if (!m_namesIndexed)
+        return;
+    NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
+    if (index.before.size() <= qsizetype(id))
+        index.before.resize(qsizetype(m_lastId) + 1 + m_lastId / 2, 0);
+    RowId &latest = index.latest[text];
+    index.before[id] = latest;
+    latest = id;
+}
+
+void FriendsTable::unindexName(int column, const QString &text, RowId id)
+{
+    if (!m_namesIndexed)
+        return;
+    NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
+    const auto latest = index.latest.find(text);
+    if (latest == index.latest.end())
+        return;
+    if (*latest == id) {
+        if (index.before.at(id) != 0)
+            *latest = index.before.at(id);
+        else
+            index.latest.erase(latest);
+        return;
+    }
+    for (RowId later = *latest; index.before.at(later) != 0; later = index.before.at(later)) {
+        if (index.before.at(later) == id) {
+            index.before[later] = index.before.at(id);
+            return;
+        }
+    }
+}
+
+QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString &text)
+{
+    indexNames();
+    const NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
+    QList<RowId> friends;
+    for (RowId id = index.latest.value(text); id != 0; id = index.before.at(id))
+        friends << id;
+    return friends;
+}
+
+void FriendsTable::indexNames()
+{
+    if (!m_namesIndexed) {
+        m_namesIndexed = true;
+        // Room for the friends yet to come, so that a scan seldom grows the index.
+        const qsizetype room = 2 * qsizetype(m_friendCount) + 256;
+        for (NameIndex *index : {&m_byDisplayName, &m_byAccountName}) {
+            index->latest.reserve(room);
+            index->before = QList<RowId>(qsizetype(m_lastId) + 1 + m_lastId / 2, 0);
+        }
+        for (int row = 1; row <= m_friendCount; ++row) {
+            indexName(DisplayName, m_rows.at(row).at(DisplayName), m_ids.at(row));
+            indexName(AccountName, m_rows.at(row).at(AccountName), m_ids.at(row));
+        }
+    }
 }
 
 int FriendsTable::findByAccountName(const QString &accountName) const
@@ -71,27 +170,20 @@ int FriendsTable::findByAccountName(const QString &accountName) const
     return -1;
 }
 
-int FriendsTable::findRow(RowId id) const
-{
-    if (id == 0)
-        return -1;
-    for (int row = 1; row <= m_friendCount; ++row) {
-        if (m_ids.at(row) == id)
-            return row;
-    }
-    return -1;
-}
-
 void FriendsTable::removeFriend(int row)
 {
     if (!isFriendRow(row))
         return;
     changed();
+    m_rowOfId[m_ids.at(row)] = -1;
+    unindexName(DisplayName, m_rows.at(row).at(DisplayName), m_ids.at(row));
+    unindexName(AccountName, m_rows.at(row).at(AccountName), m_ids.at(row));
     for (int r = row; r < m_friendCount; ++r) {
         for (int column = 1; column < ColumnCount; ++column)
             m_rows[r][column] = m_rows.at(r + 1).at(column);
         m_lengthMarks[r] = m_lengthMarks.at(r + 1);
         m_ids[r] = m_ids.at(r + 1);
+        m_rowOfId[m_ids.at(r)] = r;
     }
     --m_friendCount;
 }
@@ -114,6 +206,7 @@ bool FriendsTable::rebuild(const QList<int> &order)
         rows[i + 1][0].clear();
         marks[i + 1] = m_lengthMarks.at(order.at(i));
         ids[i + 1] = m_ids.at(order.at(i));
+        m_rowOfId[ids.at(i + 1)] = i + 1;
     }
     changed();
     m_rows = std::move(rows);
@@ -129,6 +222,11 @@ void FriendsTable::clear()
     m_lengthMarks.clear();
     // The numbers go on counting: a friend of the old table is never taken for a new one.
     m_ids.clear();
+    m_rowOfId.fill(-1);
+    m_unsettled.clear();
+    m_namesIndexed = false;
+    m_byDisplayName = {};
+    m_byAccountName = {};
     m_friendCount = 0;
 }
 

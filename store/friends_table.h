@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -89,10 +90,32 @@ public:
             m_lengthMarks[row] |= markBit(session);
     }
 
+    // Friend rows whose session cells or online flag were written since they were last settled,
+    // each once, in no particular order. A scan need visit no other row beside those it lists.
+    QList<int> unsettledRows();
+    // The friend row is at rest until its session cells or online flag are written again.
+    // Settled rows leave the list kept for unsettledRows() at the next forgetSettled().
+    void settle(int row)
+    {
+        if (isFriendRow(row))
+            m_lengthMarks[row] &= quint8(~UnsettledMark);
+    }
+
+    void forgetSettled() { unsettledRows(); }
+
+    // The friends whose DisplayName or AccountName (the column) holds exactly the text, in no
+    // particular order. The index behind it is built at the first call and kept up to date.
+    QList<RowId> friendsNamed(int column, const QString &text);
+    // Builds that index now, if it is not built yet.
+    void indexNames();
+
     // The number of a friend row (rows 1 to friendCount()), 0 for any other row.
     RowId rowId(int row) const { return isFriendRow(row) ? m_ids.at(row) : 0; }
-    // The row that holds the friend with this number now, or -1 once that friend is gone.
-    int findRow(RowId id) const;
+    // The row that holds the friend with this number now, or -1 once that friend is gone. O(1).
+    int findRow(RowId id) const
+    {
+        return id != 0 && id < RowId(m_rowOfId.size()) ? m_rowOfId.at(id) : -1;
+    }
 
     // Removes a friend by moving every later row up one place; the capacity is kept and the old
     // last row is left as it was.
@@ -116,6 +139,16 @@ private:
     static const QString &emptyCell();
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
     static constexpr quint8 markBit(Session session) { return quint8(1u << int(session)); }
+    static constexpr quint8 UnsettledMark = 1;
+    void unsettle(int row)
+    {
+        if ((m_lengthMarks.at(row) & UnsettledMark) == 0) {
+            m_lengthMarks[row] |= UnsettledMark;
+            m_unsettled << m_ids.at(row);
+        }
+    }
+    void indexName(int column, const QString &text, RowId id);
+    void unindexName(int column, const QString &text, RowId id);
     // The session whose length the column takes part in; 0 for the other columns.
     static constexpr quint8 markOfColumn(int column)
     {
@@ -127,11 +160,25 @@ private:
     }
 
     QList<Row> m_rows;
-    // Per row, the sessions whose length is current; always as many as m_rows.
+    // Per row, the sessions whose length is current and the unsettled mark; as many as m_rows.
     QList<quint8> m_lengthMarks;
     // Per row, its number; always as many as m_rows.
     QList<RowId> m_ids;
+    // Per number given, the row of its friend, -1 once gone; index 0 names no friend.
+    QList<int> m_rowOfId{-1};
     RowId m_lastId = 0;
+    // Friends that may be unsettled (some are settled since, or listed twice).
+    QList<RowId> m_unsettled;
+    // The friends by display name and by user name, once asked for: per name its latest friend,
+    // and per friend the one before it with the same name (0 at the end).
+    struct NameIndex
+    {
+        QHash<QString, RowId> latest;
+        QList<RowId> before;
+    };
+    bool m_namesIndexed = false;
+    NameIndex m_byDisplayName;
+    NameIndex m_byAccountName;
     int m_friendCount = 0;
     quint64 m_orderVersion = newVersion();
 

@@ -1,9 +1,9 @@
 #include "store/history_file.h"
 
-#include "store/time_text.h"
 #include "store/characters.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
+#include "store/time_text.h"
 
 #include <algorithm>
 
@@ -169,9 +169,9 @@ QString fileText(const FriendsTable &table, const QString &lastScanStamp,
     qsizetype longest = countHeader(count).size();
     qsizetype accounts = 0;
     for (int row = 1; row <= count; ++row) {
-        names << oneLine(table.cell(row, DisplayName));
+        names << oneLine(table.cellText(row, DisplayName));
         longest = std::max(longest, names.constLast().size());
-        accounts += table.cell(row, AccountName).size();
+        accounts += table.cellText(row, AccountName).size();
     }
     const int width = std::max<int>(MinNameWidth, int(longest) + 1);
 
@@ -192,10 +192,10 @@ QString fileText(const FriendsTable &table, const QString &lastScanStamp,
 
     for (int index : collation.order(names)) {
         const int row = index + 1;
-        appendPadded(out, names.at(index) + oneLine(table.cell(row, NameMark)), width);
+        appendPadded(out, names.at(index) + oneLine(table.cellText(row, NameMark)), width);
         out += QStringLiteral(": ");
         const auto cell = [&](int column, int width) {
-            appendPadded(out, keptCell(oneLine(table.cell(row, column)), width), width);
+            appendPadded(out, keptCell(oneLine(table.cellText(row, column)), width), width);
         };
         cell(Start1, StampWidth);
         out += Dash;
@@ -209,9 +209,9 @@ QString fileText(const FriendsTable &table, const QString &lastScanStamp,
         out += Arrow;
         cell(Length2, LengthWidth);
         out += Colon;
-        out += table.cell(row, Unselected) == u"1" ? u'X' : u'-';
+        out += table.cellText(row, Unselected) == u"1" ? u'X' : u'-';
         out += Colon;
-        out += oneLine(table.cell(row, AccountName));
+        out += oneLine(table.cellText(row, AccountName));
         out += LineEnd;
     }
     return out;
@@ -268,9 +268,10 @@ ReadResult readFile(const QString &path, FriendsTable &table)
     return parseText(decodeFileText(bytes), table);
 }
 
-bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp,
+               const Collation &collation)
 {
-    return replaceFileSafely(path, formatFile(table, lastScanStamp));
+    return replaceFileSafely(path, formatFile(table, lastScanStamp, collation));
 }
 
 } // namespace amiscan::history

@@ -47,7 +47,8 @@ ReadResult parseText(const QString &text, FriendsTable &table);
 // Reads the file at the path into the table. The file must exist.
 ReadResult readFile(const QString &path, FriendsTable &table);
 // Replaces the file at the path by the table; on failure the old file stays as it was.
-bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp);
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp,
+               const Collation &collation = Collation());
 
 } // namespace history
 } // namespace amiscan

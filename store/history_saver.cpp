@@ -45,7 +45,7 @@ void HistorySaver::run()
         m_writing = true;
         lock.unlock();
         // Failures are not reported: the old file stays as it was.
-        history::writeFile(job.path, job.table, job.lastScanStamp);
+        history::writeFile(job.path, job.table, job.lastScanStamp, m_collation);
         // The copy goes before the next save is taken, while the window may change the table.
         job = Job{};
         lock.lock();

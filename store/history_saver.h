@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/collation.h"
 #include "store/friends_table.h"
 
 #include <QString>
@@ -43,6 +44,8 @@ private:
     std::optional<Job> m_waiting;
     bool m_writing = false;
     bool m_stopping = false;
+    // Used by the saving thread only; it keeps the sort keys of the names from save to save.
+    Collation m_collation;
     std::thread m_thread;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/table_sort.h"
 #include "store/collation.h"
 #include "store/friends_table.h"
 #include "ui/form1_texts.h"
@@ -65,12 +66,12 @@ public:
     void parkFocus();
     // Both fills take the lines of every row when the caller has built them for the other list
     // (friendLines, same modes and table order).
-    void fillMainList(const QStringList *rowLines = nullptr);
+    void fillMainList();
     void updateListTitle();
     void layoutLists();
     void sortByKey();
     void sortOnlineFirst();
-    void fillManageList(const QStringList *rowLines = nullptr);
+    void fillManageList();
     void showManageList();
     void writeBackSelection();
     void showMainList();
@@ -216,6 +217,8 @@ private:
     bool m_historySaveAsked = false;
     // One collation for the run: it keeps the sort keys of the names it has ordered.
     Collation m_collation;
+    // The key order of the last sort, which the next one starts from.
+    KeyOrder m_keyOrder;
     // The order the table was last sorted in, and the table's order version just after.
     enum class TableOrder
     {

@@ -1,20 +1,24 @@
 // The main window's two files: the friends history and the settings.
 // Failures are never reported; no failure loses what the files held before.
-#include "store/data_dir.h"
-#include "store/settings_file.h"
 #include "scan/presence_merge.h"
+#include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
 #include "store/safe_file.h"
+#include "store/settings_file.h"
 #include "ui/form1.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace amiscan {
 
 namespace {
+
+// The first scan finds the index of names built this long after start-up.
+constexpr int NameIndexDelayMs = 500;
 
 // A file that could not be read at start-up is kept under a name of its own before the first
 // save, whatever it holds by then: the window never had its content. False when it is still in
@@ -62,8 +66,10 @@ void Form1::loadHistory()
     const history::ReadResult read = history::readFile(path, table);
     state.lastScanStamp = read.lastScanStamp;
     state.historyUnreadable = !read.intact;
-    // Checking the stored lengths now spares the first scan that work.
+    // Checking the stored lengths now spares the first scan that work; so does the index of
+    // names, built a moment after the window is up, on its own.
     markCurrentLengths(table);
+    QTimer::singleShot(NameIndexDelayMs, this, [this] { table.indexNames(); });
 }
 
 void Form1::readSettings()

@@ -17,7 +17,7 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_lines.size())
         return {};
     if (role == Qt::DisplayRole)
-        return m_lines.at(index.row());
+        return line(index.row());
     if (role == Qt::CheckStateRole && m_checkable)
         return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
@@ -51,10 +51,31 @@ void LineListModel::setChecked(int row, bool checked)
     emit dataChanged(changed, changed, {Qt::CheckStateRole});
 }
 
-void LineListModel::setLines(QStringList lines, QList<bool> checked)
+QString LineListModel::line(int row) const
+{
+    const ListLine &line = m_lines.at(row);
+    if (line.friendId != 0 && m_table) {
+        if (const int tableRow = m_table->findRow(line.friendId); tableRow > 0)
+            return friendLine(*m_table, tableRow, m_modes);
+    }
+    return line.text;
+}
+
+void LineListModel::keepTextOf(FriendsTable::RowId friendId)
+{
+    for (qsizetype row = 0; row < m_lines.size(); ++row) {
+        if (m_lines.at(row).friendId == friendId)
+            m_lines[row] = ListLine{0, line(int(row))};
+    }
+}
+
+void LineListModel::setLines(QList<ListLine> lines, QList<bool> checked, const FriendsTable *table,
+                             LineModes modes)
 {
     beginResetModel();
     m_lines = std::move(lines);
+    m_table = table;
+    m_modes = modes;
     if (!m_checkable)
         m_checked.clear();
     else if (checked.size() == m_lines.size())
@@ -76,7 +97,7 @@ void LineListModel::appendLine(const QString &line, bool checked)
 {
     const int row = int(m_lines.size());
     beginInsertRows({}, row, row);
-    m_lines << line;
+    m_lines << ListLine{0, line};
     if (m_checkable)
         m_checked << checked;
     endInsertRows();
@@ -118,9 +139,19 @@ void LineList::setCheckState(int row, Qt::CheckState state)
         m_model->setChecked(row, state == Qt::Checked);
 }
 
-void LineList::setLines(QStringList lines, const QList<bool> &checked)
+void LineList::setLines(const QStringList &lines, const QList<bool> &checked)
 {
-    m_model->setLines(std::move(lines), checked);
+    QList<ListLine> texts;
+    texts.reserve(lines.size());
+    for (const QString &line : lines)
+        texts << ListLine{0, line};
+    m_model->setLines(std::move(texts), checked);
+}
+
+void LineList::setFriendLines(const FriendsTable &table, LineModes modes, QList<ListLine> lines,
+                              const QList<bool> &checked)
+{
+    m_model->setLines(std::move(lines), checked, &table, modes);
 }
 
 QList<bool> LineList::checkedLines() const

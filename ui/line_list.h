@@ -1,5 +1,8 @@
 #pragma once
 
+#include "lists/friend_line.h"
+#include "store/friends_table.h"
+
 #include <QAbstractListModel>
 #include <QList>
 #include <QListView>
@@ -7,8 +10,17 @@
 
 namespace amiscan {
 
-// The lines of a list and, for a list with check marks, each line's mark. Holding plain texts
-// costs no object per line, so a list of every friend fills at once.
+// One line of a list: a friend's line, built from the friends table only when it is shown, or a
+// text of its own (friendId 0).
+struct ListLine
+{
+    FriendsTable::RowId friendId = 0;
+    QString text;
+};
+
+// The lines of a list and, for a list with check marks, each line's mark. A friend's line is
+// built when it is drawn or read, with the name and session shown when the list was filled, so
+// a list of every friend fills at once and costs no text per line.
 class LineListModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -22,18 +34,24 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    const QString &line(int row) const { return m_lines.at(row); }
+    QString line(int row) const;
     bool isChecked(int row) const { return m_checked.at(row); }
     void setChecked(int row, bool checked);
-    // Every line at once, with its mark (every line checked when the marks do not match).
-    void setLines(QStringList lines, QList<bool> checked);
+    // Every line at once, with its mark (every line checked when the marks do not match). The
+    // friends' lines are built from the table, which must outlive the list.
+    void setLines(QList<ListLine> lines, QList<bool> checked, const FriendsTable *table = nullptr,
+                  LineModes modes = {});
+    // The friend's lines keep the text they show now: the friend is about to leave the table.
+    void keepTextOf(FriendsTable::RowId friendId);
     void setAllChecked(const QList<bool> &checked);
     void appendLine(const QString &line, bool checked);
     void removeLine(int row);
 
 private:
     bool m_checkable;
-    QStringList m_lines;
+    QList<ListLine> m_lines;
+    const FriendsTable *m_table = nullptr;
+    LineModes m_modes;
     // One mark per line in a list with marks; empty otherwise.
     QList<bool> m_checked;
 };
@@ -54,7 +72,11 @@ public:
     void setCheckState(int row, Qt::CheckState state);
     // The whole list, lines and marks, replaced at once; marks given per line when the list
     // has them (all checked when none are given).
-    void setLines(QStringList lines, const QList<bool> &checked = {});
+    void setLines(const QStringList &lines, const QList<bool> &checked = {});
+    // The same with friends' lines, built from the table as they are shown.
+    void setFriendLines(const FriendsTable &table, LineModes modes, QList<ListLine> lines,
+                        const QList<bool> &checked = {});
+    void keepTextOf(FriendsTable::RowId friendId) { m_model->keepTextOf(friendId); }
     // The marks of every line, in order.
     QList<bool> checkedLines() const;
     void setAllChecked(bool checked);

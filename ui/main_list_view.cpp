@@ -37,7 +37,7 @@ void Form1::sortByKey()
 {
     if (sortedAlready(TableOrder::ByKey))
         return;
-    amiscan::sortByKey(table, state.sortNameMode, m_collation);
+    amiscan::sortByKey(table, state.sortNameMode, m_collation, &m_keyOrder);
     sortedAs(TableOrder::ByKey);
 }
 
@@ -49,11 +49,11 @@ void Form1::sortOnlineFirst()
     if (sortedAlready(TableOrder::ByKey))
         partitionOnlineFirst(table);
     else
-        amiscan::sortOnlineFirst(table, state.sortNameMode, m_collation);
+        amiscan::sortOnlineFirst(table, state.sortNameMode, m_collation, &m_keyOrder);
     sortedAs(TableOrder::OnlineFirst);
 }
 
-void Form1::fillMainList(const QStringList *rowLines)
+void Form1::fillMainList()
 {
     if (!mainListHasContent(state.scanState == ScanState::PageRead, state.dataPresent))
         return;
@@ -62,11 +62,14 @@ void Form1::fillMainList(const QStringList *rowLines)
     switches.modes = LineModes{CheckUser->isChecked(), state.sessionShown != Session::First};
     switches.filter = LineFilter{CheckFlter->isChecked(), CheckHideOff->isChecked()};
     switches.minListLines = state.minListLines;
-    const MainListContent content = buildMainList(table, switches, rowLines);
+    // The friends' lines are built as the list shows them.
+    const MainListContent content = buildMainList(table, switches, false);
     state.onlineCount = content.onlineCount;
     state.shownOnlineCount = content.shownOnlineCount;
-
-    List1->setLines(content.lines);
+    QList<ListLine> lines(content.lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        lines[i] = ListLine{table.rowId(content.rows.at(i)), content.lines.at(i)};
+    List1->setFriendLines(table, switches.modes, std::move(lines));
 
     updateListTitle();
 }

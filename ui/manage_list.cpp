@@ -61,6 +61,9 @@ void deleteCurrentFriend(Form1 &form)
         --form.state.selectedCount;
     if (form.state.listedCount > 0)
         --form.state.listedCount;
+    // A list not refilled below keeps showing the friend's line as it was.
+    form.List1->keepTextOf(friendId);
+    form.List2->keepTextOf(friendId);
     const int position = removeManagedFriend(form.table, current);
     if (position >= 1 && position <= form.List2->count())
         form.List2->removeLine(position - 1);

@@ -23,13 +23,12 @@ bool holdsNumber(QStringView text, int number)
 
 } // namespace
 
-void Form1::fillManageList(const QStringList *rowLines)
+void Form1::fillManageList()
 {
-    const QStringList lines =
-        rowLines ? *rowLines
-                 : friendLines(table, LineModes{CheckUser->isChecked(),
-                                                state.sessionShown != Session::First});
+    // The lines are built as the list shows them.
+    QList<ListLine> lines(table.friendCount());
     for (int row = 1; row <= table.friendCount(); ++row) {
+        lines[row - 1].friendId = table.rowId(row);
         // The line's place links it to its friend through every later reordering. A refill in
         // the same order finds the links in place.
         if (!holdsNumber(table.cellText(row, ManagePos), row))
@@ -46,7 +45,9 @@ void Form1::fillManageList(const QStringList *rowLines)
             ++selected;
     }
     state.selectedCount = selected;
-    List2->setLines(lines, checked);
+    List2->setFriendLines(table,
+                          LineModes{CheckUser->isChecked(), state.sessionShown != Session::First},
+                          std::move(lines), checked);
     updateListTitle();
 }
 

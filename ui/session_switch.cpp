@@ -69,12 +69,9 @@ void Form1::switchSession()
                      state.scanState != ScanState::NotStarted ? colors::Blue : colors::Black);
         setForeColor(List2, colors::Black);
     }
-    // Same lines in the same order, with the other session's fields; both lists take them from
-    // the one table order they are refilled in.
-    const QStringList lines =
-        friendLines(table, LineModes{CheckUser->isChecked(), state.sessionShown != Session::First});
-    fillManageList(&lines);
-    fillMainList(&lines);
+    // Same lines in the same order, with the other session's fields.
+    fillManageList();
+    fillMainList();
     clearCurrentLine(List2);
 }
 

@@ -1,0 +1,191 @@
+// The window's quick ways (the key order kept between sorts, the merge visiting only the friends a
+// page can change, lines built as shown, the history saved on its own thread) give what the plain
+// ways give: random tables with names equal as text or but for case, random pages and clicks,
+// compared cell by cell, line by line and byte by byte.
+#include "list_lines.h"
+#include "lists/main_list.h"
+#include "scan/presence_merge.h"
+#include "store/data_dir.h"
+#include "store/history_file.h"
+#include "store/time_text.h"
+#include "ui/form1.h"
+#include "widget_test_main.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <random>
+
+using namespace amiscan;
+
+namespace {
+
+const QStringList Names{"ann", "Ann", "ANN", "bob", "Bob", "cy", "Émile", "emile", "zoë", ""};
+
+// Every cell of the table, then the lines and counters given.
+QStringList snapshot(const FriendsTable &table, QStringList shown)
+{
+    for (int row = 1; row <= table.friendCount(); ++row) {
+        for (int column = 1; column < ColumnCount; ++column)
+            shown << table.cell(row, column);
+    }
+    return shown;
+}
+
+} // namespace
+
+class TestSameResults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void quickWays_giveThePlainWaysResults_data()
+    {
+        QTest::addColumn<int>("seed");
+        for (int seed = 1; seed <= 6; ++seed)
+            QTest::addRow("seed %d", seed) << seed;
+    }
+
+    void quickWays_giveThePlainWaysResults()
+    {
+        QFETCH(int, seed);
+        std::mt19937 random(seed);
+        const auto pick = [&random](int count) { return int(random() % std::max(1, count)); };
+        QDateTime now(QDate(2012, 9, 4), QTime(16, 2));
+        const auto stamp = [&] { return formatStamp(now.addSecs(-60 * pick(600))); };
+
+        QTemporaryDir dir;
+        Form1 form(dir.path());
+        form.load();
+        form.state.sortNameMode = seed % 2;
+        form.state.dataPresent = true;
+        for (int i = 0; i < 40 + seed * 7; ++i) {
+            const int row = form.table.appendFriend();
+            const bool open = pick(4) == 0;
+            const QString name = Names.at(pick(Names.size()));
+            const QString cells[] = {pick(3) ? name + QString::number(pick(40)) : name,
+                                     pick(8) ? stamp() : EmptyStamp,
+                                     open ? EmptyStamp : stamp(),
+                                     open ? EmptyLength : QStringLiteral("00:%1").arg(i % 60),
+                                     pick(2) ? stamp() : EmptyStamp,
+                                     pick(2) ? stamp() : EmptyStamp,
+                                     EmptyLength,
+                                     pick(5) ? QString() : QStringLiteral("\u00B2"),
+                                     QStringLiteral("-1"),
+                                     QString::number(int(open)),
+                                     QString::number(int(pick(4) == 0)),
+                                     QStringLiteral("u%1").arg(pick(50))};
+            for (int column = DisplayName; column <= AccountName; ++column)
+                form.table.setCell(row, column, cells[column - 1]);
+        }
+        markCurrentLengths(form.table);
+
+        // The window's work done the plain way, on a table of its own.
+        FriendsTable plain = form.table;
+        const Collation collation;
+        QStringList manageLines;
+        MainListContent main;
+        const auto modes = [&] {
+            return LineModes{form.CheckUser->isChecked(),
+                             form.state.sessionShown != Session::First};
+        };
+        const auto sortByKey = [&] { amiscan::sortByKey(plain, seed % 2, collation); };
+        const auto sortOnlineFirst = [&] { amiscan::sortOnlineFirst(plain, seed % 2, collation); };
+        const auto fillManageList = [&] {
+            manageLines.clear();
+            for (int row = 1; row <= plain.friendCount(); ++row) {
+                manageLines << friendLine(plain, row, modes());
+                plain.setCell(row, ManagePos, QString::number(row));
+            }
+        };
+        const auto fillMainList = [&] {
+            const LineFilter filter{form.CheckFlter->isChecked(), form.CheckHideOff->isChecked()};
+            main = buildMainList(plain, {form.state.scanState != ScanState::NotStarted, modes(),
+                                         filter, form.state.minListLines});
+        };
+        const auto rebuildBoth = [&] {
+            sortByKey();
+            fillManageList();
+            sortOnlineFirst();
+            fillMainList();
+        };
+        const auto compare = [&](const char *after) {
+            const QStringList quick =
+                snapshot(form.table, list_lines::all(form.List1) + list_lines::all(form.List2) +
+                                         QStringList{QString::number(form.state.onlineCount),
+                                                     QString::number(form.state.shownOnlineCount)});
+            QVERIFY2(quick ==
+                         snapshot(plain, main.lines + manageLines +
+                                             QStringList{QString::number(main.onlineCount),
+                                                         QString::number(main.shownOnlineCount)}),
+                     after);
+        };
+
+        form.sortByKey();
+        form.fillManageList();
+        form.sortOnlineFirst();
+        form.fillMainList();
+        rebuildBoth();
+        compare("start-up");
+
+        for (int step = 0; step < 30 && !QTest::currentTestFailed(); ++step) {
+            const int what = pick(6);
+            if (what <= 1) { // a scan from the main list, some minutes after the last one
+                if (form.state.manageMode) {
+                    form.showMainList();
+                    sortOnlineFirst();
+                    fillMainList();
+                }
+                now = now.addSecs(60 * pick(25));
+                QList<FriendEntry> page;
+                for (int i = pick(12); i > 0; --i) {
+                    const int row = 1 + pick(form.table.friendCount());
+                    page.append(
+                        {pick(3) ? form.table.cell(row, DisplayName) : Names.at(pick(Names.size())),
+                         pick(5) ? form.table.cell(row, AccountName)
+                                 : QStringLiteral("new%1").arg(pick(4)),
+                         pick(6) ? QString() : QStringLiteral("\u00B2")});
+                }
+                QCOMPARE(mergePresence(form.table, page, now),
+                         mergePresenceEveryRow(plain, page, now));
+                form.state.scanState = ScanState::PageRead;
+                form.finishMergedScan();
+                rebuildBoth();
+                compare("a scan");
+                form.waitForHistorySave();
+                QFile file(historyFilePath(dir.path()));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QCOMPARE(file.readAll(), history::formatFile(plain, form.state.lastScanStamp));
+            } else if (what == 2) { // a filter
+                (pick(2) ? form.CheckFlter : form.CheckHideOff)->click();
+                if (!form.List1->isHidden()) {
+                    sortOnlineFirst();
+                    fillMainList();
+                }
+                compare("a filter");
+            } else if (what == 3) { // the name mode
+                form.CheckUser->click();
+                form.List1->isHidden() ? fillManageList() : fillMainList();
+                compare("the name mode");
+            } else if (what == 4) { // the session shown
+                form.switchSession();
+                fillManageList();
+                fillMainList();
+                compare("a session switch");
+            } else if (form.state.manageMode) {
+                form.showMainList();
+                sortOnlineFirst();
+                fillMainList();
+                compare("the main list");
+            } else {
+                form.showManageList();
+                sortByKey();
+                compare("the management list");
+            }
+        }
+    }
+};
+
+AMISCAN_WIDGET_TEST_MAIN(TestSameResults)
+#include "test_same_results.moc"
