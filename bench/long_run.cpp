@@ -4,8 +4,11 @@
 //
 //     build/bench/amiscan_long_run [SCANS]      (default 1000)
 //
-// The service's friends come and go (its clock runs fast) and its logins expire every 20
-// seconds, so most scans read directly and some log in through the browser again.
+// The service's friends come and go (its clock runs fast) and its logins expire every 10
+// seconds, so most scans read directly and some log in through the browser again. The first of
+// those new logins comes within the first 50 scans: Qt starts a thread and opens a connection
+// for it that stay for the rest of the run, so the figures after scan 50 are the settled
+// program's, which the end of the run is compared with.
 #include "tests/browser_processes.h"
 #include "tests/service_scan.h"
 #include "tests/vey_sim_process.h"
@@ -107,7 +110,7 @@ int main(int argc, char **argv)
     }
 
     VeySimProcess sim({QStringLiteral("--time-scale"), QStringLiteral("600"),
-                       QStringLiteral("--session-ttl"), QStringLiteral("20")});
+                       QStringLiteral("--session-ttl"), QStringLiteral("10")});
     if (!sim.start()) {
         std::fprintf(stderr, "%s\n", qPrintable(sim.errorString()));
         return 1;
@@ -145,9 +148,6 @@ int main(int argc, char **argv)
                              [scan](const Sample &s) { return s.scan >= scan; });
     };
     const Sample &early = at(std::min(50, scans));
-    // The first new login through the browser (some 20 seconds in) makes Qt start a thread and
-    // open a connection that stay for the rest of the run: descriptors are counted from after it.
-    const Sample &settled = at(std::min(100, scans));
     const Sample &last = samples.last();
     int mostHelpers = 0, mostPages = 0;
     for (const Sample &s : samples) {
@@ -161,12 +161,12 @@ int main(int argc, char **argv)
                 "10 %%)\n",
                 early.scan, double(early.rssKb) / 1024.0, last.scan, double(last.rssKb) / 1024.0,
                 growth);
-    std::printf("open descriptors: %lld after scan %d, %lld after scan %d, %lld after scan %d\n",
-                static_cast<long long>(early.fds), early.scan, static_cast<long long>(settled.fds),
-                settled.scan, static_cast<long long>(last.fds), last.scan);
+    std::printf("open descriptors: %lld after scan %d, %lld after scan %d\n",
+                static_cast<long long>(early.fds), early.scan, static_cast<long long>(last.fds),
+                last.scan);
     std::printf("browser processes between scans: at most %d, of them pages: at most %d\n",
                 mostHelpers, mostPages);
-    const bool met = std::abs(growth) <= 10.0 && last.fds <= settled.fds && mostHelpers == 0;
+    const bool met = std::abs(growth) <= 10.0 && last.fds <= early.fds && mostHelpers == 0;
     std::printf("%s\n", met ? "targets met" : "targets NOT met");
     return met ? 0 : 1;
 }
