@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace amiscan {
 
@@ -128,6 +129,12 @@ bool VeySimProcess::waitForRequests(qsizetype count, int timeoutMs)
         m_process.waitForReadyRead(int(std::max<qint64>(deadline.remainingTime(), 1)));
     }
     return true;
+}
+
+void VeySimProcess::forgetRequests()
+{
+    readOutput();
+    m_lines.resize(std::min<qsizetype>(m_lines.size(), 1));
 }
 
 QString VeySimProcess::standardError()

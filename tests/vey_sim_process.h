@@ -55,6 +55,8 @@ public:
     // The request lines logged so far (reads what the process has written), raw and parsed.
     QStringList logLines();
     QList<SimRequest> requests();
+    // Forgets the request lines logged so far, so a long run does not keep them all.
+    void forgetRequests();
     // Waits until at least `count` request lines have been logged.
     bool waitForRequests(qsizetype count, int timeoutMs = 5000);
 
