@@ -1,5 +1,4 @@
 #pragma once
-
 // The browser helper and the browser engine's own processes started, directly or not, by a
 // process (by default this one), read from /proc.
 #include <QCoreApplication>

@@ -1,5 +1,4 @@
 #pragma once
-
 // A browser and a page fetcher that answer from scripts and record what they were asked,
 // so the scan's state machine can be driven without a network; a notification-area icon for a
 // desktop that tests choose; desktop notifications that are recorded.
@@ -7,12 +6,10 @@
 #include "platform/notifier.h"
 #include "platform/page_fetcher.h"
 #include "platform/tray_icon.h"
-
 #include <QIcon>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
-
 #include <functional>
 #include <utility>
 
@@ -31,20 +28,16 @@ public:
     // False: reads and logins get no answer (a page script that never yields) until the browser
     // is destroyed, when it answers with the page it holds.
     bool answers = true;
-
     QList<QUrl> navigations;
     QList<QStringList> logins;
     int loads = 0;
     int unloads = 0;
-
     ~FakeBrowser() override
     {
         for (const auto &answer : std::exchange(m_held, {}))
             answer();
     }
-
     qsizetype heldAnswers() const { return m_held.size(); }
-
     void load() override
     {
         if (!m_loaded)
@@ -98,7 +91,6 @@ private:
         else
             m_held << answer;
     }
-
     bool m_loaded = false;
     bool m_hasDocument = false;
     QString m_page;
@@ -113,7 +105,6 @@ public:
     bool fails = false;
     int delayMs = 0;
     QList<QUrl> fetched;
-
     void fetch(const QUrl &url, Callback callback) override
     {
         fetched << url;
@@ -131,7 +122,6 @@ public:
     int adds = 0;
     QString toolTip;
     std::function<void()> onAdd;
-
     bool isAvailable() const override { return available; }
     void add(const QIcon &, const QString &tip) override
     {
@@ -153,7 +143,6 @@ public:
     // Title and text of each notification shown.
     QList<QStringList> shown;
     bool withIcon = true;
-
     void notify(const QIcon &icon, const QString &title, const QString &text) override
     {
         withIcon = withIcon && !icon.isNull();

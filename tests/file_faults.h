@@ -1,11 +1,9 @@
 #pragma once
-
 // Ways to make the disk fail in tests, also when the tests run with full rights (a read-only
 // directory stops no one then).
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>

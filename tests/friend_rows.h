@@ -1,7 +1,5 @@
 #pragma once
-
 #include "store/friends_table.h"
-
 #include <QString>
 
 // Friend rows for list tests, filled the way the history reader and the scan fill them.

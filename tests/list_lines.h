@@ -1,7 +1,5 @@
 #pragma once
-
 #include "ui/line_list.h"
-
 #include <QStringList>
 
 namespace amiscan::list_lines {

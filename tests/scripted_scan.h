@@ -1,15 +1,12 @@
 #pragma once
-
 // Pages as the service and the browser write them, and a main window that scans through the
 // scripted browser and fetcher, logged in as "demo" unless asked otherwise.
 #include "fake_platform.h"
 #include "scan/scan_driver.h"
 #include "ui/form1.h"
-
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-
 #include <functional>
 #include <memory>
 
@@ -49,7 +46,6 @@ struct ScriptedScan
     Form1 form{dir.path()};
     FakeBrowser *browser = nullptr;
     FakePageFetcher *fetcher = nullptr;
-
     // beforeLoad runs once the window exists and before its start-up: to put files in its
     // directory or give it other platform layers.
     explicit ScriptedScan(bool withLogin = true,
@@ -71,7 +67,6 @@ struct ScriptedScan
             form.TextLogin->setText(QStringLiteral("demo"));
         }
     }
-
     bool scanning() const { return form.ButGo->text() == QStringLiteral("Abort Scan"); }
 };
 

@@ -1,14 +1,18 @@
-// The command line and the rule that picks the data directory.
+// What start-up decides before the window: the command line, the data directory, and one copy
+// per data directory.
 #include "app/command_line.h"
 #include "app/data_location.h"
+#include "app/single_copy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace amiscan;
 using Action = CommandLine::Action;
+Q_DECLARE_METATYPE(amiscan::DataLocationFacts)
 
 class TestCommandLine : public QObject
 {
@@ -19,29 +23,24 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("dataDir");
-        QTest::addColumn<QString>("error");
-        const QString cwd = QDir::currentPath();
-        QTest::newRow("none") << QStringList{} << Action::Run << QString() << QString();
-        QTest::newRow("help") << QStringList{"--help"} << Action::ShowHelp << QString()
-                              << QString();
-        QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << QString() << QString();
-        QTest::newRow("version") << QStringList{"--version"} << Action::ShowVersion << QString()
-                                 << QString();
-        QTest::newRow("absolute dir")
-            << QStringList{"--data-dir", "/srv/a//b/"} << Action::Run << "/srv/a/b" << QString();
+        QTest::addColumn<QString>("result"); // the data directory, or the error
+        QTest::newRow("none") << QStringList{} << Action::Run << QString();
+        QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << QString();
+        QTest::newRow("version") << QStringList{"--version"} << Action::ShowVersion << QString();
+        QTest::newRow("dir") << QStringList{"--data-dir", "/srv/a//b/"} << Action::Run
+                             << "/srv/a/b";
         QTest::newRow("relative dir")
-            << QStringList{"--data-dir=x/../y"} << Action::Run << cwd + "/y" << QString();
+            << QStringList{"--data-dir=x/../y"} << Action::Run << QDir::currentPath() + "/y";
         QTest::newRow("Qt's options")
-            << QStringList{"-platform", "offscreen", "-reverse", "-session", "s1", "-style=fusion"}
-            << Action::Run << QString() << QString();
+            << QStringList{"-platform", "offscreen", "-session", "s1", "-style=fusion"}
+            << Action::Run << QString();
         QTest::newRow("unknown option")
-            << QStringList{"--bogus"} << Action::Refuse << QString() << "Unknown option 'bogus'.";
-        QTest::newRow("argument") << QStringList{"friends.txt"} << Action::Refuse << QString()
-                                  << "Unexpected argument 'friends.txt'.";
-        QTest::newRow("dir missing") << QStringList{"--data-dir"} << Action::Refuse << QString()
-                                     << "Missing value after '--data-dir'.";
-        QTest::newRow("dir empty") << QStringList{"--data-dir="} << Action::Refuse << QString()
+            << QStringList{"--bogus"} << Action::Refuse << "Unknown option 'bogus'.";
+        QTest::newRow("argument") << QStringList{"a.txt"} << Action::Refuse
+                                  << "Unexpected argument 'a.txt'.";
+        QTest::newRow("dir missing")
+            << QStringList{"--data-dir"} << Action::Refuse << "Missing value after '--data-dir'.";
+        QTest::newRow("dir empty") << QStringList{"--data-dir="} << Action::Refuse
                                    << "The option --data-dir needs a directory.";
     }
 
@@ -50,47 +49,73 @@ private slots:
         QFETCH(QStringList, arguments);
         const CommandLine line = parseCommandLine(QStringList{"amiscan"} + arguments);
         QTEST(line.action, "action");
-        QTEST(line.dataDir, "dataDir");
-        QTEST(line.error, "error");
+        QTEST(line.action == Action::Refuse ? line.error : line.dataDir, "result");
     }
 
     void chooseDataDir_data()
     {
-        QTest::addColumn<QString>("requested");
-        QTest::addColumn<bool>("writable");
-        QTest::addColumn<bool>("installed");
+        QTest::addColumn<DataLocationFacts>("facts");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("asked for") << "/d" << false << true << "/d";
-        QTest::newRow("unpacked, writable") << "" << true << false << "/exe";
-        QTest::newRow("unpacked, read-only") << "" << false << false << "/user";
-        QTest::newRow("installed, read-only") << "" << false << true << "/user";
-        QTest::newRow("installed, writable") << "" << true << true << "/user";
+        QTest::newRow("asked for") << DataLocationFacts{"/d", "/exe", false, true, "/user"} << "/d";
+        QTest::newRow("unpacked, writable")
+            << DataLocationFacts{"", "/exe", true, false, "/user"} << "/exe";
+        QTest::newRow("unpacked, read-only")
+            << DataLocationFacts{"", "/exe", false, false, "/user"} << "/user";
+        QTest::newRow("installed, writable")
+            << DataLocationFacts{"", "/exe", true, true, "/user"} << "/user";
     }
 
     void chooseDataDir()
     {
-        QFETCH(QString, requested);
-        QFETCH(bool, writable);
-        QFETCH(bool, installed);
-        QTEST(amiscan::chooseDataDir({requested, "/exe", writable, installed, "/user"}), "chosen");
+        QFETCH(DataLocationFacts, facts);
+        QTEST(amiscan::chooseDataDir(facts), "chosen");
     }
 
-    // The modes are checked where the installed program makes its directory.
     void prepare_createsDirectories_andRefusesAFile()
     {
         QTemporaryDir root;
-        const QString dir = root.filePath(QStringLiteral("a/b"));
         QString error;
-        QVERIFY2(prepareDataDir(dir, &error), qPrintable(error));
-        QVERIFY(QFileInfo(dir).isDir());
-        QVERIFY(prepareDataDir(dir, &error)); // already there
-
-        QFile file(root.filePath(QStringLiteral("file")));
+        QVERIFY2(prepareDataDir(root.filePath("a/b"), &error), qPrintable(error));
+        QVERIFY(prepareDataDir(root.filePath("a/b"), &error));
+        QFile file(root.filePath("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(!prepareDataDir(file.fileName(), &error));
-        QVERIFY(error.contains(QStringLiteral("not a directory")));
-        QVERIFY(!prepareDataDir(file.fileName() + QStringLiteral("/sub"), &error));
-        QVERIFY(error.startsWith(QStringLiteral("Cannot create")));
+        QVERIFY(error.contains("not a directory"));
+        QVERIFY(!prepareDataDir(file.fileName() + "/sub", &error));
+    }
+
+    // The lock lies in the user's runtime directory, which no one else can enter to take its
+    // name first; a copy killed leaves its lock, which does not block the next.
+    void singleCopy_perDataDirectory()
+    {
+        QTemporaryDir runtime, dir, other;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const QString lock = SingleInstance::lockPathFor(dir.path());
+        QCOMPARE(QFileInfo(lock).absolutePath(), runtime.path());
+        {
+            SingleInstance first(dir.path());
+            QVERIFY(first.tryAcquire());
+            QStringList shown;
+            SingleInstance second(dir.path());
+            QVERIFY(!claimSingleCopy(second, [&](const QString &title, const QString &text) {
+                shown << title << text;
+            }));
+            QCOMPARE(shown, (QStringList{RefusalTitle, RefusalText}));
+            SingleInstance elsewhere(other.path());
+            QVERIFY(elsewhere.tryAcquire());
+        }
+        QProcess gone;
+        gone.start("sleep", {"0.1"});
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile stale(lock);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(pid) + "\namiscan\n" + QSysInfo::machineHostName().toUtf8() +
+                    "\n");
+        stale.close();
+        SingleInstance next(dir.path());
+        QVERIFY(next.tryAcquire());
     }
 };
 

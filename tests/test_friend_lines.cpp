@@ -1,8 +1,13 @@
-// Friend lines, the separator, the name read back from a line, and the two sorts.
+// Friend lines, the names read back from them, the sorts and their collation, and what the main
+// list is built from: its lines, counters, title, heights and the management list's links.
 #include "friend_rows.h"
 #include "lists/collation.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
+#include "lists/list_layout.h"
+#include "lists/list_title.h"
+#include "lists/main_list.h"
+#include "lists/manage_links.h"
 #include "lists/table_sort.h"
 #include "scan/presence_merge.h"
 
@@ -11,16 +16,42 @@
 
 using namespace amiscan;
 using namespace friend_rows;
+Q_DECLARE_METATYPE(amiscan::LineFilter)
 
 namespace {
 
 const Collation English{QLocale(QLocale::English)};
+const QString Smile = QStringLiteral("\U0001F600");
 
 FriendsTable oneFriend(const Friend &f)
 {
     FriendsTable table;
     add(table, f);
     return table;
+}
+
+Friend marked(const QString &display, const QString &account)
+{
+    Friend f{display, account};
+    f.nameMark = QStringLiteral("²");
+    return f;
+}
+
+// Three online friends, then four offline, in online-first order; Bea and Dan are unselected.
+FriendsTable threeOnFourOff()
+{
+    FriendsTable table;
+    for (int i = 0; i < 7; ++i)
+        add(table, QStringLiteral("AmyBeaCidDanEveFayGus").mid(3 * i, 3), i < 3, i != 1 && i != 3);
+    return table;
+}
+
+QStringList names(const QStringList &lines)
+{
+    QStringList result;
+    for (const QString &line : lines)
+        result << (line.contains(u':') ? nameFromLine(line) : line == separatorLine() ? "-" : line);
+    return result;
 }
 
 } // namespace
@@ -30,193 +61,127 @@ class TestFriendLines : public QObject
     Q_OBJECT
 
 private slots:
-    void workedExamples_characterForCharacter()
+    void lines_data()
     {
-        const FriendsTable ann = oneFriend({"Ann Example", "annexample"});
-        const QString closed = friendLine(ann, 1, {});
-        QCOMPARE(closed,
-                 QStringLiteral("Ann Example       : 04/09/12 14:19 - 04/09/12 16:02 > 01:43"));
-        QCOMPARE(closed.size(), 59);
-        QCOMPARE(closed.at(18), u':');
-        QCOMPARE(closed.at(35), u'-');
-        QCOMPARE(closed.at(52), u'>');
-
-        Friend open{"Ann Example", "annexample", true};
-        open.start1 = "07/09/12 22:53";
-        QCOMPARE(friendLine(oneFriend(open), 1, {}),
-                 QStringLiteral("Ann Example       : 07/09/12 22:53 - .. .. .. .. .. > .. .."));
-
-        Friend substituted{"annexample", "annexample"};
-        substituted.nameMark = QStringLiteral("²");
-        QCOMPARE(friendLine(oneFriend(substituted), 1, {false, true}),
-                 QStringLiteral("annexample²       : .. .. .. .. .. - .. .. .. .. .. > .. .."));
-
-        QCOMPARE(friendLine(oneFriend({"Example Friend Long Name", "x"}), 1, {}),
-                 QStringLiteral("Example Friend Lon: 04/09/12 14:19 - 04/09/12 16:02 > 01:43"));
-    }
-
-    void nameField_markAndCut()
-    {
-        Friend seventeen{QString(17, u'a'), "acc"};
-        seventeen.nameMark = QStringLiteral("²");
-        QCOMPARE(friendLine(oneFriend(seventeen), 1, {}).left(20),
-                 QString(17, u'a') + QStringLiteral("²: "));
-        Friend eighteen{QString(18, u'b'), "acc"};
-        eighteen.nameMark = QStringLiteral("²");
-        QCOMPARE(friendLine(oneFriend(eighteen), 1, {}).left(20), QString(18, u'b') + ": ");
-
-        // User names: the account name, never followed by the mark.
-        QCOMPARE(friendLine(oneFriend(seventeen), 1, {true, false}).left(20),
-                 QStringLiteral("acc") + QString(15, u' ') + ": ");
-        QCOMPARE(friendLine(oneFriend({"", ""}), 1, {}).left(18), QString(18, u' '));
-    }
-
-    // A character outside the basic plane counts once and is never cut apart.
-    void nameField_countsCharactersNotUnits()
-    {
-        const QString smile = QStringLiteral("\U0001F600");
-        const QString eighteen = QString(16, u'a') + smile + smile;
-        const FriendsTable table = oneFriend({eighteen + "b", smile + "u"});
-        const QString line = friendLine(table, 1, {});
-        QVERIFY(line.startsWith(eighteen + ": "));
-        QCOMPARE(nameFromLine(line), eighteen);
-        QVERIFY(
-            friendLine(table, 1, {true, false}).startsWith(smile + "u" + QString(16, u' ') + ": "));
-        QVERIFY(companionLine(table, 1, {}).startsWith(smile + "u" + QString(16, u' ') + ": "));
-    }
-
-    void sessionCells_areCopiedUnchanged()
-    {
-        Friend odd{"Ann", "ann"};
-        odd.start1 = "4/9/12 14:19";
-        QCOMPARE(friendLine(oneFriend(odd), 1, {}),
-                 QString("Ann") + QString(15, u' ') + ": 4/9/12 14:19 - 04/09/12 16:02 > 01:43");
-    }
-
-    void companionLine_otherNameAndOtherSession()
-    {
-        Friend f{"Ann Example", "annexample"};
-        f.nameMark = QStringLiteral("²");
-        f.start2 = "01/09/12 10:00";
-        f.end2 = "01/09/12 11:30";
-        f.length2 = "01:30";
-        const FriendsTable table = oneFriend(f);
-        QCOMPARE(companionLine(table, 1, {}),
-                 QStringLiteral("annexample        : 01/09/12 10:00 - 01/09/12 11:30 > 01:30"));
-        // Display name without its mark, and the 1st session while the 2nd is shown.
-        QCOMPARE(companionLine(table, 1, {true, true}),
-                 QStringLiteral("Ann Example       : 04/09/12 14:19 - 04/09/12 16:02 > 01:43"));
-        // A name longer than the field is kept whole, with no blank after it.
-        const FriendsTable longName = oneFriend({"Short", "an.account.name.of.25.chr"});
-        QVERIFY(companionLine(longName, 1, {}).startsWith("an.account.name.of.25.chr: "));
-    }
-
-    void separatorLine_hasThePlusUnderTheColon()
-    {
-        const QString separator = separatorLine();
-        QCOMPARE(separator.size(), 102);
-        QCOMPARE(separator.indexOf(u'+'), 18);
-        QCOMPARE(separator.count(u'-'), 101);
-        QVERIFY(!separator.contains(u':'));
-    }
-
-    void nameReadBack()
-    {
-        QCOMPARE(nameFromLine("Ann Example       : 04/09/12 14:19 - 04/09/12 16:02 > 01:43"),
-                 QStringLiteral("Ann Example"));
-        QCOMPARE(nameFromLine("annexample²       : .. .. .. .. .. - .. .. .. .. .. > .. .."),
-                 QStringLiteral("annexample"));
-        QCOMPARE(nameFromLine("  Ann             : x"), QStringLiteral("Ann"));
-        QCOMPARE(nameFromLine("Example Friend Lon: x"), QStringLiteral("Example Friend Lon"));
-        QCOMPARE(nameFromLine(QString()), QString());
-    }
-
-    void lineFilter_bothTestsApply()
-    {
-        FriendsTable table;
-        add(table, "OnSel", true, true);
-        add(table, "OnUnsel", true, false);
-        add(table, "OffSel", false, true);
-        add(table, "OffUnsel", false, false);
-        const auto kept = [&](LineFilter filter) {
-            QStringList names;
-            for (int row = 1; row <= table.friendCount(); ++row)
-                if (!filter.leavesOut(table, row))
-                    names << table.cell(row, DisplayName);
-            return names;
+        QTest::addColumn<Friend>("f");
+        QTest::addColumn<bool>("userNames");
+        QTest::addColumn<bool>("secondSession");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("companion");
+        const auto row = [](const char *tag, const Friend &f, bool userNames, bool second,
+                            const QString &line, const QString &companion = {}) {
+            QTest::newRow(tag) << f << userNames << second << line << companion;
         };
-        QCOMPARE(kept({}), (QStringList{"OnSel", "OnUnsel", "OffSel", "OffUnsel"}));
-        QCOMPARE(kept({true, false}), (QStringList{"OnSel", "OffSel"}));
-        QCOMPARE(kept({false, true}), (QStringList{"OnSel", "OnUnsel"}));
-        QCOMPARE(kept({true, true}), (QStringList{"OnSel"}));
+        Friend second = marked("Ann Example", "annexample");
+        second.start2 = "01/09/12 10:00", second.end2 = "01/09/12 11:30", second.length2 = "01:30";
+        const QString closed = "04/09/12 14:19 - 04/09/12 16:02 > 01:43";
+        const QString none = ".. .. .. .. .. - .. .. .. .. .. > .. ..";
+        row("closed", {"Ann Example", "annexample"}, false, false, "Ann Example       : " + closed,
+            "annexample        : " + none);
+        row("2nd session, user names", second, true, true,
+            "annexample        : 01/09/12 10:00 - 01/09/12 11:30 > 01:30",
+            "Ann Example       : " + closed);
+        row("cut at 18", {"Example Friend Long Name", "x"}, false, false,
+            "Example Friend Lon: " + closed);
+        row("mark after 17", marked(QString(17, u'a'), "acc"), false, false,
+            QString(17, u'a') + "²: " + closed);
+        row("no room for the mark", marked(QString(18, u'b'), "acc"), false, false,
+            QString(18, u'b') + ": " + closed);
+        row("no mark on user names", marked("Ann", "acc"), true, false,
+            "acc               : " + closed);
+        // A character outside the basic plane counts once and is never cut apart.
+        row("characters, not units", {QString(16, u'a') + Smile + Smile + "b", Smile + "u"}, false,
+            false, QString(16, u'a') + Smile + Smile + ": " + closed,
+            Smile + "u" + QString(16, u' ') + ": " + none);
+        row("long companion kept whole", {"Short", "an.account.name.of.25.chr"}, false, false,
+            "Short             : " + closed, "an.account.name.of.25.chr: " + none);
     }
 
-    void sortByKey_ignoresCase_keepsEveryRow()
+    void lines()
     {
-        FriendsTable table;
-        add(table, {"Bob", "bob1"});
-        add(table, {"anna", "anna1"});
-        add(table, {"Carl", "twin-b"});
-        add(table, {"Carl", "twin-a"});
-        sortByKey(table, 0, English);
-        QCOMPARE(column(table, DisplayName), (QStringList{"anna", "Bob", "Carl", "Carl"}));
-        // Two friends with one display name stay two rows, in the order they had.
-        QCOMPARE(column(table, AccountName), (QStringList{"anna1", "bob1", "twin-b", "twin-a"}));
-        QCOMPARE(table.capacity(), 5);
-        QVERIFY(table.cell(0, DisplayName).isEmpty());
-
-        // Repeatable: sorting again changes nothing, online-first included.
-        sortByKey(table, 0, English);
-        QCOMPARE(column(table, AccountName), (QStringList{"anna1", "bob1", "twin-b", "twin-a"}));
-        table.setCell(3, Online, "1");
-        table.setCell(4, Online, "1");
-        sortOnlineFirst(table, 0, English);
-        QCOMPARE(column(table, AccountName), (QStringList{"twin-b", "twin-a", "anna1", "bob1"}));
+        QFETCH(Friend, f);
+        QFETCH(bool, userNames);
+        QFETCH(bool, secondSession);
+        QFETCH(QString, line);
+        QFETCH(QString, companion);
+        const FriendsTable table = oneFriend(f);
+        QCOMPARE(friendLine(table, 1, {userNames, secondSession}), line);
+        if (!companion.isEmpty())
+            QCOMPARE(companionLine(table, 1, {userNames, secondSession}), companion);
+        QCOMPARE(nameFromLine(line), line.left(line.indexOf(u':')).remove(u'²').trimmed());
     }
 
-    void sortKey_followsTheStartUpNameMode()
+    // A row's identity follows its friend through sorts and removals and is never given again.
+    void rowIds_followTheirFriend()
+    {
+        FriendsTable table = threeOnFourOff();
+        const FriendsTable::RowId bea = table.rowId(2), gus = table.rowId(7);
+        QVERIFY(bea != 0 && gus != 0 && bea != gus && table.rowId(0) == 0);
+        QVERIFY(table.rebuild({7, 6, 5, 4, 3, 2, 1}));
+        QCOMPARE(table.findRow(gus), 1);
+        table.removeFriend(1);
+        QCOMPARE(table.findRow(gus), -1);
+        QCOMPARE(table.findRow(bea), 5);
+        table.clear();
+        table.appendFriend();
+        QCOMPARE(table.findRow(bea), -1);
+    }
+
+    // A scan skips lengths marked current: a write to a session's cells clears its mark.
+    void lengthMarks_clearedBySessionCells_andCarriedWithRows()
+    {
+        FriendsTable table = threeOnFourOff();
+        for (int row = 1; row <= 3; ++row)
+            table.markLengthCurrent(row, Session::First),
+                table.markLengthCurrent(row, Session::Second);
+        table.setCell(1, Online, "0");
+        table.setCell(2, End1, "14/10/12 10:00");
+        table.setCell(3, Length2, "00:05");
+        QVERIFY(table.rebuild({3, 1, 2, 4, 5, 6, 7}));
+        QList<bool> marks;
+        for (int row = 1; row <= 4; ++row)
+            marks << table.isLengthCurrent(row, Session::First)
+                  << table.isLengthCurrent(row, Session::Second);
+        QCOMPARE(marks, (QList<bool>{true, false, true, true, false, true, false, false}));
+    }
+
+    void collation_ignoresCase_keepsEqualKeysInOrder()
+    {
+        QCOMPARE(English.order({"bob", "Anna", "carl", "Bea"}), (QList<int>{1, 3, 0, 2}));
+        QCOMPARE(Collation(QLocale::c()).order({"Sam", "abel", "Zed", "ABEL"}),
+                 (QList<int>{3, 1, 0, 2}));
+        QCOMPARE(English.order({"Sam", "Al", "Sam", "Al"}), (QList<int>{1, 3, 0, 2}));
+    }
+
+    void sorts_byNameMode_onlineFirst()
     {
         FriendsTable table;
         add(table, {"Zed", "alpha"});
-        add(table, {"Amy", "zulu"});
+        add(table, {"carl", "twin-b"});
+        add(table, {"Carl", "twin-a", true});
+        add(table, {"amy", "zulu", true});
         sortByKey(table, 1, English);
-        QCOMPARE(column(table, DisplayName), (QStringList{"Zed", "Amy"}));
+        QCOMPARE(column(table, DisplayName), (QStringList{"Zed", "Carl", "carl", "amy"}));
         sortByKey(table, 0, English);
-        QCOMPARE(column(table, DisplayName), (QStringList{"Amy", "Zed"}));
-        // The name mark is no part of the key.
-        QCOMPARE(sortKeyColumn(0), int(DisplayName));
-    }
-
-    void sortOnlineFirst_groupsByPresence_keepsCells()
-    {
-        FriendsTable table;
-        add(table, "Dora", false);
-        add(table, "carl", true);
-        add(table, "Bob", false);
-        add(table, "alma", true);
-        for (int row = 1; row <= 4; ++row)
-            table.setCell(row, ManagePos, QString::number(row));
+        QCOMPARE(column(table, AccountName), (QStringList{"zulu", "twin-a", "twin-b", "alpha"}));
         sortOnlineFirst(table, 0, English);
-        QCOMPARE(column(table, DisplayName), (QStringList{"alma", "carl", "Bob", "Dora"}));
-        QCOMPARE(column(table, Online), (QStringList{"1", "1", "0", "0"}));
-        QCOMPARE(column(table, ManagePos), (QStringList{"4", "2", "3", "1"}));
+        QCOMPARE(column(table, AccountName), (QStringList{"zulu", "twin-a", "twin-b", "alpha"}));
+        table.setCell(4, Online, "1");
+        sortOnlineFirst(table, 0, English);
+        QCOMPARE(column(table, DisplayName), (QStringList{"amy", "Carl", "Zed", "carl"}));
     }
 
-    // The window orders the table after a scan with one collation kept for the run and the
-    // online friends taken out of the key order; each scan must give the same table, cell for
-    // cell, as two full sorts with a fresh collation. Random names (equal ones, case variants,
-    // renames) and random pages.
+    // After a scan the table is ordered with one collation kept for the run and the online
+    // friends moved to the front: each scan must give the same table as two full sorts.
     void keptCollationAndPartition_matchFullSorts()
     {
         QRandomGenerator random(2012);
+        const QStringList parts{"ann", "Ann", "ANN", "bob", "Émile", "zoe", "b", ""};
         const auto name = [&] {
-            static const QStringList parts{"ann", "Ann", "ANN", "bob", "Émile", "zoe", "b", ""};
             return parts.at(random.bounded(int(parts.size()))) +
                    QString::number(random.bounded(40));
         };
-        const Collation kept{QLocale(QLocale::English)};
-        FriendsTable fast;
-        FriendsTable full;
+        FriendsTable fast, full;
         QDateTime now(QDate(2012, 10, 14), QTime(8, 0));
         for (int scan = 0; scan < 40; ++scan) {
             QList<FriendEntry> page;
@@ -226,7 +191,7 @@ private slots:
             mergePresence(fast, page, now);
             mergePresence(full, page, now);
             const int mode = random.bounded(2);
-            sortByKey(fast, mode, kept);
+            sortByKey(fast, mode, English);
             partitionOnlineFirst(fast);
             sortByKey(full, mode, Collation(QLocale(QLocale::English)));
             sortOnlineFirst(full, mode, Collation(QLocale(QLocale::English)));
@@ -236,22 +201,99 @@ private slots:
         QVERIFY(full.friendCount() > 100);
     }
 
-    void sortOnlineFirst_withNobodyOnline_isTheKeyOrder()
+    void mainList_data()
     {
-        FriendsTable byKey;
-        FriendsTable onlineFirst;
-        for (const char *name : {"mia", "Leo", "ann", "Zoe", "bea"}) {
-            add(byKey, name);
-            add(onlineFirst, name);
-        }
-        sortByKey(byKey, 0, English);
-        sortOnlineFirst(onlineFirst, 0, English);
-        QCOMPARE(column(onlineFirst, DisplayName), column(byKey, DisplayName));
+        QTest::addColumn<int>("scanState");
+        QTest::addColumn<LineFilter>("filter");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("shownOnline");
+        QTest::newRow("separator before the offline")
+            << 2 << LineFilter{} << "Amy Bea Cid - Dan Eve Fay Gus" << 3;
+        QTest::newRow("no scan yet: no separator")
+            << 0 << LineFilter{} << "Amy Bea Cid Dan Eve Fay Gus" << 3;
+        QTest::newRow("offline hidden") << 2 << LineFilter{false, true} << "Amy Bea Cid" << 3;
+        QTest::newRow("only selected")
+            << 2 << LineFilter{true, false} << "Amy Cid - Eve Fay Gus" << 2;
+        QTest::newRow("both") << 2 << LineFilter{true, true} << "Amy Cid" << 2;
+    }
 
-        FriendsTable empty;
-        sortByKey(empty, 0, English);
-        sortOnlineFirst(empty, 0, English);
-        QCOMPARE(empty.friendCount(), 0);
+    void mainList()
+    {
+        MainListSwitches switches;
+        QFETCH(int, scanState);
+        QFETCH(LineFilter, filter);
+        switches.scanState = scanState;
+        switches.filter = filter;
+        const MainListContent content = buildMainList(threeOnFourOff(), switches);
+        // Padded with empty lines to one more than the fewest rows.
+        QCOMPARE(content.lines.size(), switches.minListLines + 1);
+        QTEST(names(content.lines).join(u' ').trimmed(), "shown");
+        QCOMPARE(content.onlineCount, 3);
+        QTEST(int(content.shownOnlineCount), "shownOnline");
+    }
+
+    void mainList_emptyOrFull()
+    {
+        FriendsTable table;
+        MainListSwitches switches;
+        QCOMPARE(buildMainList(table, switches).lines.value(0), EmptyListLine);
+        for (int i = 0; i <= switches.minListLines; ++i)
+            add(table, QStringLiteral("F%1").arg(i, 2, 10, QChar(u'0')));
+        const QStringList full = buildMainList(table, switches).lines;
+        QCOMPARE(full.size(), switches.minListLines + 1);
+        QVERIFY(!full.contains(QString()));
+    }
+
+    void title_everyMode()
+    {
+        const auto title = [](int scanState, bool onlySelected, bool hideOffline) {
+            const ListTitle t =
+                listTitle(scanState, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
+            return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
+        };
+        QCOMPARE(title(2, true, false), "Selected friends Online: 3/10  (5/20)| Selected friends "
+                                        "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
+        QCOMPARE(title(0, false, false), "Friends: 20| Friends: 20 |Amiscan");
+        QCOMPARE(title(1, false, true),
+                 "Friends only Online: 5| Friends only Online: 5 (Offline hide) |Amiscan : 5");
+    }
+
+    // Heights in rows of the list's row height: whole rows, the fewest and the most lines.
+    void layout_heightsFollowTheLines()
+    {
+        LayoutInput input;
+        input.windowReady = true;
+        input.mainLines = 3;
+        QCOMPARE(layoutFor(input).mainHeight, rows(input.minListLines));
+        input.mainLines = 60;
+        const ListLayout shown = layoutFor(input);
+        QCOMPARE(shown.mainHeight, rows(input.maxListLines));
+        QCOMPARE(shown.windowHeight, shown.helpTop + HelpLineToBottom);
+        input.panelState = 1; // panel hidden: four more rows at most
+        QCOMPARE(layoutFor(input).mainHeight, rows(input.maxListLines + 4));
+        input = LayoutInput{};
+        input.windowReady = true;
+        input.manageMode = true;
+        input.mainListVisible = false;
+        input.manageLines = 20;
+        QCOMPARE(layoutFor(input).mainHeight, box(20));
+        QCOMPARE(layoutFor(input).manageHeight, box(20));
+    }
+
+    // Line k of the management list belongs to the first row whose ManagePos holds k.
+    void manageLinks()
+    {
+        FriendsTable table = threeOnFourOff();
+        const QStringList positions{"3", "1", "x", "2", "3", "-1", "9"};
+        for (int row = 1; row <= table.friendCount(); ++row)
+            table.setCell(row, ManagePos, positions.at(row - 1));
+        QCOMPARE(rowsOfManageLines(table, 4), (QList<int>{2, 4, 1, -1}));
+        QCOMPARE(writeBackMarks(table, {false, true, true, false}), qint16(2));
+        QCOMPARE(column(table, Unselected), (QStringList{"0", "1", "0", "0", "0", "0", "0"}));
+        QCOMPARE(removeManagedFriend(table, 2), 1); // Bea, on line 1: the lines below move up
+        QCOMPARE(column(table, ManagePos), (QStringList{"2", "x", "1", "2", "-1", "8"}));
+        QCOMPARE(removeManagedFriend(table, 2), 0); // no line
+        QCOMPARE(table.friendCount(), 5);
     }
 };
 

@@ -1,6 +1,6 @@
 // The notification that tells which selected friends came online: its text, the scan that gives
-// it, the click that brings the window back, and what the real layer sends to the desktop's
-// notification service on a private session bus of the test's own.
+// it, the click that brings the window back, and what the real layer sends to a notification
+// service of the test's own on a private session bus.
 #include "friend_rows.h"
 #include "platform/desktop_notifier.h"
 #include "scan/online_notice.h"
@@ -12,7 +12,6 @@
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -21,58 +20,20 @@ using namespace amiscan;
 
 namespace {
 
-const QString NotificationsName = QStringLiteral("org.freedesktop.Notifications");
-const QString NotificationsPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString Service = QStringLiteral("org.freedesktop.Notifications");
+const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 
 // The main window with a recorded notifier and notification area.
 struct Window : ScriptedScan
 {
     Window()
-        : ScriptedScan(true,
-                       [](ScriptedScan &w) {
-                           w.form.setNotifier(std::make_unique<FakeNotifier>());
-                           w.form.setTrayIcon(std::make_unique<FakeTrayIcon>());
-                       }),
-          notifier(static_cast<FakeNotifier *>(&form.notifier()))
+        : ScriptedScan(true, [](ScriptedScan &w) {
+              w.form.setNotifier(std::make_unique<FakeNotifier>());
+              w.form.setTrayIcon(std::make_unique<FakeTrayIcon>());
+          })
     {
     }
-
-    FakeNotifier *notifier;
-};
-
-// A bus daemon of the test's own, with no service it could start: a service on it is the
-// test's alone.
-struct PrivateBus
-{
-    QTemporaryDir dir;
-    QProcess daemon;
-    QString address;
-
-    PrivateBus()
-    {
-        const QString config = dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        file.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                  "<policy context=\"default\"><allow send_destination=\"*\"/>"
-                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
-                                  "</busconfig>")
-                       .arg(dir.path())
-                       .toUtf8());
-        file.close();
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--config-file=") + config, QStringLiteral("--print-address"),
-                      QStringLiteral("--nofork")});
-        if (daemon.waitForReadyRead(10000))
-            address = QString::fromUtf8(daemon.readLine().trimmed());
-    }
-
-    ~PrivateBus()
-    {
-        daemon.terminate();
-        daemon.waitForFinished();
-    }
+    FakeNotifier &notifier() { return static_cast<FakeNotifier &>(form.notifier()); }
 };
 
 // The desktop's notification service as the test plays it.
@@ -84,7 +45,6 @@ class NotificationService final : public QObject
 public:
     QStringList capabilities;
     QVariantList lastCall;
-    int calls = 0;
 
 public slots:
     QStringList GetCapabilities() { return capabilities; }
@@ -93,22 +53,9 @@ public slots:
                 const QVariantMap &hints, int timeout)
     {
         lastCall = {appName, replacesId, appIcon, summary, body, actions, hints, timeout};
-        return uint(41 + ++calls);
+        return 42;
     }
 };
-
-// The "image-data" hint's width, height, row length, alpha, bits, channels and byte count.
-QList<int> imageFields(const QVariant &hint)
-{
-    const QDBusArgument argument = hint.value<QDBusArgument>();
-    int width = 0, height = 0, rowLength = 0, bits = 0, channels = 0;
-    bool alpha = false;
-    QByteArray data;
-    argument.beginStructure();
-    argument >> width >> height >> rowLength >> alpha >> bits >> channels >> data;
-    argument.endStructure();
-    return {width, height, rowLength, alpha, bits, channels, int(data.size())};
-}
 
 } // namespace
 
@@ -116,49 +63,40 @@ class TestOnlineNotice : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_dir;
+
 private slots:
+    // This process has no session bus: the real layer's default finds none.
     void initTestCase()
     {
-        // This process has no session bus: the real layer's default finds none.
         qputenv("DBUS_SESSION_BUS_ADDRESS",
-                QStringLiteral("unix:path=%1/none").arg(m_noBus.path()).toUtf8());
+                "unix:path=" + QFile::encodeName(m_dir.filePath("none")));
     }
 
-    void announcement_data()
-    {
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("none") << QStringList{} << QString();
-        QTest::newRow("one") << QStringList{"Ann Example"} << "Ann Example is online";
-        QTest::newRow("two") << QStringList{"Ann Example", "bobby"}
-                             << "Ann Example and bobby are online";
-        QTest::newRow("three") << QStringList{"Ann Example", "bobby", "cy²"}
-                               << "Ann Example, bobby and cy² are online";
-        QTest::newRow("four") << QStringList{"Ann Example", "bobby", "cy", "dee"}
-                              << "Ann Example, bobby and 2 more are online";
-        QTest::newRow("five, names with %") << QStringList{"Ann %2", "bobby", "c", "d", "e"}
-                                            << "Ann %2, bobby and 3 more are online";
-    }
     void announcement()
     {
-        QFETCH(QStringList, names);
-        QTEST(onlineAnnouncement(names), "text");
+        QCOMPARE(onlineAnnouncement({}), QString());
+        QCOMPARE(onlineAnnouncement({"Ann Example"}), "Ann Example is online");
+        QCOMPARE(onlineAnnouncement({"Ann", "bobby"}), "Ann and bobby are online");
+        QCOMPARE(onlineAnnouncement({"Ann", "bobby", "cy²"}), "Ann, bobby and cy² are online");
+        QCOMPARE(onlineAnnouncement({"Ann %2", "bobby", "c", "d", "e"}),
+                 "Ann %2, bobby and 3 more are online");
     }
 
-    // Zed and Ann (selected) and Bob (not selected) come online, Cy resumes the session that
-    // ended minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
+    // Zed and Ann (selected) and Bob (not) come online, Cy resumes the session that ended
+    // minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
     void scan_announcesTheSelectedFriendsWhoCameOnline_data()
     {
         QTest::addColumn<bool>("notifyOnline");
         QTest::addColumn<bool>("userNames");
         QTest::addColumn<QList<QStringList>>("shown");
-        const QString title = QStringLiteral("Amiscan");
         QTest::newRow("display names")
-            << true << false << QList<QStringList>{{title, "Ann Lee² and Zed are online"}};
+            << true << false << QList<QStringList>{{"Amiscan", "Ann Lee² and Zed are online"}};
         QTest::newRow("user names")
-            << true << true << QList<QStringList>{{title, "ann.lee and zed are online"}};
+            << true << true << QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}};
         QTest::newRow("option off") << false << false << QList<QStringList>{};
     }
+
     void scan_announcesTheSelectedFriendsWhoCameOnline()
     {
         QFETCH(bool, notifyOnline);
@@ -166,23 +104,22 @@ private slots:
         Window w;
         w.form.state.notifyOnline = notifyOnline;
         w.form.CheckUser->setChecked(userNames);
-        using friend_rows::Friend;
-        friend_rows::add(w.form.table, QStringLiteral("Zed"));
-        friend_rows::add(w.form.table, Friend{"Ann Lee", "ann.lee", false, true, "²"});
-        friend_rows::add(w.form.table, Friend{"Bob", "bob", false, false});
-        Friend cy{"Cy", "cy"};
+        friend_rows::Friend cy{"Cy", "cy"};
         cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
-        friend_rows::add(w.form.table, cy);
-        friend_rows::add(w.form.table, Friend{"Dee", "dee", true});
+        for (const friend_rows::Friend &f : {friend_rows::Friend{"Zed", "zed"},
+                                             {"Ann Lee", "ann.lee", false, true, "²"},
+                                             {"Bob", "bob", false, false},
+                                             cy,
+                                             {"Dee", "dee", true}})
+            friend_rows::add(w.form.table, f);
         const QString page = browserFriendsPage(
             {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
         w.browser->pageFor = [page](const QUrl &) { return page; };
-
         QTest::mouseClick(w.form.ButGo, Qt::LeftButton);
         QVERIFY(QTest::qWaitFor([&w] { return !w.scanning(); }));
         QCOMPARE(int(w.form.state.onlineCount), 5); // the page was merged
-        QTEST(w.notifier->shown, "shown");
-        QVERIFY(w.notifier->withIcon);
+        QTEST(w.notifier().shown, "shown");
+        QVERIFY(w.notifier().withIcon);
     }
 
     void click_bringsTheWindowBack_data()
@@ -191,6 +128,7 @@ private slots:
         QTest::newRow("from the notification area") << true;
         QTest::newRow("minimised") << false;
     }
+
     void click_bringsTheWindowBack()
     {
         QFETCH(bool, trayOption);
@@ -199,7 +137,7 @@ private slots:
         w.form.show();
         w.form.showMinimized();
         QTRY_COMPARE(w.form.isVisible(), !trayOption);
-        w.notifier->click();
+        w.notifier().click();
         QVERIFY(w.form.isVisible());
         QCOMPARE(w.form.windowState() & ~Qt::WindowActive, Qt::WindowNoState);
     }
@@ -212,46 +150,51 @@ private slots:
         QTest::newRow("markup") << QStringList{"actions", "body-markup"}
                                 << "Tom &amp; &lt;Jerry&gt; is online";
     }
+
     void desktopLayer_sendsToTheNotificationService()
     {
-        QFETCH(QStringList, capabilities);
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        PrivateBus bus;
-        QVERIFY2(!bus.address.isEmpty(), "dbus-daemon did not start");
-        QDBusConnection client =
-            QDBusConnection::connectToBus(bus.address, QTest::currentDataTag());
-        QDBusConnection serviceBus = QDBusConnection::connectToBus(
-            bus.address, QStringLiteral("service ") + QTest::currentDataTag());
-        const QIcon icon(QStringLiteral(":/amiscan/amiscan.png"));
-        const QString text = QStringLiteral("Tom & <Jerry> is online");
+        QTest::failOnWarning(QRegularExpression("."));
+        // A bus of the test's own, with no service it could start.
+        QFile config(m_dir.filePath("bus.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write(
+            "<busconfig><type>session</type><listen>unix:dir=" + QFile::encodeName(m_dir.path()) +
+            "</listen><policy context=\"default\"><allow send_destination=\"*\"/><allow "
+            "eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>");
+        config.close();
+        QProcess daemon;
+        daemon.start("dbus-daemon",
+                     {"--config-file=" + config.fileName(), "--print-address", "--nofork"});
+        QVERIFY2(daemon.waitForReadyRead(10000), "dbus-daemon did not start");
+        const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+        const QString tag = QTest::currentDataTag();
+        QDBusConnection client = QDBusConnection::connectToBus(address, tag);
+        QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "service " + tag);
+        const QIcon icon(":/amiscan/amiscan.png");
         {
             DesktopNotifier notifier(client);
             QSignalSpy activated(&notifier, &Notifier::activated);
-            // No service yet: nothing is shown and nothing fails.
-            notifier.notify(icon, QStringLiteral("Amiscan"), text);
+            notifier.notify(icon, "Amiscan",
+                            "Tom & <Jerry> is online"); // no service yet: nothing fails
             QTest::qWait(200);
-
             NotificationService service;
+            QFETCH(QStringList, capabilities);
             service.capabilities = capabilities;
-            QVERIFY(serviceBus.registerObject(NotificationsPath, &service,
-                                              QDBusConnection::ExportAllSlots));
-            QVERIFY(serviceBus.registerService(NotificationsName));
-            notifier.notify(icon, QStringLiteral("Amiscan"), text);
-            QTRY_COMPARE(service.calls, 1);
+            QVERIFY(serviceBus.registerObject(Path, &service, QDBusConnection::ExportAllSlots));
+            QVERIFY(serviceBus.registerService(Service));
+            notifier.notify(icon, "Amiscan", "Tom & <Jerry> is online");
+            QTRY_VERIFY(!service.lastCall.isEmpty());
             const QVariantList &call = service.lastCall;
             QCOMPARE(call.mid(0, 4), (QVariantList{"Amiscan", 0u, AMISCAN_APP_ID, "Amiscan"}));
             QTEST(call.at(4).toString(), "body");
-            QCOMPARE(call.at(5).toStringList().mid(0, 1), QStringList{"default"});
+            QCOMPARE(call.at(5).toStringList().value(0), QStringLiteral("default"));
             QCOMPARE(call.at(7), QVariant(-1));
             const QVariantMap hints = call.at(6).toMap();
             QCOMPARE(hints.value("desktop-entry"), QVariant(AMISCAN_APP_ID));
-            QCOMPARE(imageFields(hints.value("image-data")),
-                     (QList<int>{48, 48, 48 * 4, true, 8, 4, 48 * 48 * 4}));
-
+            QVERIFY(hints.contains("image-data"));
             // A click on another program's notification, then on ours.
             for (const uint id : {7u, 42u}) {
-                QDBusMessage invoked = QDBusMessage::createSignal(
-                    NotificationsPath, NotificationsName, QStringLiteral("ActionInvoked"));
+                QDBusMessage invoked = QDBusMessage::createSignal(Path, Service, "ActionInvoked");
                 invoked << id << QStringLiteral("default");
                 QVERIFY(serviceBus.send(invoked));
             }
@@ -261,22 +204,18 @@ private slots:
         }
         QDBusConnection::disconnectFromBus(client.name());
         QDBusConnection::disconnectFromBus(serviceBus.name());
+        daemon.terminate();
+        daemon.waitForFinished();
     }
 
     void desktopLayer_withoutABus_showsNothingAndFailsNothing()
     {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QTest::failOnWarning(QRegularExpression("."));
         DesktopNotifier notifier;
         QVERIFY(!QDBusConnection::sessionBus().isConnected());
-        QSignalSpy activated(&notifier, &Notifier::activated);
-        notifier.notify(QIcon(QStringLiteral(":/amiscan/amiscan.png")), QStringLiteral("Amiscan"),
-                        QStringLiteral("Ann is online"));
+        notifier.notify(QIcon(":/amiscan/amiscan.png"), "Amiscan", "Ann is online");
         QTest::qWait(50);
-        QCOMPARE(activated.count(), 0);
     }
-
-private:
-    QTemporaryDir m_noBus;
 };
 
 AMISCAN_WIDGET_TEST_MAIN(TestOnlineNotice)

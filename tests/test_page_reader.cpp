@@ -1,3 +1,4 @@
+// The friends page reader: both written forms, the names it substitutes, its reach and limits.
 #include "scan/page_reader.h"
 
 #include <QTest>
@@ -6,32 +7,22 @@ using namespace amiscan;
 
 namespace {
 
-const QString DirectTag = QStringLiteral("<li style=\"list-style:none;padding:5px\">");
+const QString Tag = QStringLiteral("<li style=\"list-style:none;padding:5px\">");
 const QString BrowserTag =
     QStringLiteral("<LI style=\"PADDING-RIGHT: 5px; PADDING-LEFT: 5px; PADDING-BOTTOM: 5px\">");
-const QString Heading = QStringLiteral("<html><body><h2>Friends Online Now: (3)</h2><ul>\n");
 
-// One entry as the service writes it: the text, then its user name in parentheses in a tag.
-QString directEntry(const QString &text, const QString &userName)
+QString entry(const QString &text, const QString &userName, const QString &tag = Tag)
 {
-    return DirectTag + text + QStringLiteral("<small>(") + userName +
-           QStringLiteral(")</small></li>\n");
+    return tag + text + "<small>(" + userName + ")</small></li>\n";
 }
 
-QString browserEntry(const QString &text, const QString &userName)
+// Each entry as "display name|user name|mark".
+QStringList read(const QString &page, int route = 1)
 {
-    return BrowserTag + text + QStringLiteral("<SMALL>(") + userName +
-           QStringLiteral(")</SMALL></LI>\n");
-}
-
-QString entryWithoutUserName(const QString &text)
-{
-    return DirectTag + text + QStringLiteral("</li>\n") + QString(60, u' ');
-}
-
-QList<FriendEntry> readDirect(const QString &body)
-{
-    return readFriendsPage(Heading + body + QStringLiteral("</ul></body></html>"), 1);
+    QStringList entries;
+    for (const FriendEntry &e : readFriendsPage("<h2>Friends Online Now:</h2><ul>\n" + page, route))
+        entries << e.displayName + u'|' + e.accountName + u'|' + e.nameMark;
+    return entries;
 }
 
 } // namespace
@@ -41,204 +32,72 @@ class TestPageReader : public QObject
     Q_OBJECT
 
 private slots:
-    void bothWrittenForms_areReadOnlyByTheirOwnRoute()
+    void eachFormIsReadOnlyByItsOwnRoute()
     {
-        const QString direct = Heading +
-                               directEntry(QStringLiteral("Ann Lee"), QStringLiteral("ann.lee")) +
-                               directEntry(QStringLiteral("Bob"), QStringLiteral("bob_1"));
-        const QString browser = Heading +
-                                browserEntry(QStringLiteral("Ann Lee"), QStringLiteral("ann.lee")) +
-                                browserEntry(QStringLiteral("Bob"), QStringLiteral("bob_1"));
-
-        for (const auto &[page, route] :
-             {std::pair{direct, 1}, std::pair{browser, 0}, std::pair{browser, 9}}) {
-            const QList<FriendEntry> entries = readFriendsPage(page, route);
-            QCOMPARE(entries.size(), 2);
-            QCOMPARE(entries[0].displayName, QStringLiteral("Ann Lee"));
-            QCOMPARE(entries[0].accountName, QStringLiteral("ann.lee"));
-            QCOMPARE(entries[0].nameMark, QString());
-            QCOMPARE(entries[1].displayName, QStringLiteral("Bob"));
-            QCOMPARE(entries[1].accountName, QStringLiteral("bob_1"));
-        }
-        QVERIFY(readFriendsPage(direct, 0).isEmpty());
-        QVERIFY(readFriendsPage(direct, 9).isEmpty());
-        QVERIFY(readFriendsPage(browser, 1).isEmpty());
-        QVERIFY(readFriendsPage(Heading, 1).isEmpty());
-        QVERIFY(readFriendsPage(QString(), 1).isEmpty());
+        const QString direct = entry("Ann Lee", "ann.lee") + entry("Bob", "bob_1");
+        const QString browser =
+            entry("Ann Lee", "ann.lee", BrowserTag) + entry("Bob", "bob_1", BrowserTag);
+        const QStringList both{"Ann Lee|ann.lee|", "Bob|bob_1|"};
+        QCOMPARE(read(direct, 1), both);
+        QCOMPARE(read(browser, 0), both);
+        QCOMPARE(read(browser, 9), both);
+        QVERIFY(read(direct, 0).isEmpty() && read(browser, 1).isEmpty() && read({}).isEmpty());
     }
 
     void names_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("userName");
-        QTest::addColumn<QString>("displayName");
-        QTest::addColumn<QString>("accountName");
-        QTest::addColumn<QString>("nameMark");
-
-        const QString mark = QStringLiteral("\u00B2");
-        QTest::newRow("plain") << "Ann Lee 2"
-                               << "ann.lee"
-                               << "Ann Lee 2"
-                               << "ann.lee"
-                               << "";
-        QTest::newRow("two characters") << "Al"
-                                        << "al"
-                                        << "Al"
-                                        << "al"
-                                        << "";
-        QTest::newRow("blanks trimmed") << "   Ann Lee  "
-                                        << "  ann.lee "
-                                        << "Ann Lee"
-                                        << "ann.lee"
-                                        << "";
-        QTest::newRow("accented letter") << QStringLiteral("Jos\u00E9") << "jose"
-                                         << "jose"
-                                         << "jose" << mark;
-        QTest::newRow("dot") << "Dr. Who"
-                             << "drwho"
-                             << "drwho"
-                             << "drwho" << mark;
-        QTest::newRow("hyphen") << "Ann-Lee"
-                                << "ann"
-                                << "ann"
-                                << "ann" << mark;
-        QTest::newRow("line break") << "Ann\nLee"
-                                    << "ann"
-                                    << "ann"
-                                    << "ann" << mark;
-        QTest::newRow("tab") << "Ann\tLee"
-                             << "ann"
-                             << "ann"
-                             << "ann" << mark;
-        QTest::newRow("one character") << "A"
-                                       << "a.user"
-                                       << "a.user"
-                                       << "a.user" << mark;
-        QTest::newRow("empty text") << ""
-                                    << "ann"
-                                    << "ann"
-                                    << "ann" << mark;
-        QTest::newRow("blank text") << "   "
-                                    << "ann"
-                                    << "ann"
-                                    << "ann" << mark;
-        QTest::newRow("empty user name") << "Ann Lee"
-                                         << ""
-                                         << "Ann Lee"
-                                         << ""
-                                         << "";
-        QTest::newRow("nothing usable") << "A"
-                                        << ""
-                                        << "unknown-1"
-                                        << "" << mark;
-        QTest::newRow("parentheses across a tag") << "Ann Lee"
-                                                  << "ann</small><small>lee"
-                                                  << "Ann Lee"
-                                                  << "Ann Lee"
-                                                  << "";
-        QTest::newRow("user name kept raw") << "Ann Lee"
-                                            << "a.b-c d"
-                                            << "Ann Lee"
-                                            << "a.b-c d"
-                                            << "";
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("entries");
+        const auto row = [](const char *tag, const QString &page, const QStringList &entries) {
+            QTest::newRow(tag) << page << entries;
+        };
+        row("plain, blanks trimmed", entry("  Ann Lee 2 ", " ann.lee "), {"Ann Lee 2|ann.lee|"});
+        row("two characters", entry("Al", "al"), {"Al|al|"});
+        for (const char *odd : {"Jos\u00E9", "Dr. Who", "Ann-Lee", "Ann\nLee", "A", "", "   "})
+            row(qPrintable(QString::fromUtf8(odd).toHtmlEscaped().replace(u'\n', u'/')),
+                entry(QString::fromUtf8(odd), "u"), {"u|u|²"});
+        row("no user name", entry("Ann Lee", ""), {"Ann Lee||"});
+        row("nothing usable", entry("A", ""), {"unknown-1||²"});
+        row("parentheses across a tag", entry("Ann Lee", "ann</small><small>lee"),
+            {"Ann Lee|Ann Lee|"});
+        row("user name kept raw", entry("Ann Lee", "a.b-c d"), {"Ann Lee|a.b-c d|"});
+        const QString pad(60, u' ');
+        row("no parentheses in reach",
+            Tag + "Bob Smith</li>" + pad + Tag + "b.smith</li>" + pad + Tag + "</li>" + pad,
+            {"Bob Smith|Bob Smith|", "b.smith|b.smith|²", "unknown-3||²"});
+        // The "(" may stand at most 48 characters after the "<" that ends the text.
+        row("48 to the parenthesis", Tag + "Ann<" + QString(47, u'x') + "(ann)</li>" + pad,
+            {"Ann|ann|"});
+        row("49 to the parenthesis", Tag + "Ann<" + QString(48, u'x') + "(ann)</li>" + pad,
+            {"Ann|Ann|"});
+        row("short entries at the end", Tag + "Al</li>" + Tag + "Bo</li>", {"Al|Al|", "Bo|Bo|"});
+        // The next search starts ten characters after the entry's ")".
+        row("next marker 10 on",
+            Tag + "Ann<b>(ann)" + QString(9, u'x') + Tag.mid(11) + "Bob<i>(bob)</i>",
+            {"Ann|ann|", "Bob|bob|"});
+        row("next marker 9 on",
+            Tag + "Ann<b>(ann)" + QString(8, u'x') + Tag.mid(11) + "Bob<i>(bob)</i>", {"Ann|ann|"});
+        for (const QString &cut : {Tag.chopped(2), Tag + "Bob Day", Tag + "Bob Day<small>(bob"})
+            row(qPrintable("cut: " + cut.right(12)), entry("Ann", "ann") + cut, {"Ann|ann|"});
     }
 
     void names()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, userName);
-        const QList<FriendEntry> entries = readDirect(directEntry(text, userName));
-        QCOMPARE(entries.size(), 1);
-        QTEST(entries[0].displayName, "displayName");
-        QTEST(entries[0].accountName, "accountName");
-        QTEST(entries[0].nameMark, "nameMark");
-    }
-
-    void noParenthesesInReach_userNameIsTheText()
-    {
-        const QList<FriendEntry> entries = readDirect(
-            entryWithoutUserName(QStringLiteral("Bob Smith")) +
-            entryWithoutUserName(QStringLiteral("b.smith")) + entryWithoutUserName(QString()));
-        QCOMPARE(entries.size(), 3);
-        QCOMPARE(entries[0].displayName, QStringLiteral("Bob Smith"));
-        QCOMPARE(entries[0].accountName, QStringLiteral("Bob Smith"));
-        QCOMPARE(entries[0].nameMark, QString());
-        QCOMPARE(entries[1].displayName, QStringLiteral("b.smith"));
-        QCOMPARE(entries[1].accountName, QStringLiteral("b.smith"));
-        QCOMPARE(entries[1].nameMark, QStringLiteral("\u00B2"));
-        QCOMPARE(entries[2].displayName, QStringLiteral("unknown-3"));
-        QCOMPARE(entries[2].accountName, QString());
-        QCOMPARE(entries[2].nameMark, QStringLiteral("\u00B2"));
-    }
-
-    void parenthesesAtTheEdgeOfTheReach()
-    {
-        // The "(" may stand at most 48 characters after the "<" that ends the text.
-        auto entryWithGap = [](int gap) {
-            return DirectTag + QStringLiteral("Ann Lee<") + QString(gap - 1, u'x') +
-                   QStringLiteral("(ann.lee)</li>") + QString(60, u' ');
-        };
-        const QList<FriendEntry> inReach = readDirect(entryWithGap(48));
-        QCOMPARE(inReach.size(), 1);
-        QCOMPARE(inReach[0].accountName, QStringLiteral("ann.lee"));
-
-        const QList<FriendEntry> outOfReach = readDirect(entryWithGap(49));
-        QCOMPARE(outOfReach.size(), 1);
-        QCOMPARE(outOfReach[0].accountName, QStringLiteral("Ann Lee"));
-    }
-
-    void pageStartingWithAShortEntryAndNoParentheses()
-    {
-        const QString page =
-            DirectTag + QStringLiteral("Al</li>") + DirectTag + QStringLiteral("Bo</li>");
-        const QList<FriendEntry> entries = readFriendsPage(page, 1);
-        QCOMPARE(entries.size(), 2);
-        QCOMPARE(entries[0].accountName, QStringLiteral("Al"));
-        QCOMPARE(entries[1].accountName, QStringLiteral("Bo"));
-    }
-
-    void nextSearchStartsTenCharactersOn()
-    {
-        // A marker beginning within ten characters of the entry's ")" is passed over.
-        auto pageWithGap = [](int gap) {
-            return DirectTag + QStringLiteral("Ann Lee<b>(ann)") + QString(gap - 1, u'x') +
-                   QStringLiteral("list-style:none;padding:5px>Bob Day<i>(bob)</i>");
-        };
-        const QList<FriendEntry> found = readFriendsPage(pageWithGap(10), 1);
-        QCOMPARE(found.size(), 2);
-        QCOMPARE(found[1].accountName, QStringLiteral("bob"));
-        QCOMPARE(readFriendsPage(pageWithGap(9), 1).size(), 1);
+        QFETCH(QString, page);
+        QTEST(read(page), "entries");
     }
 
     void atMostTwoHundredEntries()
     {
-        QString body;
+        QString page;
         for (int i = 1; i <= 250; ++i)
-            body +=
-                directEntry(i % 50 == 0 ? QStringLiteral("?") : QStringLiteral("Friend %1").arg(i),
-                            i % 50 == 0 ? QString() : QStringLiteral("friend.%1").arg(i));
-        const QList<FriendEntry> entries = readDirect(body);
-        QCOMPARE(entries.size(), 200);
-        QCOMPARE(entries[199].displayName, QStringLiteral("unknown-200"));
-        QCOMPARE(entries[198].accountName, QStringLiteral("friend.199"));
-        QCOMPARE(entries[49].displayName, QStringLiteral("unknown-50"));
-    }
-
-    void truncatedPage_endsTheReading()
-    {
-        const QString first =
-            Heading + directEntry(QStringLiteral("Ann Lee"), QStringLiteral("ann"));
-        // A tag that never closes, a text that never ends, a user name without its ")".
-        const QStringList cuts = {
-            QStringLiteral("<li style=\"list-style:none;padding:5px"),
-            DirectTag + QStringLiteral("Bob Day"),
-            DirectTag + QStringLiteral("Bob Day<small>(bob"),
-        };
-        for (const QString &cut : cuts) {
-            const QList<FriendEntry> entries = readFriendsPage(first + cut, 1);
-            QCOMPARE(entries.size(), 1);
-            QCOMPARE(entries[0].accountName, QStringLiteral("ann"));
-        }
+            page += i % 50
+                        ? entry(QStringLiteral("Friend %1").arg(i), QStringLiteral("f.%1").arg(i))
+                        : entry("?", "");
+        const QStringList entries = read(page);
+        QCOMPARE(entries.size(), MaxPageEntries);
+        QCOMPARE(entries.at(49), QStringLiteral("unknown-50||²"));
+        QCOMPARE(entries.last(), QStringLiteral("unknown-200||²"));
     }
 };
 

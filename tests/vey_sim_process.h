@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QObject>
 #include <QProcess>
-#include <QString>
 #include <QStringList>
 #include <QUrl>
 
@@ -18,62 +15,51 @@ struct SimRequest
     QString page;      // "login", "friends", "redirect", "not-found" or "bad-request"
 };
 
-// Runs the vey-sim executable as a separate process for a test: start() waits for its
-// address, requests() gives what it has served so far, and the destructor stops it.
+// Runs the vey-sim executable for a test, which only ever listens on loopback: start() waits for
+// its address, requests() gives what it has served so far, and the destructor stops it.
 //
 //     VeySimProcess sim({"--page", file});
 //     QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-//     QUrl page = sim.friendsPageUrl();
-class VeySimProcess final : public QObject
+class VeySimProcess final
 {
-    Q_OBJECT
     Q_DISABLE_COPY_MOVE(VeySimProcess)
 
 public:
-    explicit VeySimProcess(QStringList arguments = {}, QObject *parent = nullptr);
-    ~VeySimProcess() override;
+    explicit VeySimProcess(const QStringList &arguments = {});
+    ~VeySimProcess() { stop(); }
 
-    // The executable built with the project.
-    static QString executablePath();
-
-    // Starts the process and waits for its first line with the address. False (and
-    // errorString()) when it does not start, exits, or says nothing in time.
+    // False (and errorString()) when it does not start, exits, or gives no address in time.
     bool start(int timeoutMs = 10000);
-
-    // Ends it with SIGTERM (SIGKILL when it does not end in time). True when it ended by itself
-    // with exit code 0.
+    // SIGTERM (SIGKILL when it does not end in time); true when it ended by itself with code 0.
     bool stop(int timeoutMs = 5000);
 
-    bool isRunning() const;
-    quint16 port() const { return m_port; }
+    quint16 port() const { return quint16(m_baseUrl.port()); }
     QUrl baseUrl() const { return m_baseUrl; }
-    // The account friends page, "/my/account/friends.php?lang=en".
-    QUrl friendsPageUrl() const;
-    QUrl loginUrl() const;
-    QUrl url(const QString &pathAndQuery) const;
+    QUrl url(const QString &pathAndQuery) const { return m_baseUrl.resolved(QUrl(pathAndQuery)); }
+    QUrl friendsPageUrl() const { return url("/my/account/friends.php?lang=en"); }
+    QUrl loginUrl() const { return url("/login"); }
 
-    // The request lines logged so far (reads what the process has written), raw and parsed.
+    // The request lines logged so far, raw and parsed.
     QStringList logLines();
     QList<SimRequest> requests();
-    // Forgets the request lines logged so far, so a long run does not keep them all.
-    void forgetRequests();
-    // Waits until at least `count` request lines have been logged.
+    // Forgets the request lines logged so far, so that a long run does not keep them all.
+    void forgetRequests()
+    {
+        logLines();
+        m_lines.clear();
+    }
     bool waitForRequests(qsizetype count, int timeoutMs = 5000);
 
     QString errorString() const { return m_error; }
-    // What the process wrote to its standard error.
-    QString standardError();
+    QString standardError()
+    {
+        return QString::fromUtf8(m_stderr += m_process.readAllStandardError());
+    }
     int exitCode() const { return m_process.exitCode(); }
-    qint64 processId() const { return m_process.processId(); }
 
 private:
-    void readOutput();
-
-    QStringList m_arguments;
     QProcess m_process;
-    QByteArray m_partialLine;
-    QStringList m_lines; // every complete line, the address line first
-    quint16 m_port = 0;
+    QStringList m_lines; // the request lines read so far
     QUrl m_baseUrl;
     QString m_error;
     QByteArray m_stderr;

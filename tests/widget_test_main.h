@@ -1,5 +1,4 @@
 #pragma once
-
 #include <QApplication>
 #include <QStyleFactory>
 #include <QTest>

@@ -1,0 +1,909 @@
+// The main window driven through its controls: start-up with and without its two files, when it
+// writes them, the option boxes and the main list, the login boxes, the panel and the help line,
+// the management list and the session switch, the notification-area icon and the ways out.
+#include "app/data_dir.h"
+#include "app/end_of_run.h"
+#include "dialog_driver.h"
+#include "file_faults.h"
+#include "friend_rows.h"
+#include "list_lines.h"
+#include "lists/friend_line.h"
+#include "scripted_scan.h"
+#include "store/history_file.h"
+#include "ui/colors.h"
+#include "ui/twips.h"
+#include "widget_test_main.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <csignal>
+#include <memory>
+
+using namespace amiscan;
+using namespace amiscan::testing;
+using namespace friend_rows;
+
+namespace {
+
+const QByteArray HistoryFile =
+    "Friends (2)         :     Start      -      End       - Length:     Start      -      End"
+    "       - Length: F : User Name (14/10 - 21:05)\r\n"
+    "--------------------+-----------------------------------------+---------------------------"
+    "--------------+---+--------------------------\r\n"
+    "Example Friend Name : 14/10/12 20:15 - .. .. .. .. .. > .. .. : 13/10/12 18:02 - 13/10/12 "
+    "19:47 > 01:45 : X : exampleuser\r\n"
+    "usertwo\xB2            : 12/10/12 09:30 - 12/10/12 11:05 > 01:35 : .. .. .. .. .. - .. .. .."
+    " .. .. > .. .. : - : usertwo\r\n";
+
+const QByteArray SettingsFile =
+    "[Parameters]\r\nAutoStart=0\r\nAutoHide=0\r\nUserName=ann\r\nUserPw=pw\r\nScanTimer=20\r\n"
+    "TimerOn=1\r\nFilter=1\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n";
+
+// Ann and Cara online, Cara and dan unselected; the user names sort otherwise than the display
+// names; Ann's two sessions differ so that her companion line tells them apart.
+const QList<Friend> FiveFriends{
+    {"Ann", "ann.x", true, true, {}, "07/09/12 22:53", {}, {}, "04/09/12 14:19"},
+    {"Bob", "bob"},
+    {"Cara", "xx.cara", true, false},
+    {"dan", "ww.dan", false, false},
+    {"Eve", "vv.eve"},
+};
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Form1> m_form;
+    FakeBrowser *m_browser = nullptr;
+    FakePageFetcher *m_fetcher = nullptr;
+    FakeTrayIcon *m_tray = nullptr;
+    Form1 &form() { return *m_form; }
+    LineList *main() { return m_form->List1; }
+    LineList *manage() { return m_form->List2; }
+    QString historyPath() const { return historyFilePath(m_dir->path()); }
+    QString settingsPath() const { return settingsFilePath(m_dir->path()); }
+    QStringList asideFiles() const
+    {
+        return QDir(m_dir->path())
+            .entryList({QStringLiteral("Amiscan.unreadable-*")}, QDir::AllEntries | QDir::System);
+    }
+    // Starts the window with the files written so far, shown and active.
+    void start()
+    {
+        form().load();
+        QApplication::setActiveWindow(&form());
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+    }
+    void logIn()
+    {
+        form().TextLogin->setText(QStringLiteral("demo"));
+        form().state.userName = QStringLiteral("demo");
+        form().state.password = form().state.savedPassword = QStringLiteral("demo123");
+    }
+    // The friends listed as start-up lists a history.
+    void startWithFriends(const QList<Friend> &friends = FiveFriends, int scanState = 2)
+    {
+        start();
+        for (const Friend &f : friends)
+            add(form().table, f);
+        form().state.dataPresent = true;
+        form().state.scanState = scanState;
+        form().sortByKey();
+        form().fillManageList();
+        form().sortOnlineFirst();
+        form().fillMainList();
+        form().layoutLists();
+    }
+    bool scan()
+    {
+        logIn();
+        QTest::mouseClick(form().ButGo, Qt::LeftButton);
+        return QTest::qWaitFor([this] { return !scanning(); });
+    }
+    bool scanning() { return form().ButGo->text() == texts::AbortCaption; }
+    void saveBoth()
+    {
+        form().saveHistory();
+        form().waitForHistorySave();
+        form().saveSettings();
+    }
+    QStringList savedAccounts() const
+    {
+        FriendsTable saved;
+        history::readFile(historyPath(), saved);
+        return column(saved, AccountName);
+    }
+    QString cell(const QString &account, int col)
+    {
+        return form().table.cell(form().table.findByAccountName(account), col);
+    }
+    void click(const QString &control)
+    {
+        QTest::mouseClick(form().findChild<QWidget *>(control), Qt::LeftButton);
+    }
+    // Clicks land on the line's text, away from its check box.
+    void clickLine(LineList *list, int line, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mouseClick(list->viewport(), button, {},
+                          list_lines::rect(list, line).center() + QPoint(100, 0));
+    }
+    // A double click, whose first press makes the line current.
+    void invert(int line)
+    {
+        clickLine(manage(), line);
+        QTest::mouseDClick(manage()->viewport(), Qt::LeftButton, {},
+                           list_lines::rect(manage(), line).center() + QPoint(100, 0));
+    }
+    // The names of the friend lines, the separator as "+", a "-" before unchecked ones.
+    QStringList names(LineList *list)
+    {
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i) {
+            const QString line = list->lineText(i);
+            const bool unchecked = list == manage() && list->checkState(i) != Qt::Checked;
+            if (line.contains(u':'))
+                names << (unchecked ? "-" : "") + nameFromLine(line);
+            else if (line == separatorLine())
+                names << QStringLiteral("+");
+        }
+        return names;
+    }
+    void giveFocus(QWidget *widget)
+    {
+        widget->setFocus(Qt::MouseFocusReason);
+        QTRY_VERIFY(widget->hasFocus());
+    }
+    // The help line's text after the mouse moved over the control.
+    QString helpOver(QWidget *control)
+    {
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(control, &move);
+        return form().LabHelp->text();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_form = std::make_unique<Form1>(m_dir->path());
+        auto browser = std::make_unique<FakeBrowser>();
+        auto fetcher = std::make_unique<FakePageFetcher>();
+        auto tray = std::make_unique<FakeTrayIcon>();
+        browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        fetcher->answer = [](const QUrl &) { return FriendsDirect; };
+        m_browser = browser.get();
+        m_fetcher = fetcher.get();
+        m_tray = tray.get();
+        m_form->setScanPlatform(std::move(browser), std::move(fetcher));
+        m_form->scanDriver().setTimings({20, 5, 5});
+        m_form->setTrayIcon(std::move(tray));
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_dir.reset();
+    }
+
+    // Nothing is written before the history has been read or a scan merged, not even over a
+    // settings file of the user's; the lists keep their instructions until there is data.
+    void firstRun_writesNothingUntilAScanIsMerged()
+    {
+        const QByteArray notes = "; my notes\r\n[Parameters]\r\nScanTimer=20\r\n";
+        QVERIFY(writeBytes(settingsPath(), notes));
+        start();
+        const QStringList instructions = list_lines::all(form().List1);
+        QVERIFY(instructions.contains(texts::MainListInstructions[0]));
+        add(form().table, "Amy", true);
+        click("CheckHideOff");
+        QVERIFY(form().CheckHideOff->isChecked());
+        QCOMPARE(list_lines::all(form().List1), instructions);
+        saveBoth();
+        QCOMPARE(fileBytes(settingsPath()), notes);
+        QVERIFY(!QFileInfo::exists(historyPath()));
+
+        form().state.scanState = 2;
+        saveBoth();
+        QVERIFY(fileBytes(historyPath()).startsWith("Friends (1)"));
+        QVERIFY(fileBytes(settingsPath()).contains("FriendsOff=1\r\n"));
+    }
+
+    void startUp_readsBothFilesIntoTheWindow_andSavesThemBack()
+    {
+        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        QVERIFY(writeBytes(settingsPath(), "; my notes\r\n" + SettingsFile +
+                                               "ServiceUrl=http://127.0.0.1:5000\r\n"));
+        start();
+        QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
+        QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
+        QCOMPARE(column(form().table, NameMark), (QStringList{"", "\u00B2"}));
+        QCOMPARE(column(form().table, Unselected), (QStringList{"1", "0"}));
+        QCOMPARE(form().TextLogin->text(), QStringLiteral("ann"));
+        QCOMPARE(form().TextPw->text(), QStringLiteral("**"));
+        QCOMPARE(form().TextTimerScan->text(), QStringLiteral("20"));
+        for (QCheckBox *box : {form().CheckFlter, form().CheckHideOff, form().CheckUser})
+            QVERIFY(box->isChecked());
+        QVERIFY(!form().CheckAutoStart->isChecked());
+
+        // Saved back: the other lines kept, the window's values written.
+        form().CheckFlter->setChecked(false);
+        form().CheckAutoStart->setChecked(true);
+        form().TextTimerScan->clear();
+        form().togglePanel();
+        form().saveSettings();
+        QCOMPARE(fileBytes(settingsPath()),
+                 QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
+                            "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
+                            "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
+                            "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
+        form().saveHistory();
+        form().waitForHistorySave();
+        QCOMPARE(fileBytes(historyPath()), HistoryFile);
+        QVERIFY(asideFiles().isEmpty());
+    }
+
+    // What start-up could not read is kept before the first save, whatever it holds by then; a
+    // damaged history header too. Later saves replace only our own files.
+    void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
+    {
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<QString>("how");
+        for (const char *how : {"unreadable", "readable again before the save", "damaged"}) {
+            QTest::addRow("history, %s", how) << true << QString::fromLatin1(how);
+            if (qstrcmp(how, "damaged") != 0)
+                QTest::addRow("settings, %s", how) << false << QString::fromLatin1(how);
+        }
+    }
+    void unreadableFile_isKeptAsideBeforeTheFirstSave()
+    {
+        QFETCH(bool, history);
+        QFETCH(QString, how);
+        const QString path = history ? historyPath() : settingsPath();
+        QByteArray stored = history ? HistoryFile : SettingsFile;
+        if (!history)
+            QVERIFY(writeBytes(historyPath(), HistoryFile));
+        if (how == "damaged") {
+            stored.replace(0, stored.indexOf("\r\n"), "Friends of mine");
+            QVERIFY(writeBytes(path, stored));
+        } else {
+            QVERIFY(makeUnreadableEntry(path));
+        }
+        start();
+        QVERIFY(form().state.dataPresent);
+        if (how.startsWith("readable"))
+            QVERIFY(QFile::remove(path) && writeBytes(path, stored));
+        QVERIFY(asideFiles().isEmpty()); // nothing moves before a save
+        saveBoth();
+        saveBoth();
+        const QStringList aside = asideFiles();
+        QCOMPARE(aside.size(), 1);
+        if (how == "unreadable")
+            QVERIFY(!QFileInfo(m_dir->filePath(aside.at(0))).isFile()); // the entry itself
+        else
+            QCOMPARE(fileBytes(m_dir->filePath(aside.at(0))), stored);
+        QVERIFY(fileBytes(path).startsWith(history ? "Friends (" : "[Parameters]"));
+    }
+
+    void failedHistorySave_leavesTheOldFileWhole()
+    {
+        QVERIFY(writeBytes(historyPath(), HistoryFile));
+        start();
+        for (int i = 0; i < 50; ++i)
+            add(form().table, QStringLiteral("New %1").arg(i));
+        {
+            FileSizeLimit fullDisk(1000);
+            QVERIFY(fullDisk.active());
+            form().saveHistory();
+            form().waitForHistorySave();
+        }
+        QCOMPARE(fileBytes(historyPath()), HistoryFile);
+    }
+
+    // Each click rebuilds the main list; the top-row toggles follow their boxes. The filter's
+    // label turns it on but never off; the list keeps the order of the name mode the window
+    // started with.
+    void optionControls_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QStringList>("expected");
+        const auto row = [](const char *name, const QStringList &clicks,
+                            const QStringList &expected) {
+            QTest::newRow(name) << clicks << expected;
+        };
+        const QStringList all{"Ann", "Cara", "+", "Bob", "dan", "Eve"};
+        const QStringList users{"ann.x", "xx.cara", "+", "bob", "ww.dan", "vv.eve"};
+        row("none", {}, all);
+        row("offline box", {"CheckHideOff"}, {"Ann", "Cara"});
+        row("offline label, twice", {"LabCheckHideOff", "LabCheckHideOff"}, all);
+        row("filter label, twice", {"LabCheckFlter", "LabCheckFlter"}, {"Ann", "+", "Bob", "Eve"});
+        row("filter label, then box", {"LabCheckFlter", "CheckFlter"}, all);
+        row("filter toggle, twice", {"ButHideCheckFlter", "ButHideCheckFlter"}, all);
+        row("both filters", {"ButHideCheckHideOff", "CheckFlter"}, {"Ann"});
+        row("user names", {"LabCheckUser"}, users);
+        row("user names, offline twice", {"ButHideCheckUser", "CheckHideOff", "CheckHideOff"},
+            users);
+        row("started with user names, back to display names",
+            {"start with user names", "CheckUser", "CheckHideOff", "CheckHideOff"},
+            {"Ann", "Cara", "+", "Bob", "Eve", "dan"});
+    }
+    void optionControls()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(QStringList, expected);
+        if (clicks.value(0) == "start with user names")
+            form().CheckUser->setChecked(true); // as the settings would leave it
+        startWithFriends();
+        form().togglePanel(); // shows the top-row toggles
+        for (const QString &control : clicks.filter(QStringLiteral("Check")))
+            click(control);
+        QCOMPARE(names(main()), expected);
+        QCOMPARE(form().windowTitle(),
+                 QStringLiteral("Amiscan : %1")
+                     .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
+        QCOMPARE(form().ButHideCheckFlter->text(),
+                 form().CheckFlter->isChecked() ? texts::FilterOn : texts::FilterOff);
+        QCOMPARE(form().ButHideCheckHideOff->text(),
+                 form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
+        QCOMPARE(form().ButHideCheckUser->text(),
+                 form().CheckUser->isChecked() ? texts::NameUser : texts::NameDisplay);
+    }
+
+    // A line wider than a list runs to the list's edge: no ellipsis stands in for its end.
+    void wideLines_areCutByTheListsEdge()
+    {
+        start();
+        for (LineList *list : {form().List1, form().List2}) {
+            list->show();
+            list->setLines({separatorLine()});
+            list->doItemsLayout();
+            const QImage image = list->viewport()->grab().toImage();
+            const QRect row = list_lines::rect(list, 0) & image.rect();
+            const auto inkIn = [&](int y, int fromX) {
+                int ink = 0;
+                for (int x = fromX; x < image.width(); ++x)
+                    ink += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+                return ink;
+            };
+            int dashes = row.top(); // the row of the most ink
+            for (int y = row.top(); y <= row.bottom(); ++y)
+                dashes = inkIn(y, 0) > inkIn(dashes, 0) ? y : dashes;
+            const int lastCell = image.width() - QFontMetrics(list->font()).horizontalAdvance(u'-');
+            QVERIFY2(inkIn(dashes, lastCell) > 0, qPrintable(list->objectName()));
+        }
+    }
+
+    // What the box shows and what the window keeps once the box is left, by the focus or by
+    // Enter or Escape (which type nothing and park the focus), and back in it.
+    void loginBoxes_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("kept");
+        const auto row = [](const char *name, const char *box, const QString &typed, int key,
+                            const QString &shown, const QString &kept) {
+            QTest::newRow(name) << QString::fromLatin1(box) << typed << key << shown << kept;
+        };
+        const QString user = texts::UserPlaceholder, password = texts::PasswordPlaceholder;
+        row("password", "TextPw", "s3cr3t-pw!", 0, "**********", "s3cr3t-pw!");
+        // The mask must never pass for a password: a star in it is kept whole.
+        row("password with a star", "TextPw", "ab*cd", 0, "*****", "ab*cd");
+        row("no password", "TextPw", "", 0, password, password);
+        row("the placeholder typed", "TextPw", password, 0, password, password);
+        row("password, Enter", "TextPw", "abc", Qt::Key_Return, "***", "abc");
+        row("password, Escape", "TextPw", "abc", Qt::Key_Escape, "***", "abc");
+        row("user name", "TextLogin", "marie", 0, "marie", "marie");
+        row("no user name", "TextLogin", "", 0, user, user);
+        row("user name, Enter", "TextLogin", "abc", Qt::Key_Return, "abc", "abc");
+        row("user name, keypad Enter", "TextLogin", "abc", Qt::Key_Enter, "abc", "abc");
+        row("user name, Escape", "TextLogin", "abc", Qt::Key_Escape, "abc", "abc");
+    }
+    void loginBoxes()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(int, key);
+        QFETCH(QString, shown);
+        QFETCH(QString, kept);
+        start();
+        auto *edit = form().findChild<QLineEdit *>(box);
+        const bool password = edit == form().TextPw;
+        QLineEdit *other = password ? form().TextLogin : form().TextPw;
+        const QString placeholder = password ? texts::PasswordPlaceholder : texts::UserPlaceholder;
+        int returnsSeen = 0;
+        connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
+        giveFocus(edit);
+        QCOMPARE(edit->text(), QString()); // the placeholder goes
+        QTest::keyClicks(edit, typed);
+        if (key) {
+            QTest::keyClick(edit, Qt::Key(key));
+            QTRY_VERIFY(form().ListTri->hasFocus());
+        } else {
+            giveFocus(other);
+        }
+        QCOMPARE(returnsSeen, 0);
+        QCOMPARE(edit->text(), shown);
+        QCOMPARE(password ? form().state.password : form().state.userName, kept);
+        giveFocus(edit);
+        QCOMPARE(edit->text(), kept == placeholder ? QString() : kept);
+        edit->clear(); // erased, it shows the placeholder again
+        giveFocus(other);
+        QCOMPARE(edit->text(), placeholder);
+    }
+
+    // Entering a box clears the lists' lines; the main list, which parks the focus when its line
+    // goes, must not bounce the focus back out of the box. Auto Start parks it once shown.
+    void focus_enteringABoxClearsTheLists_autoStartParksIt()
+    {
+        startWithFriends();
+        for (QLineEdit *box : {form().TextLogin, form().TextPw}) {
+            form().List1->setCurrentRow(1);
+            form().List2->setCurrentRow(0);
+            giveFocus(box);
+            QTest::qWait(20);
+            QVERIFY(box->hasFocus());
+            QCOMPARE(form().List1->currentRow(), -1);
+            QCOMPARE(form().List2->currentRow(), -1);
+        }
+        form().state.windowReady = false;
+        form().CheckAutoStart->setChecked(true);
+        QVERIFY(form().TextPw->hasFocus());
+        form().state.windowReady = true;
+        click("LabCheckAutoStart");
+        QVERIFY(!form().CheckAutoStart->isChecked());
+        QTRY_VERIFY(form().ListTri->hasFocus());
+        QTest::mouseClick(form().LabCheckAutoStart, Qt::RightButton);
+        QVERIFY(!form().CheckAutoStart->isChecked());
+    }
+
+    // Every way to the toggle hides the panel and shows it again as it was, but for the two
+    // buttons the slide leaves 20 twips lower.
+    void panelToggle_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("panel button") << "ButHidePanel";
+        QTest::newRow("double click on the main list") << "List1";
+        QTest::newRow("saved setting at start-up") << "settings";
+    }
+    void panelToggle()
+    {
+        QFETCH(QString, way);
+        if (way == "settings")
+            QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
+        start();
+        const auto tops = [this] {
+            QHash<QString, int> all;
+            for (const QWidget *w : form().findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                all.insert(w->objectName(), twipsGeometry(w).top());
+            all.insert("window height", form().windowHeightTwips());
+            return all;
+        };
+        const QHash<QString, int> design = tops();
+        const auto toggle = [&] {
+            if (way == "List1")
+                QTest::mouseDClick(form().List1->viewport(), Qt::LeftButton);
+            else
+                click("ButHidePanel");
+        };
+        if (way != "settings")
+            toggle();
+        QCOMPARE(form().state.panelState, 1);
+        QCOMPARE(form().ButHidePanel->text(), texts::ShowPanelCaption);
+        QVERIFY(form().ButHideCheckUser->isVisible());
+        QCOMPARE(twipsGeometry(form().ButExit).top(), 0);
+        const int hiddenHeight = form().windowHeightTwips();
+        toggle();
+        QCOMPARE(form().ButHidePanel->text(), texts::HidePanelCaption);
+        QVERIFY(!form().ButHideCheckUser->isVisible());
+        QVERIFY(form().windowHeightTwips() > hiddenHeight);
+        if (way == "settings")
+            return;
+        QHash<QString, int> expected = design;
+        expected["ButHidePanel"] += 20;
+        expected["ButExit"] += 20;
+        QCOMPARE(tops(), expected);
+    }
+
+    void minimisedWindow_takesItsNewHeightOnlyWhenItComesBack()
+    {
+        start();
+        const int before = form().windowHeightTwips();
+        form().showMinimized();
+        QCoreApplication::processEvents();
+        form().state.minListLines = form().state.maxListLines; // the lists grow
+        form().layoutLists();
+        QCOMPARE(form().windowHeightTwips(), before);
+        QVERIFY(form().isMinimized());
+        form().showNormal();
+        QCoreApplication::processEvents();
+        QVERIFY(form().windowHeightTwips() > before);
+    }
+
+    // Each row starts with a friend's companion line in view: a switching text brings the help
+    // line back, the others wait behind it.
+    void helpLine_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("panelHidden");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("switches");
+        QTest::newRow("panel button, hidden")
+            << "ButHidePanel" << true << texts::ShowPanelHelp << false;
+        QTest::newRow("last scan") << "LabScanLast" << false << texts::ScanLastHelp << true;
+        QTest::newRow("companion line") << "LabHelpNom" << false << "" << false;
+        QTest::newRow("bare window") << "" << false << "" << true;
+    }
+    void helpLine()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, panelHidden);
+        QFETCH(QString, text);
+        QFETCH(bool, switches);
+        start();
+        if (panelHidden)
+            form().togglePanel();
+        QTest::mouseMove(form().windowHandle(), QPoint(1, 1));
+        form().LabHelp->setText(QStringLiteral("earlier text"));
+        form().LabHelp->hide();
+        form().LabHelpNom->setText(QStringLiteral("companion line"));
+        form().LabHelpNom->show();
+        QTest::mouseMove(form().windowHandle(),
+                         control.isEmpty() // the bare window
+                             ? QPoint(4, 200)
+                             : form().findChild<QWidget *>(control)->geometry().center());
+        QCOMPARE(form().LabHelp->text(), text);
+        QCOMPARE(form().LabHelp->isVisible(), switches);
+        QCOMPARE(form().LabHelpNom->isVisible(), !switches);
+    }
+
+    // Marks change the table only when the main list comes back, by the right button or Escape.
+    void marks_areWrittenBackOnReturn()
+    {
+        startWithFriends();
+        clickLine(main(), 0, Qt::RightButton);
+        QVERIFY(manage()->isVisible() && form().CheckList2All->isVisible());
+        QVERIFY(!main()->isVisible() && !form().LabHelpNom->isVisible());
+        QTest::keyClick(manage(), Qt::Key_Delete); // no current line: no question
+        QVERIFY(!form().dialog());
+        manage()->setCurrentRow(0);
+        click("CheckList2All");
+        QCOMPARE(names(manage()), (QStringList{"-Ann", "-Bob", "-Cara", "-dan", "-Eve"}));
+        QCOMPARE(manage()->currentRow(), -1);
+        click("CheckList2All");
+        invert(1); // Bob, by a double click
+        manage()->setCurrentRow(3);
+        QTest::keyClick(manage(), Qt::Key_Space); // dan, by his check box
+        QCOMPARE(names(manage()), (QStringList{"Ann", "-Bob", "Cara", "-dan", "Eve"}));
+        const auto unselected = [this] {
+            return QStringList{cell("bob", Unselected), cell("xx.cara", Unselected),
+                               cell("ww.dan", Unselected)};
+        };
+        QCOMPARE(unselected(), (QStringList{"0", "1", "1"})); // not before the return
+        QTest::keyClick(manage(), Qt::Key_Escape);
+        QVERIFY(main()->isVisible() && !manage()->isVisible());
+        QCOMPARE(unselected(), (QStringList{"1", "0", "1"}));
+        click("CheckFlter");
+        QCOMPARE(names(main()), (QStringList{"Ann", "Cara", "+", "Eve"}));
+        QCOMPARE(form().LabInfo->text(), QStringLiteral("Selected friends Online: 2/3  (2/5)"));
+    }
+
+    void delete_questionNamesTheFriend_data()
+    {
+        QTest::addColumn<QString>("displayName");
+        QTest::addColumn<QString>("accountName");
+        QTest::addColumn<QStringList>("question");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("same names, cancel")
+            << "zed"
+            << "zed" << QStringList{"zed", "Delete this friend ?"} << false;
+        QTest::newRow("user name differs, yes")
+            << "Annabel Example-Long"
+            << "annabel.example.long.name"
+            << QStringList{"Annabel Example-Lo", "( annabel.example.lon )", " Delete this friend ?"}
+            << true;
+    }
+    // After Yes the lines below move up and still reach their friends when written back.
+    void delete_questionNamesTheFriend()
+    {
+        QFETCH(QString, displayName);
+        QFETCH(QString, accountName);
+        QFETCH(QStringList, question);
+        QFETCH(bool, yes);
+        startWithFriends({{displayName, accountName}, {"Bob", "bob"}, {"Zoe", "zoe"}});
+        clickLine(main(), 0, Qt::RightButton);
+        clickLine(manage(), yes ? 0 : 1);
+        QStringList asked;
+        whenModalDialogAppears(form(), [&](Form2 *dialog) {
+            for (QLabel *label : {dialog->Label1, dialog->Label2, dialog->Label3})
+                if (label->isVisible())
+                    asked << label->text();
+            QTest::mouseClick(yes ? dialog->ButYes : dialog->ButCancel, Qt::LeftButton);
+        });
+        QTest::keyClick(manage(), Qt::Key_Delete);
+        QCOMPARE(asked, question);
+        QVERIFY(!form().state.dialogAnswer); // back to no once the question is answered
+        QCOMPARE(form().table.friendCount(), yes ? 2 : 3);
+        QCOMPARE(form().state.listedCount, yes ? 2 : 3);
+        QCOMPARE(form().state.selectedCount, yes ? 2 : 3);
+        invert(1);
+        clickLine(manage(), 0, Qt::RightButton);
+        QCOMPARE(cell(yes ? "zoe" : "zed", Unselected), QStringLiteral("1"));
+        QCOMPARE(column(form().table, Unselected).count("1"), 1);
+    }
+
+    // The question waits while the timers run: a scan goes back to the main list, adds a friend
+    // and refills both lists in a new order before the user answers.
+    void delete_confirmedAfterAScanRemovesTheFriendAsked()
+    {
+        startWithFriends();
+        logIn();
+        clickLine(main(), 0, Qt::RightButton);
+        invert(4); // Eve, not yet written back
+        clickLine(manage(), 3);
+        whenModalDialogAppears(form(), [this](Form2 *dialog) {
+            form().startScanButton();
+            QTRY_VERIFY(!scanning());
+            QCOMPARE(form().table.friendCount(), 6);
+            QTest::mouseClick(dialog->ButYes, Qt::LeftButton);
+        });
+        QTest::keyClick(manage(), Qt::Key_Delete);
+        QCOMPARE(names(manage()), (QStringList{"Ann", "Ann Lee", "Bob", "-Cara", "-Eve"}));
+        for (int row = 1; row <= form().table.friendCount(); ++row) {
+            const int line = form().table.cell(row, ManagePos).toInt() - 1;
+            QCOMPARE(nameFromLine(manage()->lineText(line)), form().table.cell(row, DisplayName));
+        }
+        QCOMPARE(names(main()), (QStringList{"Ann Lee", "Bob", "+", "Ann", "Cara", "Eve"}));
+        QCOMPARE(cell("vv.eve", Unselected), QStringLiteral("1"));
+    }
+
+    // Start Scan leaves the management list with its marks; a scan that ends while the
+    // management list is shown again keeps the history file for later.
+    void scan_returnsToTheMainListFirstAndKeepsTheHistoryWhileManaging()
+    {
+        startWithFriends();
+        logIn();
+        clickLine(main(), 0, Qt::RightButton);
+        invert(1);
+        click("ButGo");
+        QVERIFY(main()->isVisible() && !form().state.manageMode);
+        QCOMPARE(cell("bob", Unselected), QStringLiteral("1"));
+        clickLine(main(), 0, Qt::RightButton);
+        QTRY_VERIFY(!scanning());
+        QCOMPARE(names(manage()), (QStringList{"Ann", "Ann Lee", "-Bob", "-Cara", "-dan", "Eve"}));
+        QVERIFY(!QFile::exists(historyPath()));
+    }
+
+    void switchTwice_restoresTitleColoursAndHelp_data()
+    {
+        QTest::addColumn<int>("scanState");
+        QTest::addColumn<QColor>("mainColour");
+        QTest::newRow("before any scan") << 0 << colors::Black;
+        QTest::newRow("after a scan") << 2 << colors::Blue;
+    }
+    void switchTwice_restoresTitleColoursAndHelp()
+    {
+        QFETCH(int, scanState);
+        QFETCH(QColor, mainColour);
+        startWithFriends(FiveFriends, scanState);
+        QCOMPARE(helpOver(form().LabTitList1), texts::SessionHelpToSecond);
+        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsSecond);
+        QTest::mousePress(form().LabTitList1, Qt::RightButton);
+        QCOMPARE(form().state.sessionShown, 0);
+        QTest::mousePress(form().LabTitList1, Qt::LeftButton);
+        QCOMPARE(form().LabTitList1->text(), texts::SecondSessionTitle);
+        QCOMPARE(form().LabSession->text(), QStringLiteral("2"));
+        for (QWidget *control :
+             std::initializer_list<QWidget *>{form().LabTitList1, main(), manage()})
+            QCOMPARE(foreColor(control), colors::GreyGreen);
+        const QString annSecond = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
+        QVERIFY(main()->lineText(0).endsWith(annSecond));
+        QVERIFY(manage()->lineText(0).endsWith(annSecond));
+        QCOMPARE(helpOver(form().LabSession), texts::SessionHelpToFirst);
+        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsFirst);
+        QTest::mouseClick(form().LabSession, Qt::LeftButton);
+        QCOMPARE(form().LabTitList1->text(), texts::FirstSessionTitle);
+        QCOMPARE(foreColor(form().LabTitList1), colors::Black);
+        QCOMPARE(foreColor(main()), mainColour);
+        QCOMPARE(foreColor(manage()), colors::Black);
+        QVERIFY(main()->lineText(0).endsWith("07/09/12 22:53 - .. .. .. .. .. > .. .."));
+        clickLine(main(), 0, Qt::RightButton);
+        QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
+    }
+
+    void companionLine_showsTheOtherSession_data()
+    {
+        QTest::addColumn<bool>("secondShown");
+        QTest::addColumn<QString>("companion");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("1st shown")
+            << false << "ann.x             : 04/09/12 14:19 - .. .. .. .. .. > .. .."
+            << colors::Green;
+        QTest::newRow("2nd shown")
+            << true << "ann.x             : 07/09/12 22:53 - .. .. .. .. .. > .. .."
+            << colors::Black;
+    }
+    void companionLine_showsTheOtherSession()
+    {
+        QFETCH(bool, secondShown);
+        QFETCH(QString, companion);
+        QFETCH(QColor, colour);
+        startWithFriends();
+        if (secondShown)
+            click("LabSession");
+        clickLine(main(), 0);
+        QCOMPARE(form().LabHelpNom->text(), companion);
+        QCOMPARE(foreColor(form().LabHelpNom), colour);
+        QVERIFY(form().LabHelpNom->isVisible() && !form().LabHelp->isVisible());
+        // Leaving the list brings the help line back; Escape in it parks the focus.
+        form().TextLogin->setFocus();
+        QTRY_VERIFY(form().LabHelp->isVisible() && !form().LabHelpNom->isVisible());
+        clickLine(main(), 0);
+        QTest::keyClick(main(), Qt::Key_Escape);
+        QCOMPARE(main()->currentRow(), -1);
+        QTRY_VERIFY(form().ListTri->hasFocus());
+        // The separator line empties the help line and is not left selected.
+        clickLine(main(), 0);
+        clickLine(main(), 2);
+        QCOMPARE(main()->lineText(2), separatorLine());
+        QVERIFY(form().LabHelpNom->text().isEmpty() && form().LabHelp->isVisible());
+        QCOMPARE(main()->currentRow(), -1);
+    }
+
+    // With the option, a minimised window hides in the notification area, its icon's tooltip
+    // following the status, and a press on the icon brings it back, laid out again; where the
+    // desktop has no notification area it never hides. Without the option it is an ordinary
+    // minimised window.
+    void trayOption_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("notificationArea");
+        QTest::newRow("square") << "CheckTray" << true;
+        QTest::newRow("label") << "LabCheckTray" << true;
+        QTest::newRow("no notification area") << "CheckTray" << false;
+    }
+    void trayOption()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, notificationArea);
+        m_tray->available = notificationArea;
+        start();
+        click(control);
+        QCOMPARE(m_tray->toolTip, QStringLiteral("Amiscan"));
+        QCOMPARE(form().focusWidget(), form().ListTri);
+        const int height = form().windowHeightTwips();
+        form().showMinimized();
+        if (notificationArea) {
+            QTRY_VERIFY(!form().isVisible());
+            // The tooltip follows the status while hidden, cut to 63 characters, never in one.
+            QVERIFY(scan());
+            QVERIFY(form().LabInfo->text() != texts::ProgramName);
+            QCOMPARE(m_tray->toolTip, form().LabInfo->text());
+            const QString wide = QString::fromUcs4(U"\U0001F600");
+            form().LabInfo->setText(QString(62, u'x') + wide + QStringLiteral("tail"));
+            QCOMPARE(m_tray->toolTip, QString(62, u'x') + wide);
+            form().setWindowHeightTwips(height + 3000);
+            m_tray->press();
+            QVERIFY(form().isVisible());
+            QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
+            const int restored = form().windowHeightTwips(); // laid out again
+            form().layoutLists();
+            QCOMPARE(restored, form().windowHeightTwips());
+            QVERIFY(m_tray->shown);
+            click(control);
+            QVERIFY(!m_tray->shown);
+            form().showMinimized();
+        }
+        QTest::qWait(20);
+        QVERIFY(form().isVisible() && form().isMinimized() &&
+                form().CheckTray->isChecked() == !notificationArea);
+    }
+
+    void startUp_withSavedOption_addsTheIconBeforeShowing()
+    {
+        QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nMinimizeIcon=1\r\n"));
+        bool visibleAtAdd = true;
+        QWidget *focusAtAdd = nullptr;
+        m_tray->onAdd = [&] {
+            visibleAtAdd = form().isVisible();
+            focusAtAdd = form().focusWidget();
+        };
+        start();
+        QVERIFY(m_tray->shown && !visibleAtAdd && !focusAtAdd);
+        QVERIFY(form().isVisible());
+    }
+
+    void endRoutes_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<bool>("scanned");
+        const QList<std::pair<const char *, int>> routes{{"Exit", 0},        {"close box", 0},
+                                                         {"session end", 0}, {"SIGTERM", SIGTERM},
+                                                         {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
+        for (const auto &[route, signalNumber] : routes) {
+            QTest::addRow("%s right after start-up", route) << route << signalNumber << false;
+            QTest::addRow("%s after a scan and a deletion", route) << route << signalNumber << true;
+        }
+    }
+    // Each way out saves what it saves once, whole, and removes the icon; the close box keeps
+    // the history as of the scan.
+    void endRoutes()
+    {
+        QFETCH(QString, route);
+        QFETCH(int, signalNumber);
+        QFETCH(bool, scanned);
+        start();
+        EndOfRun endOfRun(form());
+        QSignalSpy ended(&form(), &Form1::programEnded);
+        click("CheckTray");
+        if (scanned) {
+            QVERIFY(scan());
+            form().table.removeFriend(form().table.findByAccountName("bob"));
+        }
+        QEvent quit(QEvent::Quit);
+        if (route == "Exit")
+            click("ButExit");
+        else if (route == "close box")
+            form().close();
+        else if (route == "session end")
+            QCoreApplication::sendEvent(qApp, &quit);
+        else
+            std::raise(signalNumber);
+        QTRY_VERIFY(form().hasEnded());
+        form().close(); // a later closing ends nothing more
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!form().isVisible() && !m_tray->shown);
+        if (!scanned) {
+            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+            return;
+        }
+        QCOMPARE(savedAccounts(),
+                 (route == "close box" ? QStringList{"ann.lee", "bob"} : QStringList{"ann.lee"}));
+        QVERIFY(fileBytes(settingsPath()).contains("MinimizeIcon=1\r\n"));
+    }
+
+    // Neither an open question nor a scan that hangs stops a way out.
+    void signalWhileBusy_savesAndEnds_data()
+    {
+        QTest::addColumn<bool>("dialog");
+        QTest::newRow("confirmation open") << true;
+        QTest::newRow("scan in progress") << false;
+    }
+    void signalWhileBusy_savesAndEnds()
+    {
+        QFETCH(bool, dialog);
+        start();
+        EndOfRun endOfRun(form());
+        QVERIFY(scan());
+        form().table.removeFriend(form().table.findByAccountName("bob"));
+        bool leftOpen = false;
+        if (dialog) {
+            QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+            QTimer::singleShot(3000, &form(), [&] {
+                if ((leftOpen = form().dialog() != nullptr))
+                    form().unloadDialog();
+            });
+            QVERIFY(!form().confirm({QStringLiteral("Delete ?"), QString()}));
+            QVERIFY(!leftOpen);
+        } else {
+            m_fetcher->fails = true;
+            m_browser->pageFor = [](const QUrl &) { return QString(); }; // never loads
+            click("ButGo");
+            QVERIFY(scanning());
+            std::raise(SIGTERM);
+        }
+        QTRY_VERIFY(form().hasEnded());
+        QVERIFY(!form().Timer1->isActive());
+        QCOMPARE(savedAccounts(), QStringList{"ann.lee"});
+    }
+};
+
+AMISCAN_WIDGET_TEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
