@@ -38,6 +38,12 @@ public:
     // The request lines logged so far, raw and parsed.
     QStringList logLines();
     QList<SimRequest> requests();
+    // Forgets the request lines logged so far, so that a long run does not keep them all.
+    void forgetRequests()
+    {
+        logLines();
+        m_lines.clear();
+    }
 
     QString errorString() const { return m_error; }
     QString standardError()
