@@ -1,7 +1,5 @@
-// The main window driven through its controls: start-up with and without its two files, when it
-// writes them, the option boxes and the main list, the login boxes, the panel and the help line,
-// the management list and the session switch, the notification-area icon, the notification of
-// friends come online and its text, and the ways out.
+// The main window driven through its controls: its files, options, login boxes, panel, lists,
+// session switch, notification-area icon and notifications, and the ways out.
 #include "app/end_of_run.h"
 #include "dialog_driver.h"
 #include "file_faults.h"
