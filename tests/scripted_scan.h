@@ -1,5 +1,6 @@
 #pragma once
-// A main window that scans through the scripted browser and fetcher, logged in as "demo".
+// A main window that scans through the scripted browser and fetcher, started and logged in as
+// "demo" unless asked otherwise.
 #include "fake_platform.h"
 #include "scan/scan_driver.h"
 #include "scan_pages.h"
@@ -17,15 +18,21 @@ struct ScriptedScan
     Form1 form{dir.path()};
     FakeBrowser *browser = new FakeBrowser;
     FakePageFetcher *fetcher = new FakePageFetcher;
-    ScriptedScan()
+    explicit ScriptedScan(bool started = true)
     {
         form.setScanPlatform(std::unique_ptr<FakeBrowser>(browser),
                              std::unique_ptr<FakePageFetcher>(fetcher));
         form.scanDriver().setTimings({20, 5, 5});
-        form.load();
+        if (started) {
+            form.load();
+            logIn();
+        }
+    }
+    void logIn()
+    {
+        form.TextLogin->setText(QStringLiteral("demo"));
         form.state.userName = QStringLiteral("demo");
         form.state.password = form.state.savedPassword = QStringLiteral("demo123");
-        form.TextLogin->setText(QStringLiteral("demo"));
     }
     bool scanning() const { return form.ButGo->text() == QStringLiteral("Abort Scan"); }
 };

@@ -51,20 +51,17 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Form1> m_form;
-    FakeBrowser *m_browser = nullptr;
-    FakePageFetcher *m_fetcher = nullptr;
+    std::unique_ptr<ScriptedScan> m_scan; // started by each test, not logged in
     FakeTrayIcon *m_tray = nullptr;
     FakeNotifier *m_notifier = nullptr;
-    Form1 &form() { return *m_form; }
-    LineList *main() { return m_form->List1; }
-    LineList *manage() { return m_form->List2; }
-    QString historyPath() const { return historyFilePath(m_dir->path()); }
-    QString settingsPath() const { return settingsFilePath(m_dir->path()); }
+    Form1 &form() { return m_scan->form; }
+    LineList *main() { return form().List1; }
+    LineList *manage() { return form().List2; }
+    QString historyPath() const { return historyFilePath(m_scan->dir.path()); }
+    QString settingsPath() const { return settingsFilePath(m_scan->dir.path()); }
     QStringList asideFiles() const
     {
-        return QDir(m_dir->path())
+        return QDir(m_scan->dir.path())
             .entryList({QStringLiteral("Amiscan.unreadable-*")}, QDir::AllEntries | QDir::System);
     }
     // Starts the window with the files written so far, shown and active.
@@ -73,12 +70,6 @@ class TestMainWindow : public QObject
         form().load();
         QApplication::setActiveWindow(&form());
         QVERIFY(QTest::qWaitForWindowActive(&form()));
-    }
-    void logIn()
-    {
-        form().TextLogin->setText(QStringLiteral("demo"));
-        form().state.userName = QStringLiteral("demo");
-        form().state.password = form().state.savedPassword = QStringLiteral("demo123");
     }
     // The friends listed as start-up lists a history.
     void startWithFriends(const QList<Friend> &friends = FiveFriends)
@@ -96,7 +87,7 @@ class TestMainWindow : public QObject
     }
     bool scan()
     {
-        logIn();
+        m_scan->logIn();
         QTest::mouseClick(form().ButGo, Qt::LeftButton);
         return QTest::qWaitFor([this] { return !scanning(); });
     }
@@ -167,28 +158,13 @@ private slots:
     void initTestCase() { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_form = std::make_unique<Form1>(m_dir->path());
-        auto browser = std::make_unique<FakeBrowser>();
-        auto fetcher = std::make_unique<FakePageFetcher>();
-        auto tray = std::make_unique<FakeTrayIcon>();
-        browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        fetcher->answer = [](const QUrl &) { return FriendsDirect; };
-        m_browser = browser.get();
-        m_fetcher = fetcher.get();
-        m_tray = tray.get();
-        m_form->setScanPlatform(std::move(browser), std::move(fetcher));
-        m_form->scanDriver().setTimings({20, 5, 5});
-        m_form->setTrayIcon(std::move(tray));
-        auto notifier = std::make_unique<FakeNotifier>();
-        m_notifier = notifier.get();
-        m_form->setNotifier(std::move(notifier));
+        m_scan = std::make_unique<ScriptedScan>(false);
+        m_scan->browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        m_scan->fetcher->answer = [](const QUrl &) { return FriendsDirect; };
+        form().setTrayIcon(std::unique_ptr<FakeTrayIcon>(m_tray = new FakeTrayIcon));
+        form().setNotifier(std::unique_ptr<FakeNotifier>(m_notifier = new FakeNotifier));
     }
-    void cleanup()
-    {
-        m_form.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_scan.reset(); }
 
     // Nothing is written before the history has been read or a scan merged, not even over a
     // settings file of the user's; the lists keep their instructions until there is data.
@@ -283,9 +259,9 @@ private slots:
         const QStringList aside = asideFiles();
         QCOMPARE(aside.size(), 1);
         if (how == "unreadable")
-            QVERIFY(!QFileInfo(m_dir->filePath(aside.at(0))).isFile()); // the entry itself
+            QVERIFY(!QFileInfo(m_scan->dir.filePath(aside.at(0))).isFile()); // the entry itself
         else
-            QCOMPARE(fileBytes(m_dir->filePath(aside.at(0))), stored);
+            QCOMPARE(fileBytes(m_scan->dir.filePath(aside.at(0))), stored);
         QVERIFY(fileBytes(path).startsWith(history ? "Friends (" : "[Parameters]"));
     }
 
@@ -513,7 +489,7 @@ private slots:
     void delete_confirmedAfterAScanRemovesTheFriendAsked()
     {
         startWithFriends();
-        logIn();
+        m_scan->logIn();
         clickLine(main(), 0, Qt::RightButton);
         invert(4); // Eve, not yet written back
         clickLine(manage(), 3);
@@ -538,7 +514,7 @@ private slots:
     void scan_returnsToTheMainListFirstAndKeepsTheHistoryWhileManaging()
     {
         startWithFriends();
-        logIn();
+        m_scan->logIn();
         clickLine(main(), 0, Qt::RightButton);
         invert(1);
         click("ButGo");
@@ -684,7 +660,7 @@ private slots:
             add(form().table, f);
         const QString page = browserFriendsPage(
             {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
-        m_browser->pageFor = [page](const QUrl &) { return page; };
+        m_scan->browser->pageFor = [page](const QUrl &) { return page; };
         QVERIFY(scan());
         QCOMPARE(int(form().state.onlineCount), 5); // the page was merged
         QTEST(m_notifier->shown, "shown");
@@ -750,7 +726,7 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY(!form().isVisible() && !m_tray->shown);
         if (!scanned) {
-            QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList());
+            QCOMPARE(QDir(m_scan->dir.path()).entryList(QDir::Files), QStringList());
             return;
         }
         QCOMPARE(savedAccounts(),
@@ -782,8 +758,8 @@ private slots:
             QVERIFY(!form().confirm({QStringLiteral("Delete ?"), QString()}));
             QVERIFY(!leftOpen);
         } else {
-            m_fetcher->fails = true;
-            m_browser->pageFor = [](const QUrl &) { return QString(); }; // never loads
+            m_scan->fetcher->fails = true;
+            m_scan->browser->pageFor = [](const QUrl &) { return QString(); }; // never loads
             click("ButGo");
             QVERIFY(scanning());
             std::raise(SIGTERM);
