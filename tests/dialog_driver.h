@@ -31,8 +31,3 @@ inline void whenModalDialogAppears(amiscan::Form1 &form,
     });
     poll->start(5);
 }
-
-inline void whenModalDialogShown(amiscan::Form1 &form, std::function<void(amiscan::Form2 *)> action)
-{
-    whenModalDialogAppears(form, std::move(action));
-}

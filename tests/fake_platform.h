@@ -23,31 +23,20 @@ public:
     std::function<QString(const QUrl &)> pageFor = [](const QUrl &) { return QString(); };
     QString pageAfterLogin;
     bool hasButton = true;
-    // Where a navigation lands, as after a redirect.
-    std::function<QUrl(const QUrl &)> landsAt = [](const QUrl &url) { return url; };
     // False: reads and logins get no answer (a page script that never yields) until the browser
     // is destroyed, when it answers with the page it holds.
     bool answers = true;
     QList<QUrl> navigations;
     QList<QStringList> logins;
-    int loads = 0;
-    int unloads = 0;
     ~FakeBrowser() override
     {
         for (const auto &answer : std::exchange(m_held, {}))
             answer();
     }
     qsizetype heldAnswers() const { return m_held.size(); }
-    void load() override
-    {
-        if (!m_loaded)
-            ++loads;
-        m_loaded = true;
-    }
+    void load() override { m_loaded = true; }
     void unload() override
     {
-        if (m_loaded)
-            ++unloads;
         m_loaded = false;
         m_page.clear();
         m_address.clear();
@@ -60,8 +49,8 @@ public:
         if (!m_loaded)
             return;
         m_hasDocument = true;
-        m_address = url.scheme() == QLatin1StringView("about") ? url : landsAt(url);
-        m_page = url.scheme() == QLatin1StringView("about") ? QString() : pageFor(m_address);
+        m_address = url;
+        m_page = url.scheme() == QLatin1StringView("about") ? QString() : pageFor(url);
     }
     void stop() override {}
     void readPage(PageCallback callback) override
@@ -119,17 +108,12 @@ class FakeTrayIcon final : public TrayIcon
 public:
     bool available = true; // the desktop has a notification area
     bool shown = false;
-    int adds = 0;
     QString toolTip;
-    std::function<void()> onAdd;
     bool isAvailable() const override { return available; }
     void add(const QIcon &, const QString &tip) override
     {
-        ++adds;
         shown = true;
         toolTip = tip;
-        if (onAdd)
-            onAdd();
     }
     void setToolTip(const QString &tip) override { toolTip = tip; }
     void remove() override { shown = false; }

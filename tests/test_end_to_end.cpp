@@ -1,9 +1,7 @@
-// The program as installed, end to end and at real speed. `cmake --install` into a temporary
-// prefix puts the program, its browser helper and its desktop files in place and nothing else.
-// The installed copy, in a home of its own with Auto Start on against the local stand-in for the
-// service, keeps its files in the user's data directory: its first scan logs in through the
-// browser, a second copy is refused, a minute later the count-down scans again by the direct
-// read, and SIGTERM then saves both files. Nothing is written beside the executable.
+// The program installed into a temporary prefix, at real speed against the local stand-in for
+// the service: with Auto Start on, its first scan logs in through the browser, a second copy is
+// refused, a minute later the count-down scans by the direct read, and SIGTERM saves both files
+// in the user's data directory, nothing beside the executable.
 #include "app/single_copy.h"
 #include "browser_processes.h"
 #include "file_faults.h"

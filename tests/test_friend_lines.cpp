@@ -10,7 +10,6 @@
 #include "lists/table_sort.h"
 #include "scan/presence_merge.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace amiscan;
@@ -168,36 +167,6 @@ private slots:
         table.setCell(4, Online, "1");
         sortOnlineFirst(table, 0, English);
         QCOMPARE(column(table, DisplayName), (QStringList{"amy", "Carl", "Zed", "carl"}));
-    }
-
-    // After a scan the table is ordered with one collation kept for the run and the online
-    // friends moved to the front: each scan must give the same table as two full sorts.
-    void keptCollationAndPartition_matchFullSorts()
-    {
-        QRandomGenerator random(2012);
-        const QStringList parts{"ann", "Ann", "ANN", "bob", "Émile", "zoe", "b", ""};
-        const auto name = [&] {
-            return parts.at(random.bounded(int(parts.size()))) +
-                   QString::number(random.bounded(40));
-        };
-        FriendsTable fast, full;
-        QDateTime now(QDate(2012, 10, 14), QTime(8, 0));
-        for (int scan = 0; scan < 40; ++scan) {
-            QList<FriendEntry> page;
-            for (int i = random.bounded(60); i > 0; --i)
-                page.append({name(), name(), {}});
-            now = now.addSecs(random.bounded(1200));
-            mergePresence(fast, page, now);
-            mergePresence(full, page, now);
-            const int mode = random.bounded(2);
-            sortByKey(fast, mode, English);
-            partitionOnlineFirst(fast);
-            sortByKey(full, mode, Collation(QLocale(QLocale::English)));
-            sortOnlineFirst(full, mode, Collation(QLocale(QLocale::English)));
-            for (int col = 0; col < ColumnCount; ++col)
-                QCOMPARE(column(fast, col), column(full, col));
-        }
-        QVERIFY(full.friendCount() > 100);
     }
 
     void mainList_data()

@@ -1,7 +1,6 @@
-// The window's quick ways (the key order kept between sorts, the merge visiting only the friends a
-// page can change, lines built as shown, the history saved on its own thread) give what the plain
-// ways give: random tables with names equal as text or but for case, random pages and clicks,
-// compared cell by cell, line by line and byte by byte.
+// The window's quick ways (kept key order, a merge visiting only the friends a page can change,
+// lines built as shown, the history saved on its own thread) give what the plain ways give, on
+// random tables (names equal as text or but for case), pages and clicks: cells, lines and bytes.
 #include "list_lines.h"
 #include "lists/main_list.h"
 #include "scan/presence_merge.h"
@@ -81,7 +80,7 @@ private slots:
         }
         markCurrentLengths(form.table);
 
-        // The window's work done the plain way, on a table of its own.
+        // The window's work done the plain way, full sorts and every line, on a table of its own.
         FriendsTable plain = form.table;
         const Collation collation;
         QStringList manageLines;
@@ -90,52 +89,41 @@ private slots:
             return LineModes{form.CheckUser->isChecked(),
                              form.state.sessionShown != Session::First};
         };
-        const auto sortByKey = [&] { amiscan::sortByKey(plain, seed % 2, collation); };
-        const auto sortOnlineFirst = [&] { amiscan::sortOnlineFirst(plain, seed % 2, collation); };
-        const auto fillManageList = [&] {
+        const auto fillManageList = [&](bool sort) {
+            if (sort)
+                sortByKey(plain, seed % 2, collation);
             manageLines.clear();
             for (int row = 1; row <= plain.friendCount(); ++row) {
                 manageLines << friendLine(plain, row, modes());
                 plain.setCell(row, ManagePos, QString::number(row));
             }
         };
-        const auto fillMainList = [&] {
+        const auto fillMainList = [&](bool sort) {
+            if (sort)
+                sortOnlineFirst(plain, seed % 2, collation);
             const LineFilter filter{form.CheckFlter->isChecked(), form.CheckHideOff->isChecked()};
             main = buildMainList(plain, {form.state.scanState != ScanState::NotStarted, modes(),
                                          filter, form.state.minListLines});
         };
-        const auto rebuildBoth = [&] {
-            sortByKey();
-            fillManageList();
-            sortOnlineFirst();
-            fillMainList();
-        };
-        const auto compare = [&](const char *after) {
-            const QStringList quick =
-                snapshot(form.table, list_lines::all(form.List1) + list_lines::all(form.List2) +
-                                         QStringList{QString::number(form.state.onlineCount),
-                                                     QString::number(form.state.shownOnlineCount)});
-            QVERIFY2(quick ==
-                         snapshot(plain, main.lines + manageLines +
-                                             QStringList{QString::number(main.onlineCount),
-                                                         QString::number(main.shownOnlineCount)}),
-                     after);
+        const auto counts = [](int online, int shown) {
+            return QStringList{QString::number(online), QString::number(shown)};
         };
 
         form.sortByKey();
         form.fillManageList();
         form.sortOnlineFirst();
         form.fillMainList();
-        rebuildBoth();
-        compare("start-up");
-
-        for (int step = 0; step < 30 && !QTest::currentTestFailed(); ++step) {
-            const int what = pick(6);
-            if (what <= 1) { // a scan from the main list, some minutes after the last one
+        for (int step = 0; step <= 30 && !QTest::currentTestFailed(); ++step) {
+            const int what = step ? pick(6) : -1;
+            const char *after = "start-up";
+            if (what < 0) {
+                fillManageList(true);
+                fillMainList(true);
+            } else if (what <= 1) { // a scan from the main list, some minutes after the last one
+                after = "a scan";
                 if (form.state.manageMode) {
                     form.showMainList();
-                    sortOnlineFirst();
-                    fillMainList();
+                    fillMainList(true);
                 }
                 now = now.addSecs(60 * pick(25));
                 QList<FriendEntry> page;
@@ -151,37 +139,42 @@ private slots:
                          mergePresenceEveryRow(plain, page, now));
                 form.state.scanState = ScanState::PageRead;
                 form.finishMergedScan();
-                rebuildBoth();
-                compare("a scan");
+                fillManageList(true);
+                fillMainList(true);
+            } else if (what == 2) {
+                after = "a filter";
+                (pick(2) ? form.CheckFlter : form.CheckHideOff)->click();
+                if (!form.List1->isHidden())
+                    fillMainList(true);
+            } else if (what == 3) {
+                after = "the name mode";
+                form.CheckUser->click();
+                form.List1->isHidden() ? fillManageList(false) : fillMainList(false);
+            } else if (what == 4) {
+                after = "a session switch";
+                form.switchSession();
+                fillManageList(false);
+                fillMainList(false);
+            } else if (form.state.manageMode) {
+                after = "the main list";
+                form.showMainList();
+                fillMainList(true);
+            } else {
+                after = "the management list";
+                form.showManageList();
+                sortByKey(plain, seed % 2, collation);
+            }
+            QVERIFY2(snapshot(form.table,
+                              list_lines::all(form.List1) + list_lines::all(form.List2) +
+                                  counts(form.state.onlineCount, form.state.shownOnlineCount)) ==
+                         snapshot(plain, main.lines + manageLines +
+                                             counts(main.onlineCount, main.shownOnlineCount)),
+                     after);
+            if (what == 0 || what == 1) {
                 form.waitForHistorySave();
                 QFile file(historyFilePath(dir.path()));
                 QVERIFY(file.open(QIODevice::ReadOnly));
                 QCOMPARE(file.readAll(), history::formatFile(plain, form.state.lastScanStamp));
-            } else if (what == 2) { // a filter
-                (pick(2) ? form.CheckFlter : form.CheckHideOff)->click();
-                if (!form.List1->isHidden()) {
-                    sortOnlineFirst();
-                    fillMainList();
-                }
-                compare("a filter");
-            } else if (what == 3) { // the name mode
-                form.CheckUser->click();
-                form.List1->isHidden() ? fillManageList() : fillMainList();
-                compare("the name mode");
-            } else if (what == 4) { // the session shown
-                form.switchSession();
-                fillManageList();
-                fillMainList();
-                compare("a session switch");
-            } else if (form.state.manageMode) {
-                form.showMainList();
-                sortOnlineFirst();
-                fillMainList();
-                compare("the main list");
-            } else {
-                form.showManageList();
-                sortByKey();
-                compare("the management list");
             }
         }
     }

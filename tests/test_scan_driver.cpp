@@ -17,9 +17,6 @@ using Tone = ScanWindow::Tone;
 using Button = ScanWindow::Button;
 const QStringList ConnectMessage{"Unable to connect !", "Please, check your",
                                  "internet connection."};
-const QString SurveyForm = "<HEAD></HEAD><BODY><P>Take our survey</P><FORM><INPUT><INPUT>"
-                           "<BUTTON>Send</BUTTON></FORM>" +
-                           Filler + "</BODY>";
 
 struct FakeWindow final : ScanWindow
 {
@@ -201,49 +198,31 @@ private slots:
                  (QStringList{"        Scan running ...(1)", "        Scan running ...(2)"}));
     }
 
+    // Pages from elsewhere (no domain word, a redirect) are refused in the run against the
+    // simulator; here, the end of the page and an address the driver never sends.
     void arrivingPage_isReadWaitedForOrRefused_data()
     {
         QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("landing"); // empty: where the browser was sent
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("end before position 100") << ""
-                                                 << ""
-                                                 << "<p>vey Friends Online Now:</p></BODY>"
+        const QString friends = "<p>vey Friends Online Now:</p>";
+        QTest::newRow("end before position 100") << "" << friends + "</BODY>"
                                                  << "waits";
-        QTest::newRow("end tag in small letters")
-            << ""
-            << ""
-            << "<p>vey Friends Online Now:</p>" + Filler + "</body>"
-            << "waits";
+        QTest::newRow("end tag in small letters") << "" << friends + Filler + "</body>"
+                                                  << "waits";
         QTest::newRow("an early end tag in a script, the real one later")
             << ""
-            << ""
             << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << "read";
-        QTest::newRow("no domain word")
-            << ""
-            << ""
-            << "<FORM><INPUT><INPUT><BUTTON>Go</BUTTON></FORM>" + Filler + "</BODY>"
-            << "refused";
-        QTest::newRow("redirected to another site")
-            << ""
-            << "https://www.survey.example/start" << SurveyForm << "refused";
-        QTest::newRow("redirected to another port")
-            << "http://127.0.0.1:8080"
-            << "http://127.0.0.1:8081/" << SurveyForm << "refused";
-        QTest::newRow("plain http elsewhere, never sent") << "http://www.vey.example"
-                                                          << "" << LoginForm << "refused";
+        QTest::newRow("plain http elsewhere, never sent")
+            << "http://www.vey.example" << LoginForm << "refused";
     }
     void arrivingPage_isReadWaitedForOrRefused()
     {
         QFETCH(QString, service);
-        QFETCH(QString, landing);
         QFETCH(QString, page);
         QFETCH(QString, outcome);
         Rig r;
         r.window.shared.serviceUrl = service;
-        if (!landing.isEmpty())
-            r.browser->landsAt = [landing](const QUrl &) { return QUrl(landing); };
         r.browser->pageFor = [page](const QUrl &) { return page; };
         r.press();
         QTRY_VERIFY(!r.scanning() || (outcome == u"waits" && r.driver->waitCount() >= 3));
@@ -284,8 +263,7 @@ private slots:
     {
         QFETCH(QString, service);
         QFETCH(QString, page);
-        QFETCH(bool, own);
-        QCOMPARE(isServicePage(QUrl(page), QUrl(service)), own);
+        QTEST(isServicePage(QUrl(page), QUrl(service)), "own");
     }
 
     void formWithoutButton_staysInLoginStepUntilAbort()

@@ -1,8 +1,6 @@
-// The real browser, in its helper program, and the real direct read: the browser layer against a
-// small page server on loopback (the login form, the cookie shared both ways, a dead page
-// process, the direct read kept off the network), then scans against the local stand-in for the
-// service, started as a separate process: the ways the browser or the service fail, and each
-// fault of the service and the network. The wiring of a good scan is the end-to-end test's.
+// The real browser helper and direct read against a page server of the test's own on loopback,
+// then scans against the local stand-in for the service: each way the browser, the service or
+// the network fails. The wiring of a good scan is the end-to-end test's.
 #include "store/data_dir.h"
 #include "browser_processes.h"
 #include "file_faults.h"
