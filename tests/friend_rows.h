@@ -66,4 +66,21 @@ inline QStringList column(const amiscan::FriendsTable &table, int col)
     return cells;
 }
 
+// Every cell of the friends' rows, column by column.
+inline QStringList cells(const amiscan::FriendsTable &table)
+{
+    QStringList all;
+    for (int col = amiscan::DisplayName; col < amiscan::ColumnCount; ++col)
+        all += column(table, col);
+    return all;
+}
+
+inline amiscan::FriendsTable tableOf(const QList<Friend> &friends)
+{
+    amiscan::FriendsTable table;
+    for (const Friend &f : friends)
+        add(table, f);
+    return table;
+}
+
 } // namespace friend_rows

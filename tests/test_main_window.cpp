@@ -12,7 +12,6 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/time_text.h"
-#include "ui/twips.h"
 #include "widget_test_main.h"
 #include <QCheckBox>
 #include <QDBusConnection>
@@ -64,14 +63,12 @@ class TestMainWindow : public QObject
         return QDir(m_scan->dir.path())
             .entryList({QStringLiteral("Amiscan.unreadable-*")}, QDir::AllEntries | QDir::System);
     }
-    // Starts the window with the files written so far, shown and active.
     void start()
     {
         form().load();
         QApplication::setActiveWindow(&form());
         QVERIFY(QTest::qWaitForWindowActive(&form()));
     }
-    // The friends listed as start-up lists a history.
     void startWithFriends(const QList<Friend> &friends = FiveFriends)
     {
         start();
@@ -118,7 +115,6 @@ class TestMainWindow : public QObject
         QTest::mouseClick(list->viewport(), button, {},
                           list_lines::rect(list, line).center() + QPoint(100, 0));
     }
-    // A double click, whose first press makes the line current.
     void invert(int line)
     {
         clickLine(manage(), line);
@@ -144,7 +140,6 @@ class TestMainWindow : public QObject
         widget->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(widget->hasFocus());
     }
-    // The help line's text after the mouse moved over the control.
     QString helpOver(QWidget *control)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)),
@@ -197,8 +192,6 @@ private slots:
         start();
         QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
         QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
-        QCOMPARE(column(form().table, NameMark), (QStringList{"", "\u00B2"}));
-        QCOMPARE(column(form().table, Unselected), (QStringList{"1", "0"}));
         QCOMPARE(form().TextLogin->text(), QStringLiteral("ann"));
         QCOMPARE(form().TextPw->text(), QStringLiteral("**"));
         QCOMPARE(form().TextTimerScan->text(), QStringLiteral("20"));
@@ -206,7 +199,6 @@ private slots:
             QVERIFY(box->isChecked());
         QVERIFY(!form().CheckAutoStart->isChecked());
 
-        // Saved back: the other lines kept, the window's values written.
         form().CheckFlter->setChecked(false);
         form().CheckAutoStart->setChecked(true);
         form().TextTimerScan->clear();
@@ -265,9 +257,6 @@ private slots:
         QVERIFY(fileBytes(path).startsWith(history ? "Friends (" : "[Parameters]"));
     }
 
-    // Each click rebuilds the main list; the top-row toggles follow their boxes. The filter's
-    // label turns it on but never off; the list keeps the order of the name mode the window
-    // started with.
     void optionControls_data()
     {
         QTest::addColumn<QStringList>("clicks");
@@ -278,22 +267,15 @@ private slots:
         };
         const QStringList all{"Ann", "Cara", "+", "Bob", "dan", "Eve"};
         const QStringList users{"ann.x", "xx.cara", "+", "bob", "ww.dan", "vv.eve"};
-        row("none", {}, all);
-        row("offline box", {"CheckHideOff"}, {"Ann", "Cara"});
         row("filter label, twice", {"LabCheckFlter", "LabCheckFlter"}, {"Ann", "+", "Bob", "Eve"});
         row("filter label, then box", {"LabCheckFlter", "CheckFlter"}, all);
         row("both filters", {"ButHideCheckHideOff", "CheckFlter"}, {"Ann"});
         row("user names", {"LabCheckUser"}, users);
-        row("started with user names, back to display names",
-            {"start with user names", "CheckUser", "CheckHideOff", "CheckHideOff"},
-            {"Ann", "Cara", "+", "Bob", "Eve", "dan"});
     }
     void optionControls()
     {
         QFETCH(QStringList, clicks);
         QFETCH(QStringList, expected);
-        if (clicks.value(0) == "start with user names")
-            form().CheckUser->setChecked(true); // as the settings would leave it
         startWithFriends();
         form().togglePanel(); // shows the top-row toggles
         for (const QString &control : clicks.filter(QStringLiteral("Check")))
@@ -306,7 +288,6 @@ private slots:
                  form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
     }
 
-    // A line wider than a list runs to the list's edge: no ellipsis stands in for its end.
     void wideLines_areCutByTheListsEdge()
     {
         start();
@@ -344,9 +325,7 @@ private slots:
             QTest::newRow(name) << QString::fromLatin1(box) << typed << key << shown << kept;
         };
         const QString user = texts::UserPlaceholder, password = texts::PasswordPlaceholder;
-        row("password", "TextPw", "s3cr3t-pw!", 0, "**********", "s3cr3t-pw!");
-        // The mask must never pass for a password: a star in it is kept whole.
-        row("password with a star", "TextPw", "ab*cd", 0, "*****", "ab*cd");
+        row("password with a star, kept whole", "TextPw", "ab*cd", 0, "*****", "ab*cd");
         row("the placeholder typed", "TextPw", password, 0, password, password);
         row("password, Enter", "TextPw", "abc", Qt::Key_Return, "***", "abc");
         row("no user name", "TextLogin", "", 0, user, user);
@@ -391,14 +370,11 @@ private slots:
         QCOMPARE(edit->text(), placeholder);
     }
 
-    // Hidden by the saved setting at start-up, the panel comes back by a double click on the
-    // main list and goes again by its button.
     void panelToggle()
     {
         QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
         start();
         const int hiddenHeight = form().windowHeightTwips();
-        QCOMPARE(twipsGeometry(form().ButExit).top(), 0);
         for (const bool hidden : {true, false, true}) {
             QCOMPARE(form().state.panelState == PanelState::Hidden, hidden);
             QCOMPARE(form().ButHidePanel->text(),
@@ -412,7 +388,6 @@ private slots:
         }
     }
 
-    // Marks change the table only when the main list comes back, by the right button or Escape.
     void marks_areWrittenBackOnReturn()
     {
         startWithFriends();
@@ -455,7 +430,6 @@ private slots:
             << QStringList{"Annabel Example-Lo", "( annabel.example.lon )", " Delete this friend ?"}
             << true;
     }
-    // After Yes the lines below move up and still reach their friends when written back.
     void delete_questionNamesTheFriend()
     {
         QFETCH(QString, displayName);
@@ -478,14 +452,9 @@ private slots:
         QCOMPARE(form().table.friendCount(), yes ? 2 : 3);
         QCOMPARE(form().state.listedCount, yes ? 2 : 3);
         QCOMPARE(form().state.selectedCount, yes ? 2 : 3);
-        invert(1);
-        clickLine(manage(), 0, Qt::RightButton);
-        QCOMPARE(cell(yes ? "zoe" : "zed", Unselected), QStringLiteral("1"));
-        QCOMPARE(column(form().table, Unselected).count("1"), 1);
     }
 
-    // The question waits while the timers run: a scan goes back to the main list, adds a friend
-    // and refills both lists in a new order before the user answers.
+    // A scan adds a friend and reorders both lists before the user answers.
     void delete_confirmedAfterAScanRemovesTheFriendAsked()
     {
         startWithFriends();
@@ -509,8 +478,7 @@ private slots:
         QCOMPARE(cell("vv.eve", Unselected), QStringLiteral("1"));
     }
 
-    // Start Scan leaves the management list with its marks; a scan that ends while the
-    // management list is shown again keeps the history file for later.
+    // A scan that ends while the management list is shown keeps the history file for later.
     void scan_returnsToTheMainListFirstAndKeepsTheHistoryWhileManaging()
     {
         startWithFriends();
@@ -526,8 +494,6 @@ private slots:
         QVERIFY(!QFile::exists(historyPath()));
     }
 
-    // Switched twice, the titles, lines and help come back; a line's companion line
-    // shows the other session.
     void switchTwice_restoresTitlesAndHelp_companionLineShowsTheOtherSession()
     {
         startWithFriends();
@@ -569,10 +535,7 @@ private slots:
         QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
     }
 
-    // With the option, a minimised window hides in the notification area, its icon's tooltip
-    // following the status, and a press on the icon brings it back, laid out again; where the
-    // desktop has no notification area it never hides. Without the option it is an ordinary
-    // minimised window.
+    // Where the desktop has no notification area, a minimised window never hides in it.
     void trayOption_data()
     {
         QTest::addColumn<bool>("notificationArea");
@@ -618,8 +581,7 @@ private slots:
         QTest::qWait(20);
         QVERIFY(form().isVisible() && form().isMinimized() &&
                 form().CheckTray->isChecked() == !notificationArea);
-        // Minimised, it takes a new height only when it comes back, as a notification's click
-        // brings it.
+        // Minimised, it takes a new height only when it comes back.
         const int before = form().windowHeightTwips();
         form().state.minListLines = form().state.maxListLines; // the lists grow
         form().layoutLists();
@@ -669,9 +631,8 @@ private slots:
 
     void announcement()
     {
-        QCOMPARE(onlineAnnouncement({}), QString());
+        QVERIFY(onlineAnnouncement({}).isEmpty());
         QCOMPARE(onlineAnnouncement({"Ann Example"}), "Ann Example is online");
-        QCOMPARE(onlineAnnouncement({"Ann", "bobby"}), "Ann and bobby are online");
         QCOMPARE(onlineAnnouncement({"Ann", "bobby", "cy²"}), "Ann, bobby and cy² are online");
         QCOMPARE(onlineAnnouncement({"Ann %2", "bobby", "c", "d", "e"}),
                  "Ann %2, bobby and 3 more are online");
@@ -697,8 +658,7 @@ private slots:
             QTest::addRow("%s after a scan and a deletion", route) << route << signalNumber << true;
         }
     }
-    // Each way out saves what it saves once, whole, and removes the icon; the close box keeps
-    // the history as of the scan.
+    // The close box keeps the history as of the scan.
     void endRoutes()
     {
         QFETCH(QString, route);
@@ -734,7 +694,6 @@ private slots:
         QVERIFY(fileBytes(settingsPath()).contains("MinimizeIcon=1\r\n"));
     }
 
-    // Neither an open question nor a scan that hangs stops a way out.
     void signalWhileBusy_savesAndEnds_data()
     {
         QTest::addColumn<bool>("dialog");

@@ -160,7 +160,6 @@ private slots:
         QVERIFY(readStamp(u"29/02/12 10:00"));
     }
 
-    // One friend with these sessions, listed on the page or not.
     void oneFriend_data()
     {
         QTest::addColumn<QString>("before");
@@ -272,9 +271,6 @@ private slots:
         // An entry without a user name matches the empty row 0 when the table holds friends.
         mergePresence(table, {{"unknown-1", {}, Mark}}, at("10:05"));
         QCOMPARE(table.friendCount(), 6);
-        FriendsTable empty;
-        mergePresence(empty, {{"unknown-1", {}, Mark}, {"unknown-2", {}, Mark}}, at("10:00"));
-        QCOMPARE(column(empty, DisplayName), QStringList{"unknown-1"});
     }
 
     void fullTable_addsNoMore()

@@ -1,13 +1,13 @@
 // The real browser helper and direct read against a page server of the test's own on loopback,
 // then scans against the local stand-in for the service: each way the browser, the service or
 // the network fails. The wiring of a good scan is the end-to-end test's.
-#include "store/data_dir.h"
 #include "browser_processes.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "service_scan.h"
+#include "store/data_dir.h"
 #include "store/history_file.h"
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
@@ -39,19 +39,10 @@ const QByteArray FriendsPage =
     "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
     "</ul><p><a href=\"/\">vey</a></p>";
 
-// Another site's page: a survey with a login form.
 const QByteArray SurveyPage = "<html><body><h1>Take our survey</h1><form method=\"post\" "
                               "action=\"/survey\"><input name=\"u\">"
                               "<input name=\"p\" type=\"password\"><button "
                               "type=\"submit\">Send</button></form></body></html>";
-
-QStringList cells(const FriendsTable &table)
-{
-    QStringList all;
-    for (int column = 0; column < ColumnCount; ++column)
-        all += friend_rows::column(table, column);
-    return all;
-}
 
 struct Page
 {
@@ -60,7 +51,6 @@ struct Page
     QUrl address;
 };
 
-// The page as the browser answers it, or no document when it does not answer in time.
 Page readPageNow(Browser &browser)
 {
     auto page = std::make_shared<std::optional<Page>>();
@@ -71,7 +61,6 @@ Page readPageNow(Browser &browser)
     return page->value_or(Page{});
 }
 
-// The page once it holds the text, or whatever it holds after 20 seconds.
 QString waitForPage(Browser &browser, const QString &text)
 {
     QString html;
@@ -123,7 +112,6 @@ private slots:
             "/form",
             html("<form method=\"post\" action=\"/login\"><input name=\"user\"><input "
                  "name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"));
-        // Forms that cannot be filled in: inputs without a button, a button without inputs.
         m_server.route("/nobutton",
                        html("<form method=\"post\" action=\"/login\"><input><input></form>"));
         m_server.route("/noinput",
@@ -200,8 +188,7 @@ private slots:
         QVERIFY(m_posted.isEmpty());
     }
 
-    // A dead page process: what is asked after is answered as no page until the next load
-    // brings a fresh page; destroyed, the browser leaves no process.
+    // Destroyed, the browser leaves no process.
     void deadPageProcess_answersNoPageUntilTheNextLoad()
     {
         std::optional<HelperProcessBrowser> browser(std::in_place, AMISCAN_BROWSER_EXECUTABLE);
@@ -267,8 +254,6 @@ private slots:
         QCOMPARE(sim.requests().size(), 0);
     }
 
-    // A helper killed, or stopped so that it never answers: the ticks run out, nothing of the
-    // browser is left, and the next scan starts a fresh helper.
     void helperKilledOrStoppedMidScan_failsAndTheNextScanStartsAnew_data()
     {
         QTest::addColumn<int>("signal");
@@ -413,7 +398,7 @@ private slots:
             }
         }
         QCOMPARE(rig.form.table.friendCount(), RosterSize + 1);
-        const QStringList before = cells(rig.form.table);
+        const QStringList before = friend_rows::cells(rig.form.table);
         QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
         // The longest time between two turns of the event loop, as a 20 ms timer sees it.
         qint64 longestBlock = 0;
@@ -435,7 +420,7 @@ private slots:
         if (message.isEmpty())
             QCOMPARE(friend_rows::column(rig.form.table, Online).count("1"), RosterSize);
         else
-            QCOMPARE(cells(rig.form.table), before);
+            QCOMPARE(friend_rows::cells(rig.form.table), before);
         QVERIFY(!rig.browser->isLoaded());
         // The certificate is refused before any request, the password's above all.
         QVERIFY(fault == "https"
