@@ -1,7 +1,7 @@
 // The window's own work on a full table, each measured as one block of its event loop: a scan's
 // completion, the list option check boxes, and start-up from a history file to the filled window.
-#include "store/data_dir.h"
 #include "random_friends.h"
+#include "store/data_dir.h"
 #include "store/history_file.h"
 #include "ui/form1.h"
 

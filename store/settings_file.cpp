@@ -1,7 +1,7 @@
 #include "store/settings_file.h"
 
-#include "store/profile_file.h"
 #include "store/characters.h"
+#include "store/profile_file.h"
 #include "store/safe_file.h"
 
 namespace amiscan::settings {

@@ -201,8 +201,9 @@ private slots:
                 listTitle(scanStarted, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
             return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
         };
-        QCOMPARE(title(true, true, false), "Selected friends Online: 3/10  (5/20)| Selected friends "
-                                        "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
+        QCOMPARE(title(true, true, false),
+                 "Selected friends Online: 3/10  (5/20)| Selected friends "
+                 "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
         QCOMPARE(title(false, false, false), "Friends: 20| Friends: 20 |Amiscan");
     }
 

@@ -1,11 +1,11 @@
 // Saves killed at random instants: a child process saves a large history and the settings over
 // and over, alternating between two contents, and is killed with SIGKILL; each file must then be
 // one of the two whole. AMISCAN_KILL_COUNT sets the number of kills (200 at least).
-#include "store/data_dir.h"
-#include "store/settings_file.h"
 #include "file_faults.h"
 #include "friend_rows.h"
+#include "store/data_dir.h"
 #include "store/history_file.h"
+#include "store/settings_file.h"
 
 #include <QCoreApplication>
 #include <QDir>

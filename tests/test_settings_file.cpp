@@ -1,8 +1,8 @@
 // The settings file: its keys, our reader and writer of its form. Its safe replacement is the
 // killed saves' test.
+#include "file_faults.h"
 #include "store/profile_file.h"
 #include "store/settings_file.h"
-#include "file_faults.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,5 @@
 #include "ui/form1.h"
 
-#include "ui/main_list_view.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "platform/notifier.h"
@@ -12,6 +11,7 @@
 #include "ui/help_line.h"
 #include "ui/line_list.h"
 #include "ui/login_controls.h"
+#include "ui/main_list_view.h"
 #include "ui/manage_list.h"
 #include "ui/panel.h"
 #include "ui/scan_view.h"

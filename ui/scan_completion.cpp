@@ -1,9 +1,9 @@
 // The end of a scan that read the friends page: the lists show the merged table again, the
 // scan is stamped, the history is kept, and the repeat count-down goes on.
-#include "store/time_text.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
 #include "store/clock.h"
+#include "store/time_text.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
