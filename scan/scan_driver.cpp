@@ -117,7 +117,9 @@ void ScanDriver::directRead(int scan)
         if (ok && text.contains(FriendsPageMarker)) {
             m_pageText = text;
             m_directRead = DirectRead::FriendsPage;
-            QTimer::singleShot(m_timings.afterDirectReadMs, this,
+            // The scan's waits are exact: a coarse timer may end each up to 5 % late, and
+            // five of them in a row would delay the scan's end by up to 300 ms.
+            QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
                                [this, scan] { afterDirectRead(scan); });
         } else {
             m_pageText.clear();
@@ -301,7 +303,8 @@ void ScanDriver::countdown(int step)
         m_window.showProgress(step == 0 ? texts::CheckingFriends
                                         : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
                               ScanWindow::Tone::Checking);
-        QTimer::singleShot(m_timings.countdownStepMs, this, [this, step] { countdown(step + 1); });
+        QTimer::singleShot(m_timings.countdownStepMs, Qt::PreciseTimer, this,
+                           [this, step] { countdown(step + 1); });
         return;
     }
     readAndMerge();
