@@ -6,9 +6,15 @@
 
 namespace amiscan {
 
-namespace {
+QList<int> allRows(const FriendsTable &table)
+{
+    QList<int> rows;
+    rows.reserve(table.friendCount());
+    for (int row = 1; row <= table.friendCount(); ++row)
+        rows << row;
+    return rows;
+}
 
-// The online rows first, each group keeping its order.
 QList<int> onlineFirst(const FriendsTable &table, const QList<int> &rows)
 {
     QList<int> order;
@@ -19,17 +25,6 @@ QList<int> onlineFirst(const FriendsTable &table, const QList<int> &rows)
     order << others;
     return order;
 }
-
-QList<int> allRows(const FriendsTable &table)
-{
-    QList<int> rows;
-    rows.reserve(table.friendCount());
-    for (int row = 1; row <= table.friendCount(); ++row)
-        rows << row;
-    return rows;
-}
-
-} // namespace
 
 int sortKeyColumn(int sortNameMode)
 {

@@ -12,6 +12,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 #include <utility>
 
 namespace amiscan {
@@ -299,12 +301,15 @@ void ScanDriver::failScan()
 void ScanDriver::countdown(int step)
 {
     m_reading = true;
+    if (step == 0)
+        m_countdownClock.start();
     if (step <= 3) {
         m_window.showProgress(step == 0 ? texts::CheckingFriends
                                         : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
                               ScanWindow::Tone::Checking);
-        QTimer::singleShot(m_timings.countdownStepMs, Qt::PreciseTimer, this,
-                           [this, step] { countdown(step + 1); });
+        const qint64 due = qint64(step + 1) * m_timings.countdownStepMs;
+        QTimer::singleShot(int(std::max<qint64>(0, due - m_countdownClock.elapsed())),
+                           Qt::PreciseTimer, this, [this, step] { countdown(step + 1); });
         return;
     }
     readAndMerge();

@@ -129,7 +129,10 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
             lastRun = oldRun;
         };
         qsizetype next = 0;
-        for (const int row : rowsInKeyOrder(table, moved, keyColumn, collation)) {
+        // Sorted by the kept sort keys alone: a sort of the few moved rows through order() would
+        // drop the keys of all the others.
+        std::stable_sort(moved.begin(), moved.end(), before);
+        for (const int row : std::as_const(moved)) {
             const qsizetype place =
                 std::lower_bound(kept.cbegin() + next, kept.cend(), row, before) - kept.cbegin();
             for (; next < place; ++next)
