@@ -1,5 +1,6 @@
 // Saving and loading the largest history the table can hold.
 #include "store/history_file.h"
+#include "store/safe_file.h"
 #include "store/text_encoding.h"
 
 #include <QTemporaryDir>
@@ -33,13 +34,15 @@ FriendsTable fullTable()
     return table;
 }
 
+// As the saving thread saves: formatted with the names' order of the last save, then replaced.
 void BM_SaveHistory(benchmark::State &state)
 {
     const FriendsTable table = fullTable();
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+    history::Formatter formatter;
     for (auto _ : state) {
-        if (!history::writeFile(path, table, QStringLiteral("14/10 - 21:05")))
+        if (!replaceFileSafely(path, formatter.format(table, QStringLiteral("14/10 - 21:05"))))
             state.SkipWithError("history not written");
     }
 }
