@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
 #include <utility>
 
 namespace amiscan {
@@ -119,8 +118,7 @@ void ScanDriver::directRead(int scan)
         if (ok && text.contains(FriendsPageMarker)) {
             m_pageText = text;
             m_directRead = DirectRead::FriendsPage;
-            // The scan's waits are exact: a coarse timer may end each up to 5 % late, and
-            // five of them in a row would delay the scan's end by up to 300 ms.
+            // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
             QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
                                [this, scan] { afterDirectRead(scan); });
         } else {
