@@ -2,7 +2,7 @@
 
 #include "lists/line_filter.h"
 
-#include <QSet>
+#include <algorithm>
 
 namespace amiscan {
 
@@ -18,11 +18,19 @@ constexpr qsizetype NamesBeforeCount = 2;
 QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::RowId> &friends,
                           bool userNames)
 {
-    const QSet<FriendsTable::RowId> wanted(friends.cbegin(), friends.cend());
+    // In table order, without walking the table.
+    QList<int> rows;
+    rows.reserve(friends.size());
+    for (const FriendsTable::RowId id : friends) {
+        if (const int row = table.findRow(id); row > 0)
+            rows << row;
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     const LineFilter selectedOnly{.onlySelected = true};
     QStringList names;
-    for (int row = 1; row <= table.friendCount(); ++row) {
-        if (!wanted.contains(table.rowId(row)) || selectedOnly.leavesOut(table, row))
+    for (const int row : std::as_const(rows)) {
+        if (selectedOnly.leavesOut(table, row))
             continue;
         names << (userNames ? table.cellText(row, AccountName)
                             : table.cellText(row, DisplayName) + table.cellText(row, NameMark));

@@ -12,6 +12,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace amiscan {
@@ -117,7 +118,8 @@ void ScanDriver::directRead(int scan)
         if (ok && text.contains(FriendsPageMarker)) {
             m_pageText = text;
             m_directRead = DirectRead::FriendsPage;
-            QTimer::singleShot(m_timings.afterDirectReadMs, this,
+            // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
+            QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
                                [this, scan] { afterDirectRead(scan); });
         } else {
             m_pageText.clear();
@@ -297,11 +299,15 @@ void ScanDriver::failScan()
 void ScanDriver::countdown(int step)
 {
     m_reading = true;
+    if (step == 0)
+        m_countdownClock.start();
     if (step <= 3) {
         m_window.showProgress(step == 0 ? texts::CheckingFriends
                                         : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
                               ScanWindow::Tone::Checking);
-        QTimer::singleShot(m_timings.countdownStepMs, this, [this, step] { countdown(step + 1); });
+        const qint64 due = qint64(step + 1) * m_timings.countdownStepMs;
+        QTimer::singleShot(int(std::max<qint64>(0, due - m_countdownClock.elapsed())),
+                           Qt::PreciseTimer, this, [this, step] { countdown(step + 1); });
         return;
     }
     readAndMerge();

@@ -3,6 +3,7 @@
 #include "scan/scan_state.h"
 #include "store/friends_table.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -102,6 +103,8 @@ private:
     bool m_running = false;
     // The count-down and the read of the friends page, which run to their end after an abort.
     bool m_reading = false;
+    // Since the count-down began: its steps end whole steps after that, whatever ran between.
+    QElapsedTimer m_countdownClock;
     // A start asked for while an aborted scan's read was still running: it runs after the read.
     bool m_startQueued = false;
     QString m_pageHtml;

@@ -198,21 +198,38 @@ bool FriendsTable::rebuild(const QList<int> &order)
             return false;
         seen[old] = true;
     }
-    QList<Row> rows(m_friendCount + 1);
-    QList<quint8> marks(m_friendCount + 1, 0);
-    QList<RowId> ids(m_friendCount + 1, 0);
-    for (int i = 0; i < m_friendCount; ++i) {
-        rows[i + 1] = std::move(m_rows[order.at(i)]);
-        rows[i + 1][0].clear();
-        marks[i + 1] = m_lengthMarks.at(order.at(i));
-        ids[i + 1] = m_ids.at(order.at(i));
-        m_rowOfId[ids.at(i + 1)] = i + 1;
+    // Moved in place, cycle by cycle: a new grid of rows would be as large as the table.
+    m_rows.resize(m_friendCount + 1);
+    m_lengthMarks.resize(m_friendCount + 1);
+    m_ids.resize(m_friendCount + 1);
+    QList<bool> placed(m_friendCount + 1, false);
+    for (int start = 1; start <= m_friendCount; ++start) {
+        if (placed.at(start))
+            continue;
+        Row row = std::move(m_rows[start]);
+        const quint8 marks = m_lengthMarks.at(start);
+        const RowId id = m_ids.at(start);
+        // Each place takes the row that the order puts there, until the cycle comes back.
+        int place = start;
+        for (int from = order.at(start - 1); from != start; from = order.at(place - 1)) {
+            placeRow(place, std::move(m_rows[from]), m_lengthMarks.at(from), m_ids.at(from));
+            placed[place] = true;
+            place = from;
+        }
+        placeRow(place, std::move(row), marks, id);
+        placed[place] = true;
     }
     changed();
-    m_rows = std::move(rows);
-    m_lengthMarks = std::move(marks);
-    m_ids = std::move(ids);
     return true;
+}
+
+void FriendsTable::placeRow(int place, Row &&row, quint8 marks, RowId id)
+{
+    m_rows[place] = std::move(row);
+    m_rows[place][0].clear();
+    m_lengthMarks[place] = marks;
+    m_ids[place] = id;
+    m_rowOfId[id] = place;
 }
 
 void FriendsTable::clear()

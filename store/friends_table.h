@@ -147,6 +147,7 @@ private:
             m_unsettled << m_ids.at(row);
         }
     }
+    void placeRow(int place, Row &&row, quint8 marks, RowId id);
     void indexName(int column, const QString &text, RowId id);
     void unindexName(int column, const QString &text, RowId id);
     // The session whose length the column takes part in; 0 for the other columns.

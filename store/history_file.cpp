@@ -151,86 +151,179 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
 
 namespace {
 
-// Appends the text padded on the right with blanks to the width (never cut).
-void appendPadded(QString &out, const QString &text, qsizetype width)
+// Writes the file's text into a buffer sized beforehand: appending short texts to a QString one
+// by one costs more than all the rest of a save at the table's limit.
+class TextWriter final
 {
-    out += text;
-    if (text.size() < width)
-        out.resize(out.size() + width - text.size(), u' ');
+public:
+    explicit TextWriter(qsizetype size) : m_text(size, Qt::Uninitialized) {}
+
+    qsizetype position() const { return m_at; }
+    void put(QStringView text)
+    {
+        std::copy(text.begin(), text.end(), room(text.size()));
+        m_at += text.size();
+    }
+    void put(QChar ch) { *room(1) = ch, ++m_at; }
+    // The text on one line (a line break inside a name would split the friend in two) and of
+    // whole characters (half of one has no encoding), as oneLine() gives it.
+    void putOneLine(QStringView text)
+    {
+        QChar *const chars = room(text.size());
+        std::copy(text.begin(), text.end(), chars);
+        m_at += text.size();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            QChar &ch = chars[i];
+            if (ch == u'\r' || ch == u'\n') {
+                ch = u' ';
+            } else if (ch.isSurrogate()) {
+                if (ch.isHighSurrogate() && i + 1 < text.size() && chars[i + 1].isLowSurrogate())
+                    ++i;
+                else
+                    ch = QChar::ReplacementCharacter;
+            }
+        }
+    }
+    void fill(QChar ch, qsizetype count)
+    {
+        std::fill_n(room(count), count, ch);
+        m_at += count;
+    }
+    // Blanks up to the width from the position (never cuts).
+    void padFrom(qsizetype from, qsizetype width)
+    {
+        if (const qsizetype blanks = from + width - m_at; blanks > 0)
+            fill(u' ', blanks);
+    }
+    QString take()
+    {
+        m_text.truncate(m_at);
+        return std::move(m_text);
+    }
+
+private:
+    // Where the next n characters go; the buffer grows should the size asked for be short.
+    QChar *room(qsizetype n)
+    {
+        if (m_at + n > m_text.size())
+            m_text.resize(std::max(2 * m_text.size(), m_at + n));
+        return m_text.data() + m_at;
+    }
+
+    QString m_text;
+    qsizetype m_at = 0;
+};
+
+// The width of the name column: the longest name or count header and a blank, at least the
+// minimum.
+int nameWidth(const FriendsTable &table)
+{
+    qsizetype longest = countHeader(table.friendCount()).size();
+    for (int row = 1; row <= table.friendCount(); ++row)
+        longest = std::max(longest, table.cellText(row, DisplayName).size());
+    return std::max<int>(MinNameWidth, int(longest) + 1);
 }
 
-// The whole file as text, each line ended by CR LF.
-QString fileText(const FriendsTable &table, const QString &lastScanStamp,
-                 const Collation &collation)
+// The rows in the order of their names in the file: the names as written, by the collation.
+QList<int> rowsByFileName(const FriendsTable &table, const Collation &collation)
 {
-    const int count = table.friendCount();
     QStringList names;
-    names.reserve(count);
-    qsizetype longest = countHeader(count).size();
-    qsizetype accounts = 0;
-    for (int row = 1; row <= count; ++row) {
+    names.reserve(table.friendCount());
+    for (int row = 1; row <= table.friendCount(); ++row)
         names << oneLine(table.cellText(row, DisplayName));
-        longest = std::max(longest, names.constLast().size());
-        accounts += table.cellText(row, AccountName).size();
-    }
-    const int width = std::max<int>(MinNameWidth, int(longest) + 1);
+    QList<int> rows = collation.order(names);
+    for (int &row : rows)
+        ++row;
+    return rows;
+}
 
+// The whole file as text, each line ended by CR LF, the friends in the given order of rows.
+QString fileText(const FriendsTable &table, const QString &lastScanStamp, const QList<int> &rows)
+{
     static const QString LineEnd = QStringLiteral("\r\n");
     static const QString Dash = QStringLiteral(" - ");
     static const QString Arrow = QStringLiteral(" > ");
     static const QString Colon = QStringLiteral(" : ");
-    QString out;
-    out.reserve(2 * (width + 180) + qsizetype(count) * (width + 92) + accounts);
-    appendPadded(out, countHeader(count), width);
-    out += ColumnHeader;
-    if (!lastScanStamp.isEmpty())
-        out += QStringLiteral(" (") + oneLine(lastScanStamp) + u')';
-    out += LineEnd;
-    out.resize(out.size() + width, u'-');
-    out += RuleTail;
-    out += LineEnd;
+    // A friend's line beside its name and user name: ": ", the session cells, their separators,
+    // the mark for unselected and the line end.
+    constexpr qsizetype LineBesideNames = 2 + 4 * StampWidth + 2 * LengthWidth + 7 * 3 + 1 + 2;
 
-    for (int index : collation.order(names)) {
-        const int row = index + 1;
-        appendPadded(out, names.at(index) + oneLine(table.cellText(row, NameMark)), width);
-        out += QStringLiteral(": ");
+    const int width = nameWidth(table);
+    const QString stamp =
+        lastScanStamp.isEmpty() ? QString() : QStringLiteral(" (") + oneLine(lastScanStamp) + u')';
+    qsizetype size =
+        2 * (width + LineEnd.size()) + ColumnHeader.size() + stamp.size() + RuleTail.size();
+    for (const int row : rows) {
+        const qsizetype name =
+            table.cellText(row, DisplayName).size() + table.cellText(row, NameMark).size();
+        size += std::max<qsizetype>(width, name) + LineBesideNames +
+                table.cellText(row, AccountName).size();
+    }
+
+    TextWriter out(size);
+    out.put(countHeader(table.friendCount()));
+    out.padFrom(0, width);
+    out.put(ColumnHeader);
+    out.put(stamp);
+    out.put(LineEnd);
+    out.fill(u'-', width);
+    out.put(RuleTail);
+    out.put(LineEnd);
+
+    for (const int row : rows) {
+        const qsizetype lineStart = out.position();
+        out.putOneLine(table.cellText(row, DisplayName));
+        out.putOneLine(table.cellText(row, NameMark));
+        out.padFrom(lineStart, width);
+        out.put(u':');
+        out.put(u' ');
+        // A session cell wider than its column holds no value (see keptCell).
         const auto cell = [&](int column, int width) {
-            appendPadded(out, keptCell(oneLine(table.cellText(row, column)), width), width);
+            const QString &text = table.cellText(row, column);
+            const qsizetype cellStart = out.position();
+            if (text.size() <= width)
+                out.putOneLine(text);
+            else
+                out.put(width == StampWidth ? EmptyStamp : EmptyLength);
+            out.padFrom(cellStart, width);
         };
         cell(Start1, StampWidth);
-        out += Dash;
+        out.put(Dash);
         cell(End1, StampWidth);
-        out += Arrow;
+        out.put(Arrow);
         cell(Length1, LengthWidth);
-        out += Colon;
+        out.put(Colon);
         cell(Start2, StampWidth);
-        out += Dash;
+        out.put(Dash);
         cell(End2, StampWidth);
-        out += Arrow;
+        out.put(Arrow);
         cell(Length2, LengthWidth);
-        out += Colon;
-        out += table.cellText(row, Unselected) == u"1" ? u'X' : u'-';
-        out += Colon;
-        out += oneLine(table.cellText(row, AccountName));
-        out += LineEnd;
+        out.put(Colon);
+        out.put(table.cellText(row, Unselected) == QLatin1StringView("1") ? u'X' : u'-');
+        out.put(Colon);
+        out.putOneLine(table.cellText(row, AccountName));
+        out.put(LineEnd);
     }
-    return out;
+    return out.take();
 }
 
 } // namespace
 
-QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
-                        const Collation &collation)
-{
-    QStringList lines = fileText(table, lastScanStamp, collation).split(QStringLiteral("\r\n"));
-    lines.removeLast(); // after the last line end
-    return lines;
-}
-
 QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
                       const Collation &collation)
 {
-    return encodeFileText(fileText(table, lastScanStamp, collation));
+    return encodeFileText(fileText(table, lastScanStamp, rowsByFileName(table, collation)));
+}
+
+QByteArray Formatter::format(const FriendsTable &table, const QString &lastScanStamp)
+{
+    // Names that are written otherwise than they are held are ordered as written, in full.
+    bool namesAsHeld = true;
+    for (int row = 1; row <= table.friendCount() && namesAsHeld; ++row)
+        namesAsHeld = oneLine(table.cellText(row, DisplayName)) == table.cellText(row, DisplayName);
+    const QList<int> rows = namesAsHeld ? m_order.rows(table, DisplayName, m_collation)
+                                        : rowsByFileName(table, m_collation);
+    return encodeFileText(fileText(table, lastScanStamp, rows));
 }
 
 ReadResult parseText(const QString &text, FriendsTable &table)
@@ -268,10 +361,9 @@ ReadResult readFile(const QString &path, FriendsTable &table)
     return parseText(decodeFileText(bytes), table);
 }
 
-bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp,
-               const Collation &collation)
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)
 {
-    return replaceFileSafely(path, formatFile(table, lastScanStamp, collation));
+    return replaceFileSafely(path, formatFile(table, lastScanStamp));
 }
 
 } // namespace amiscan::history

@@ -2,10 +2,10 @@
 
 #include "store/collation.h"
 #include "store/friends_table.h"
+#include "store/key_order.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace amiscan {
 
@@ -33,12 +33,22 @@ struct ReadResult
     QString lastScanStamp;
 };
 
-// The file's lines, without line ends.
-QStringList formatLines(const FriendsTable &table, const QString &lastScanStamp,
-                        const Collation &collation = Collation());
-// The whole file: the lines, each ended by CR LF, in the files' encoding.
+// The whole file: one line per friend, each ended by CR LF, in the files' encoding.
 QByteArray formatFile(const FriendsTable &table, const QString &lastScanStamp,
                       const Collation &collation = Collation());
+
+// Formats the file again and again as one table changes: the order of the names is kept from one
+// file to the next, so that only the friends whose names changed are placed anew. Gives the bytes
+// formatFile() gives.
+class Formatter final
+{
+public:
+    QByteArray format(const FriendsTable &table, const QString &lastScanStamp);
+
+private:
+    Collation m_collation;
+    KeyOrder m_order;
+};
 
 // Appends one friend per line from the third on (empty lines are skipped) to the table.
 // Whatever the text, the table it gives is written so that it reads back as the same table.
@@ -47,8 +57,7 @@ ReadResult parseText(const QString &text, FriendsTable &table);
 // Reads the file at the path into the table. The file must exist.
 ReadResult readFile(const QString &path, FriendsTable &table);
 // Replaces the file at the path by the table; on failure the old file stays as it was.
-bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp,
-               const Collation &collation = Collation());
+bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp);
 
 } // namespace history
 } // namespace amiscan

@@ -1,6 +1,6 @@
 #include "store/history_saver.h"
 
-#include "store/history_file.h"
+#include "store/safe_file.h"
 
 namespace amiscan {
 
@@ -45,7 +45,7 @@ void HistorySaver::run()
         m_writing = true;
         lock.unlock();
         // Failures are not reported: the old file stays as it was.
-        history::writeFile(job.path, job.table, job.lastScanStamp, m_collation);
+        replaceFileSafely(job.path, m_formatter.format(job.table, job.lastScanStamp));
         // The copy goes before the next save is taken, while the window may change the table.
         job = Job{};
         lock.lock();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "store/collation.h"
 #include "store/friends_table.h"
+#include "store/history_file.h"
 
 #include <QString>
 
@@ -44,8 +44,8 @@ private:
     std::optional<Job> m_waiting;
     bool m_writing = false;
     bool m_stopping = false;
-    // Used by the saving thread only; it keeps the sort keys of the names from save to save.
-    Collation m_collation;
+    // Used by the saving thread only; it keeps the order of the names from save to save.
+    history::Formatter m_formatter;
     std::thread m_thread;
 };
 

@@ -117,6 +117,16 @@ private slots:
         QCOMPARE(result.lastScanStamp, QStringLiteral("01/02 - 03:04"));
     }
 
+    void cells_areWrittenOnOneLineOfWholeCharacters()
+    {
+        FriendsTable table = tableOf({{u"Ann\r\nLee\xD83D"_qs, "a\nb"}, {"bo", "bo"}});
+        table.setCell(1, Start2, "14/10/12\r20:15");
+        const FriendsTable back = readBack(history::formatFile(table, {}));
+        QCOMPARE(QStringList(
+                     {back.cell(1, DisplayName), back.cell(1, Start2), back.cell(1, AccountName)}),
+                 QStringList({u"Ann  Lee\uFFFD"_qs, "14/10/12 20:15", "a b"}));
+    }
+
     // Files are UTF-8 only behind the byte-order mark; every other file is Windows-1252.
     void encoding_data()
     {

@@ -4,6 +4,7 @@
 #include "friend_rows.h"
 #include "list_lines.h"
 #include "lists/main_list.h"
+#include "lists/table_sort.h"
 #include "scan/presence_merge.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
@@ -19,7 +20,9 @@
 
 using namespace amiscan;
 
-const QStringList Names{"ann", "Ann", "ANN", "bob", "Bob", "cy", "Émile", "emile", "zoë", ""};
+// "Bo\nb" is written "Bo b": in the file the two are namesakes.
+const QStringList Names{"ann",   "Ann", "ANN",   "bob",   "Bob", "Bo b",
+                        "Bo\nb", "cy",  "Émile", "emile", "zoë", ""};
 
 class TestSameResults : public QObject
 {
@@ -122,6 +125,11 @@ private slots:
                 }
                 QCOMPARE(mergePresence(form.table, page, now),
                          mergePresenceEveryRow(plain, page, now));
+                // Namesakes need not come and go together.
+                const int flipped = 1 + pick(form.table.friendCount());
+                for (FriendsTable *table : {&form.table, &plain})
+                    table->setCell(flipped, Online,
+                                   QString::number(int(!isOnlineRow(*table, flipped))));
                 form.state.scanState = ScanState::PageRead;
                 form.finishMergedScan();
                 fillManageList(true);

@@ -228,6 +228,8 @@ private:
     };
     bool sortedAlready(TableOrder order) const;
     void sortedAs(TableOrder order);
+    // The management list's lines for the rows in key order, which the table need not be in.
+    void fillManageList(const QList<int> &rowsByKey);
     TableOrder m_tableOrder = TableOrder::None;
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;

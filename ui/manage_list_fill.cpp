@@ -1,5 +1,6 @@
 // The management list's lines: every friend with a check mark for "selected".
 #include "lists/friend_line.h"
+#include "lists/table_sort.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 
@@ -25,25 +26,30 @@ bool holdsNumber(QStringView text, int number)
 
 void Form1::fillManageList()
 {
+    fillManageList(allRows(table));
+}
+
+void Form1::fillManageList(const QList<int> &rowsByKey)
+{
     // The lines are built as the list shows them.
-    QList<ListLine> lines(table.friendCount());
-    for (int row = 1; row <= table.friendCount(); ++row) {
-        lines[row - 1].friendId = table.rowId(row);
-        // The line's place links it to its friend through every later reordering. A refill in
-        // the same order finds the links in place.
-        if (!holdsNumber(table.cellText(row, ManagePos), row))
-            table.setCell(row, ManagePos, QString::number(row));
-    }
-    state.listedCount = qint16(lines.size());
+    QList<ListLine> lines(rowsByKey.size());
     // A line is checked unless its friend is marked unselected.
     QList<bool> checked(lines.size(), true);
     qint16 selected = 0;
-    for (int i = 0; i < checked.size(); ++i) {
-        if (table.cellText(i + 1, Unselected) == QLatin1StringView("1"))
+    for (qsizetype i = 0; i < rowsByKey.size(); ++i) {
+        const int row = rowsByKey.at(i);
+        const int position = int(i) + 1;
+        lines[i].friendId = table.rowId(row);
+        // The line's place links it to its friend through every later reordering. A refill in
+        // the same order finds the links in place.
+        if (!holdsNumber(table.cellText(row, ManagePos), position))
+            table.setCell(row, ManagePos, QString::number(position));
+        if (table.cellText(row, Unselected) == QLatin1StringView("1"))
             checked[i] = false;
         else
             ++selected;
     }
+    state.listedCount = qint16(lines.size());
     state.selectedCount = selected;
     List2->setFriendLines(table,
                           LineModes{CheckUser->isChecked(), state.sessionShown != Session::First},

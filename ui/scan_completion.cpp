@@ -1,5 +1,6 @@
 // The end of a scan that read the friends page: the lists show the merged table again, the
 // scan is stamped, the history is kept, and the repeat count-down goes on.
+#include "lists/table_sort.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
 #include "store/clock.h"
@@ -18,9 +19,13 @@ namespace amiscan {
 void Form1::finishMergedScan()
 {
     state.scanState = ScanState::PageRead;
-    sortByKey();
-    fillManageList();
-    sortOnlineFirst();
+    // The table is reordered once, online friends first; the management list takes its places
+    // from the key order that this starts from.
+    const QList<int> rowsByKey =
+        m_keyOrder.rows(table, sortKeyColumn(state.sortNameMode), m_collation);
+    fillManageList(rowsByKey);
+    table.rebuild(onlineFirst(table, rowsByKey));
+    sortedAs(TableOrder::OnlineFirst);
     fillMainList();
     layoutLists();
     completeScan();

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "store/friends_table.h"
+
+#include <QList>
+#include <QString>
+
+namespace amiscan {
+
+class Collation;
+
+// The rows in ascending order of their texts in the column; rows whose texts are equal keep the
+// order they are given in. O(n log n).
+QList<int> rowsInKeyOrder(const FriendsTable &table, const QList<int> &rows, int keyColumn,
+                          const Collation &collation);
+
+// The key order of a table's rows, kept from one call to the next so that an order re-places only
+// the rows whose key changed or that are new since the last one. The order is always the one a
+// full sort gives: ascending keys, and rows whose keys are equal as text in their table order.
+class KeyOrder final
+{
+public:
+    // Rows 1 to friendCount() in ascending order of their texts in the column.
+    QList<int> rows(const FriendsTable &table, int keyColumn, const Collation &collation);
+
+private:
+    int m_keyColumn = 0;
+    // The friends of the last order, in it, and per place the first place of the friends whose
+    // keys are equal as text to its own (they follow each other): the ties among the friends that
+    // keep their keys are known without reading a key again.
+    QList<FriendsTable::RowId> m_ids;
+    QList<int> m_runs;
+    // Per friend number, its key in the last order; a null text for a friend not in it.
+    QList<QString> m_keys;
+};
+
+} // namespace amiscan
