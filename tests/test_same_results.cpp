@@ -20,9 +20,8 @@
 
 using namespace amiscan;
 
-// "Bo\nb" is written "Bo b": in the file the two are namesakes.
-const QStringList Names{"ann",   "Ann", "ANN",   "bob",   "Bob", "Bo b",
-                        "Bo\nb", "cy",  "Émile", "emile", "zoë", ""};
+const QStringList Names{"ann", "Ann",   "ANN",   "bob", "Bob", "Bo b",
+                        "cy",  "Émile", "emile", "zoë", ""};
 
 class TestSameResults : public QObject
 {
@@ -40,6 +39,9 @@ private slots:
     {
         QFETCH(int, seed);
         std::mt19937 random(seed);
+        // The last seeds add "Bo\nb", which the file writes as "Bo b": its order is then that of
+        // the names as written, which the saving thread takes in full.
+        const QStringList names = seed > 4 ? Names + QStringList{"Bo\nb"} : Names;
         const auto pick = [&random](int count) { return int(random() % std::max(1, count)); };
         QDateTime now(QDate(2012, 9, 4), QTime(16, 2));
         const auto stamp = [&] { return formatStamp(now.addSecs(-60 * pick(600))); };
@@ -52,7 +54,7 @@ private slots:
         for (int i = 0; i < 40 + seed * 7; ++i) {
             const int row = form.table.appendFriend();
             const bool open = pick(4) == 0;
-            const QString name = Names.at(pick(Names.size()));
+            const QString name = names.at(pick(names.size()));
             const QString cells[] = {pick(3) ? name + QString::number(pick(40)) : name,
                                      pick(8) ? stamp() : EmptyStamp,
                                      open ? EmptyStamp : stamp(),
@@ -118,7 +120,7 @@ private slots:
                 for (int i = pick(12); i > 0; --i) {
                     const int row = 1 + pick(form.table.friendCount());
                     page.append(
-                        {pick(3) ? form.table.cell(row, DisplayName) : Names.at(pick(Names.size())),
+                        {pick(3) ? form.table.cell(row, DisplayName) : names.at(pick(names.size())),
                          pick(5) ? form.table.cell(row, AccountName)
                                  : QStringLiteral("new%1").arg(pick(4)),
                          pick(6) ? QString() : QStringLiteral("\u00B2")});
