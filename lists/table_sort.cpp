@@ -6,15 +6,6 @@
 
 namespace amiscan {
 
-QList<int> allRows(const FriendsTable &table)
-{
-    QList<int> rows;
-    rows.reserve(table.friendCount());
-    for (int row = 1; row <= table.friendCount(); ++row)
-        rows << row;
-    return rows;
-}
-
 QList<int> onlineFirst(const FriendsTable &table, const QList<int> &rows)
 {
     QList<int> order;

@@ -27,9 +27,6 @@ void sortByKey(FriendsTable &table, int sortNameMode, const Collation &collation
 void sortOnlineFirst(FriendsTable &table, int sortNameMode, const Collation &collation,
                      KeyOrder *kept = nullptr);
 
-// Rows 1 to friendCount(), in table order.
-QList<int> allRows(const FriendsTable &table);
-
 // The rows with the online friends first, each group keeping its order.
 QList<int> onlineFirst(const FriendsTable &table, const QList<int> &rows);
 

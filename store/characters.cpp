@@ -25,19 +25,26 @@ QStringView leftCharacters(QStringView text, qsizetype count)
     return text.first(end);
 }
 
-QString wholeCharacters(QString text)
+void mendHalfCharacters(QChar *chars, qsizetype size)
 {
-    const QStringView units(text);
-    const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
-    qsizetype i = std::find_if(units.begin(), units.end(), isSurrogate) - units.begin();
-    for (; i < text.size(); ++i) {
-        if (!text.at(i).isSurrogate())
+    for (qsizetype i = 0; i < size; ++i) {
+        if (!chars[i].isSurrogate())
             continue;
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        if (chars[i].isHighSurrogate() && i + 1 < size && chars[i + 1].isLowSurrogate())
             ++i;
         else
-            text[i] = QChar::ReplacementCharacter;
+            chars[i] = QChar::ReplacementCharacter;
     }
+}
+
+QString wholeCharacters(QString text)
+{
+    // Most texts hold no half at all: those are not copied.
+    const auto isSurrogate = [](QChar c) { return c.isSurrogate(); };
+    const QStringView units(text);
+    const qsizetype first = std::find_if(units.begin(), units.end(), isSurrogate) - units.begin();
+    if (first < text.size())
+        mendHalfCharacters(text.data() + first, text.size() - first);
     return text;
 }
 
@@ -71,6 +78,12 @@ QString onOneLine(QString text)
     text.replace(u'\r', u' ');
     text.replace(u'\n', u' ');
     return text;
+}
+
+void putOnOneLine(QChar *chars, qsizetype size)
+{
+    std::replace_if(
+        chars, chars + size, [](QChar c) { return c == u'\r' || c == u'\n'; }, QChar(u' '));
 }
 
 } // namespace amiscan

@@ -18,6 +18,8 @@ QStringView leftCharacters(QStringView text, qsizetype count);
 // The text with any half of a character that was cut apart replaced by U+FFFD, which any file
 // holds and gives back.
 QString wholeCharacters(QString text);
+// The same in place, for text copied into a buffer of one's own.
+void mendHalfCharacters(QChar *chars, qsizetype size);
 
 // The mark of a display name replaced by the user name (superscript two), in the pages, the
 // table and the history file.
@@ -28,6 +30,8 @@ inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
 QList<QStringView> textLines(QStringView text);
 // The text kept on one line: every line break becomes a blank.
 QString onOneLine(QString text);
+// The same in place.
+void putOnOneLine(QChar *chars, qsizetype size);
 
 // The text without its leading and trailing blanks (U+0020 only; tabs, no-break spaces and the
 // other Unicode spaces belong to the text).

@@ -164,7 +164,11 @@ public:
         std::copy(text.begin(), text.end(), room(text.size()));
         m_at += text.size();
     }
-    void put(QChar ch) { *room(1) = ch, ++m_at; }
+    void put(QChar ch)
+    {
+        *room(1) = ch;
+        ++m_at;
+    }
     // The text on one line (a line break inside a name would split the friend in two) and of
     // whole characters (half of one has no encoding), as oneLine() gives it.
     void putOneLine(QStringView text)
@@ -172,17 +176,8 @@ public:
         QChar *const chars = room(text.size());
         std::copy(text.begin(), text.end(), chars);
         m_at += text.size();
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            QChar &ch = chars[i];
-            if (ch == u'\r' || ch == u'\n') {
-                ch = u' ';
-            } else if (ch.isSurrogate()) {
-                if (ch.isHighSurrogate() && i + 1 < text.size() && chars[i + 1].isLowSurrogate())
-                    ++i;
-                else
-                    ch = QChar::ReplacementCharacter;
-            }
-        }
+        putOnOneLine(chars, text.size());
+        mendHalfCharacters(chars, text.size());
     }
     void fill(QChar ch, qsizetype count)
     {

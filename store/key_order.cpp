@@ -28,6 +28,13 @@ QList<int> runsOf(const FriendsTable &table, const QList<int> &order, int keyCol
 
 } // namespace
 
+QList<int> allRows(const FriendsTable &table)
+{
+    QList<int> rows(table.friendCount());
+    std::iota(rows.begin(), rows.end(), 1);
+    return rows;
+}
+
 QList<int> rowsInKeyOrder(const FriendsTable &table, const QList<int> &rows, int keyColumn,
                           const Collation &collation)
 {
@@ -90,8 +97,7 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
     QList<int> runs;
     // A great many changes, or a table the last order does not cover: sort every row.
     if (kept.size() + moved.size() != friends || moved.size() > friends / 4) {
-        QList<int> all(friends);
-        std::iota(all.begin(), all.end(), 1);
+        QList<int> all = allRows(table);
         order = rowsInKeyOrder(table, all, keyColumn, collation);
         runs = runsOf(table, order, keyColumn);
         moved = std::move(all);

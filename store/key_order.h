@@ -9,6 +9,9 @@ namespace amiscan {
 
 class Collation;
 
+// Rows 1 to friendCount(), in table order.
+QList<int> allRows(const FriendsTable &table);
+
 // The rows in ascending order of their texts in the column; rows whose texts are equal keep the
 // order they are given in. O(n log n).
 QList<int> rowsInKeyOrder(const FriendsTable &table, const QList<int> &rows, int keyColumn,
