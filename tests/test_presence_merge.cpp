@@ -3,6 +3,7 @@
 #include "friend_rows.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
+#include "scan_pages.h"
 #include "store/clock.h"
 #include "store/history_file.h"
 #include "store/text_encoding.h"
@@ -68,13 +69,9 @@ QList<FriendEntry> readPage(const QString &page, int route = 1)
     return readFriendsPage("<h2>Friends Online Now:</h2><ul>\n" + page, route);
 }
 
-// Each entry as "display name|user name|mark".
 QStringList read(const QString &page, int route = 1)
 {
-    QStringList entries;
-    for (const FriendEntry &e : readPage(page, route))
-        entries << e.displayName + u'|' + e.accountName + u'|' + e.nameMark;
-    return entries;
+    return entryTexts(readPage(page, route));
 }
 
 // Each row as "display name|user name|mark|online".
