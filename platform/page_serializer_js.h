@@ -7,8 +7,8 @@ namespace amiscan {
 // Writes the document's root element the way the program reads pages: tag names in capitals,
 // each style attribute as its long-hand properties in capitals (padding right, left, bottom and
 // top first, the others after them), text escaped as the service escapes it (and no-break spaces
-// named), so that the page reader decodes the same text by either route. Answers the page's address and that text, or
-// null when there is no document.
+// named), so that the page reader decodes the same text by either route. Answers the page's
+// address and that text, or null when there is no document.
 inline const QString PageSerializerScript = QStringLiteral(R"JS(
 (function () {
   if (!document || !document.documentElement) return null;
