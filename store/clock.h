@@ -10,7 +10,7 @@ class Clock final
 {
 public:
     static QDateTime now();
-    // Milliseconds from an unspecified start on a clock that nobody sets: the time that really
+    // Milliseconds from an arbitrary start on a clock that nobody sets: the time that really
     // passed between two readings, whatever the wall clock did meanwhile.
     static qint64 steadyMs();
     // The clock stands at the given time from now on, as if the time between had passed; an
