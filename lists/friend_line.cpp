@@ -17,11 +17,17 @@ void appendSessionFields(QString &line, const FriendsTable &table, int row, bool
     line += table.cellText(row, secondSession ? Length2 : Length1);
 }
 
-// Blanks up to the name field's width in characters; a longer name is left as it is.
-void padToNameField(QString &line)
+// The name field from the name the line holds so far: isolated when the name could reorder the
+// rest of the line, then blanks up to the field's width in characters (the isolate's marks take
+// no room); a longer name is left as it is.
+void finishNameField(QString &line)
 {
-    const qsizetype missing = NameFieldWidth - characterCount(line);
-    if (missing > 0)
+    qsizetype shown = characterCount(line);
+    if (mayReorderAround(line)) {
+        line = isolated(line);
+        shown = characterCount(line) - 2;
+    }
+    if (const qsizetype missing = NameFieldWidth - shown; missing > 0)
         line.resize(line.size() + missing, u' ');
 }
 
@@ -42,7 +48,7 @@ QString friendLine(const FriendsTable &table, int row, LineModes modes)
     }
     // Cut or padded to exactly the name field, counted in characters.
     line.truncate(leftCharacters(line, NameFieldWidth).size());
-    padToNameField(line);
+    finishNameField(line);
     appendSessionFields(line, table, row, modes.secondSession);
     return line;
 }
@@ -53,7 +59,7 @@ QString companionLine(const FriendsTable &table, int row, LineModes modes)
     line.reserve(LineCapacity);
     line += table.cellText(row, modes.userNames ? DisplayName : AccountName);
     // Padded, never cut: a long name is kept whole.
-    padToNameField(line);
+    finishNameField(line);
     appendSessionFields(line, table, row, !modes.secondSession);
     return line;
 }
@@ -66,7 +72,11 @@ QString separatorLine()
 QString nameFromLine(const QString &line)
 {
     // Only blanks are taken off: a tab or other space in a name stays part of it.
-    QStringView name = trimBlanks(leftCharacters(line, NameFieldWidth));
+    const qsizetype isolateEnd = line.indexOf(QChar(IsolateEnd));
+    QStringView name = line.startsWith(QChar(IsolateStart)) && isolateEnd > 0
+                           ? QStringView(line).sliced(1, isolateEnd - 1)
+                           : leftCharacters(line, NameFieldWidth);
+    name = trimBlanks(name);
     if (name.endsWith(SubstitutedNameMark))
         name.chop(1);
     return name.toString();

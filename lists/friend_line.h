@@ -18,7 +18,8 @@ struct LineModes
 inline constexpr int NameFieldWidth = 18;
 
 // The fixed-width line of a friend: the name cut or padded to 18 characters, ": ", then the
-// shown session's start, " - ", end, " > ", length, copied as stored.
+// shown session's start, " - ", end, " > ", length, copied as stored. A name that could reorder
+// the rest of the line (see mayReorderAround) stands isolated, its marks counting for nothing.
 QString friendLine(const FriendsTable &table, int row, LineModes modes);
 
 // The help line's text for a selected friend: the other name, not cut, and the other session.

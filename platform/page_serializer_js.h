@@ -6,8 +6,9 @@ namespace amiscan {
 
 // Writes the document's root element the way the program reads pages: tag names in capitals,
 // each style attribute as its long-hand properties in capitals (padding right, left, bottom and
-// top first, the others after them), text escaped. Answers the page's address and that text, or
-// null when there is no document.
+// top first, the others after them), text escaped as the service escapes it (and no-break spaces
+// named), so that the page reader decodes the same text by either route. Answers the page's
+// address and that text, or null when there is no document.
 inline const QString PageSerializerScript = QStringLiteral(R"JS(
 (function () {
   if (!document || !document.documentElement) return null;
@@ -29,7 +30,7 @@ inline const QString PageSerializerScript = QStringLiteral(R"JS(
   }
   function text(t) {
     return t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
-            .replace(/\u00a0/g, '&nbsp;');
+            .replace(/"/g, '&quot;').replace(/\u00a0/g, '&nbsp;');
   }
   function attr(v) { return v.replace(/&/g, '&amp;').replace(/"/g, '&quot;'); }
   function write(node) {

@@ -1,6 +1,7 @@
 #include "scan/online_notice.h"
 
 #include "lists/line_filter.h"
+#include "store/characters.h"
 
 #include <algorithm>
 
@@ -12,6 +13,19 @@ namespace {
 // rest, never fewer than two of them.
 constexpr qsizetype NamesInFull = 3;
 constexpr qsizetype NamesBeforeCount = 2;
+// A longer name is cut to this many characters and an ellipsis, so that it leaves room for the
+// others and the rest of the text.
+constexpr qsizetype NameLengthShown = 40;
+
+// The name as the notification shows it: kept as names are kept, cut when long, and isolated so
+// that it cannot reorder the rest of the text.
+QString notifiedName(const QString &name)
+{
+    QString shown = cleanName(name);
+    if (characterCount(shown) > NameLengthShown)
+        shown = leftCharacters(shown, NameLengthShown - 1).toString() + QChar(u'\u2026');
+    return mayReorderAround(shown) ? isolated(shown) : shown;
+}
 
 } // namespace
 
@@ -38,8 +52,11 @@ QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::R
     return names;
 }
 
-QString onlineAnnouncement(const QStringList &names)
+QString onlineAnnouncement(const QStringList &friendNames)
 {
+    QStringList names;
+    for (const QString &name : friendNames)
+        names << notifiedName(name);
     switch (names.size()) {
     case 0:
         return {};

@@ -15,7 +15,8 @@ QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::R
 
 // The text that tells who came online: up to three names in full ("Ann and bob are online"),
 // more than three summed up after the first two ("Ann, bob and 3 more are online"). Empty when
-// there are no names.
+// there are no names. Each name is cut to 40 characters at most, without control or invisible
+// characters, and cannot reorder the rest of the text.
 QString onlineAnnouncement(const QStringList &names);
 
 } // namespace amiscan

@@ -1,5 +1,7 @@
 #include "scan/page_reader.h"
 
+#include "scan/character_references.h"
+
 namespace amiscan {
 
 namespace {
@@ -39,12 +41,20 @@ bool isUsableDisplayName(QStringView text)
     return true;
 }
 
+// The page's text as a browser shows it: references decoded, blanks around it taken off.
+QString shownText(QStringView markup)
+{
+    return trimBlanks(decodeCharacterReferences(markup)).toString();
+}
+
 FriendEntry cleanEntry(const RawEntry &raw, int number)
 {
     FriendEntry entry;
-    entry.accountName = raw.userName.toString();
-    if (isUsableDisplayName(raw.text)) {
-        entry.displayName = raw.text.toString();
+    // Names are kept as the history file keeps them and as they may be shown, so that a name
+    // read again, from the page or from the file, is the same name.
+    entry.accountName = cleanName(shownText(raw.userName));
+    if (const QString text = shownText(raw.text); isUsableDisplayName(text)) {
+        entry.displayName = text;
     } else {
         entry.displayName = entry.accountName;
         entry.nameMark = SubstitutedNameMark;

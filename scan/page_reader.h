@@ -14,7 +14,8 @@ struct FriendEntry
     // The name to show: the entry's own text, the user name when that text is unusable, or
     // "unknown-" and the entry's number when both are empty.
     QString displayName;
-    // The user name that identifies the friend, taken as it stands on the page.
+    // The user name that identifies the friend, as the page shows it, kept as cleanName() keeps
+    // names.
     QString accountName;
     // "²" when displayName holds the user name in place of the entry's text, else empty.
     QString nameMark;

@@ -39,41 +39,100 @@ void setIfChanged(FriendsTable &table, int row, int column, const QString &text)
 }
 
 // What each name on the page stands for. Entries later on the page overwrite earlier ones, so
-// every name leads to its last entry, as when the entries are applied one after another.
+// every user name leads to its last entry, as when the entries are applied one after another;
+// a display name leads to all of its entries, in page order.
 struct PageIndex
 {
     QHash<QString, qsizetype> lastByAccount;
-    QHash<QString, qsizetype> lastByDisplayName;
+    QHash<QString, QList<qsizetype>> byDisplayName;
     // Whether a friend row holds the user name, kept at the user name's last entry.
     std::vector<bool> accountInTable;
 
     explicit PageIndex(const QList<FriendEntry> &entries) : accountInTable(entries.size(), false)
     {
         lastByAccount.reserve(entries.size());
-        lastByDisplayName.reserve(entries.size());
+        byDisplayName.reserve(entries.size());
         for (qsizetype i = 0; i < entries.size(); ++i) {
             lastByAccount.insert(entries.at(i).accountName, i);
-            lastByDisplayName.insert(entries.at(i).displayName, i);
+            byDisplayName[entries.at(i).displayName].append(i);
         }
     }
 };
 
+// The entry that gives its user name to a row that has none of its own: a row read from the
+// older history layout, whose user name is a copy of its display name, and that no entry names
+// by user name. The first entry of that display name whose user name no friend holds yet gives
+// it, so that a user name goes to one row at most and namesakes who have their own user names
+// stay apart. -1 when there is none.
+qsizetype userNameGiver(FriendsTable &table, int row, const PageIndex &page,
+                        const QList<FriendEntry> &entries)
+{
+    const QString &name = table.cellText(row, DisplayName);
+    const auto named = page.byDisplayName.constFind(name);
+    if (named == page.byDisplayName.cend() || table.cellText(row, AccountName) != name)
+        return -1;
+    for (const qsizetype i : *named) {
+        const QString &account = entries.at(i).accountName;
+        if (!account.isEmpty() && table.friendsNamed(AccountName, account).isEmpty())
+            return i;
+    }
+    return -1;
+}
+
+// Whether the stamp reads as a time later than the given one.
+bool startsAfter(const QString &start, WallSeconds time)
+{
+    const std::optional<WallSeconds> startTime = readStamp(start);
+    return startTime && *startTime > time;
+}
+
+// Ends an open session at the given time, or at its start when it started later (the clock was
+// set back since): no session ends before it starts.
+void endSession(FriendsTable &table, int row, WallSeconds time, const QString &stamp)
+{
+    const QString &start = table.cellText(row, Start1);
+    table.setCell(row, End1, startsAfter(start, time) ? start : stamp);
+}
+
+// The time of a scan: now, and when the wall clock was set since the previous scan of the run,
+// that scan's time, the last the clock is known to have shown right.
+struct ScanTime
+{
+    WallSeconds now;
+    QString nowStamp;
+    std::optional<WallSeconds> steppedFrom;
+    QString steppedFromStamp;
+};
+
+// Ends an open session at the last time the clock was right: the time between is unknown.
+void endAtClockStep(FriendsTable &table, int row, const ScanTime &time)
+{
+    if (time.steppedFrom && isEmptyStamp(table.cellText(row, End1)) &&
+        !isEmptyStamp(table.cellText(row, Start1)))
+        endSession(table, row, *time.steppedFrom, time.steppedFromStamp);
+}
+
 // Ends an open session at this scan: the friend is offline.
-void closeSession(FriendsTable &table, int row, const QString &nowStamp)
+void closeSession(FriendsTable &table, int row, const ScanTime &time)
 {
     if (isEmptyStamp(table.cellText(row, End1)))
-        table.setCell(row, End1, nowStamp);
+        endSession(table, row, time.now, time.nowStamp);
 }
 
 // The friend is online: resume a session that ended moments ago, otherwise keep the last complete
-// session as the 2nd and start a new one. An open session stays as it is. Answers whether a new
-// session started.
-bool openSession(FriendsTable &table, int row, WallSeconds now, const QString &nowStamp)
+// session as the 2nd and start a new one. An open session stays as it is, unless it starts later
+// than now (the clock was set back): it ends at its start. Answers whether a new session started.
+bool openSession(FriendsTable &table, int row, const ScanTime &time)
 {
+    const WallSeconds now = time.now;
+    const QString &nowStamp = time.nowStamp;
+    if (isEmptyStamp(table.cellText(row, End1)) && startsAfter(table.cellText(row, Start1), now))
+        table.setCell(row, End1, table.cellText(row, Start1));
     if (const QString &end = table.cellText(row, End1); !isEmptyStamp(end)) {
         const std::optional<WallSeconds> endTime = readStamp(end);
         const WallSeconds gap = endTime ? now - *endTime : UnreadableEndGap;
-        if (gap < ResumeGap) {
+        // A gap across a step of the clock, or a negative one, tells nothing of the time away.
+        if (gap >= 0 && gap < ResumeGap && !time.steppedFrom) {
             table.setCell(row, End1, EmptyStamp);
             table.setCell(row, Length1, EmptyLength);
         }
@@ -148,14 +207,14 @@ QList<int> rowsToVisit(FriendsTable &table, const PageIndex &page, bool everyRow
             rows << row;
         return rows;
     }
-    for (int column : {int(AccountName), int(DisplayName)}) {
-        const QHash<QString, qsizetype> &names =
-            column == AccountName ? page.lastByAccount : page.lastByDisplayName;
-        for (auto name = names.cbegin(); name != names.cend(); ++name) {
-            for (const FriendsTable::RowId id : table.friendsNamed(column, name.key()))
-                rows << table.findRow(id);
-        }
-    }
+    const auto addNamed = [&](int column, const QString &name) {
+        for (const FriendsTable::RowId id : table.friendsNamed(column, name))
+            rows << table.findRow(id);
+    };
+    for (auto name = page.lastByAccount.cbegin(); name != page.lastByAccount.cend(); ++name)
+        addNamed(AccountName, name.key());
+    for (auto name = page.byDisplayName.cbegin(); name != page.byDisplayName.cend(); ++name)
+        addNamed(DisplayName, name.key());
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -190,14 +249,25 @@ int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString
 namespace {
 
 QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now,
-                 bool everyRow)
+                 const QDateTime &steppedFrom, bool everyRow)
 {
+    ScanTime time{wallSeconds(now), formatStamp(now), std::nullopt, {}};
+    if (steppedFrom.isValid()) {
+        time.steppedFrom = wallSeconds(steppedFrom);
+        time.steppedFromStamp = formatStamp(steppedFrom);
+    }
+
     // Each row's changes depend only on that row and the page, which lets one pass do all the
     // work for a row; rows at rest that the page does not name are passed over, so the cost
-    // grows with the entries and the friends online, not with the table.
+    // grows with the entries and the friends online, not with the table. Open sessions never
+    // are at rest.
     if (entries.isEmpty()) {
         for (const int row :
              everyRow ? rowsToVisit(table, PageIndex({}), true) : table.unsettledRows()) {
+            if (time.steppedFrom) {
+                endAtClockStep(table, row, time);
+                updateLength(table, row, Session::First);
+            }
             setIfChanged(table, row, Online, OfflineFlag);
             if (atRest(table, row))
                 table.settle(row);
@@ -207,33 +277,30 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
     }
 
     PageIndex page(entries);
-    const QString nowStamp = formatStamp(now);
-    const WallSeconds nowTime = wallSeconds(now);
     const int existingRows = table.friendCount();
     QList<int> cameOnline;
     const QList<int> visited = rowsToVisit(table, page, everyRow);
     for (const int row : visited) {
-        const auto byAccount = page.lastByAccount.constFind(table.cellText(row, AccountName));
-        if (byAccount != page.lastByAccount.cend())
-            setIfChanged(table, row, DisplayName, entries.at(*byAccount).displayName);
-
-        // A row whose display name is on the page takes that entry's user name, which gives rows
-        // from an old history file (user name = display name) their real user name.
-        const auto byName = page.lastByDisplayName.constFind(table.cellText(row, DisplayName));
-        auto listedAs = byAccount;
-        if (byName != page.lastByDisplayName.cend()) {
-            const QString &account = entries.at(*byName).accountName;
+        // The entry that names the row by user name gives it its display name and its mark.
+        auto listedAs = page.lastByAccount.constFind(table.cellText(row, AccountName));
+        if (listedAs != page.lastByAccount.cend()) {
+            setIfChanged(table, row, DisplayName, entries.at(*listedAs).displayName);
+            setIfChanged(table, row, NameMark, entries.at(*listedAs).nameMark);
+        } else if (const qsizetype giver = userNameGiver(table, row, page, entries); giver >= 0) {
+            const QString &account = entries.at(giver).accountName;
             setIfChanged(table, row, AccountName, account);
+            setIfChanged(table, row, NameMark, entries.at(giver).nameMark);
             listedAs = page.lastByAccount.constFind(account);
         }
 
+        endAtClockStep(table, row, time);
         const bool listed = listedAs != page.lastByAccount.cend();
         if (listed) {
             page.accountInTable[*listedAs] = true;
-            if (openSession(table, row, nowTime, nowStamp))
+            if (openSession(table, row, time))
                 cameOnline << row;
         } else {
-            closeSession(table, row, nowStamp);
+            closeSession(table, row, time);
         }
         updateLength(table, row, Session::First);
         updateLength(table, row, Session::Second);
@@ -251,7 +318,8 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
             page.accountInTable[last] || (entry.accountName.isEmpty() && table.friendCount() > 0);
         if (found)
             continue;
-        if (const int row = appendNewFriend(table, entry, nowStamp); row > 0 && existingRows > 0)
+        if (const int row = appendNewFriend(table, entry, time.nowStamp);
+            row > 0 && existingRows > 0)
             cameOnline << row;
         page.accountInTable[last] = true;
     }
@@ -262,15 +330,15 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
 } // namespace
 
 QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
-                         const QDateTime &now)
+                         const QDateTime &now, const QDateTime &steppedFrom)
 {
-    return merge(table, entries, now, false);
+    return merge(table, entries, now, steppedFrom, false);
 }
 
 QList<int> mergePresenceEveryRow(FriendsTable &table, const QList<FriendEntry> &entries,
-                                 const QDateTime &now)
+                                 const QDateTime &now, const QDateTime &steppedFrom)
 {
-    return merge(table, entries, now, true);
+    return merge(table, entries, now, steppedFrom, true);
 }
 
 void markCurrentLengths(FriendsTable &table)

@@ -320,7 +320,9 @@ void ScanDriver::readAndMerge()
     // The rows move when the lists are rebuilt: the friends are followed by their numbers.
     FriendsTable &table = m_window.friendsTable();
     QList<FriendsTable::RowId> cameOnline;
-    for (const int row : mergePresence(table, entries, Clock::now()))
+    const QDateTime now = Clock::now();
+    const QDateTime steppedFrom = m_clockSteps.stepSince(now, Clock::steadyMs());
+    for (const int row : mergePresence(table, entries, now, steppedFrom))
         cameOnline << table.rowId(row);
     m_shared.scanState = ScanState::PageRead;
     m_reading = false;

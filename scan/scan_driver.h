@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scan_state.h"
+#include "store/clock.h"
 #include "store/friends_table.h"
 
 #include <QElapsedTimer>
@@ -105,6 +106,8 @@ private:
     bool m_reading = false;
     // Since the count-down began: its steps end whole steps after that, whatever ran between.
     QElapsedTimer m_countdownClock;
+    // Tells the merge when the wall clock was set between two scans.
+    ClockStepWatch m_clockSteps;
     // A start asked for while an aborted scan's read was still running: it runs after the read.
     bool m_startQueued = false;
     QString m_pageHtml;

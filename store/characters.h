@@ -37,4 +37,20 @@ void putOnOneLine(QChar *chars, qsizetype size);
 // other Unicode spaces belong to the text).
 QStringView trimBlanks(QStringView text);
 
+// A name as the program keeps and shows it, whatever the page held: each run of line breaks and
+// tabs one blank (so that the history file, which keeps every name on one line, gives it back as
+// it is), the other control characters, the bidirectional controls and the invisible format
+// characters (zero-width spaces and joiners, marks) left out, half characters mended, and no
+// blanks around it.
+QString cleanName(QStringView text);
+
+// Whether the name holds a character that can reorder the text around it when shown: a letter
+// written right to left, an Arabic digit or a bidirectional control.
+bool mayReorderAround(QStringView name);
+// The name between a first-strong isolate and its closing mark, without bidirectional controls
+// of its own: shown in its own direction, it moves nothing around it. The marks take no room.
+QString isolated(QStringView name);
+inline constexpr char16_t IsolateStart = u'\u2068';
+inline constexpr char16_t IsolateEnd = u'\u2069';
+
 } // namespace amiscan

@@ -1,5 +1,6 @@
 #pragma once
-// Pages as the service and the browser write them.
+// Pages as the service and the browser write them, and the friends read from them.
+#include "scan/page_reader.h"
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,14 @@ inline QString browserFriendsPage(const QList<QStringList> &friends)
 inline const QString FriendsBrowser =
     browserFriendsPage({{QStringLiteral("Ann Lee"), QStringLiteral("ann.lee")},
                         {QStringLiteral("Bob"), QStringLiteral("bob")}});
+// Each friend read as "display name|user name|mark".
+inline QStringList entryTexts(const QList<FriendEntry> &entries)
+{
+    QStringList texts;
+    for (const FriendEntry &e : entries)
+        texts << e.displayName + u'|' + e.accountName + u'|' + e.nameMark;
+    return texts;
+}
 inline const QString LoginForm = QStringLiteral("<HEAD></HEAD><BODY><FORM><INPUT><INPUT>"
                                                 "<BUTTON>Log in</BUTTON></FORM><P>vey</P>") +
                                  Filler + QStringLiteral("</BODY>");

@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTextLayout>
 #include <csignal>
 #include <memory>
 
@@ -313,6 +314,25 @@ private slots:
             const int lastCell = image.width() - QFontMetrics(list->font()).horizontalAdvance(u'-');
             QVERIFY2(inkIn(dashes, lastCell) > 0, qPrintable(list->objectName()));
         }
+    }
+
+    // A name written right to left, drawn as the list draws its lines, turns nothing else of its
+    // line around, and the marks that isolate it take no room.
+    void rightToLeftName_leavesItsLineInOrder()
+    {
+        startWithFriends({{"\u05E9\u05DC\u05D5\u05DD 2", "shalom"}});
+        const QString line = main()->lineText(0);
+        QTextLayout layout(line, main()->font());
+        QTextOption direction;
+        direction.setTextDirection(main()->layoutDirection());
+        layout.setTextOption(direction);
+        layout.beginLayout();
+        const QTextLine drawn = layout.createLine();
+        layout.endLayout();
+        for (int i = int(line.indexOf(u':')); i + 1 < line.size(); ++i)
+            QVERIFY2(drawn.cursorToX(i) < drawn.cursorToX(i + 1), qPrintable(line.mid(i)));
+        const QFontMetricsF metrics(main()->font());
+        QCOMPARE(metrics.horizontalAdvance("\u2068x\u2069"), metrics.horizontalAdvance("x"));
     }
 
     // What the box shows and what the window keeps once the box is left, by the focus or by
@@ -632,7 +652,7 @@ private slots:
         QTest::addColumn<bool>("userNames");
         QTest::addColumn<QList<QStringList>>("shown");
         QTest::newRow("display names")
-            << true << false << QList<QStringList>{{"Amiscan", "Ann Lee² and Zed are online"}};
+            << true << false << QList<QStringList>{{"Amiscan", "ann.lee² and Zed are online"}};
         QTest::newRow("user names")
             << true << true << QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}};
         QTest::newRow("option off") << false << false << QList<QStringList>{};
@@ -647,13 +667,13 @@ private slots:
         Friend cy{"Cy", "cy"};
         cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
         for (const Friend &f : {Friend{"Zed", "zed"},
-                                {"Ann Lee", "ann.lee", false, true, "²"},
+                                {"ann.lee", "ann.lee", false, true, "²"},
                                 {"Bob", "bob", false, false},
                                 cy,
                                 {"Dee", "dee", true}})
             add(form().table, f);
         const QString page = browserFriendsPage(
-            {{"Ann Lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
+            {{"ann.lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
         m_scan->browser->pageFor = [page](const QUrl &) { return page; };
         QVERIFY(scan());
         QCOMPARE(int(form().state.onlineCount), 5); // the page was merged
@@ -668,6 +688,11 @@ private slots:
         QCOMPARE(onlineAnnouncement({"Ann", "bobby", "cy²"}), "Ann, bobby and cy² are online");
         QCOMPARE(onlineAnnouncement({"Ann %2", "bobby", "c", "d", "e"}),
                  "Ann %2, bobby and 3 more are online");
+        // Names cut, without controls, and unable to turn the rest of the text around.
+        QCOMPARE(onlineAnnouncement({QString(3000, u'a'), "B\u0007\u202Eo\u200Bb\nJr"}),
+                 QString(39, u'a') + "\u2026 and Bob Jr are online");
+        QCOMPARE(onlineAnnouncement({"\u05E9\u05DC\u05D5\u05DD"}),
+                 "\u2068\u05E9\u05DC\u05D5\u05DD\u2069 is online");
     }
     void desktopNotifier_withoutABus_showsNothingAndFailsNothing()
     {

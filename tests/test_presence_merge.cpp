@@ -3,6 +3,10 @@
 #include "friend_rows.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
+#include "scan_pages.h"
+#include "store/clock.h"
+#include "store/history_file.h"
+#include "store/text_encoding.h"
 #include "store/time_text.h"
 
 #include <QTest>
@@ -60,13 +64,25 @@ QString entry(const QString &text, const QString &userName, const QString &tag =
     return tag + text + "<small>(" + userName + ")</small></li>\n";
 }
 
-// Each entry as "display name|user name|mark".
+QList<FriendEntry> readPage(const QString &page, int route = 1)
+{
+    return readFriendsPage("<h2>Friends Online Now:</h2><ul>\n" + page, route);
+}
+
 QStringList read(const QString &page, int route = 1)
 {
-    QStringList entries;
-    for (const FriendEntry &e : readFriendsPage("<h2>Friends Online Now:</h2><ul>\n" + page, route))
-        entries << e.displayName + u'|' + e.accountName + u'|' + e.nameMark;
-    return entries;
+    return entryTexts(readPage(page, route));
+}
+
+// Each row as "display name|user name|mark|online".
+QStringList rowNames(const FriendsTable &table)
+{
+    QStringList rows;
+    for (int row = 1; row <= table.friendCount(); ++row)
+        rows << QStringList{table.cell(row, DisplayName), table.cell(row, AccountName),
+                            table.cell(row, NameMark), table.cell(row, Online)}
+                    .join(u'|');
+    return rows;
 }
 
 } // namespace
@@ -123,12 +139,43 @@ private slots:
             Tag + "Ann<b>(ann)" + QString(8, u'x') + Tag.mid(11) + "Bob<i>(bob)</i>", {"Ann|ann|"});
         for (const QString &cut : {Tag.chopped(2), Tag + "Bob Day", Tag + "Bob Day<small>(bob"})
             row(qPrintable("cut: " + cut.right(12)), entry("Ann", "ann") + cut, {"Ann|ann|"});
+        // Names as a browser shows them: character references decoded.
+        row("named references", entry("Zo&amp;e", "zo&quot;e&lt;&apos;&eacute;&nbsp;&euro;"),
+            {"zo\"e<'\u00E9\u00A0\u20AC|zo\"e<'\u00E9\u00A0\u20AC|²"});
+        row("numeric references", entry("Ann&#32;Lee", "ann&#x2E;lee&#039;&#X1F600;"),
+            {"Ann Lee|ann.lee'\U0001F600|"});
+        row("no references", entry("Al", "a&bogus;&#;&#x;& b&"), {"Al|a&bogus;&#;&#x;& b&|"});
+        row("numbers of no character", entry("Al", "&#0;&#1114112;&#xD800;&#150;&#x81;"),
+            {"Al|\uFFFD\uFFFD\uFFFD\u2013|"});
+        // Names on one line, as the history file keeps them.
+        row("line breaks", entry("Ann Lee", "\r\n  john\r\ndoe\n\nx\ty"),
+            {"Ann Lee|john doe x y|"});
+        row("pretty-printed", Tag + "Ann Lee<br>\r\n<small>(\r\n  john.doe\r\n)</small></li>",
+            {"Ann Lee|john.doe|"});
+        row("break in the text", Tag + "Ann\r\nLee</li>", {"Ann Lee|Ann Lee|²"});
+        // Nothing unseen in a name, nothing that turns the rest of a line around.
+        row("controls and invisible characters",
+            entry("Ann Lee", "ev\u202Eil\u200B\u2066\u200F\u0007\u00AD&#8238;1"),
+            {"Ann Lee|evil1|"});
+        row("only invisible characters", entry("\u200B\u200B", "&zwj;"), {"unknown-1||²"});
     }
 
+    // Read, merged, kept in the history file and read back, a name is the same name: the page
+    // read again finds each friend's row, still online.
     void names()
     {
         QFETCH(QString, page);
         QTEST(read(page), "entries");
+        const QList<FriendEntry> entries = readPage(page);
+        FriendsTable table;
+        mergePresence(table, entries, at("10:00"));
+        FriendsTable reread;
+        history::parseText(decodeFileText(history::formatFile(table, {})), reread);
+        QVERIFY(mergePresence(reread, entries, at("10:05")).isEmpty());
+        QStringList rows = rowNames(table), rowsReread = rowNames(reread);
+        rows.sort();
+        rowsReread.sort();
+        QCOMPARE(rowsReread, rows);
     }
 
     void atMostTwoHundredEntries()
@@ -167,22 +214,33 @@ private slots:
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("after");
         QTest::addColumn<bool>("cameOnline");
+        QTest::addColumn<QString>("steppedFrom"); // the wall clock set since the scan at
         const auto row = [](const char *tag, const char *before, bool listed, const char *time,
-                            const char *after, bool came = false) {
-            QTest::newRow(tag) << before << listed << time << after << came;
+                            const char *after, bool came = false, const char *steppedFrom = "") {
+            QTest::newRow(tag) << before << listed << time << after << came << steppedFrom;
         };
         row("back after 10 min: a new session", "08:00|09:00|01:00|07:00|07:30|00:30", true,
             "09:10:00", "09:10|_|=|08:00|09:00|01:00", true);
         row("back within 10 min: resumed", "08:00|09:00|01:00|07:00|07:30|00:30", true, "09:09:59",
             "08:00|_|=|07:00|07:30|00:30");
-        row("clock set back: resumed", "08:00|09:00|01:00", true, "08:00", "08:00|_|=");
+        row("clock set back: a new session", "08:00|09:00|01:00", true, "08:00",
+            "08:00|_|=|08:00|09:00|01:00", true);
+        row("starts after now, online: ends at its start", "11:00|_|=", true, "10:00",
+            "10:00|_|=|11:00|11:00|=", true);
+        row("clock stepped: ends at the last good scan", "09:00|_|=", true, "10:30",
+            "10:30|_|=|09:00|09:50|00:50", true, "09:50");
+        row("clock stepped: no resumption", "08:00|09:00|01:00", true, "09:05",
+            "09:05|_|=|08:00|09:00|01:00", true, "09:00");
+        row("end of summer time, offline", "02:30|_|=", false, "02:05", "02:30|02:57|00:27", false,
+            "02:57");
         row("unreadable end: a new session", "09:00|14/1x/12 09:59|00:59", true, "10:00",
             "10:00|_|=|09:00|14/1x/12 09:59|00:59", true);
         row("still online", "09:00|_|=", true, "10:00", "09:00|_|=");
         row("gone: ends once", "09:15|_|00:07", false, "10:00:40", "09:15|10:00|00:45");
         row("gone in the same minute", "10:00|_|=", false, "10:00:40", "10:00|10:00|=");
         row("over a day", "13/10/12 08:00|_|=", false, "10:00", "13/10/12 08:00|10:00|02:00");
-        row("start after end keeps", "11:00|_|00:07", false, "10:00", "11:00|10:00|00:07");
+        row("starts after now: ends at its start", "11:00|_|00:07", false, "10:00",
+            "11:00|11:00|00:07");
         row("unreadable start keeps", "someday|_|00:07", false, "10:00", "someday|10:00|00:07");
         row("never started", "_|_|=", false, "10:00", "_|10:00|=");
         row("ended stays", "08:00|09:00|01:00", false, "10:00", "08:00|09:00|01:00");
@@ -203,8 +261,17 @@ private slots:
         ann.start1 = c[0], ann.end1 = c[1], ann.length1 = c[2], ann.start2 = c[3], ann.end2 = c[4],
         ann.length2 = c[5];
         friend_rows::add(table, ann);
+        // The previous scan, then the wall clock set, or time passing, until this one.
+        QFETCH(QString, steppedFrom);
+        ClockStepWatch watch;
+        Clock::set(at(steppedFrom.isEmpty() ? "07:00" : steppedFrom));
+        watch.stepSince(Clock::now(), Clock::steadyMs());
+        steppedFrom.isEmpty() ? Clock::set(at(time)) : Clock::step(at(time));
+        const QDateTime step = watch.stepSince(Clock::now(), Clock::steadyMs());
+        Clock::set({});
+        QCOMPARE(step, steppedFrom.isEmpty() ? QDateTime() : at(steppedFrom));
         const QList<int> cameOnline =
-            mergePresence(table, page({listed ? "ann" : "bob"}), at(time));
+            mergePresence(table, page({listed ? "ann" : "bob"}), at(time), step);
         QFETCH(QString, after);
         QCOMPARE(sessions(table, 1), cells(after));
         QTEST(cameOnline.contains(1), "cameOnline");
@@ -249,28 +316,64 @@ private slots:
     }
 
     // Names shared by several entries or rows: the user name finds the rows and the last entry
-    // names them; a display name met again takes the last entry's user name.
+    // names them, mark included. Only a row without a user name of its own (read from the older
+    // layout) takes one by its display name, and a user name goes to one row at most.
+    void sharedNames_data()
+    {
+        QTest::addColumn<QStringList>("rows");    // "display name|user name|mark"
+        QTest::addColumn<QStringList>("entries"); // the same
+        QTest::addColumn<QStringList>("after");   // and "|online"
+        QTest::newRow("user names lead")
+            << QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"}
+            << QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"}
+            << QStringList{"Ann Lee|ann||1", "Ann Lee|ann||1", "Sam|sam.old||0", "Bo|cy||1",
+                           "Sam|sam.a||1",   "Sam|sam.b||1",   "Bo|bo||1"};
+        QTest::newRow("namesakes online")
+            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
+            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
+            << QStringList{"Sam Taylor|sam.taylor||1", "Sam Taylor|sam.taylor2||1"};
+        QTest::newRow("one namesake online")
+            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
+            << QStringList{"Sam Taylor|sam.taylor2"}
+            << QStringList{"Sam Taylor|sam.taylor||0", "Sam Taylor|sam.taylor2||1"};
+        QTest::newRow("older layout: one user name each")
+            << QStringList{"Sam|Sam", "Sam|Sam", "Al|Al"}
+            << QStringList{"Sam|sam.a", "Sam|sam.b", "Al|al|²"}
+            << QStringList{"Sam|sam.a||1", "Sam|sam.b||1", "Al|al|²|1"};
+        QTest::newRow("older layout: user name held")
+            << QStringList{"Sam|Sam", "Sam|sam.a"} << QStringList{"Sam|sam.a"}
+            << QStringList{"Sam|Sam||0", "Sam|sam.a||1"};
+        QTest::newRow("mark follows a usable name")
+            << QStringList{"ann.lee|ann.lee|²"} << QStringList{"Ann Lee|ann.lee"}
+            << QStringList{"Ann Lee|ann.lee||1"};
+        QTest::newRow("mark follows an unusable one")
+            << QStringList{"Ann Lee|ann.lee"} << QStringList{"ann.lee|ann.lee|²"}
+            << QStringList{"ann.lee|ann.lee|²|1"};
+        // An entry without a user name matches the empty row 0 when the table holds friends.
+        QTest::newRow("no user name")
+            << QStringList{"Cy|cy"} << QStringList{"unknown-1||²"} << QStringList{"Cy|cy||0"};
+    }
     void sharedNames()
     {
+        QFETCH(QStringList, rows);
+        QFETCH(QStringList, entries);
         FriendsTable table;
-        for (const auto &[display, account] :
-             {std::pair{"One", "ann"}, {"Two", "ann"}, {"Sam", "sam.old"}, {"Cy", "cy"}})
-            friend_rows::add(table, {display, account});
-        mergePresence(table,
-                      {{"First", "ann", {}},
-                       {"Sam", "sam.a", {}},
-                       {"Sam", "sam.b", {}},
-                       {"Bo", "cy", {}},
-                       {"Bo", "bo", {}},
-                       {"Ann Lee", "ann", {}}},
-                      at("10:00"));
-        QCOMPARE(column(table, DisplayName),
-                 (QStringList{"Ann Lee", "Ann Lee", "Sam", "Bo", "Sam", "Bo"}));
-        QCOMPARE(column(table, AccountName),
-                 (QStringList{"ann", "ann", "sam.b", "bo", "sam.a", "cy"}));
-        // An entry without a user name matches the empty row 0 when the table holds friends.
-        mergePresence(table, {{"unknown-1", {}, Mark}}, at("10:05"));
-        QCOMPARE(table.friendCount(), 6);
+        for (const QString &row : rows) {
+            const QStringList names = row.split(u'|');
+            friend_rows::Friend f{names.at(0), names.at(1)};
+            f.nameMark = names.value(2);
+            friend_rows::add(table, f);
+        }
+        QList<FriendEntry> listed;
+        for (const QString &entry : entries) {
+            const QStringList names = entry.split(u'|');
+            listed.append({names.at(0), names.at(1), names.value(2)});
+        }
+        FriendsTable everyRow = table;
+        mergePresence(table, listed, at("10:00"));
+        mergePresenceEveryRow(everyRow, listed, at("10:00"));
+        QTEST(rowNames(table), "after");
+        QCOMPARE(friend_rows::cells(everyRow), friend_rows::cells(table));
     }
 
     void fullTable_addsNoMore()

@@ -155,6 +155,13 @@ private slots:
         // The sessions start at the program's clock.
         const int ann = r.window.table.findByAccountName(QStringLiteral("ann.lee"));
         QCOMPARE(r.window.table.cellText(ann, Start1), QStringLiteral("05/12/26 14:07"));
+        // The wall clock set forward before the next scan: the open session ends at the last
+        // scan the clock was right at, and a new one starts.
+        Clock::step(QDateTime(QDate(2026, 12, 5), QTime(14, 30)));
+        r.press();
+        QTRY_COMPARE(r.merged, 2);
+        QCOMPARE(r.window.table.cellText(ann, Start1), QStringLiteral("05/12/26 14:30"));
+        QCOMPARE(r.window.table.cellText(ann, End2), QStringLiteral("05/12/26 14:07"));
     }
 
     void waitingTooLong_givesUpWithAMessage_data()

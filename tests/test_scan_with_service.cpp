@@ -6,9 +6,11 @@
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "scan_pages.h"
 #include "service_scan.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
+#include "store/time_text.h"
 #include "vey_sim_process.h"
 #include "widget_test_main.h"
 #include <QHttpServer>
@@ -68,6 +70,13 @@ QString waitForPage(Browser &browser, const QString &text)
     return html;
 }
 
+const QString PageEnd = QStringLiteral("<P id=\"end\"></P>");
+
+QByteArray corpusPage(const QString &name)
+{
+    return fileBytes(QDir(AMISCAN_PAGE_CORPUS_DIR).filePath(name)) + PageEnd.toLatin1();
+}
+
 Browser::LoginResult submitLoginNow(Browser &browser, const QString &password, const QUrl &at)
 {
     std::optional<Browser::LoginResult> result;
@@ -124,6 +133,11 @@ private slots:
         });
         m_server.route("/whoami", [](const QHttpServerRequest &request) {
             return QHttpServerResponse("text/plain", request.value("Cookie"));
+        });
+        // The page reader's corpus, each page with an element after its end, which tells that
+        // the browser has read all of it.
+        m_server.route("/corpus/<arg>", [](const QString &name) {
+            return QHttpServerResponse("text/html; charset=utf-8", corpusPage(name));
         });
         m_server.route("/survey", [this](const QHttpServerRequest &request) {
             m_surveyed << request.url().toEncoded() + ' ' + request.body();
@@ -186,6 +200,50 @@ private slots:
         QTEST(submitLoginNow(browser, "secret", url(checkedAt)), "result");
         QTest::qWait(300);
         QVERIFY(m_posted.isEmpty());
+    }
+
+    // Every whole page of the page reader's corpus gives the same friends through the browser
+    // helper as its text read directly: names are read as the browser shows them.
+    void corpusPages_giveTheSameFriendsByEitherRoute()
+    {
+        HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
+        browser.load();
+        int withFriends = 0;
+        for (const QString &name : QDir(AMISCAN_PAGE_CORPUS_DIR).entryList(QDir::Files)) {
+            const QString direct = QString::fromUtf8(corpusPage(name));
+            if (!direct.contains(QLatin1StringView("</html>")))
+                continue; // a cut page, or one the browser wrote
+            browser.navigate(url("/corpus/" + name));
+            const QString html = waitForPage(browser, PageEnd);
+            QVERIFY2(html.contains(PageEnd), qPrintable(name));
+            const QStringList entries = entryTexts(readFriendsPage(direct, 1));
+            QCOMPARE(entryTexts(readFriendsPage(html, 9)), entries);
+            withFriends += entries.isEmpty() ? 0 : 1;
+        }
+        QVERIFY(withFriends >= 4);
+    }
+
+    // The built-in roster, everybody online, through three scans by both routes: one row per
+    // friend, and the two of the same name each with their own user name and session.
+    void builtInRoster_threeScans_oneRowPerFriend()
+    {
+        VeySimProcess sim({"--all-online"});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        for (int scan = 1; scan <= 3; ++scan) {
+            QVERIFY(rig.scan() && rig.messages.isEmpty());
+            QCOMPARE(rig.form.table.friendCount(), 41);
+        }
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
+        const FriendsTable &table = rig.form.table;
+        QStringList namesakes;
+        for (int row = 1; row <= table.friendCount(); ++row) {
+            QCOMPARE(table.findByAccountName(table.cellText(row, AccountName)), row);
+            QVERIFY(table.cellText(row, Online) == "1" && table.cellText(row, End1) == EmptyStamp);
+            if (table.cellText(row, DisplayName) == QLatin1StringView("Sam Taylor"))
+                namesakes << table.cellText(row, AccountName);
+        }
+        QCOMPARE(namesakes, (QStringList{"sam.taylor", "sam.taylor2"})); // in table order
     }
 
     // Destroyed, the browser leaves no process.
