@@ -716,7 +716,7 @@ private slots:
 
     // A save that fails is written again at the next one (here the close box's); one that still
     // fails at the end is told, naming the file and why, until the user quits; a deleted
-    // directory is made again.
+    // directory is made again, and the history read is saved there.
     void failedSaves_areRetried_thenToldAtTheEnd_data()
     {
         QTest::addColumn<QString>("fault");
@@ -730,13 +730,15 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(QStringList, answers);
+        const bool deleted = fault == "deleted";
+        QVERIFY(!deleted || writeBytes(historyPath(), ExampleHistory)); // read, then no scan
         start();
         const QString dir = m_scan->dir.path();
         const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
         std::optional<FullDisk> full;
         std::optional<BindMount> readOnly;
         int reason = ENOSPC;
-        if (fault == "deleted")
+        if (deleted)
             QVERIFY(QDir(dir).removeRecursively());
         else if (fault == "full")
             full.emplace();
@@ -745,33 +747,31 @@ private slots:
                     (reason = EACCES));
         else if (reason = EROFS; !readOnly.emplace(dir, dir, true).active)
             QSKIP("a read-only directory needs a read-only bind mount, which was refused");
-        QVERIFY(scan());
+        QVERIFY(deleted || scan());
         form().waitForHistorySave();
-        QCOMPARE(savedAccounts().size(), fault == "deleted" ? 2 : 0);
-        QVERIFY(fault != "deleted" || (QFileInfo(dir).permissions() & 0xF0FF) == writable);
+        QVERIFY(savedAccounts().isEmpty());
         const auto lift = [&] {
             full.reset(), readOnly.reset(), QFile::setPermissions(dir, writable);
         };
         if (answers.isEmpty())
             lift();
         QStringList asked;
-        whenModalDialogAppears(
-            form(),
-            [&](Form2 *d) {
-                asked << d->Label2->text() + '|' + d->Label3->text() + '|' + d->ButYes->text() +
-                             '|' + d->ButCancel->text();
-                const bool retry = answers.at(asked.size() - 1) == "Retry";
-                if (asked.size() == answers.size())
-                    lift();
-                QTest::mouseClick(retry ? d->ButYes : d->ButCancel, Qt::LeftButton);
-            },
-            true);
-        answers.isEmpty() ? void(form().close()) : click("ButExit");
+        const auto answer = [&](Form2 *d) {
+            asked << d->Label2->text() + '|' + d->Label3->text() + '|' + d->ButYes->text() + '|' +
+                         d->ButCancel->text();
+            const bool retry = answers.at(asked.size() - 1) == "Retry";
+            if (asked.size() == answers.size())
+                lift();
+            QTest::mouseClick(retry ? d->ButYes : d->ButCancel, Qt::LeftButton);
+        };
+        whenModalDialogAppears(form(), answer, true);
+        fault == "full" && answers.isEmpty() ? void(form().close()) : click("ButExit");
         QTRY_VERIFY(form().hasEnded());
         QCOMPARE(asked, QStringList(answers.size(),
                                     "Amiscan.txt|" + qt_error_string(reason) + "|Retry|Quit"));
         const bool quit = answers.contains("Quit");
-        QCOMPARE(savedAccounts(), quit ? QStringList() : (QStringList{"ann.lee", "bob"}));
+        QCOMPARE(savedAccounts().size(), quit ? 0 : 2); // the table read, or the one scanned
+        QVERIFY(!deleted || (QFileInfo(dir).permissions() & 0xF0FF) == writable);
         QCOMPARE(fileExists(settingsPath()), !quit);
     }
 
