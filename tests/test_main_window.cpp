@@ -759,7 +759,7 @@ private slots:
         const auto answer = [&](Form2 *d) {
             asked << d->Label2->text() + '|' + d->Label3->text() + '|' + d->ButYes->text() + '|' +
                          d->ButCancel->text();
-            const bool retry = answers.at(asked.size() - 1) == "Retry";
+            const bool retry = answers.value(asked.size() - 1) == "Retry";
             if (asked.size() == answers.size())
                 lift();
             QTest::mouseClick(retry ? d->ButYes : d->ButCancel, Qt::LeftButton);
