@@ -3,6 +3,8 @@
 #include "app/data_location.h"
 #include "app/end_of_run.h"
 #include "app/single_copy.h"
+#include "store/data_dir.h"
+#include "store/safe_file.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -35,6 +37,9 @@ int runApplication(int argc, char **argv, const QString &requestedDataDir)
     SingleInstance instance(dataDir);
     if (!claimSingleCopy(instance, warn))
         return 0;
+    // No other copy saves here now: what saves cut short left goes.
+    removeLeftoverSideFiles(historyFilePath(dataDir));
+    removeLeftoverSideFiles(settingsFilePath(dataDir));
 
     // The program ends through its own ways out only, each of which saves first.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,5 +1,7 @@
 #include "app/data_location.h"
 
+#include "store/safe_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -32,17 +34,9 @@ DataLocationFacts probeDataLocation(const QString &requestedDir)
 bool prepareDataDir(const QString &dir, QString *error)
 {
     const QString path = QDir::cleanPath(dir);
-    QStringList missing;
-    for (QString p = path; !QFileInfo::exists(p); p = QFileInfo(p).path()) {
-        missing.prepend(p);
-        if (QFileInfo(p).path() == p)
-            break;
-    }
-    for (const QString &p : std::as_const(missing)) {
-        if (!QDir().mkdir(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
-            *error = QStringLiteral("Cannot create the data directory %1.").arg(p);
-            return false;
-        }
+    if (!makeDirectoryPath(path) && !QFileInfo(path).exists()) {
+        *error = QStringLiteral("Cannot create the data directory %1.").arg(path);
+        return false;
     }
     const QFileInfo info(path);
     if (!info.isDir()) {

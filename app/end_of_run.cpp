@@ -5,7 +5,23 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
+#include <cstdlib>
+
 namespace amiscan {
+
+namespace {
+
+// The window whose files are saved when the process ends by exit() behind its back.
+Form1 *formAtExit = nullptr;
+
+void saveAtExit()
+{
+    // Before the window is shown nothing has changed, and the history may not be read yet.
+    if (Form1 *form = formAtExit; form && form->state.windowReady)
+        form->endProgram(ExitRoute::DisplayLost);
+}
+
+} // namespace
 
 EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
 {
@@ -22,9 +38,19 @@ EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
     // The session's end reaches the application as a Quit event, which would close the windows
     // as if by their close boxes: end the program this way instead.
     qGuiApp->installEventFilter(this);
+
+    // Qt's X11 platform ends the process with exit() when its connection to the display breaks
+    // (the X server died): the objects are still whole then, and the saving thread still runs.
+    static const bool registered = std::atexit(saveAtExit) == 0;
+    Q_UNUSED(registered)
+    formAtExit = &m_form;
 }
 
-EndOfRun::~EndOfRun() = default;
+EndOfRun::~EndOfRun()
+{
+    if (formAtExit == &m_form)
+        formAtExit = nullptr;
+}
 
 bool EndOfRun::eventFilter(QObject *watched, QEvent *event)
 {

@@ -9,8 +9,8 @@ namespace amiscan {
 class Form1;
 
 // The ways out that do not pass through the main window: the signals a system sends a program
-// it stops, and the desktop session ending. Each saves the history and the settings as the Exit
-// button does and ends the program.
+// it stops, the desktop session ending, and the display going away. Each saves the history and
+// the settings as the Exit button does and ends the program.
 class EndOfRun final : public QObject
 {
     Q_OBJECT

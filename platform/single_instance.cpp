@@ -7,7 +7,25 @@
 
 namespace amiscan {
 
-SingleInstance::SingleInstance(const QString &dataDir) : m_lockPath(lockPathFor(dataDir)) {}
+namespace {
+
+// False only when another live process holds the lock.
+bool takeLock(std::unique_ptr<QLockFile> &lock, const QString &path)
+{
+    if (path.isEmpty() || (lock && lock->isLocked()))
+        return true;
+    lock = std::make_unique<QLockFile>(path);
+    // Never stale by age: only a lock whose process is gone is taken over.
+    lock->setStaleLockTime(0);
+    return lock->tryLock(0) || lock->error() != QLockFile::LockFailedError;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &dataDir)
+    : m_lockPath(lockPathFor(dataDir)), m_dataDirLockPath(dataDirLockPathFor(dataDir))
+{
+}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -25,16 +43,19 @@ QString SingleInstance::lockPathFor(const QString &dataDir)
         .filePath(QStringLiteral("amiscan-%1.lock").arg(QLatin1StringView(hash)));
 }
 
+QString SingleInstance::dataDirLockPathFor(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("Amiscan.lock"));
+}
+
 bool SingleInstance::tryAcquire()
 {
-    if (m_lockPath.isEmpty())
+    if (!takeLock(m_lock, m_lockPath))
+        return false;
+    if (takeLock(m_dataDirLock, m_dataDirLockPath))
         return true;
-    if (m_lock && m_lock->isLocked())
-        return true;
-    m_lock = std::make_unique<QLockFile>(m_lockPath);
-    // Never stale by age: only a lock whose process is gone is taken over.
-    m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    m_lock.reset();
+    return false;
 }
 
 } // namespace amiscan

@@ -22,6 +22,7 @@ void HistorySaver::save(const QString &path, const FriendsTable &table,
     {
         const std::lock_guard lock(m_mutex);
         m_waiting = Job{path, table, lastScanStamp};
+        m_failedJob.reset();
     }
     m_changed.notify_all();
 }
@@ -30,6 +31,24 @@ void HistorySaver::wait()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return !m_waiting && !m_writing; });
+}
+
+std::optional<SaveFailure> HistorySaver::failure()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void HistorySaver::retry()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_failedJob || m_waiting)
+            return;
+        m_waiting = std::move(m_failedJob);
+        m_failedJob.reset();
+    }
+    m_changed.notify_all();
 }
 
 void HistorySaver::run()
@@ -44,11 +63,22 @@ void HistorySaver::run()
         m_waiting.reset();
         m_writing = true;
         lock.unlock();
-        // Failures are not reported: the old file stays as it was.
-        replaceFileSafely(job.path, m_formatter.format(job.table, job.lastScanStamp));
+        // A failure leaves the old file as it was; the save is kept to be written again.
+        QString reason;
+        const bool written =
+            replaceFileSafely(job.path, m_formatter.format(job.table, job.lastScanStamp), &reason);
+        std::optional<Job> failed;
+        if (!written)
+            failed = std::move(job);
         // The copy goes before the next save is taken, while the window may change the table.
         job = Job{};
         lock.lock();
+        if (written)
+            m_failure.reset();
+        else
+            m_failure = SaveFailure{failed->path, reason};
+        if (!m_waiting)
+            m_failedJob = std::move(failed);
         m_writing = false;
         m_changed.notify_all();
     }

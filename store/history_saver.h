@@ -2,6 +2,7 @@
 
 #include "store/friends_table.h"
 #include "store/history_file.h"
+#include "store/safe_file.h"
 
 #include <QString>
 
@@ -15,7 +16,8 @@ namespace amiscan {
 // Writes the history file on a thread of its own, from a copy of the table, so that the window
 // never waits for the formatting and the disk. One file is written at a time, each whole or not
 // at all; a save asked for while another is being written waits for it, and only the latest of
-// those waiting is written, so the file always ends with the latest content.
+// those waiting is written, so the file always ends with the latest content. A save that fails
+// is kept, to be written again when asked for, until a newer one replaces it.
 class HistorySaver final
 {
     Q_DISABLE_COPY_MOVE(HistorySaver)
@@ -30,6 +32,11 @@ public:
     // Returns once every save asked for so far has ended.
     void wait();
 
+    // Why the latest save written failed; empty once a save has succeeded since.
+    std::optional<SaveFailure> failure();
+    // Writes again the latest save when it failed, unless a newer one is waiting. Returns at once.
+    void retry();
+
 private:
     struct Job
     {
@@ -42,6 +49,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::optional<Job> m_waiting;
+    std::optional<Job> m_failedJob;
+    std::optional<SaveFailure> m_failure;
     bool m_writing = false;
     bool m_stopping = false;
     // Used by the saving thread only; it keeps the order of the names from save to save.

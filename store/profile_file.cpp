@@ -2,6 +2,7 @@
 
 #include "store/characters.h"
 #include "store/safe_file.h"
+#include "store/secret_wipe.h"
 #include "store/text_encoding.h"
 
 namespace amiscan {
@@ -59,21 +60,32 @@ ProfileFile::ProfileFile(const QString &text)
         m_lines << line.toString();
 }
 
+ProfileFile::~ProfileFile()
+{
+    wipeLines(m_lines);
+}
+
 bool ProfileFile::load(const QString &path)
 {
-    m_lines.clear();
+    wipeLines(m_lines);
     if (!fileExists(path))
         return true;
     QByteArray bytes;
     if (!readWholeFile(path, bytes))
         return false;
-    *this = ProfileFile(decodeFileText(bytes));
+    QString text = decodeFileText(bytes);
+    wipe(bytes);
+    *this = ProfileFile(text);
+    wipe(text);
     return true;
 }
 
-bool ProfileFile::save(const QString &path) const
+bool ProfileFile::save(const QString &path, QString *error) const
 {
-    return replaceFileSafely(path, toBytes(), true);
+    QByteArray bytes = toBytes();
+    const bool saved = replaceFileSafely(path, bytes, error);
+    wipe(bytes);
+    return saved;
 }
 
 QByteArray ProfileFile::toBytes() const
@@ -83,7 +95,9 @@ QByteArray ProfileFile::toBytes() const
         text += line;
         text += QStringLiteral("\r\n");
     }
-    return encodeFileText(text);
+    QByteArray bytes = encodeFileText(text);
+    wipe(text);
+    return bytes;
 }
 
 qsizetype ProfileFile::findSection(const QString &section) const
@@ -145,9 +159,10 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
         return;
     }
     const qsizetype keyLine = findKey(sectionLine, key);
-    if (keyLine >= 0)
+    if (keyLine >= 0) {
+        wipe(m_lines[keyLine]);
         m_lines[keyLine] = line;
-    else
+    } else
         m_lines.insert(sectionEnd(sectionLine), line);
 }
 

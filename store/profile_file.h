@@ -17,12 +17,17 @@ class ProfileFile final
 public:
     ProfileFile() = default;
     explicit ProfileFile(const QString &text);
+    // The lines may hold the password: they are cleared before their memory goes back.
+    ~ProfileFile();
+    ProfileFile(const ProfileFile &) = default;
+    ProfileFile &operator=(const ProfileFile &) = default;
 
     // Reads the file. A missing file gives an empty profile; false when the file exists but
     // cannot be read (the profile is then empty).
     bool load(const QString &path);
     // Replaces the file safely (see replaceFileSafely), readable and writable by its owner only.
-    bool save(const QString &path) const;
+    // On failure `*error` says why.
+    bool save(const QString &path, QString *error = nullptr) const;
 
     // The value of the first such key in the first such section; empty when there is none.
     QString value(const QString &section, const QString &key) const;

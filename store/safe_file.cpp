@@ -6,108 +6,210 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
-#include <filesystem>
-
-#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
-#endif
 
 namespace amiscan {
 
-bool fileExists(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
-}
-
-bool readWholeFile(const QString &path, QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
-
 namespace {
 
-// Puts the side file in the target's place in one step, replacing the target.
-bool renameOver(const QString &from, const QString &to)
+constexpr mode_t OwnerOnly = 0600;
+const QString SideSuffix = QStringLiteral(".saving");
+
+int openFile(const char *path, int flags, mode_t mode)
 {
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(from).toStdString(),
-                            QFile::encodeName(to).toStdString(), error);
-    return !error;
+    return ::open(path, flags, mode);
 }
 
-bool syncToDisk(QFile &file)
+QByteArray nativeName(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return file.flush();
-#endif
+    return QFile::encodeName(path);
+}
+
+bool entryExists(const QString &path)
+{
+    struct stat info = {};
+    return ::lstat(nativeName(path).constData(), &info) == 0;
+}
+
+// Sets the reason from errno and answers false.
+bool failed(QString *error, int number)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(number));
+    return false;
+}
+
+bool closeFile(int fd)
+{
+    return ::close(fd) == 0 || errno == EINTR;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = fileCalls().write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
 }
 
 // Makes the directory's new entry last through a power cut as well.
 void syncDirectory(const QString &path)
 {
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
         ::close(fd);
     }
-#else
-    Q_UNUSED(path)
-#endif
+}
+
+// A side file of the path: its own name, so that no other save, of this copy or of another,
+// ever removes or writes it.
+QString newSideFilePath(const QString &path)
+{
+    return path + u'.' + QString::number(QRandomGenerator::global()->generate(), 16) + SideSuffix;
+}
+
+bool isSideFileOf(const QString &name, const QString &fileName)
+{
+    return name.startsWith(fileName + u'.') && name.endsWith(SideSuffix) && !name.contains(u'/');
 }
 
 } // namespace
 
-QString sideFilePath(const QString &path)
+FileCalls &fileCalls()
 {
-    return path + QStringLiteral(".saving");
+    static FileCalls calls{openFile, ::write};
+    return calls;
 }
 
-bool replaceFileSafely(const QString &path, const QByteArray &bytes, bool ownerOnly)
+bool fileExists(const QString &path)
 {
-    // A link is followed: the file it leads to is replaced, and the link stays.
-    const QFileInfo info(path);
-    const QString target =
-        info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
-    // The side file has a fixed name, so a save cut short by a crash leaves at most this one
-    // file, which the next save replaces; it is made anew, never written through a link.
-    const QString side = sideFilePath(target);
-    QFile::remove(side);
-    QFile file(side);
-    // Unbuffered: every failing write is seen here, before the old file is touched. The side
-    // file starts as its owner's alone and gets the old file's permissions before it is written.
-    constexpr QIODevice::OpenMode Mode =
-        QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered;
-    const bool setPermissions = ownerOnly || QFileInfo::exists(target);
-    const QFileDevice::Permissions ownerAlone = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    if (!(setPermissions ? file.open(Mode, ownerAlone) : file.open(Mode)))
+    struct stat info = {};
+    return ::lstat(nativeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool readWholeFile(const QString &path, QByteArray &bytes)
+{
+    // Without following a link, and without waiting should the entry be a FIFO.
+    const int fd = ::open(nativeName(path).constData(),
+                          O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    if (setPermissions &&
-        !file.setPermissions(ownerOnly ? ownerAlone : QFileInfo(target).permissions())) {
-        file.remove();
-        return false;
+    struct stat info = {};
+    bool whole =
+        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxDataFileSize;
+    QByteArray data;
+    qsizetype have = 0;
+    if (whole)
+        data.resize(qsizetype(info.st_size) + 1);
+    // The file may grow while it is read: never past the bound.
+    while (whole) {
+        if (have == data.size())
+            data.resize(std::min<qsizetype>(2 * data.size(), MaxDataFileSize + 1));
+        const ssize_t n = ::read(fd, data.data() + have, size_t(data.size() - have));
+        if (n < 0 && errno == EINTR)
+            continue;
+        whole = n >= 0 && have + n <= MaxDataFileSize;
+        if (n <= 0)
+            break;
+        have += n;
     }
-    bool whole = file.write(bytes) == bytes.size() && syncToDisk(file);
-    file.close();
-    whole = whole && file.error() == QFileDevice::NoError && renameOver(side, target);
-    if (!whole) {
-        QFile::remove(side);
+    ::close(fd);
+    if (!whole)
         return false;
-    }
-    syncDirectory(QFileInfo(target).absolutePath());
+    data.truncate(have);
+    bytes = std::move(data);
     return true;
 }
 
-QString keepFileAside(const QString &path, const QString &reason)
+bool makeDirectoryPath(const QString &dir)
+{
+    const QString path = QDir::cleanPath(QDir::current().absoluteFilePath(dir));
+    QStringList missing;
+    for (QString p = path; !entryExists(p); p = QFileInfo(p).path()) {
+        missing.prepend(p);
+        if (QFileInfo(p).path() == p)
+            break;
+    }
+    for (const QString &p : std::as_const(missing)) {
+        if (::mkdir(nativeName(p).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return QFileInfo(path).isDir();
+}
+
+bool replaceFileSafely(const QString &path, const QByteArray &bytes, QString *error)
+{
+    // The entry itself is replaced: a link there is never followed.
+    const QString target = QFileInfo(path).absoluteFilePath();
+    const QString dir = QFileInfo(target).absolutePath();
+    QString side;
+    int fd = -1;
+    bool dirMade = false;
+    for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
+        side = newSideFilePath(target);
+        fd = fileCalls().open(nativeName(side).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, OwnerOnly);
+        if (fd >= 0 || errno == EEXIST)
+            continue;
+        // The directory was deleted while the program ran: made again, once.
+        if (errno != ENOENT || dirMade)
+            break;
+        const int openError = errno;
+        dirMade = true;
+        if (!makeDirectoryPath(dir)) {
+            errno = openError;
+            break;
+        }
+    }
+    if (fd < 0)
+        return failed(error, errno);
+    // The umask may have taken the owner's rights as well.
+    bool whole = ::fchmod(fd, OwnerOnly) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int number = errno;
+    whole = closeFile(fd) && whole;
+    if (whole && ::rename(nativeName(side).constData(), nativeName(target).constData()) != 0) {
+        whole = false;
+        number = errno;
+    }
+    if (!whole) {
+        ::unlink(nativeName(side).constData());
+        return failed(error, number);
+    }
+    syncDirectory(dir);
+    return true;
+}
+
+void removeLeftoverSideFiles(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDir dir = info.dir();
+    const QStringList names =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (isSideFileOf(name, info.fileName()))
+            ::unlink(nativeName(dir.filePath(name)).constData());
+    }
+}
+
+QString keepFileAside(const QString &path, const QString &reason, QString *error)
 {
     const QFileInfo info(path);
     const QString stem = info.completeBaseName() + u'.' + reason + u'-' +
@@ -115,10 +217,13 @@ QString keepFileAside(const QString &path, const QString &reason)
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     const QDir dir = info.dir();
     QString aside = dir.filePath(stem + suffix);
-    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+    for (int n = 2; entryExists(aside); ++n)
         aside = dir.filePath(stem + u'-' + QString::number(n) + suffix);
-    if (!QFile::rename(path, aside))
+    // The entry as it is: a link is moved, not what it leads to.
+    if (::rename(nativeName(path).constData(), nativeName(aside).constData()) != 0) {
+        failed(error, errno);
         return {};
+    }
     return aside;
 }
 

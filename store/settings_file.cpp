@@ -40,14 +40,17 @@ ReadResult readFile(const QString &path)
     return result;
 }
 
-bool writeFile(const QString &path, const Values &values)
+bool writeFile(const QString &path, const Values &values, QString *error)
 {
     ProfileFile profile;
-    if (!profile.load(path))
+    if (!profile.load(path)) {
+        if (error)
+            *error = QStringLiteral("The file cannot be read.");
         return false;
+    }
     for (int key = 0; key < KeyCount; ++key)
         profile.setValue(Section, QString::fromLatin1(Keys[size_t(key)].name), values[size_t(key)]);
-    return profile.save(path);
+    return profile.save(path, error);
 }
 
 } // namespace amiscan::settings

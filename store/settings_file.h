@@ -76,8 +76,9 @@ inline QString flagText(bool on)
 
 ReadResult readFile(const QString &path);
 // Writes the keys in order, keeping every other line of the file. Writes nothing and
-// answers false when an existing file cannot be read, so its content is never lost.
-bool writeFile(const QString &path, const Values &values);
+// answers false when an existing file cannot be read, so its content is never lost. On failure
+// `*error` says why.
+bool writeFile(const QString &path, const Values &values, QString *error = nullptr);
 
 } // namespace settings
 } // namespace amiscan

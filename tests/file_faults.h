@@ -1,15 +1,19 @@
 #pragma once
 // Ways to make the disk fail in tests, also when the tests run with full rights (a read-only
 // directory stops no one then).
+#include "store/safe_file.h"
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace amiscan::testing {
 
@@ -34,6 +38,31 @@ public:
 private:
     rlimit m_old{};
     bool m_active = false;
+};
+
+// While it lives, every write of a save fails as on a full disk.
+struct FullDisk
+{
+    static ssize_t noRoom(int, const void *, size_t) { return errno = ENOSPC, -1; }
+    decltype(FileCalls::write) former = std::exchange(fileCalls().write, noRoom);
+    ~FullDisk() { fileCalls().write = former; }
+};
+
+// While it lives, `from` is also found at `to` (which may be `from`), read-only if asked. Only a
+// process with full rights may mount: `active` says whether it did.
+struct BindMount
+{
+    BindMount(const QString &from, const QString &at, bool readOnly = false)
+        : name(QFile::encodeName(at)),
+          mounted(::mount(QFile::encodeName(from).constData(), to, nullptr, MS_BIND, nullptr) == 0),
+          active(mounted && (!readOnly || ::mount(nullptr, to, nullptr,
+                                                  MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0))
+    {
+    }
+    ~BindMount() { mounted && ::umount2(to, MNT_DETACH); }
+    const QByteArray name;
+    const char *const to = name.constData();
+    const bool mounted, active;
 };
 
 // Puts a local socket at the path: an entry that exists and is no directory, but that no one

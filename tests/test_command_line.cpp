@@ -3,12 +3,14 @@
 #include "app/command_line.h"
 #include "app/data_location.h"
 #include "app/single_copy.h"
+#include "file_faults.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using namespace amiscan;
 using Action = CommandLine::Action;
@@ -82,18 +84,33 @@ private slots:
         QVERIFY(!prepareDataDir(file.fileName() + "/sub", &error));
     }
 
-    // The lock lies in the user's runtime directory, which no one else can enter to take its
-    // name first; a copy killed leaves its lock, which does not block the next.
+    // One lock lies in the user's runtime directory, which no one else can enter to take its
+    // name first, the other in the data directory, which every way to it leads to; a copy
+    // killed leaves its locks, which do not block the next.
+    void singleCopy_perDataDirectory_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::newRow("same runtime directory") << "same";
+        QTest::newRow("another runtime directory") << "runtime";
+        QTest::newRow("through a bind mount") << "mount";
+    }
     void singleCopy_perDataDirectory()
     {
-        QTemporaryDir runtime, dir, other;
+        QFETCH(QString, second);
+        QTemporaryDir runtime, otherRuntime, dir, other, mountPoint;
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         const QString lock = SingleInstance::lockPathFor(dir.path());
         QCOMPARE(QFileInfo(lock).absolutePath(), runtime.path());
         {
             SingleInstance first(dir.path());
             QVERIFY(first.tryAcquire());
-            QVERIFY(!SingleInstance(dir.path()).tryAcquire()); // its message: the end-to-end run
+            std::optional<testing::BindMount> mount;
+            if (second == "mount" && !mount.emplace(dir.path(), mountPoint.path()).active)
+                QSKIP("a bind mount needs full rights, and mounting was refused");
+            if (second == "runtime")
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(otherRuntime.path()));
+            // Its message: the end-to-end run.
+            QVERIFY(!SingleInstance(mount ? mountPoint.path() : dir.path()).tryAcquire());
             SingleInstance elsewhere(other.path());
             QVERIFY(elsewhere.tryAcquire());
         }
@@ -102,11 +119,12 @@ private slots:
         QVERIFY(gone.waitForStarted());
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
-        QFile stale(lock);
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(pid) + "\namiscan\n" + QSysInfo::machineHostName().toUtf8() +
-                    "\n");
-        stale.close();
+        for (const QString &path : {lock, SingleInstance::dataDirLockPathFor(dir.path())}) {
+            QFile stale(path);
+            QVERIFY(stale.open(QIODevice::WriteOnly));
+            stale.write(QByteArray::number(pid) + "\namiscan\n" +
+                        QSysInfo::machineHostName().toUtf8() + "\n");
+        }
         SingleInstance next(dir.path());
         QVERIFY(next.tryAcquire());
     }

@@ -11,8 +11,11 @@
 #include <QDateTime>
 #include <QDirIterator>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+#include <xcb/xcb.h>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -38,6 +41,22 @@ struct History
     explicit History(const QString &path) : read(history::readFile(path, table)) {}
     QStringList cells(int col) const { return column(table, col); }
 };
+
+// True once a top-level window is shown on the display.
+bool windowShown(xcb_connection_t *x)
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(x, xcb_query_tree(x, root), nullptr);
+    bool shown = false;
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
+        auto *window = xcb_get_window_attributes_reply(
+            x, xcb_get_window_attributes(x, xcb_query_tree_children(tree)[i]), nullptr);
+        shown = shown || (window && window->map_state == XCB_MAP_STATE_VIEWABLE);
+        free(window);
+    }
+    free(tree);
+    return shown;
+}
 
 QDateTime stampTime(const QString &stamp)
 {
@@ -189,6 +208,34 @@ private slots:
         QCOMPARE(saved.cells(AccountName), second.cells(AccountName));
         QVERIFY(fileBytes(dataDir.filePath("Amiscan.ini")).contains("MinimizeIcon=0\r\n"));
         QCOMPARE(filesUnderPrefix(), m_installed);
+    }
+
+    // Qt's X11 platform ends the program with exit() once its display is gone.
+    void displayLost_savesBothFilesWhole()
+    {
+        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (xvfb.isEmpty())
+            QSKIP("Xvfb is not installed");
+        QProcess server; // a display of its own, its number on standard output
+        server.start(xvfb, {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "800x600x24"});
+        QVERIFY(server.waitForReadyRead(20000));
+        const QByteArray display = ':' + server.readAllStandardOutput().trimmed();
+        QTemporaryDir dir;
+        const QString history = dir.filePath("Amiscan.txt"), settings = dir.filePath("Amiscan.ini");
+        QVERIFY(writeBytes(history, QByteArray(friend_rows::ExampleHistory).replace("\r\n", "\n")));
+        QVERIFY(writeBytes(settings, "[Parameters]\r\nUserName=ann\r\n"));
+        QProcess run;
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.start(m_prefix.filePath("bin/amiscan"),
+                  {"--data-dir", dir.path(), "-platform", "xcb", "-display", display});
+        const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> x(
+            xcb_connect(display.constData(), nullptr), &xcb_disconnect);
+        QVERIFY(QTest::qWaitFor([&] { return windowShown(x.get()); }, 30000));
+        server.terminate(); // it removes its socket and lock as it ends
+        QVERIFY(server.waitForFinished(10000) && run.waitForFinished(20000));
+        QVERIFY2(run.exitCode() != 0, run.readAll().constData()); // ended by the platform
+        QCOMPARE(fileBytes(history), friend_rows::ExampleHistory);
+        QVERIFY(fileBytes(settings).endsWith("MinimizeIcon=0\r\nNotifyOnline=0\r\n"));
     }
 };
 

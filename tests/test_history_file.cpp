@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -247,6 +248,29 @@ private slots:
         QCOMPARE(fileBytes(path), QByteArray("old"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"Amiscan.txt"});
+    }
+
+    // A save has a side file of its own and leaves another's alone; the leftovers of saves cut
+    // short go once no other copy can be saving. The file is its owner's alone whatever the
+    // umask, and a link in its place is replaced, never written through.
+    void save_ownSideFile_ownerOnly_replacesALink()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Amiscan.txt"), elsewhere = dir.filePath("elsewhere");
+        QVERIFY(writeBytes(path + ".saving", "older") && writeBytes(path + ".1f.saving", "other"));
+        QVERIFY(writeBytes(elsewhere, "kept") && QFile::link(elsewhere, path));
+        const mode_t umask = ::umask(0);
+        QVERIFY(history::writeFile(path, tableOf({{"Bo", "bo"}}), {}));
+        ::umask(umask);
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(fileBytes(elsewhere), QByteArray("kept"));
+        QCOMPARE(int(QFileInfo(path).permissions() & 0xF0FF),
+                 int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
+        QCOMPARE(files(), (QStringList{"Amiscan.txt", "Amiscan.txt.1f.saving", "Amiscan.txt.saving",
+                                       "elsewhere"}));
+        removeLeftoverSideFiles(path);
+        QCOMPARE(files(), (QStringList{"Amiscan.txt", "elsewhere"}));
     }
 
     void unreadableFile_isNotIntact_andIsKeptAside()

@@ -24,6 +24,8 @@
 #include <QTextLayout>
 #include <csignal>
 #include <memory>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -194,7 +196,10 @@ private slots:
         QVERIFY(writeBytes(historyPath(), ExampleHistory));
         QVERIFY(writeBytes(settingsPath(), "; my notes\r\n" + SettingsFile +
                                                "ServiceUrl=http://127.0.0.1:5000\r\n"));
+        prctl(PR_SET_DUMPABLE, 1);
         start();
+        rlimit core{}; // the password read, the process leaves no core and is closed to debuggers
+        QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
         QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
         QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
         QCOMPARE(form().TextLogin->text(), QStringLiteral("ann"));
@@ -226,7 +231,8 @@ private slots:
     {
         QTest::addColumn<bool>("history");
         QTest::addColumn<QString>("how");
-        for (const char *how : {"unreadable", "readable again before the save", "damaged"}) {
+        for (const char *how : {"unreadable", "readable again before the save", "damaged", "link",
+                                "FIFO", "device"}) {
             QTest::addRow("history, %s", how) << true << QString::fromLatin1(how);
             if (qstrcmp(how, "damaged") != 0)
                 QTest::addRow("settings, %s", how) << false << QString::fromLatin1(how);
@@ -240,9 +246,17 @@ private slots:
         QByteArray stored = history ? ExampleHistory : SettingsFile;
         if (!history)
             QVERIFY(writeBytes(historyPath(), ExampleHistory));
+        // A link is never followed: neither read nor written through.
+        const QString target = m_scan->dir.filePath("target");
         if (how == "damaged") {
             stored.replace(0, stored.indexOf("\r\n"), "Friends of mine");
             QVERIFY(writeBytes(path, stored));
+        } else if (how == "link") {
+            QVERIFY(writeBytes(target, stored) && QFile::link(target, path));
+        } else if (how == "FIFO") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else if (how == "device") {
+            QVERIFY(QFile::link("/dev/zero", path));
         } else {
             QVERIFY(makeUnreadableEntry(path));
         }
@@ -255,11 +269,15 @@ private slots:
         saveBoth();
         const QStringList aside = asideFiles();
         QCOMPARE(aside.size(), 1);
-        if (how == "unreadable")
-            QVERIFY(!QFileInfo(m_scan->dir.filePath(aside.at(0))).isFile()); // the entry itself
+        const QFileInfo kept(m_scan->dir.filePath(aside.at(0)));
+        if (how == "readable again before the save" || how == "damaged")
+            QCOMPARE(fileBytes(kept.filePath()), stored);
         else
-            QCOMPARE(fileBytes(m_scan->dir.filePath(aside.at(0))), stored);
+            QVERIFY(kept.isSymLink() || !kept.isFile()); // the entry itself
         QVERIFY(fileBytes(path).startsWith(history ? "Friends (" : "[Parameters]"));
+        QVERIFY(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
+        if (how == "link")
+            QCOMPARE(fileBytes(target), stored);
     }
 
     void optionControls_data()
@@ -369,6 +387,7 @@ private slots:
         const QString placeholder = password ? texts::PasswordPlaceholder : texts::UserPlaceholder;
         int returnsSeen = 0;
         connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
+        prctl(PR_SET_DUMPABLE, 1);
         main()->setCurrentRow(1);
         manage()->setCurrentRow(0);
         giveFocus(edit);
@@ -385,6 +404,7 @@ private slots:
             giveFocus(other);
         }
         QCOMPARE(returnsSeen, 0);
+        QCOMPARE(prctl(PR_GET_DUMPABLE), password ? 0 : 1);
         QTEST(edit->text(), "shown");
         QCOMPARE(password ? form().state.password : form().state.userName, kept);
         giveFocus(edit);
@@ -749,6 +769,67 @@ private slots:
         QCOMPARE(savedAccounts(),
                  (route == "close box" ? QStringList{"ann.lee", "bob"} : QStringList{"ann.lee"}));
         QVERIFY(fileBytes(settingsPath()).contains("MinimizeIcon=1\r\n"));
+    }
+
+    // A save that fails is written again at the next one (here the close box's); one that still
+    // fails at the end is told, naming the file and why, until the user quits; a deleted
+    // directory is made again, and the history read is saved there.
+    void failedSaves_areRetried_thenToldAtTheEnd_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("answers"); // to the questions at Exit, in turn
+        QTest::newRow("deleted directory") << "deleted" << QStringList();
+        QTest::newRow("full disk, room at the end") << "full" << QStringList();
+        QTest::newRow("read-only directory") << "read-only" << QStringList{"Retry", "Retry"};
+        QTest::newRow("full disk, quit") << "full" << QStringList{"Quit"};
+    }
+    void failedSaves_areRetried_thenToldAtTheEnd()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QStringList, answers);
+        const bool deleted = fault == "deleted";
+        QVERIFY(!deleted || writeBytes(historyPath(), ExampleHistory)); // read, then no scan
+        start();
+        const QString dir = m_scan->dir.path();
+        const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        std::optional<FullDisk> full;
+        std::optional<BindMount> readOnly;
+        int reason = ENOSPC;
+        if (deleted)
+            QVERIFY(QDir(dir).removeRecursively());
+        else if (fault == "full")
+            full.emplace();
+        else if (::geteuid() != 0) // permissions stop no one with full rights
+            QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner) &&
+                    (reason = EACCES));
+        else if (reason = EROFS; !readOnly.emplace(dir, dir, true).active)
+            QSKIP("a read-only directory needs a read-only bind mount, which was refused");
+        QVERIFY(deleted || scan());
+        form().waitForHistorySave();
+        QVERIFY(savedAccounts().isEmpty());
+        const auto lift = [&] {
+            full.reset(), readOnly.reset(), QFile::setPermissions(dir, writable);
+        };
+        if (answers.isEmpty())
+            lift();
+        QStringList asked;
+        const auto answer = [&](Form2 *d) {
+            asked << d->Label2->text() + '|' + d->Label3->text() + '|' + d->ButYes->text() + '|' +
+                         d->ButCancel->text();
+            const bool retry = answers.value(asked.size() - 1) == "Retry";
+            if (asked.size() == answers.size())
+                lift();
+            QTest::mouseClick(retry ? d->ButYes : d->ButCancel, Qt::LeftButton);
+        };
+        whenModalDialogAppears(form(), answer, true);
+        fault == "full" && answers.isEmpty() ? void(form().close()) : click("ButExit");
+        QTRY_VERIFY(form().hasEnded());
+        QCOMPARE(asked, QStringList(answers.size(),
+                                    "Amiscan.txt|" + qt_error_string(reason) + "|Retry|Quit"));
+        const bool quit = answers.contains("Quit");
+        QCOMPARE(savedAccounts().size(), quit ? 0 : 2); // the table read, or the one scanned
+        QVERIFY(!deleted || (QFileInfo(dir).permissions() & 0xF0FF) == writable);
+        QCOMPARE(fileExists(settingsPath()), !quit);
     }
 
     void signalWhileBusy_savesAndEnds_data()

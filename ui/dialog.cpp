@@ -31,6 +31,11 @@ void fillLines(Form2 *dialog, const QStringList &lines, bool confirmation)
         dialog->Label3->setText(lines.at(2));
     else
         dialog->Label3->hide();
+    // A line wider than its label (a reason given by the system) can still be read whole.
+    for (QLabel *label : {dialog->Label1, dialog->Label2, dialog->Label3}) {
+        if (label->fontMetrics().horizontalAdvance(label->text()) > label->width())
+            label->setToolTip(label->text());
+    }
     dialog->Label4->hide();
     dialog->LabURL->hide();
 
@@ -132,9 +137,14 @@ void Form1::showMessage(const QStringList &lines)
     showDialog();
 }
 
-bool Form1::confirm(const QStringList &lines)
+bool Form1::confirm(const QStringList &lines, const QStringList &captions)
 {
-    fillLines(loadDialog(), lines, true);
+    Form2 *dialog = loadDialog();
+    fillLines(dialog, lines, true);
+    if (captions.size() == 2) {
+        dialog->ButYes->setText(captions.at(0));
+        dialog->ButCancel->setText(captions.at(1));
+    }
     state.dialogAnswer = false;
     showDialog();
     return state.dialogAnswer;

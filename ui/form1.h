@@ -3,6 +3,7 @@
 #include "lists/table_sort.h"
 #include "store/collation.h"
 #include "store/friends_table.h"
+#include "store/safe_file.h"
 #include "ui/form1_texts.h"
 #include "ui/main_state.h"
 #include "ui/status_label.h"
@@ -11,6 +12,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -33,13 +35,15 @@ class ScanTimer;
 class ScanView;
 class TrayIcon;
 
-// The ways the program ends: its Exit button, the window's close box, and every other closing
-// (the desktop session ending, the system stopping the program).
+// The ways the program ends: its Exit button, the window's close box, every other closing
+// (the desktop session ending, the system stopping the program), and the display going away,
+// which leaves no window to show anything in.
 enum class ExitRoute
 {
     ExitButton,
     CloseBox,
     OtherClosing,
+    DisplayLost,
 };
 
 // The main window. Its controls carry the names of the window design (ButGo, List1, ...), both
@@ -85,6 +89,10 @@ public:
     void saveHistory();
     // Returns once the history file holds the content of the latest save.
     void waitForHistorySave();
+    // The first file whose latest save failed, if any; the history before the settings.
+    std::optional<SaveFailure> saveFailure() const;
+    // Writes again the saves that failed: the history as it was asked for, the settings as now.
+    void retryFailedSaves();
     void loadHistory();
     void readSettings();
     void saveSettings();
@@ -108,8 +116,9 @@ public:
     Form2 *dialog() const;
     // A message of two or three lines with "Ok"; returns once it is closed.
     void showMessage(const QStringList &lines);
-    // A confirmation of two or three lines with "Yes" and "Cancel": true after Yes only.
-    bool confirm(const QStringList &lines);
+    // A confirmation of two or three lines with "Yes" and "Cancel" (or the two captions given):
+    // true after Yes only.
+    bool confirm(const QStringList &lines, const QStringList &captions = {});
     void showAbout();
 
     // The notification-area icon, the system's own unless a test set another.
@@ -131,7 +140,8 @@ public:
     bool hidesWhenMinimised() const;
 
     // Ends the program the given way: the Exit button saves the history and the settings, the
-    // close box the settings only, every other closing both. The icon goes, the dialog closes,
+    // close box the settings only, every other closing both. A save that cannot be made is told
+    // in the dialog, which offers to try again or to quit. The icon goes, the dialog closes,
     // and programEnded asks the application to end. Nothing is written after that.
     void endProgram(ExitRoute route);
     bool hasEnded() const { return m_ended; }
@@ -214,7 +224,9 @@ private:
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<TrayIcon> m_trayIcon;
     std::unique_ptr<HistorySaver> m_historySaver;
-    bool m_historySaveAsked = false;
+    // The unreadable history could not be moved aside, so no save was asked for.
+    std::optional<SaveFailure> m_historyAsideFailure;
+    std::optional<SaveFailure> m_settingsFailure;
     // One collation for the run: it keeps the sort keys of the names it has ordered.
     Collation m_collation;
     // The key order of the last sort, which the next one starts from.
@@ -236,6 +248,9 @@ private:
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;
     std::unique_ptr<Notifier> m_notifier;
+    // Asks whether to try the failed save again (true) or to quit.
+    bool askToRetrySave(const SaveFailure &failure);
+    bool m_ending = false;
     bool m_ended = false;
 };
 

@@ -1,5 +1,7 @@
 // The main window's two files: the friends history and the settings.
-// Failures are never reported; no failure loses what the files held before.
+// No failure loses what the files held before; a save that fails is remembered, written again
+// at the next one, and told at the end of the run (see shut_down.cpp).
+#include "platform/secret_memory.h"
 #include "scan/presence_merge.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
@@ -23,10 +25,10 @@ constexpr int NameIndexDelayMs = 500;
 // A file that could not be read at start-up is kept under a name of its own before the first
 // save, whatever it holds by then: the window never had its content. False when it is still in
 // the way (it could not be moved), so that it is not written over either.
-bool moveUnreadAside(const QString &path, bool &unread)
+bool moveUnreadAside(const QString &path, bool &unread, QString *error)
 {
     if (unread && fileExists(path))
-        unread = keepFileAside(path, QStringLiteral("unreadable")).isEmpty();
+        unread = keepFileAside(path, QStringLiteral("unreadable"), error).isEmpty();
     else
         unread = false;
     return !unread;
@@ -40,13 +42,17 @@ void Form1::saveHistory()
     if (m_ended)
         return;
     const QString path = historyFilePath(m_dataDir);
-    // A run that started without a history creates none until a scan has been merged. A save
-    // already asked for counts as the file, which may not be written yet.
-    if (!m_historySaveAsked && !fileExists(path) && state.scanState != ScanState::PageRead)
+    // A run that started without a history creates none until a scan has been merged. A history
+    // read or a save already asked for counts as the file, which may be gone with its directory
+    // or not written yet.
+    if (!state.dataPresent && !fileExists(path) && state.scanState != ScanState::PageRead)
         return;
-    if (moveUnreadAside(path, state.historyUnreadable)) {
+    QString error;
+    if (moveUnreadAside(path, state.historyUnreadable, &error)) {
         m_historySaver->save(path, table, state.lastScanStamp);
-        m_historySaveAsked = true;
+        m_historyAsideFailure.reset();
+    } else {
+        m_historyAsideFailure = SaveFailure{path, error};
     }
     state.dataPresent = true;
 }
@@ -54,6 +60,25 @@ void Form1::saveHistory()
 void Form1::waitForHistorySave()
 {
     m_historySaver->wait();
+}
+
+void Form1::retryFailedSaves()
+{
+    if (m_historyAsideFailure)
+        saveHistory();
+    else
+        m_historySaver->retry();
+    if (m_settingsFailure)
+        saveSettings();
+}
+
+std::optional<SaveFailure> Form1::saveFailure() const
+{
+    if (m_historyAsideFailure)
+        return m_historyAsideFailure;
+    if (const auto failure = m_historySaver->failure())
+        return failure;
+    return m_settingsFailure;
 }
 
 void Form1::loadHistory()
@@ -99,6 +124,8 @@ void Form1::readSettings()
     if (const auto on = settings::acceptedFlag(value(settings::NotifyOnline)))
         state.notifyOnline = *on;
     state.serviceUrl = read.serviceUrl;
+    if (!state.password.isEmpty() && state.password != texts::PasswordPlaceholder)
+        keepMemoryPrivate();
 
     saveSettings();
 }
@@ -131,8 +158,12 @@ void Form1::saveSettings()
     set(settings::MinimizeIcon, settings::flagText(CheckTray->isChecked()));
     set(settings::NotifyOnline, settings::flagText(state.notifyOnline));
     const QString path = settingsFilePath(m_dataDir);
-    if (moveUnreadAside(path, state.settingsUnreadable))
-        settings::writeFile(path, values);
+    QString error;
+    if (moveUnreadAside(path, state.settingsUnreadable, &error) &&
+        settings::writeFile(path, values, &error))
+        m_settingsFailure.reset();
+    else
+        m_settingsFailure = SaveFailure{path, error};
 }
 
 } // namespace amiscan

@@ -2,6 +2,7 @@
 // password box shows one "*" per character whenever it does not have the focus; the real password
 // lives in savedPassword while the box shows the mask.
 #include "ui/login_controls.h"
+#include "platform/secret_memory.h"
 
 #include "ui/control_events.h"
 #include "ui/form1.h"
@@ -91,6 +92,8 @@ void passwordChanged(Form1 &form, const QString &text)
     }
     form.state.savedPassword = text;
     form.state.password = form.state.savedPassword;
+    if (!text.isEmpty())
+        keepMemoryPrivate();
 }
 
 } // namespace

@@ -4,25 +4,62 @@
 #include "ui/form1.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace amiscan {
 
+namespace {
+
+const QString SaveFailedLine = QStringLiteral("Unable to save !");
+const QStringList RetryCaptions{QStringLiteral("Retry"), QStringLiteral("Quit")};
+
+} // namespace
+
+bool Form1::askToRetrySave(const SaveFailure &failure)
+{
+    // The window may be hidden in the notification area.
+    if (!isVisible())
+        bringBack();
+    return confirm({SaveFailedLine, QFileInfo(failure.path).fileName(), failure.reason},
+                   RetryCaptions);
+}
+
 void Form1::endProgram(ExitRoute route)
 {
-    if (m_ended)
+    // Once ending, a later way out (a signal while the question below is open) adds nothing.
+    if (m_ended || m_ending)
         return;
+    m_ending = true;
     // A scan in progress is not waited for; its timers stop here, before anything is saved.
     Timer1->stop();
     TimerScan->stop();
     // The close box keeps the history as last saved: it is the way to drop the changes made
-    // since then.
+    // since then. A save of it that failed is still made.
     if (route != ExitRoute::CloseBox)
         saveHistory();
+    else
+        retryFailedSaves();
     // Whatever the way out, a save under way or asked for is written before the program ends.
     waitForHistorySave();
     saveSettings();
+    // What cannot be saved is never lost unseen: the user chooses between another try and
+    // quitting. Standard error has the whole path, for a start from a terminal; without a
+    // display it is all there is.
+    while (const std::optional<SaveFailure> failure = saveFailure()) {
+        std::fprintf(stderr, "amiscan: cannot save %s: %s\n", qPrintable(failure->path),
+                     qPrintable(failure->reason));
+        if (route == ExitRoute::DisplayLost || !askToRetrySave(*failure))
+            break;
+        retryFailedSaves();
+        waitForHistorySave();
+    }
     m_ended = true;
+    // The display is gone with the window and the icon.
+    if (route == ExitRoute::DisplayLost)
+        return;
 
     if (m_trayIcon)
         m_trayIcon->remove();
@@ -35,7 +72,11 @@ void Form1::endProgram(ExitRoute route)
 void Form1::closeEvent(QCloseEvent *event)
 {
     // The program's own ways out have ended it already; any other closing of the window is
-    // the user's close box.
+    // the user's close box. While a way out asks about a failed save, the window stays.
+    if (m_ending && !m_ended) {
+        event->ignore();
+        return;
+    }
     endProgram(ExitRoute::CloseBox);
     event->accept();
 }
