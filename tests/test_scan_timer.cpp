@@ -261,6 +261,7 @@ private slots:
         };
         row("abc", "Return", "15"), row("15", "Return", "15"), row("-3", "Escape", "1");
         row("2.5", "LabTextTimerScan1", "2.5"), row("0", "LabTextTimerScan2", "1");
+        row("abc", "another window, then Return", "15");
     }
     void intervalBox_endingTheEditValidates()
     {
@@ -271,6 +272,19 @@ private slots:
         w.form.state.minutesLeft = QStringLiteral("0.5");
         editInterval(w, typed);
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5")); // typing alone changes nothing
+        if (end.startsWith(u'a')) { // another program takes the focus: the edit goes on
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            QCOMPARE(w.form.TextTimerScan->text(), typed);
+            QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5"));
+            other.hide();
+            w.form.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&w.form));
+            QVERIFY(w.form.TextTimerScan->hasFocus());
+            end = QStringLiteral("Return");
+        }
         if (end.startsWith(u'L'))
             QTest::mouseClick(w.form.findChild<QLabel *>(end), Qt::LeftButton);
         else

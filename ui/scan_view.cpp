@@ -185,12 +185,11 @@ void connectScanTimerControls(Form1 &form)
     });
     onClick(form.LabTextTimerScan1, [&form] { form.parkFocus(); });
     onClick(form.LabTextTimerScan2, [&form] { form.parkFocus(); });
-    // Enter and Escape end the editing of the interval box; leaving it validates the interval.
+    // Enter and Escape end the editing of the interval box; leaving it for another control
+    // validates the interval. Another program taking the focus does not: the count would restart
+    // each time, and never reach a timed scan.
     onEditEnd(form.TextTimerScan, [&form] { form.parkFocus(); });
-    onEditFocus(form.TextTimerScan, [&form](bool gotFocus) {
-        if (!gotFocus)
-            form.validateInterval();
-    });
+    onEditLeft(form.TextTimerScan, [&form] { form.validateInterval(); });
 }
 
 } // namespace amiscan
