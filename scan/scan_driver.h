@@ -78,6 +78,8 @@ private:
     void finishTick();
     void waitedWithoutAnswer();
     void failScan();
+    // The scan comes to rest: what it is still owed is dropped, the button shows Start Scan.
+    void stopScan();
     void showWaitCount();
     void countdown(int step);
     void readAndMerge();
@@ -107,6 +109,11 @@ private:
     QElapsedTimer m_countdownClock;
     // A start asked for while an aborted scan's read was still running: it runs after the read.
     bool m_startQueued = false;
+    // The repeat count-down fired the scan in progress.
+    bool m_timedScan = false;
+    // A timed scan has failed since a scan last read the page: the next failed timed scans show
+    // no message, so that a service away for the night leaves one message, not one a scan.
+    bool m_failingTimedScans = false;
     QString m_pageHtml;
     QUrl m_pageAddress;
 };

@@ -26,7 +26,7 @@ struct FakeWindow final : ScanWindow
     QList<QStringList> messages;
     std::function<void()> onMessage; // while the message waits for its Ok
     bool timed = false, nextScanNow = false;
-    int leaves = 0, ends = 0;
+    int leaves = 0, ends = 0, fails = 0;
 
     ScanShared &scanShared() override { return shared; }
     FriendsTable &friendsTable() override { return table; }
@@ -44,8 +44,10 @@ struct FakeWindow final : ScanWindow
         if (onMessage)
             onMessage();
     }
+    void showFailure(const QStringList &lines) override { showMessage(lines); }
     void leaveManageList() override { ++leaves; }
     void scanEnded() override { ++ends; }
+    void scanFailed() override { ++fails; }
 };
 
 struct Rig
@@ -181,17 +183,51 @@ private slots:
             QCOMPARE(r.window.caption, QStringLiteral(" Scan stopped"));
             QCOMPARE(r.window.tone, Tone::Stopped);
             QCOMPARE(r.driver->waitCount(), 10); // ten ticks spent waiting
+            // The scan has ended and the count-down runs again: the message holds back nothing.
+            QVERIFY(!r.scanning() && !r.driver->isScanInProgress());
+            QCOMPARE(r.window.fails, 1);
         };
         r.press();
         QTRY_VERIFY(!r.scanning());
         QCOMPARE(r.window.messages, QList<QStringList>{message});
         QCOMPARE(r.driver->waitCount(), 0);
-        QCOMPARE(r.window.ends, 1);
+        QCOMPARE(r.window.fails, 1);
+        QCOMPARE(r.window.ends, 0); // repetition is left as it was
         QVERIFY(!r.stepTimer.isActive());
         QVERIFY(!r.browser->isLoaded()); // the next scan starts with a fresh page
         // From the second tick on the caption counts the ticks spent waiting.
         QCOMPARE(captions.mid(1, 2),
                  (QStringList{"        Scan running ...(1)", "        Scan running ...(2)"}));
+    }
+
+    // A scan the user started tells its failure; timed scans tell the first of a run of
+    // failures, which a scan that reads the page ends.
+    void failedScans_tellTheUserStartedAndTheFirstTimed_data()
+    {
+        QTest::addColumn<QString>("scans"); // t: timed, failing; h: by hand, failing; g: good
+        QTest::addColumn<QString>("told");  // per scan, the messages shown
+        QTest::newRow("timed failures and one by hand") << "tttht"
+                                                        << "10010";
+        QTest::newRow("a good scan ends the run") << "tgtt"
+                                                  << "1010";
+    }
+    void failedScans_tellTheUserStartedAndTheFirstTimed()
+    {
+        QFETCH(QString, scans);
+        Rig r;
+        QString told;
+        for (const QChar scan : std::as_const(scans)) {
+            const qsizetype before = r.window.messages.size();
+            r.window.timed = scan != u'h';
+            const QString page = scan == u'g' ? FriendsBrowser : QString();
+            r.browser->pageFor = [page](const QUrl &) { return page; };
+            r.press();
+            QTRY_VERIFY(!r.scanning());
+            told += QString::number(r.window.messages.size() - before);
+        }
+        QTEST(told, "told");
+        QCOMPARE(r.window.fails, scans.size() - scans.count(u'g'));
+        QCOMPARE(r.window.ends, 0);
     }
 
     void arrivingPage_isReadWaitedForOrRefused_data()

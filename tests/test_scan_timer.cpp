@@ -102,12 +102,14 @@ private slots:
         QTest::addColumn<ScanState>("scan");
         QTest::addColumn<bool>("completed");
         QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("counting");
         QTest::addColumn<QString>("next");      // "-": the caption stays
         QTest::addColumn<QList<Tone>>("tones"); // those set, of last, info and next
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
-                            const char *minutes, const char *next, QList<Tone> tones) {
-            QTest::newRow(name) << on << scan << completed << QString(minutes) << QString(next)
-                                << tones;
+                            const char *minutes, const char *next, QList<Tone> tones,
+                            bool counting = false) {
+            QTest::newRow(name) << on << scan << completed << QString(minutes) << counting
+                                << QString(next) << tones;
         };
         const QList<Tone> blue{Tone::Blue, Tone::Blue, Tone::Blue};
         const ScanState read = ScanState::PageRead, started = ScanState::Started;
@@ -119,6 +121,10 @@ private slots:
         row("failed after a completed scan", true, started, true, "15", "Next scan in 15 mn ",
             blue);
         row("failed first scan", true, started, false, "15", "-", {});
+        row("failed first scan, counting again", true, started, false, "15", "Next scan in 15 mn ",
+            blue, true);
+        row("counting before any scan", true, ScanState::NotStarted, false, "15",
+            "Scan not started ", {Tone::Black, Tone::Black, Tone::Black}, true);
     }
     void statusRow()
     {
@@ -126,10 +132,11 @@ private slots:
         QFETCH(ScanState, scan);
         QFETCH(bool, completed);
         QFETCH(QString, minutes);
+        QFETCH(bool, counting);
         QFETCH(QString, next);
         QFETCH(QList<Tone>, tones);
         const StatusRow row =
-            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan);
+            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan, counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
         QList<Tone> set;
         for (const auto &tone : {row.last, row.info, row.next})
@@ -138,7 +145,7 @@ private slots:
         QCOMPARE(set, tones);
         QCOMPARE(row.lastCaption, QStringLiteral(" Last Scan : 05/12 - 14:07"));
         QCOMPARE(row.loginPlain, scan != ScanState::NotStarted);
-        QCOMPARE(amiscan::statusRow({}, scan).lastCaption, QStringLiteral(" Last Scan : "));
+        QCOMPARE(amiscan::statusRow({}, scan, false).lastCaption, QStringLiteral(" Last Scan : "));
     }
 
     void tick_firesTheScanAtZeroOrLess_data()
@@ -147,10 +154,12 @@ private slots:
         QTest::addColumn<bool>("manage");
         QTest::addColumn<bool>("editing"); // parking the focus validates the interval box
         QTest::addColumn<int>("ticks");
-        QTest::newRow("whole") << "2" << false << false << 2;
-        QTest::newRow("fraction") << "2.5" << false << false << 3;
-        QTest::newRow("management list shown") << "1" << true << false << 1;
-        QTest::newRow("while the interval is edited") << "1" << false << true << 1;
+        QTest::addColumn<bool>("scanning"); // a scan started by hand is the one due: no press
+        QTest::newRow("whole") << "2" << false << false << 2 << false;
+        QTest::newRow("fraction") << "2.5" << false << false << 3 << false;
+        QTest::newRow("management list shown") << "1" << true << false << 1 << false;
+        QTest::newRow("while the interval is edited") << "1" << false << true << 1 << false;
+        QTest::newRow("while a scan started by hand runs") << "1" << false << true << 1 << true;
     }
     void tick_firesTheScanAtZeroOrLess()
     {
@@ -158,7 +167,9 @@ private slots:
         QFETCH(bool, manage);
         QFETCH(bool, editing);
         QFETCH(int, ticks);
+        QFETCH(bool, scanning);
         Rig r;
+        r.window.scanning = scanning;
         r.window.manage = manage;
         r.window.interval = QStringLiteral("3");
         if (editing)
@@ -171,37 +182,69 @@ private slots:
         r.timer.tick();
         QCOMPARE(r.window.state.minutesLeft, QStringLiteral("-1"));
         QVERIFY(!r.minute.isActive());
-        QCOMPARE(r.window.starts, 1);
-        QCOMPARE(r.window.parks, manage ? 0 : 1);
-        QCOMPARE(r.window.shown.size(), ticks + int(editing));
+        QCOMPARE(r.window.starts, int(!scanning));
+        QCOMPARE(r.window.parks, manage || scanning ? 0 : 1);
+        const int shown = scanning ? 0 : ticks + int(editing);
+        QCOMPARE(r.window.shown.size(), shown);
         r.window.scanning = true; // the status row is the running scan's
         r.timer.refreshScanStatus();
-        QCOMPARE(r.window.shown.size(), ticks + int(editing));
+        QCOMPARE(r.window.shown.size(), shown);
     }
 
-    void scanEnded_cutsShortATimedScanOrARunningCount_data()
+    // The user's Abort cuts a timed scan or a running count short and switches repetition off;
+    // a failure leaves repetition as it was, the count-down running when it is on.
+    void scanEnd_abortSwitchesOffFailureCountsOn_data()
     {
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<bool>("repeatOn");
         QTest::addColumn<bool>("counting");
         QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("edited"); // the interval box left during the scan
         QTest::addColumn<bool>("repeatAfter");
         QTest::addColumn<QString>("minutesAfter");
-        QTest::newRow("timed scan") << false << "-1" << false << "4";
-        QTest::newRow("count running") << true << "7" << false << "4";
-        QTest::newRow("count paused") << false << "7" << true << "7";
+        QTest::addColumn<bool>("countingAfter");
+        const auto row = [](const char *name, bool failed, bool on, bool counting,
+                            const char *minutes, bool edited, bool onAfter, const char *after,
+                            bool countingAfter) {
+            QTest::newRow(name) << failed << on << counting << QString(minutes) << edited << onAfter
+                                << QString(after) << countingAfter;
+        };
+        row("timed scan aborted", false, true, false, "-1", false, false, "4", false);
+        row("timed scan aborted, interval left meanwhile", false, true, false, "-1", true, false,
+            "4", false);
+        row("timed scan aborted, switched off meanwhile", false, false, false, "-1", false, false,
+            "4", false);
+        row("count running, aborted", false, true, true, "7", false, false, "4", false);
+        row("count paused, aborted", false, true, false, "7", false, true, "7", false);
+        row("timed scan failed", true, true, false, "-1", false, true, "4", true);
+        row("timed scan failed, interval left meanwhile", true, true, false, "-1", true, true, "4",
+            true);
+        row("count running, failed", true, true, true, "7", false, true, "7", true);
+        row("first scan failed", true, true, false, "7", false, true, "7", true);
+        row("repeat off, failed", true, false, false, "7", false, false, "7", false);
     }
-    void scanEnded_cutsShortATimedScanOrARunningCount()
+    void scanEnd_abortSwitchesOffFailureCountsOn()
     {
+        QFETCH(bool, failed);
         QFETCH(bool, counting);
         QFETCH(QString, minutes);
+        QFETCH(bool, edited);
         Rig r;
         r.window.interval = QStringLiteral("4");
+        QFETCH(bool, repeatOn);
+        r.window.state.repeatOn = repeatOn;
         r.window.state.minutesLeft = minutes;
         if (counting)
             r.minute.start(60000);
-        r.timer.scanEnded();
+        if (edited) {
+            r.window.scanning = true;
+            r.timer.validateInterval();
+            r.window.scanning = false;
+        }
+        failed ? r.timer.scanFailed() : r.timer.scanEnded();
         QTEST(r.window.state.repeatOn, "repeatAfter");
         QTEST(r.window.state.minutesLeft, "minutesAfter");
-        QVERIFY(!r.minute.isActive());
+        QTEST(r.minute.isActive(), "countingAfter");
     }
 
     void completion_data()
@@ -314,7 +357,7 @@ private slots:
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("15"));
     }
 
-    void statusLabelsAndATimedScanThatFails()
+    void statusLabelsAndTimedScansThatFail()
     {
         ScriptedScan w;
         for (QWidget *label : {w.form.LabScanNext, w.form.LabScanLast}) {
@@ -328,20 +371,46 @@ private slots:
         QTest::mousePress(w.form.LabScanNext, Qt::LeftButton); // counts on from where it stood
         QVERIFY(w.form.state.repeatOn && w.form.TimerScan->isActive());
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("9"));
-        // A timed scan that fails switches repetition off, the count back at the interval.
-        w.form.TextTimerScan->setText(QStringLiteral("4"));
-        w.form.state.minutesLeft = QStringLiteral("1");
-        QString message;
-        whenModalDialogAppears(w.form, [&](Form2 *dialog) {
-            message = dialog->Label1->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        w.form.TimerScan->start(30);
-        QTRY_COMPARE(message, QStringLiteral("Unable to connect !"));
-        QTRY_VERIFY(!w.scanning());
-        QVERIFY(!w.form.state.repeatOn && !w.form.TimerScan->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("4"));
-        QCOMPARE(w.form.LabScanNext->text(), QStringLiteral("Timer stopped "));
+        // Timed scans that fail, the interval changed during the first: repetition goes on,
+        // the count running from the new interval before the message shows, and the next scans
+        // start while that message waits for its Ok. A run of failures tells once.
+        Form1 &f = w.form;
+        QStringList messages;
+        bool countingAtMessage = false, nextScanWhileOpen = false;
+        whenModalDialogAppears(
+            f,
+            [&](Form2 *dialog) {
+                messages << dialog->Label1->text();
+                countingAtMessage = f.state.repeatOn && f.TimerScan->isActive() &&
+                                    f.state.minutesLeft == u"4" &&
+                                    f.LabScanNext->text() == u"Next scan in 4 mn ";
+                nextScanWhileOpen = QTest::qWaitFor([&] { return w.scanning(); }, 3000);
+                QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
+            },
+            true);
+        f.scanDriver().setTimings({300, 5, 5}); // time for the edit
+        f.state.minutesLeft = QStringLiteral("1");
+        f.TimerScan->start(30);
+        QTRY_VERIFY(w.scanning());
+        editInterval(w, QStringLiteral("4"));
+        QTest::keyClick(f.TextTimerScan, Qt::Key_Return);
+        QVERIFY(w.scanning());
+        f.scanDriver().setTimings({20, 5, 5});
+        QTRY_COMPARE(messages.size(), 1);
+        QVERIFY(countingAtMessage && nextScanWhileOpen);
+        QTRY_VERIFY(w.fetcher->fetched.size() >= 2); // the second timed scan has failed too
+        w.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        QTRY_COMPARE(f.table.friendCount(), 2);
+        QCOMPARE(messages, QStringList{"Unable to connect !"});
+        QVERIFY(f.state.repeatOn && (f.TimerScan->isActive() || w.scanning()));
+        // The user's Abort of a timed scan switches repetition off.
+        w.browser->answers = false;
+        f.state.minutesLeft = QStringLiteral("1");
+        QTRY_VERIFY(w.scanning() && f.state.minutesLeft == u"-1");
+        QTest::mousePress(f.LabScanLast, Qt::LeftButton);
+        QVERIFY(!w.scanning() && !f.state.repeatOn && !f.TimerScan->isActive());
+        QCOMPARE(f.state.minutesLeft, QStringLiteral("4"));
+        QCOMPARE(f.LabScanNext->text(), QStringLiteral("Timer stopped "));
         QTest::mousePress(w.form.LabScanLast, Qt::LeftButton); // Start Scan
         QVERIFY(w.scanning());
         QTest::mousePress(w.form.LabScanLast, Qt::LeftButton); // and Abort Scan

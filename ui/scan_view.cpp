@@ -5,6 +5,7 @@
 #include "ui/colors.h"
 #include "ui/control_events.h"
 #include "ui/form1.h"
+#include "ui/form2.h"
 #include "ui/mouse_events.h"
 
 #include <QCheckBox>
@@ -78,6 +79,15 @@ void ScanView::showMessage(const QStringList &lines)
     m_form.showMessage(lines);
 }
 
+void ScanView::showFailure(const QStringList &lines)
+{
+    if (m_failureMessage)
+        return;
+    m_form.showNormal();
+    m_form.show();
+    m_failureMessage = m_form.openMessage(lines);
+}
+
 void ScanView::leaveManageList()
 {
     m_form.parkFocus();
@@ -88,6 +98,11 @@ void ScanView::leaveManageList()
 void ScanView::scanEnded()
 {
     m_form.scanTimer().scanEnded();
+}
+
+void ScanView::scanFailed()
+{
+    m_form.scanTimer().scanFailed();
 }
 
 ScheduleState &ScanView::scheduleState()
