@@ -286,8 +286,8 @@ void ScanDriver::failScan()
     stopScan();
     m_window.scanFailed();
     m_window.showProgress(texts::ScanStopped, ScanWindow::Tone::Stopped);
-    // A scan the user started always tells; timed scans tell the first failure of a run.
-    if (!m_timedScan || !std::exchange(m_failingTimedScans, true))
+    // A scan the user started always tells; a timed scan only the first failure of a run.
+    if (!std::exchange(m_failing, true) || !m_timedScan)
         m_window.showFailure(m_loginSubmitted
                                  ? QStringList{QStringLiteral("Unable to login !"),
                                                QStringLiteral("Please, check your Vey"),
@@ -325,7 +325,7 @@ void ScanDriver::readAndMerge()
     for (const int row : mergePresence(table, entries, Clock::now()))
         cameOnline << table.rowId(row);
     m_shared.scanState = ScanState::PageRead;
-    m_failingTimedScans = false;
+    m_failing = false;
     m_reading = false;
     m_running = false;
     m_stepTimer.stop();

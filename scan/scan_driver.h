@@ -111,9 +111,10 @@ private:
     bool m_startQueued = false;
     // The repeat count-down fired the scan in progress.
     bool m_timedScan = false;
-    // A timed scan has failed since a scan last read the page: the next failed timed scans show
-    // no message, so that a service away for the night leaves one message, not one a scan.
-    bool m_failingTimedScans = false;
+    // A scan has failed since a scan last read the page: the user has been told, and the timed
+    // scans that fail next tell nothing more, so that a service away for the night leaves one
+    // message, not one a scan.
+    bool m_failing = false;
     QString m_pageHtml;
     QUrl m_pageAddress;
 };

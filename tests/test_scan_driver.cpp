@@ -210,6 +210,8 @@ private slots:
                                                         << "10010";
         QTest::newRow("a good scan ends the run") << "tgtt"
                                                   << "1010";
+        QTest::newRow("a failure by hand begins a run") << "httgt"
+                                                        << "10001";
     }
     void failedScans_tellTheUserStartedAndTheFirstTimed()
     {
