@@ -88,7 +88,8 @@ void ScanDriver::startScan()
     m_tickBusy = false;
     m_running = true;
     m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);
-    if (m_window.isTimedScan())
+    m_timedScan = m_window.isTimedScan();
+    if (m_timedScan)
         m_window.showNextScanNow();
     m_pageText.clear();
     m_waitCount = 0;
@@ -280,20 +281,21 @@ void ScanDriver::finishTick()
 
 void ScanDriver::failScan()
 {
-    ++m_scan; // what the browser still owes this scan is dropped, also during the message
-    m_tickBusy = false;
+    // The scan ends, and the count-down runs again, before any message: the next timed scan
+    // starts whether the message has been answered or not.
+    stopScan();
+    m_window.scanFailed();
     m_window.showProgress(texts::ScanStopped, ScanWindow::Tone::Stopped);
-    m_stepTimer.stop();
-    if (m_loginSubmitted)
-        m_window.showMessage({QStringLiteral("Unable to login !"),
-                              QStringLiteral("Please, check your Vey"),
-                              QStringLiteral("Username and Password.")});
-    else
-        m_window.showMessage({QStringLiteral("Unable to connect !"),
-                              QStringLiteral("Please, check your"),
-                              QStringLiteral("internet connection.")});
+    // A scan the user started always tells; a timed scan only the first failure of a run.
+    if (!std::exchange(m_failing, true) || !m_timedScan)
+        m_window.showFailure(m_loginSubmitted
+                                 ? QStringList{QStringLiteral("Unable to login !"),
+                                               QStringLiteral("Please, check your Vey"),
+                                               QStringLiteral("Username and Password.")}
+                                 : QStringList{QStringLiteral("Unable to connect !"),
+                                               QStringLiteral("Please, check your"),
+                                               QStringLiteral("internet connection.")});
     m_waitCount = 0;
-    endScan();
 }
 
 void ScanDriver::countdown(int step)
@@ -325,6 +327,7 @@ void ScanDriver::readAndMerge()
     for (const int row : mergePresence(table, entries, now, steppedFrom))
         cameOnline << table.rowId(row);
     m_shared.scanState = ScanState::PageRead;
+    m_failing = false;
     m_reading = false;
     m_running = false;
     m_stepTimer.stop();
@@ -339,16 +342,21 @@ void ScanDriver::readAndMerge()
 
 void ScanDriver::endScan()
 {
+    stopScan();
+    m_waitCount = 0;
+    m_window.scanEnded();
+}
+
+void ScanDriver::stopScan()
+{
     ++m_scan; // late answers of this scan are dropped
     m_tickBusy = false;
     m_running = false;
     m_window.showScanButton(ScanWindow::Button::Start);
     m_stepTimer.stop();
-    m_waitCount = 0;
     // No browser page stays behind an aborted or failed scan.
     if (!m_reading)
         m_browser->unload();
-    m_window.scanEnded();
 }
 
 } // namespace amiscan

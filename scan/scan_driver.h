@@ -79,6 +79,8 @@ private:
     void finishTick();
     void waitedWithoutAnswer();
     void failScan();
+    // The scan comes to rest: what it is still owed is dropped, the button shows Start Scan.
+    void stopScan();
     void showWaitCount();
     void countdown(int step);
     void readAndMerge();
@@ -110,6 +112,12 @@ private:
     ClockStepWatch m_clockSteps;
     // A start asked for while an aborted scan's read was still running: it runs after the read.
     bool m_startQueued = false;
+    // The repeat count-down fired the scan in progress.
+    bool m_timedScan = false;
+    // A scan has failed since a scan last read the page: the user has been told, and the timed
+    // scans that fail next tell nothing more, so that a service away for the night leaves one
+    // message, not one a scan.
+    bool m_failing = false;
     QString m_pageHtml;
     QUrl m_pageAddress;
 };

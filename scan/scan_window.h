@@ -47,11 +47,17 @@ public:
     // A message with Ok, shown modally over the window brought back to its normal state;
     // returns once it is closed.
     virtual void showMessage(const QStringList &lines) = 0;
+    // The message of a failed scan, shown the same way but returning at once: the timed scans
+    // go on while it waits for its Ok. Nothing is added while an earlier one is still open.
+    virtual void showFailure(const QStringList &lines) = 0;
     // Before the Start Scan button acts: the focus is parked and the main list shown.
     virtual void leaveManageList() = 0;
-    // A scan has ended without reading the page: the status row shows the time again, and a
-    // timed scan or a running count-down switches repetition off.
+    // The user aborted a scan, or it was refused for a missing login: the status row shows the
+    // time again, and a timed scan or a running count-down switches repetition off.
     virtual void scanEnded() = 0;
+    // A scan failed to reach the friends page: repetition stays as it was, and when it is on
+    // the count-down runs again.
+    virtual void scanFailed() = 0;
 
 protected:
     ScanWindow() = default;

@@ -17,7 +17,7 @@ QString nextScanCaption(const QString &minutesLeft)
 
 } // namespace
 
-StatusRow statusRow(const ScheduleState &s, ScanState scanState)
+StatusRow statusRow(const ScheduleState &s, ScanState scanState, bool counting)
 {
     using Tone = StatusRow::Tone;
     StatusRow row;
@@ -35,7 +35,9 @@ StatusRow statusRow(const ScheduleState &s, ScanState scanState)
             row.last = row.info = row.next = Tone::Black;
             row.nextCaption = texts::ScanNotStarted;
         }
-        if (s.scanCompleted && s.repeatOn) {
+        // A scan has been started and the count runs: it failed, and the next one is due.
+        const bool counted = s.scanCompleted || (counting && scanState != ScanState::NotStarted);
+        if (counted && s.repeatOn) {
             row.last = row.info = row.next = Tone::Blue;
             row.nextCaption = nextScanCaption(s.minutesLeft);
         }
@@ -55,7 +57,7 @@ void ScanTimer::refreshScanStatus()
 {
     if (m_window.isScanInProgress())
         return;
-    m_window.showStatus(statusRow(m_state, m_window.scanState()));
+    m_window.showStatus(statusRow(m_state, m_window.scanState(), m_minuteTimer.isActive()));
 }
 
 void ScanTimer::toggleRepeat()
@@ -76,31 +78,57 @@ void ScanTimer::tick()
 {
     m_state.minutesLeft = minutesAfterTick(m_state.minutesLeft);
     refreshScanStatus();
-    if (minutesValue(m_state.minutesLeft) <= 0) {
-        // Parking the focus may take it from the interval box, whose validation restarts the
-        // count: park first, so that the scan still starts as a timed scan.
-        if (!m_window.isManageListShown())
-            m_window.parkFocus();
-        m_state.minutesLeft = QStringLiteral("-1");
-        m_minuteTimer.stop();
+    if (minutesValue(m_state.minutesLeft) > 0)
+        return;
+    // A scan under way is the one that fell due: pressing the button would abort it. The count
+    // starts again when that scan ends.
+    const bool scanning = m_window.isScanInProgress();
+    // Parking the focus may take it from the interval box, whose validation restarts the
+    // count: park first, so that the scan still starts as a timed scan.
+    if (!scanning && !m_window.isManageListShown())
+        m_window.parkFocus();
+    m_state.minutesLeft = QStringLiteral("-1");
+    m_minuteTimer.stop();
+    if (!scanning)
         m_window.startScanButton();
-    }
 }
 
 void ScanTimer::validateInterval()
 {
     m_window.setIntervalText(validatedInterval(m_window.intervalText()));
-    m_state.minutesLeft = m_window.intervalText();
+    // A timed scan under way keeps its mark, so that its end still knows it was timed; the count
+    // then starts from the new interval.
+    if (minutesValue(m_state.minutesLeft) != -1 || !m_window.isScanInProgress())
+        m_state.minutesLeft = m_window.intervalText();
     refreshScanStatus();
+}
+
+void ScanTimer::restartCount()
+{
+    // The box may be in the middle of an edit: the count takes the interval the box will hold
+    // once it is left, so it always holds a number.
+    if (minutesValue(m_state.minutesLeft) <= 0)
+        m_state.minutesLeft = validatedInterval(m_window.intervalText());
+    // A running count-down keeps its minute: restarting the timer would delay the next scan.
+    if (m_state.repeatOn && !m_minuteTimer.isActive())
+        m_minuteTimer.start();
 }
 
 void ScanTimer::scanEnded()
 {
     refreshScanStatus();
     if (m_minuteTimer.isActive() || minutesValue(m_state.minutesLeft) == -1) {
-        m_state.minutesLeft = m_window.intervalText();
-        toggleRepeat();
+        m_state.minutesLeft = validatedInterval(m_window.intervalText());
+        // Switched off only: repetition the user switched off during the scan stays off.
+        if (m_state.repeatOn)
+            toggleRepeat();
     }
+}
+
+void ScanTimer::scanFailed()
+{
+    restartCount();
+    refreshScanStatus();
 }
 
 } // namespace amiscan

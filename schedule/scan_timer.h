@@ -42,7 +42,8 @@ struct StatusRow
     bool loginPlain = false;
 };
 
-StatusRow statusRow(const ScheduleState &state, ScanState scanState);
+// counting: the count-down runs, as it does again after a failed scan.
+StatusRow statusRow(const ScheduleState &state, ScanState scanState, bool counting);
 
 // What the scan timer needs of the main window. The window implements it; tests use a fake.
 class ScanTimerWindow
@@ -91,9 +92,15 @@ public:
     void tick();
     // Leaving the interval box.
     void validateInterval();
-    // A scan has ended without reading the page: a timed scan or a running count-down is cut
-    // short, which switches repetition off.
+    // After a scan that read the page or failed: a spent count starts again from the interval,
+    // and with repetition on the count-down runs; a count under way keeps its minute.
+    void restartCount();
+    // The user aborted a scan, or it was refused for a missing login: a timed scan or a running
+    // count-down is cut short, which switches repetition off.
     void scanEnded();
+    // A scan failed to reach the friends page. Repetition stays as it was: a watch that runs
+    // all day outlasts a service or a network that is away for a while.
+    void scanFailed();
 
 private:
     ScanTimerWindow &m_window;

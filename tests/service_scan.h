@@ -36,11 +36,7 @@ struct ScanRig
         fetcher = f.get();
         form.setScanPlatform(std::move(b), std::move(f));
         form.scanDriver().setTimings(timings);
-        form.load();
-        form.state.serviceUrl = service.toString();
-        form.TextLogin->setText(QStringLiteral("demo"));
-        form.state.userName = QStringLiteral("demo");
-        form.state.password = form.state.savedPassword = password;
+        // Also the messages of a scan that Auto Start begins at start-up.
         whenModalDialogAppears(
             form,
             [this](Form2 *dialog) {
@@ -48,13 +44,19 @@ struct ScanRig
                 dialog->ButOk->click();
             },
             true);
+        form.load();
+        form.state.serviceUrl = service.toString();
+        form.TextLogin->setText(QStringLiteral("demo"));
+        form.state.userName = QStringLiteral("demo");
+        form.state.password = form.state.savedPassword = password;
     }
-    // Runs one scan to its end (completion or failure message).
+    // Runs one scan to its end (completion, or failure and its message answered).
     bool scan(int timeoutMs = 30000)
     {
         form.ButGo->click();
-        return QTest::qWaitFor([this] { return form.ButGo->text() == texts::StartCaption; },
-                               timeoutMs);
+        return QTest::qWaitFor(
+            [this] { return form.ButGo->text() == texts::StartCaption && !form.dialog(); },
+            timeoutMs);
     }
 };
 

@@ -26,7 +26,7 @@ struct FakeWindow final : ScanWindow
     QList<QStringList> messages;
     std::function<void()> onMessage; // while the message waits for its Ok
     bool timed = false, nextScanNow = false;
-    int leaves = 0, ends = 0;
+    int leaves = 0, ends = 0, fails = 0;
 
     ScanShared &scanShared() override { return shared; }
     FriendsTable &friendsTable() override { return table; }
@@ -44,8 +44,10 @@ struct FakeWindow final : ScanWindow
         if (onMessage)
             onMessage();
     }
+    void showFailure(const QStringList &lines) override { showMessage(lines); }
     void leaveManageList() override { ++leaves; }
     void scanEnded() override { ++ends; }
+    void scanFailed() override { ++fails; }
 };
 
 struct Rig
@@ -188,17 +190,37 @@ private slots:
             QCOMPARE(r.window.caption, QStringLiteral(" Scan stopped"));
             QCOMPARE(r.window.tone, Tone::Stopped);
             QCOMPARE(r.driver->waitCount(), 10); // ten ticks spent waiting
+            QCOMPARE(r.window.fails, 1);         // the count-down runs again before the message
         };
         r.press();
         QTRY_VERIFY(!r.scanning());
         QCOMPARE(r.window.messages, QList<QStringList>{message});
         QCOMPARE(r.driver->waitCount(), 0);
-        QCOMPARE(r.window.ends, 1);
+        QCOMPARE(r.window.ends, 0); // repetition is left as it was
         QVERIFY(!r.stepTimer.isActive());
         QVERIFY(!r.browser->isLoaded()); // the next scan starts with a fresh page
         // From the second tick on the caption counts the ticks spent waiting.
         QCOMPARE(captions.mid(1, 2),
                  (QStringList{"        Scan running ...(1)", "        Scan running ...(2)"}));
+    }
+
+    // A scan the user started tells its failure; a run of failed timed scans tells once.
+    void failedScans_tellTheUserStartedAndTheFirstOfARun()
+    {
+        const QString scans = "ttthtgttght"; // t: timed, failing; h: by hand, failing; g: good
+        Rig r;
+        QString told;
+        for (const QChar scan : scans) {
+            const qsizetype before = r.window.messages.size();
+            r.window.timed = scan != u'h';
+            const QString page = scan == u'g' ? FriendsBrowser : QString();
+            r.browser->pageFor = [page](const QUrl &) { return page; };
+            r.press();
+            QTRY_VERIFY(!r.scanning());
+            told += QString::number(r.window.messages.size() - before);
+        }
+        QCOMPARE(told, QStringLiteral("10010010010"));
+        QCOMPARE(r.window.fails, scans.size() - scans.count(u'g'));
     }
 
     void arrivingPage_isReadWaitedForOrRefused_data()

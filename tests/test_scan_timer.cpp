@@ -102,23 +102,28 @@ private slots:
         QTest::addColumn<ScanState>("scan");
         QTest::addColumn<bool>("completed");
         QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("counting");
         QTest::addColumn<QString>("next");      // "-": the caption stays
         QTest::addColumn<QList<Tone>>("tones"); // those set, of last, info and next
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
-                            const char *minutes, const char *next, QList<Tone> tones) {
-            QTest::newRow(name) << on << scan << completed << QString(minutes) << QString(next)
-                                << tones;
+                            const char *minutes, const char *next, QList<Tone> tones,
+                            bool counting = false) {
+            QTest::newRow(name) << on << scan << completed << QString(minutes) << counting
+                                << QString(next) << tones;
         };
         const QList<Tone> blue{Tone::Blue, Tone::Blue, Tone::Blue};
-        const ScanState read = ScanState::PageRead, started = ScanState::Started;
+        const QList<Tone> black{Tone::Black, Tone::Black, Tone::Black};
+        const ScanState read = ScanState::PageRead, started = ScanState::Started,
+                        none = ScanState::NotStarted;
         row("counting", true, read, true, "14", "Next scan in 14 mn ", blue);
         row("count at zero", true, read, true, "0", "-", blue);
         row("repeat off", false, read, true, "3", "Timer stopped ", {Tone::Red});
-        row("before any scan", true, ScanState::NotStarted, false, "15", "Scan not started ",
-            {Tone::Black, Tone::Black, Tone::Black});
+        row("before any scan", true, none, false, "15", "Scan not started ", black);
+        row("counting before any scan", true, none, false, "15", "Scan not started ", black, true);
         row("failed after a completed scan", true, started, true, "15", "Next scan in 15 mn ",
             blue);
         row("failed first scan", true, started, false, "15", "-", {});
+        row("and counting again", true, started, false, "15", "Next scan in 15 mn ", blue, true);
     }
     void statusRow()
     {
@@ -126,10 +131,11 @@ private slots:
         QFETCH(ScanState, scan);
         QFETCH(bool, completed);
         QFETCH(QString, minutes);
+        QFETCH(bool, counting);
         QFETCH(QString, next);
         QFETCH(QList<Tone>, tones);
         const StatusRow row =
-            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan);
+            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan, counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
         QList<Tone> set;
         for (const auto &tone : {row.last, row.info, row.next})
@@ -138,7 +144,7 @@ private slots:
         QCOMPARE(set, tones);
         QCOMPARE(row.lastCaption, QStringLiteral(" Last Scan : 05/12 - 14:07"));
         QCOMPARE(row.loginPlain, scan != ScanState::NotStarted);
-        QCOMPARE(amiscan::statusRow({}, scan).lastCaption, QStringLiteral(" Last Scan : "));
+        QCOMPARE(amiscan::statusRow({}, scan, false).lastCaption, QStringLiteral(" Last Scan : "));
     }
 
     void tick_firesTheScanAtZeroOrLess_data()
@@ -147,10 +153,12 @@ private slots:
         QTest::addColumn<bool>("manage");
         QTest::addColumn<bool>("editing"); // parking the focus validates the interval box
         QTest::addColumn<int>("ticks");
-        QTest::newRow("whole") << "2" << false << false << 2;
-        QTest::newRow("fraction") << "2.5" << false << false << 3;
-        QTest::newRow("management list shown") << "1" << true << false << 1;
-        QTest::newRow("while the interval is edited") << "1" << false << true << 1;
+        QTest::addColumn<bool>("scanning"); // a scan started by hand is the one due: no press
+        QTest::newRow("whole") << "2" << false << false << 2 << false;
+        QTest::newRow("fraction") << "2.5" << false << false << 3 << false;
+        QTest::newRow("management list shown") << "1" << true << false << 1 << false;
+        QTest::newRow("while the interval is edited") << "1" << false << true << 1 << false;
+        QTest::newRow("while a scan started by hand runs") << "1" << false << true << 1 << true;
     }
     void tick_firesTheScanAtZeroOrLess()
     {
@@ -158,7 +166,9 @@ private slots:
         QFETCH(bool, manage);
         QFETCH(bool, editing);
         QFETCH(int, ticks);
+        QFETCH(bool, scanning);
         Rig r;
+        r.window.scanning = scanning;
         r.window.manage = manage;
         r.window.interval = QStringLiteral("3");
         if (editing)
@@ -171,37 +181,53 @@ private slots:
         r.timer.tick();
         QCOMPARE(r.window.state.minutesLeft, QStringLiteral("-1"));
         QVERIFY(!r.minute.isActive());
-        QCOMPARE(r.window.starts, 1);
-        QCOMPARE(r.window.parks, manage ? 0 : 1);
-        QCOMPARE(r.window.shown.size(), ticks + int(editing));
+        QCOMPARE(r.window.starts, int(!scanning));
+        QCOMPARE(r.window.parks, manage || scanning ? 0 : 1);
+        const int shown = scanning ? 0 : ticks + int(editing);
+        QCOMPARE(r.window.shown.size(), shown);
         r.window.scanning = true; // the status row is the running scan's
         r.timer.refreshScanStatus();
-        QCOMPARE(r.window.shown.size(), ticks + int(editing));
+        QCOMPARE(r.window.shown.size(), shown);
     }
 
-    void scanEnded_cutsShortATimedScanOrARunningCount_data()
+    // The user's Abort cuts a timed scan or a running count short and switches repetition off;
+    // a failure leaves repetition as it was, the count-down running when it is on.
+    void scanEnd_abortSwitchesOffFailureCountsOn_data()
     {
-        QTest::addColumn<bool>("counting");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<bool>("repeatAfter");
-        QTest::addColumn<QString>("minutesAfter");
-        QTest::newRow("timed scan") << false << "-1" << false << "4";
-        QTest::newRow("count running") << true << "7" << false << "4";
-        QTest::newRow("count paused") << false << "7" << true << "7";
+        // "aborted|failed on|off minutes [counting] [edited: the interval box left meanwhile]",
+        // then "on|off minutes [counting]" after the scan's end; the interval is 4.
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char *name, const char *before, const char *after) {
+            QTest::newRow(name) << QString(before) << QString(after);
+        };
+        row("timed scan aborted", "aborted on -1", "off 4");
+        row("timed scan aborted, interval left", "aborted on -1 edited", "off 4");
+        row("timed scan aborted, switched off", "aborted off -1", "off 4");
+        row("count running, aborted", "aborted on 7 counting", "off 4");
+        row("count paused, aborted", "aborted on 7", "on 7");
+        row("timed scan failed", "failed on -1", "on 4 counting");
+        row("timed scan failed, interval left", "failed on -1 edited", "on 4 counting");
+        row("count running, failed", "failed on 7 counting", "on 7 counting");
+        row("first scan failed", "failed on 7", "on 7 counting");
+        row("repeat off, failed", "failed off 7", "off 7");
     }
-    void scanEnded_cutsShortATimedScanOrARunningCount()
+    void scanEnd_abortSwitchesOffFailureCountsOn()
     {
-        QFETCH(bool, counting);
-        QFETCH(QString, minutes);
+        QFETCH(QString, before);
+        const QStringList given = before.split(u' ');
         Rig r;
         r.window.interval = QStringLiteral("4");
-        r.window.state.minutesLeft = minutes;
-        if (counting)
+        r.window.state.repeatOn = given.at(1) == u"on";
+        r.window.state.minutesLeft = given.at(2);
+        if (given.contains(u"counting"))
             r.minute.start(60000);
-        r.timer.scanEnded();
-        QTEST(r.window.state.repeatOn, "repeatAfter");
-        QTEST(r.window.state.minutesLeft, "minutesAfter");
-        QVERIFY(!r.minute.isActive());
+        if (given.contains(u"edited")) // the box left during the scan
+            r.window.scanning = true, r.timer.validateInterval(), r.window.scanning = false;
+        given.first() == u"failed" ? r.timer.scanFailed() : r.timer.scanEnded();
+        QTEST((r.window.state.repeatOn ? "on " : "off ") + r.window.state.minutesLeft +
+                  (r.minute.isActive() ? " counting" : ""),
+              "after");
     }
 
     void completion_data()
@@ -261,6 +287,7 @@ private slots:
         };
         row("abc", "Return", "15"), row("15", "Return", "15"), row("-3", "Escape", "1");
         row("2.5", "LabTextTimerScan1", "2.5"), row("0", "LabTextTimerScan2", "1");
+        row("abc", "another window, then Return", "15");
     }
     void intervalBox_endingTheEditValidates()
     {
@@ -270,6 +297,13 @@ private slots:
         ScriptedScan w;
         w.form.state.minutesLeft = QStringLiteral("0.5");
         editInterval(w, typed);
+        if (end.startsWith(u'a')) { // another program takes the focus: the edit goes on
+            QWidget other;
+            other.show();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            editInterval(w, typed);
+            end = QStringLiteral("Return");
+        }
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5")); // typing alone changes nothing
         if (end.startsWith(u'L'))
             QTest::mouseClick(w.form.findChild<QLabel *>(end), Qt::LeftButton);
@@ -300,38 +334,52 @@ private slots:
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("15"));
     }
 
-    void statusLabelsAndATimedScanThatFails()
+    void statusLabelsAndTimedScansThatFail()
     {
         ScriptedScan w;
-        for (QWidget *label : {w.form.LabScanNext, w.form.LabScanLast}) {
+        Form1 &f = w.form;
+        for (QWidget *label : {f.LabScanNext, f.LabScanLast}) {
             QTest::mousePress(label, Qt::RightButton);
             QTest::mousePress(label, Qt::MiddleButton);
         }
-        QVERIFY(w.form.state.repeatOn && !w.scanning());
-        w.form.state.minutesLeft = QStringLiteral("9");
-        QTest::mousePress(w.form.LabScanNext, Qt::LeftButton);
-        QVERIFY(!w.form.state.repeatOn && !w.form.TimerScan->isActive());
-        QTest::mousePress(w.form.LabScanNext, Qt::LeftButton); // counts on from where it stood
-        QVERIFY(w.form.state.repeatOn && w.form.TimerScan->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("9"));
-        // A timed scan that fails switches repetition off, the count back at the interval.
-        w.form.TextTimerScan->setText(QStringLiteral("4"));
-        w.form.state.minutesLeft = QStringLiteral("1");
-        QString message;
-        whenModalDialogAppears(w.form, [&](Form2 *dialog) {
-            message = dialog->Label1->text();
-            QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
-        });
-        w.form.TimerScan->start(30);
-        QTRY_COMPARE(message, QStringLiteral("Unable to connect !"));
-        QTRY_VERIFY(!w.scanning());
-        QVERIFY(!w.form.state.repeatOn && !w.form.TimerScan->isActive());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("4"));
-        QCOMPARE(w.form.LabScanNext->text(), QStringLiteral("Timer stopped "));
-        QTest::mousePress(w.form.LabScanLast, Qt::LeftButton); // Start Scan
+        QVERIFY(f.state.repeatOn && !w.scanning());
+        QTest::mousePress(f.LabScanLast, Qt::LeftButton); // Start Scan
         QVERIFY(w.scanning());
-        QTest::mousePress(w.form.LabScanLast, Qt::LeftButton); // and Abort Scan
-        QVERIFY(!w.scanning());
+        QTest::mousePress(f.LabScanLast, Qt::LeftButton); // and Abort Scan
+        QVERIFY(!w.scanning() && f.state.repeatOn);
+        f.state.minutesLeft = QStringLiteral("9");
+        QTest::mousePress(f.LabScanNext, Qt::LeftButton);
+        QVERIFY(!f.state.repeatOn && !f.TimerScan->isActive());
+        QTest::mousePress(f.LabScanNext, Qt::LeftButton); // counts on from where it stood
+        QVERIFY(f.state.repeatOn && f.TimerScan->isActive());
+        QCOMPARE(f.state.minutesLeft, QStringLiteral("9"));
+        // Timed scans that fail, the interval changed during the first: the count runs from it
+        // before the one message shows, and the next scans start while it waits for its Ok.
+        QStringList messages;
+        bool countingAtMessage = false, nextScanWhileOpen = false;
+        whenModalDialogAppears(
+            f,
+            [&](Form2 *dialog) {
+                messages << dialog->Label1->text();
+                countingAtMessage = f.TimerScan->isActive() && f.state.minutesLeft == u"4";
+                nextScanWhileOpen = QTest::qWaitFor([&] { return w.scanning(); }, 3000);
+                QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
+            },
+            true);
+        f.scanDriver().setTimings({300, 5, 5}); // time for the edit
+        f.state.minutesLeft = QStringLiteral("1");
+        f.TimerScan->start(30);
+        QTRY_VERIFY(w.scanning());
+        editInterval(w, QStringLiteral("4"));
+        QTest::keyClick(f.TextTimerScan, Qt::Key_Return);
+        QVERIFY(w.scanning());
+        f.scanDriver().setTimings({20, 5, 5});
+        QTRY_COMPARE(messages.size(), 1);
+        QVERIFY(countingAtMessage && nextScanWhileOpen);
+        QTRY_VERIFY(w.fetcher->fetched.size() >= 3); // the second timed scan has failed too
+        w.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+        QTRY_COMPARE(f.table.friendCount(), 2);
+        QCOMPARE(messages, QStringList{"Unable to connect !"});
     }
 };
 

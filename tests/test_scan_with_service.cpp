@@ -388,6 +388,35 @@ private slots:
         QCOMPARE(rig.form.table.friendCount(), 3);
     }
 
+    // With repetition on, a service away for a while is scanned again once it is back, in this
+    // run and after a restart whose Auto Start scan fails: one message a run, TimerOn kept.
+    void serviceAwayForAWhile_repetitionGoesOn()
+    {
+        QTemporaryDir data;
+        const QString away = data.filePath("away");
+        VeySimProcess sim({"--fault", "503", "--fault-while", away});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        QVERIFY(writeBytes(settingsFilePath(data.path()),
+                           "[Parameters]\r\nAutoStart=1\r\nUserName=demo\r\nUserPw=demo123\r\n"
+                           "ScanTimer=1\r\nTimerOn=1\r\nServiceUrl=" +
+                               sim.baseUrl().toString().toUtf8() + "\r\n"));
+        for (const bool restarted : {false, true}) {
+            ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {200, 20, 20},
+                        QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
+            QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
+            rig.form.TimerScan->setInterval(50);      // a minute of the count-down
+            QVERIFY(restarted || merged.wait(30000)); // the first run's Auto Start scan
+            QVERIFY(writeBytes(away, ""));
+            QTRY_COMPARE_WITH_TIMEOUT(rig.messages.size(), 1, 30000);
+            QVERIFY(QFile::remove(away));
+            QVERIFY(merged.wait(30000)); // the next timed scan once it is back
+            QCOMPARE(rig.messages.size(), 1);
+            rig.form.endProgram(ExitRoute::ExitButton);
+            QVERIFY(fileBytes(settingsFilePath(data.path())).contains("\r\nTimerOn=1\r\n"));
+            QVERIFY(writeBytes(away, "")); // not back yet when the program starts again
+        }
+    }
+
     // Each fault, met by the direct read after an earlier scan of the run has logged in (the
     // browser then reads the page), or by the first scan's browser once logged in. What the user
     // sees follows the scan's rules, no friend's session changes but by a whole friends page,

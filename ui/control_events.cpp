@@ -109,4 +109,17 @@ void onEditFocus(QWidget *box, std::function<void(bool gotFocus)> handler)
             box);
 }
 
+void onEditLeft(QWidget *box, ClickHandler handler)
+{
+    install(
+        box, QEvent::FocusOut,
+        [handler = std::move(handler)](QEvent *event) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                handler();
+            return false;
+        },
+        box);
+}
+
 } // namespace amiscan

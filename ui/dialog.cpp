@@ -107,7 +107,7 @@ void Form1::unloadDialog()
     }
 }
 
-void Form1::showDialog()
+void Form1::showDialog(bool wait)
 {
     Form2 *dialog = m_dialog;
     if (!dialog)
@@ -128,13 +128,26 @@ void Form1::showDialog()
         dialog->activateWindow();
         return;
     }
-    dialog->exec();
+    if (wait) {
+        dialog->exec();
+        return;
+    }
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->show();
 }
 
 void Form1::showMessage(const QStringList &lines)
 {
     fillLines(loadDialog(), lines, false);
     showDialog();
+}
+
+Form2 *Form1::openMessage(const QStringList &lines)
+{
+    Form2 *dialog = loadDialog();
+    fillLines(dialog, lines, false);
+    showDialog(false);
+    return dialog;
 }
 
 bool Form1::confirm(const QStringList &lines, const QStringList &captions)

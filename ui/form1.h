@@ -111,11 +111,15 @@ public:
     // The dialog window, one at a time. A caller loads a fresh dialog (captioned "Amiscan"),
     // fills it and shows it: messages and confirmations modally, the About box modelessly.
     Form2 *loadDialog();
-    void showDialog();
+    // A message or confirmation waits for its answer unless told otherwise; it is modal both
+    // ways.
+    void showDialog(bool wait = true);
     void unloadDialog();
     Form2 *dialog() const;
     // A message of two or three lines with "Ok"; returns once it is closed.
     void showMessage(const QStringList &lines);
+    // The same message, returning at once with the dialog, which stays open until answered.
+    Form2 *openMessage(const QStringList &lines);
     // A confirmation of two or three lines with "Yes" and "Cancel" (or the two captions given):
     // true after Yes only.
     bool confirm(const QStringList &lines, const QStringList &captions = {});

@@ -1,8 +1,7 @@
 // The end of a scan that read the friends page: the lists show the merged table again, the
 // scan is stamped, the history is kept, and the repeat count-down goes on.
 #include "lists/table_sort.h"
-#include "schedule/countdown.h"
-#include "schedule/interval.h"
+#include "schedule/scan_timer.h"
 #include "store/clock.h"
 #include "store/time_text.h"
 #include "ui/colors.h"
@@ -10,7 +9,6 @@
 #include "ui/line_list.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -43,13 +41,7 @@ void Form1::completeScan()
         saveHistory();
     ButGo->setText(texts::StartCaption);
     setBackColor(ButGo, colors::LightGreen);
-    // The box may be in the middle of an edit: the count takes the interval the box will hold
-    // once it is left, so it always holds a number.
-    if (minutesValue(state.minutesLeft) <= 0)
-        state.minutesLeft = validatedInterval(TextTimerScan->text());
-    // A running count-down keeps its minute: restarting the timer would delay the next scan.
-    if (state.repeatOn && !TimerScan->isActive())
-        TimerScan->start();
+    m_scanTimer->restartCount();
     state.scanCompleted = true;
     refreshScanStatus();
 }

@@ -5,6 +5,7 @@
 #include "ui/colors.h"
 #include "ui/control_events.h"
 #include "ui/form1.h"
+#include "ui/form2.h"
 #include "ui/mouse_events.h"
 
 #include <QCheckBox>
@@ -78,6 +79,15 @@ void ScanView::showMessage(const QStringList &lines)
     m_form.showMessage(lines);
 }
 
+void ScanView::showFailure(const QStringList &lines)
+{
+    if (m_failureMessage)
+        return;
+    m_form.showNormal();
+    m_form.show();
+    m_failureMessage = m_form.openMessage(lines);
+}
+
 void ScanView::leaveManageList()
 {
     m_form.parkFocus();
@@ -88,6 +98,11 @@ void ScanView::leaveManageList()
 void ScanView::scanEnded()
 {
     m_form.scanTimer().scanEnded();
+}
+
+void ScanView::scanFailed()
+{
+    m_form.scanTimer().scanFailed();
 }
 
 ScheduleState &ScanView::scheduleState()
@@ -185,12 +200,11 @@ void connectScanTimerControls(Form1 &form)
     });
     onClick(form.LabTextTimerScan1, [&form] { form.parkFocus(); });
     onClick(form.LabTextTimerScan2, [&form] { form.parkFocus(); });
-    // Enter and Escape end the editing of the interval box; leaving it validates the interval.
+    // Enter and Escape end the editing of the interval box; leaving it for another control
+    // validates the interval. Another program taking the focus does not: the count would restart
+    // each time, and never reach a timed scan.
     onEditEnd(form.TextTimerScan, [&form] { form.parkFocus(); });
-    onEditFocus(form.TextTimerScan, [&form](bool gotFocus) {
-        if (!gotFocus)
-            form.validateInterval();
-    });
+    onEditLeft(form.TextTimerScan, [&form] { form.validateInterval(); });
 }
 
 } // namespace amiscan

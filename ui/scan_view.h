@@ -3,9 +3,12 @@
 #include "scan/scan_window.h"
 #include "schedule/scan_timer.h"
 
+#include <QPointer>
+
 namespace amiscan {
 
 class Form1;
+class Form2;
 
 // The main window as the scan driver and the scan timer see it: the state they share with it,
 // and the controls that show them (the Start Scan button, the status row, the Timer lights).
@@ -26,8 +29,10 @@ public:
     void showProgress(const QString &caption) override;
     void showNextScanNow() override;
     void showMessage(const QStringList &lines) override;
+    void showFailure(const QStringList &lines) override;
     void leaveManageList() override;
     void scanEnded() override;
+    void scanFailed() override;
 
     // The scan timer's side.
     ScheduleState &scheduleState() override;
@@ -44,6 +49,8 @@ public:
 
 private:
     Form1 &m_form;
+    // The failure message the user has not answered yet.
+    QPointer<Form2> m_failureMessage;
 };
 
 // Connects the repeat controls: the Timer button, the status row's presses, the captions beside

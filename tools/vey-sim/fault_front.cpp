@@ -301,6 +301,8 @@ Fault FaultFront::faultFor(const QByteArray &head) const
         return Fault::None;
     if (m_options.faultAfterLogin && !headerValue(head, "Cookie").contains("session="))
         return Fault::None;
+    if (!m_options.faultWhileFile.isEmpty() && !QFile::exists(m_options.faultWhileFile))
+        return Fault::None;
     return m_options.fault;
 }
 

@@ -134,6 +134,11 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     const QCommandLineOption faultAfterLogin(
         QStringLiteral("fault-after-login"),
         QStringLiteral("Only requests that carry a session cookie meet the fault."));
+    const QCommandLineOption faultWhile(
+        QStringLiteral("fault-while"),
+        QStringLiteral("Requests meet the fault only while FILE exists: the service goes away and "
+                       "comes back as the file is made and removed."),
+        QStringLiteral("FILE"));
     const QCommandLineOption trickleMs(
         QStringLiteral("trickle-ms"),
         QStringLiteral("Pause between the 64-byte pieces of a trickled body (default 50)."),
@@ -144,10 +149,10 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"),
                                     QStringLiteral("The certificate's private RSA key (PEM)."),
                                     QStringLiteral("FILE"));
-    parser.addOptions({help,      port,    user,      password, sessionTtl, seed,
-                       roster,    page,    delay,     foreign,  noButton,   allOnline,
-                       redirect,  epoch,   timeScale, fault,    spareAgent, faultAfterLogin,
-                       trickleMs, tlsCert, tlsKey});
+    parser.addOptions({help,       port,      user,      password, sessionTtl, seed,
+                       roster,     page,      delay,     foreign,  noButton,   allOnline,
+                       redirect,   epoch,     timeScale, fault,    spareAgent, faultAfterLogin,
+                       faultWhile, trickleMs, tlsCert,   tlsKey});
 
     SimOptionsResult result;
     if (!parser.parse(arguments)) {
@@ -182,6 +187,7 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         return result;
     options.spareAgent = parser.value(spareAgent);
     options.faultAfterLogin = parser.isSet(faultAfterLogin);
+    options.faultWhileFile = parser.value(faultWhile);
     options.trickleMs = int(*trickleValue);
     if (parser.isSet(fault)) {
         const auto named = std::find_if(faultNames.begin(), faultNames.end(), [&](const auto &n) {

@@ -43,6 +43,7 @@ struct SimOptions
     Fault fault = Fault::None;
     QString spareAgent;           // clients whose User-Agent contains this never meet the fault
     bool faultAfterLogin = false; // only requests with a session cookie meet the fault
+    QString faultWhileFile;       // not empty: the fault is met only while this file exists
     int trickleMs = 50;           // pause between the pieces of a trickled answer
     QString tlsCertFile;          // HTTPS with this certificate and key (PEM), when given
     QString tlsKeyFile;
