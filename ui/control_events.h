@@ -17,6 +17,6 @@ void onFocusOut(QWidget *control, ClickHandler handler);
 void onEditEnd(QWidget *box, ClickHandler handler);
 // A text box gaining (true) or losing (false) the keyboard focus. The box's own context menu
 // takes the focus only for a moment: the edit goes on, and the handler does not run.
-void onEditFocus(QWidget *box, std::function<void(bool gotFocus)> handler);
+void onEditFocus(QWidget *box, const std::function<void(bool gotFocus)> &handler);
 
 } // namespace amiscan

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/tray_icon.h"
+#include "desktop/tray_icon.h"
 
 #include <QSystemTrayIcon>
 
