@@ -1,6 +1,8 @@
 #pragma once
 #include "ui/line_list.h"
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 namespace amiscan::list_lines {
 
@@ -17,6 +19,19 @@ inline QStringList all(const LineList *list)
 inline QRect rect(const LineList *list, int line)
 {
     return list->visualRect(list->model()->index(line, 0));
+}
+
+// The middle of the line's check box, in the list's viewport.
+inline QPoint box(const LineList *list, int line)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = rect(list, line);
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = list->lineText(line);
+    return list->style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list)
+        .center();
 }
 
 } // namespace amiscan::list_lines

@@ -77,17 +77,23 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key"); // 0: the button is clicked
         QTest::addColumn<bool>("answer");
         const QStringList two{"Alice", "Delete this friend ?"};
         const QStringList three{"Alice Display", "( alice )", " Delete this friend ?"};
-        QTest::newRow("two lines, Yes") << two << "ButYes" << true;
-        QTest::newRow("two lines, Cancel") << two << "ButCancel" << false;
-        QTest::newRow("three lines, Escape") << three << QString() << false;
+        QTest::newRow("two lines, Yes") << two << "ButYes" << 0 << true;
+        QTest::newRow("two lines, Cancel") << two << "ButCancel" << 0 << false;
+        QTest::newRow("three lines, Escape") << three << QString() << int(Qt::Key_Escape) << false;
+        QTest::newRow("three lines, Enter on Yes")
+            << three << "ButYes" << int(Qt::Key_Return) << true;
+        QTest::newRow("two lines, Enter on Cancel")
+            << two << "ButCancel" << int(Qt::Key_Enter) << false;
     }
     void confirmation()
     {
         QFETCH(QStringList, lines);
         QFETCH(QString, button);
+        QFETCH(int, key);
         QFETCH(bool, answer);
         form().state.dialogAnswer = true; // a stale yes must not leak into this answer
         whenModalDialogAppears(form(), [&](Form2 *dialog) {
@@ -95,10 +101,16 @@ private slots:
             QVERIFY(!dialog->ButOk->isVisible() && dialog->ButYes->isVisible());
             QCOMPARE(dialog->Label3->isVisible(), lines.size() == 3);
             QCOMPARE(dialog->Label1->text(), lines.at(0));
-            if (button.isEmpty())
-                QTest::keyClick(dialog, Qt::Key_Escape);
-            else
-                QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+            QPushButton *pressed = dialog->findChild<QPushButton *>(button);
+            if (key == 0)
+                QTest::mouseClick(pressed, Qt::LeftButton);
+            else if (!pressed)
+                QTest::keyClick(dialog, Qt::Key(key));
+            else { // the key goes to the button that has the focus
+                pressed->setFocus(Qt::TabFocusReason);
+                QTRY_VERIFY(pressed->hasFocus());
+                QTest::keyClick(pressed, Qt::Key(key));
+            }
         });
         QCOMPARE(form().confirm(lines), answer);
         QCOMPARE(form().state.dialogAnswer, answer);

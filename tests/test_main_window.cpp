@@ -115,11 +115,13 @@ class TestMainWindow : public QObject
         QTest::mouseClick(list->viewport(), button, {},
                           list_lines::rect(list, line).center() + QPoint(100, 0));
     }
-    void invert(int line)
+    // A double click as the window system sends it: a click, then the double click.
+    void invert(int line, bool onBox = false)
     {
-        clickLine(manage(), line);
-        QTest::mouseDClick(manage()->viewport(), Qt::LeftButton, {},
-                           list_lines::rect(manage(), line).center() + QPoint(100, 0));
+        const QPoint at = onBox ? list_lines::box(manage(), line)
+                                : list_lines::rect(manage(), line).center() + QPoint(100, 0);
+        QTest::mouseClick(manage()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(manage()->viewport(), Qt::LeftButton, {}, at);
     }
     // The names of the friend lines, the separator as "+", a "-" before unchecked ones.
     QStringList names(LineList *list)
@@ -170,6 +172,8 @@ private slots:
         start();
         const QStringList instructions = list_lines::all(form().List1);
         QVERIFY(instructions.contains(texts::MainListInstructions[0]));
+        clickLine(form().List1, 0); // an instruction line is not left selected
+        QVERIFY(!form().List1->selectionModel()->hasSelection());
         add(form().table, "Amy", true);
         click("CheckHideOff");
         QVERIFY(form().CheckHideOff->isChecked());
@@ -375,25 +379,33 @@ private slots:
         QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
         start();
         const int hiddenHeight = form().windowHeightTwips();
-        for (const bool hidden : {true, false, true}) {
+        int step = 0;
+        for (const bool hidden : {true, false, true, false}) {
             QCOMPARE(form().state.panelState == PanelState::Hidden, hidden);
             QCOMPARE(form().ButHidePanel->text(),
                      hidden ? texts::ShowPanelCaption : texts::HidePanelCaption);
             QCOMPARE(form().ButHideCheckUser->isVisible(), hidden);
             QCOMPARE(form().windowHeightTwips() > hiddenHeight, !hidden);
-            if (hidden)
+            if (step == 0)
                 QTest::mouseDClick(form().List1->viewport(), Qt::LeftButton);
-            else
+            else if (step == 1)
                 click("ButHidePanel");
+            else if (step == 2) { // Enter presses the focused button
+                giveFocus(form().ButHidePanel);
+                QTest::keyClick(form().ButHidePanel, Qt::Key_Return);
+            }
+            ++step;
         }
     }
 
     void marks_areWrittenBackOnReturn()
     {
         startWithFriends();
-        clickLine(main(), 0, Qt::RightButton);
+        giveFocus(form().TextLogin); // the list just filled takes the focus, not a current line
+        form().showManageList();
         QVERIFY(manage()->isVisible() && form().CheckList2All->isVisible());
         QVERIFY(!main()->isVisible() && !form().LabHelpNom->isVisible());
+        QCOMPARE(manage()->currentRow(), -1);
         QTest::keyClick(manage(), Qt::Key_Delete); // no current line: no question
         QVERIFY(!form().dialog());
         manage()->setCurrentRow(0);
@@ -402,8 +414,11 @@ private slots:
         QCOMPARE(manage()->currentRow(), -1);
         click("CheckList2All");
         invert(1); // Bob, by a double click
-        manage()->setCurrentRow(3);
-        QTest::keyClick(manage(), Qt::Key_Space); // dan, by his check box
+        // A press on dan's check box makes his line current: a double click on it leaves Bob's
+        // mark alone, a click unchecks dan.
+        invert(3, true);
+        QCOMPARE(manage()->currentRow(), 3);
+        QTest::mouseClick(manage()->viewport(), Qt::LeftButton, {}, list_lines::box(manage(), 3));
         QCOMPARE(names(manage()), (QStringList{"Ann", "-Bob", "Cara", "-dan", "Eve"}));
         const auto unselected = [this] {
             return QStringList{cell("bob", Unselected), cell("xx.cara", Unselected),
@@ -413,6 +428,9 @@ private slots:
         QTest::keyClick(manage(), Qt::Key_Escape);
         QVERIFY(main()->isVisible() && !manage()->isVisible());
         QCOMPARE(unselected(), (QStringList{"1", "0", "1"}));
+        QCOMPARE(main()->currentRow(), -1);
+        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsSecond);
+        QVERIFY(form().LabHelp->isVisible());
     }
 
     void delete_questionNamesTheFriend_data()
@@ -438,7 +456,9 @@ private slots:
         QFETCH(bool, yes);
         startWithFriends({{displayName, accountName}, {"Bob", "bob"}, {"Zoe", "zoe"}});
         clickLine(main(), 0, Qt::RightButton);
-        clickLine(manage(), yes ? 0 : 1);
+        clickLine(manage(), 2); // then the check box alone chooses the friend
+        QTest::mouseClick(manage()->viewport(), Qt::LeftButton, {},
+                          list_lines::box(manage(), yes ? 0 : 1));
         QStringList asked;
         whenModalDialogAppears(form(), [&](Form2 *dialog) {
             for (QLabel *label : {dialog->Label1, dialog->Label2, dialog->Label3})
@@ -489,8 +509,10 @@ private slots:
         QVERIFY(main()->isVisible() && !form().state.manageMode);
         QCOMPARE(cell("bob", Unselected), QStringLiteral("1"));
         clickLine(main(), 0, Qt::RightButton);
+        invert(0); // kept through the refill at the end of the scan
+        QVERIFY(scanning());
         QTRY_VERIFY(!scanning());
-        QCOMPARE(names(manage()), (QStringList{"Ann", "Ann Lee", "-Bob", "-Cara", "-dan", "Eve"}));
+        QCOMPARE(names(manage()), (QStringList{"-Ann", "Ann Lee", "-Bob", "-Cara", "-dan", "Eve"}));
         QVERIFY(!QFile::exists(historyPath()));
     }
 
@@ -525,12 +547,22 @@ private slots:
         QTest::keyClick(main(), Qt::Key_Escape);
         QCOMPARE(main()->currentRow(), -1);
         QTRY_VERIFY(form().ListTri->hasFocus());
-        // The separator line empties the help line and is not left selected.
-        clickLine(main(), 0);
-        clickLine(main(), 2);
+        // The arrow keys pass over the separator line.
+        clickLine(main(), 1);
+        QTest::keyClick(main(), Qt::Key_Down);
+        QCOMPARE(main()->currentRow(), 3);
+        QTest::keyClick(main(), Qt::Key_Up);
+        QCOMPARE(main()->currentRow(), 1);
+        // A click on the separator or a blank line empties the help line and leaves no line
+        // selected.
         QCOMPARE(main()->lineText(2), separatorLine());
-        QVERIFY(form().LabHelpNom->text().isEmpty() && form().LabHelp->isVisible());
-        QCOMPARE(main()->currentRow(), -1);
+        for (const int line : {2, main()->count() - 1}) {
+            clickLine(main(), 0);
+            clickLine(main(), line);
+            QVERIFY(form().LabHelpNom->text().isEmpty() && form().LabHelp->isVisible());
+            QCOMPARE(main()->currentRow(), -1);
+            QVERIFY(!main()->selectionModel()->hasSelection());
+        }
         clickLine(main(), 0, Qt::RightButton);
         QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
     }

@@ -230,6 +230,8 @@ private:
     void sortedAs(TableOrder order);
     // The management list's lines for the rows in key order, which the table need not be in.
     void fillManageList(const QList<int> &rowsByKey);
+    // The same, keeping the marks that the user changed in the shown management list.
+    void refillManageList(const QList<int> &rowsByKey);
     TableOrder m_tableOrder = TableOrder::None;
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;

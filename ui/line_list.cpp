@@ -1,5 +1,7 @@
 #include "ui/line_list.h"
 
+#include <QMouseEvent>
+
 namespace amiscan {
 
 LineListModel::LineListModel(bool checkable, QObject *parent)
@@ -93,6 +95,25 @@ void LineListModel::setAllChecked(const QList<bool> &checked)
     emit dataChanged(index(0), index(int(m_lines.size()) - 1), {Qt::CheckStateRole});
 }
 
+QHash<FriendsTable::RowId, bool> LineListModel::friendMarks() const
+{
+    QHash<FriendsTable::RowId, bool> marks;
+    for (qsizetype row = 0; m_checkable && row < m_lines.size(); ++row) {
+        if (m_lines.at(row).friendId != 0)
+            marks.insert(m_lines.at(row).friendId, m_checked.at(row));
+    }
+    return marks;
+}
+
+void LineListModel::setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks)
+{
+    for (qsizetype row = 0; m_checkable && !marks.isEmpty() && row < m_lines.size(); ++row) {
+        const auto mark = marks.constFind(m_lines.at(row).friendId);
+        if (mark != marks.constEnd())
+            setChecked(int(row), *mark);
+    }
+}
+
 void LineListModel::appendLine(const QString &line, bool checked)
 {
     const int row = int(m_lines.size());
@@ -175,6 +196,34 @@ void LineList::addLine(const QString &line, Qt::CheckState state)
 void LineList::removeLine(int row)
 {
     m_model->removeLine(row);
+}
+
+void LineList::mousePressEvent(QMouseEvent *event)
+{
+    // The check box takes the press for its mark alone: the line becomes current all the same,
+    // as a press elsewhere on it makes it.
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    if (m_model->isCheckable() && pressed.isValid() && event->button() == Qt::LeftButton &&
+        pressed != currentIndex())
+        setCurrentRow(pressed.row());
+    QListView::mousePressEvent(event);
+    // The line's handling may have cleared the current line as the press made it current; the
+    // press selects it only afterwards, and nothing may stay selected then.
+    if (!currentIndex().isValid())
+        clearSelection();
+}
+
+QModelIndex LineList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QListView::moveCursor(action, modifiers);
+    const int step = action == MoveDown ? 1 : action == MoveUp ? -1 : 0;
+    if (!m_passedByKeys || step == 0 || !next.isValid())
+        return next;
+    for (int row = next.row(); row >= 0 && row < count(); row += step) {
+        if (!m_passedByKeys(lineText(row)))
+            return m_model->index(row);
+    }
+    return next;
 }
 
 void LineList::setCurrentRow(int row)

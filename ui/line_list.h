@@ -4,9 +4,12 @@
 #include "store/friends_table.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QList>
 #include <QListView>
 #include <QStringList>
+
+#include <functional>
 
 namespace amiscan {
 
@@ -35,6 +38,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     QString line(int row) const;
+    bool isCheckable() const { return m_checkable; }
     bool isChecked(int row) const { return m_checked.at(row); }
     void setChecked(int row, bool checked);
     // Every line at once, with its mark (every line checked when the marks do not match). The
@@ -44,6 +48,10 @@ public:
     // The friend's lines keep the text they show now: the friend is about to leave the table.
     void keepTextOf(FriendsTable::RowId friendId);
     void setAllChecked(const QList<bool> &checked);
+    // The mark of each friend's line, by the friend's row id; and those marks put back on the
+    // friends' lines, wherever they are now (other lines keep theirs).
+    QHash<FriendsTable::RowId, bool> friendMarks() const;
+    void setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks);
     void appendLine(const QString &line, bool checked);
     void removeLine(int row);
 
@@ -80,6 +88,11 @@ public:
     // The marks of every line, in order.
     QList<bool> checkedLines() const;
     void setAllChecked(bool checked);
+    QHash<FriendsTable::RowId, bool> friendMarks() const { return m_model->friendMarks(); }
+    void setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks)
+    {
+        m_model->setFriendMarks(marks);
+    }
     void addLine(const QString &line, Qt::CheckState state = Qt::Checked);
     void removeLine(int row);
     void clear() { setLines({}); }
@@ -87,12 +100,23 @@ public:
     // The current line, -1 for none; making a line current selects it.
     int currentRow() const { return currentIndex().row(); }
     void setCurrentRow(int row);
+    // Lines that the arrow keys pass over to the next line beyond that they do not pass over;
+    // with no such line beyond, the keys move as usual.
+    void passOverWithKeys(std::function<bool(const QString &line)> passed)
+    {
+        m_passedByKeys = std::move(passed);
+    }
 
 signals:
     void currentRowChanged(int row);
 
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
 private:
     LineListModel *m_model;
+    std::function<bool(const QString &line)> m_passedByKeys;
 };
 
 } // namespace amiscan

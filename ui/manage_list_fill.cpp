@@ -57,4 +57,14 @@ void Form1::fillManageList(const QList<int> &rowsByKey)
     updateListTitle();
 }
 
+void Form1::refillManageList(const QList<int> &rowsByKey)
+{
+    // The marks reach the table only on the return to the main list: until then the list keeps
+    // them through a scan's refill, new friends taking the table's.
+    const QHash<FriendsTable::RowId, bool> unsaved =
+        state.manageMode ? List2->friendMarks() : QHash<FriendsTable::RowId, bool>();
+    fillManageList(rowsByKey);
+    List2->setFriendMarks(unsaved);
+}
+
 } // namespace amiscan

@@ -11,7 +11,10 @@ namespace amiscan {
 
 void clearCurrentLine(QAbstractItemView *list)
 {
-    list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+    // Through the list itself: a list gaining the focus makes its first line current unless its
+    // current line was set through it since its last fill, and the returns between the two
+    // lists give it the focus.
+    list->setCurrentIndex(QModelIndex());
     list->clearSelection();
 }
 

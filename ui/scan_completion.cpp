@@ -23,7 +23,7 @@ void Form1::finishMergedScan()
     // from the key order that this starts from.
     const QList<int> rowsByKey =
         m_keyOrder.rows(table, sortKeyColumn(state.sortNameMode), m_collation);
-    fillManageList(rowsByKey);
+    refillManageList(rowsByKey);
     table.rebuild(onlineFirst(table, rowsByKey));
     sortedAs(TableOrder::OnlineFirst);
     fillMainList();

@@ -20,6 +20,12 @@ namespace {
 // The column title keeps the other session's title as its tag (set by the design and start-up).
 const char *const TitleTag = "tag";
 
+// The separator, blank lines and the instructions are no friend's line.
+bool holdsNoFriend(const QString &line)
+{
+    return !line.contains(u':');
+}
+
 // The friend of the main list's current line, in the help line; anything else empties it.
 void showSelectedFriend(Form1 &form)
 {
@@ -28,8 +34,7 @@ void showSelectedFriend(Form1 &form)
         return;
     }
     const QString line = form.List1->lineText(form.List1->currentRow());
-    // The separator, blank lines and the instructions are no friend's line.
-    if (!line.contains(u':')) {
+    if (holdsNoFriend(line)) {
         form.LabHelpNom->clear();
         showHelpLine(form);
         form.parkFocus();
@@ -89,6 +94,8 @@ void connectSessionSwitch(Form1 &form)
 
     QObject::connect(form.List1, &LineList::currentRowChanged, &form,
                      [&form] { showSelectedFriend(form); });
+    // The keyboard reaches the offline friends past the separator; a click on it parks the focus.
+    form.List1->passOverWithKeys(holdsNoFriend);
     onFocusOut(form.List1, [&form] { showHelpLine(form); });
     onKeyPress(form.List1, Qt::Key_Escape, [&form] { form.parkFocus(); });
 }
