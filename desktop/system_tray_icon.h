@@ -23,7 +23,6 @@ public:
     bool isShown() const override;
 
     // Qt's icon, for tests of how its activations become presses.
-    QSystemTrayIcon *systemIcon() { return &m_icon; }
 
 private:
     void activated(QSystemTrayIcon::ActivationReason reason);
