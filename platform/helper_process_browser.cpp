@@ -152,7 +152,7 @@ void HelperProcessBrowser::readPage(PageCallback callback)
         return;
     }
     const quint64 id = m_nextRequest++;
-    m_pageReads.insert(id, std::move(callback));
+    m_pageReads.emplace(id, std::move(callback));
     send({{msg::Op, msg::Read}, {msg::Id, qint64(id)}});
 }
 
@@ -164,7 +164,7 @@ void HelperProcessBrowser::submitLogin(const QString &userName, const QString &p
         return;
     }
     const quint64 id = m_nextRequest++;
-    m_logins.insert(id, std::move(callback));
+    m_logins.emplace(id, std::move(callback));
     send({{msg::Op, msg::Login},
           {msg::Id, qint64(id)},
           {msg::User, userName},

@@ -2,10 +2,10 @@
 // A browser and a page fetcher that answer from scripts and record what they were asked,
 // so the scan's state machine can be driven without a network; a notification-area icon for a
 // desktop that tests choose; desktop notifications that are recorded.
+#include "desktop/notifier.h"
+#include "desktop/tray_icon.h"
 #include "platform/browser.h"
-#include "platform/notifier.h"
 #include "platform/page_fetcher.h"
-#include "platform/tray_icon.h"
 #include <QIcon>
 #include <QStringList>
 #include <QTimer>

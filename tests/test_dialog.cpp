@@ -1,6 +1,6 @@
 // The dialog window: messages, confirmations and the About box, driven through the real widgets.
+#include "desktop/url_opener.h"
 #include "dialog_driver.h"
-#include "platform/url_opener.h"
 #include "ui/line_list.h"
 #include "ui/plain_text.h"
 #include "widget_test_main.h"

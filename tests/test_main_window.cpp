@@ -1,12 +1,12 @@
 // The main window driven through its controls: its files, options, login boxes, panel, lists,
 // session switch, notification-area icon and notifications, and the ways out.
 #include "app/end_of_run.h"
+#include "desktop/desktop_notifier.h"
 #include "dialog_driver.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "list_lines.h"
 #include "lists/friend_line.h"
-#include "platform/desktop_notifier.h"
 #include "scan/online_notice.h"
 #include "scripted_scan.h"
 #include "store/data_dir.h"

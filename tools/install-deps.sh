@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
     qt6-httpserver-dev qt6-websockets-dev libgl-dev
     libbenchmark-dev libxcb1-dev
-    clang libclang-rt-14-dev llvm
+    clang clang-tidy clang-format libclang-rt-14-dev llvm
     xvfb xauth imagemagick
     desktop-file-utils appstream dpkg-dev
     dbus-daemon

@@ -32,21 +32,11 @@ QPalette::ColorRole backRole(const QWidget *widget)
 
 } // namespace
 
-QColor foreColor(const QWidget *widget)
-{
-    return widget->palette().color(foreRole(widget));
-}
-
 void setForeColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();
     palette.setColor(foreRole(widget), color);
     widget->setPalette(palette);
-}
-
-QColor backColor(const QWidget *widget)
-{
-    return widget->palette().color(backRole(widget));
 }
 
 void setBackColor(QWidget *widget, const QColor &color)

@@ -27,9 +27,7 @@ inline const QColor DialogBack(221, 221, 221);
 } // namespace colors
 
 // A control's text and background colours, whatever kind of control it is.
-QColor foreColor(const QWidget *widget);
 void setForeColor(QWidget *widget, const QColor &color);
-QColor backColor(const QWidget *widget);
 void setBackColor(QWidget *widget, const QColor &color);
 // A label whose background shows the window behind it.
 void setTransparentBack(QWidget *widget);

@@ -96,7 +96,7 @@ void onEditEnd(QWidget *box, ClickHandler handler)
         box);
 }
 
-void onEditFocus(QWidget *box, std::function<void(bool gotFocus)> handler)
+void onEditFocus(QWidget *box, const std::function<void(bool gotFocus)> &handler)
 {
     for (const QEvent::Type type : {QEvent::FocusIn, QEvent::FocusOut})
         install(

@@ -17,7 +17,7 @@ void onFocusOut(QWidget *control, ClickHandler handler);
 void onEditEnd(QWidget *box, ClickHandler handler);
 // A text box gaining (true) or losing (false) the keyboard focus. The box's own context menu
 // takes the focus only for a moment: the edit goes on, and the handler does not run.
-void onEditFocus(QWidget *box, std::function<void(bool gotFocus)> handler);
+void onEditFocus(QWidget *box, const std::function<void(bool gotFocus)> &handler);
 // The focus leaving a text box for another control of the program. Another program taking it
 // (the window deactivated, minimised or hidden in the notification area) and the box's own
 // context menu leave the edit going on: the handler does not run.

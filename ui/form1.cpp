@@ -1,9 +1,9 @@
 #include "ui/form1.h"
 
+#include "desktop/notifier.h"
+#include "desktop/tray_icon.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
-#include "platform/notifier.h"
-#include "platform/tray_icon.h"
 #include "scan/scan_driver.h"
 #include "schedule/scan_timer.h"
 #include "store/history_saver.h"

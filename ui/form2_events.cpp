@@ -1,5 +1,5 @@
 // The dialog's own events: its buttons, the clicks that close the About box, and the web address.
-#include "platform/url_opener.h"
+#include "desktop/url_opener.h"
 #include "ui/form2.h"
 #include "ui/mouse_events.h"
 

@@ -31,7 +31,7 @@ void showCompanionLine(Form1 &form)
     form.LabHelpNom->show();
 }
 
-void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, HelpText text,
+void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const HelpText &text,
              HelpSwitch switching)
 {
     for (QWidget *control : controls)

@@ -33,7 +33,7 @@ void showCompanionLine(Form1 &form);
 // The help line shows the text while the mouse moves over any of the controls. A text chosen by
 // the window's state is given as a function, asked at each move.
 using HelpText = std::function<QString()>;
-void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, HelpText text,
+void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const HelpText &text,
              HelpSwitch switching = HelpSwitch::Keep);
 void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QString &text,
              HelpSwitch switching = HelpSwitch::Keep);

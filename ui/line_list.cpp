@@ -114,16 +114,6 @@ void LineListModel::setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks
     }
 }
 
-void LineListModel::appendLine(const QString &line, bool checked)
-{
-    const int row = int(m_lines.size());
-    beginInsertRows({}, row, row);
-    m_lines << ListLine{0, line};
-    if (m_checkable)
-        m_checked << checked;
-    endInsertRows();
-}
-
 void LineListModel::removeLine(int row)
 {
     if (row < 0 || row >= m_lines.size())
@@ -186,11 +176,6 @@ QList<bool> LineList::checkedLines() const
 void LineList::setAllChecked(bool checked)
 {
     m_model->setAllChecked(QList<bool>(count(), checked));
-}
-
-void LineList::addLine(const QString &line, Qt::CheckState state)
-{
-    m_model->appendLine(line, state == Qt::Checked);
 }
 
 void LineList::removeLine(int row)

@@ -52,7 +52,6 @@ public:
     // friends' lines, wherever they are now (other lines keep theirs).
     QHash<FriendsTable::RowId, bool> friendMarks() const;
     void setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks);
-    void appendLine(const QString &line, bool checked);
     void removeLine(int row);
 
 private:
@@ -93,7 +92,6 @@ public:
     {
         m_model->setFriendMarks(marks);
     }
-    void addLine(const QString &line, Qt::CheckState state = Qt::Checked);
     void removeLine(int row);
     void clear() { setLines({}); }
 

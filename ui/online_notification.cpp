@@ -1,6 +1,6 @@
 // The desktop notification that tells which selected friends came online, and the click on it
 // that brings the window back, from the notification area or not.
-#include "platform/desktop_notifier.h"
+#include "desktop/desktop_notifier.h"
 #include "scan/online_notice.h"
 #include "ui/form1.h"
 #include "ui/form1_texts.h"

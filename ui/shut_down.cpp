@@ -1,6 +1,6 @@
 // The ways the program ends and what each saves. Every way removes the notification-area icon
 // and ends the whole program, the dialog window included.
-#include "platform/tray_icon.h"
+#include "desktop/tray_icon.h"
 #include "ui/form1.h"
 
 #include <QCloseEvent>

@@ -2,7 +2,7 @@
 // when minimised and comes back at a press on it, and the tooltip that shows the status.
 #include "ui/tray.h"
 
-#include "platform/system_tray_icon.h"
+#include "desktop/system_tray_icon.h"
 #include "ui/form1.h"
 #include "ui/line_list.h"
 #include "ui/mouse_events.h"

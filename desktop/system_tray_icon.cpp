@@ -1,4 +1,4 @@
-#include "platform/system_tray_icon.h"
+#include "desktop/system_tray_icon.h"
 
 namespace amiscan {
 

@@ -1,8 +1,8 @@
 // The browser helper: the embedded browser in a process of its own, which the program starts
 // when a scan needs the browser and ends when the scan is done with it. It talks with the program
 // over its standard input and output and ends when its input closes.
-#include "platform/browser_relay.h"
-#include "platform/webengine_browser.h"
+#include "browser/browser_relay.h"
+#include "browser/webengine_browser.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/desktop_notifier.h"
+#include "desktop/desktop_notifier.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -1,7 +1,7 @@
-#include "platform/browser_relay.h"
+#include "browser/browser_relay.h"
 
+#include "browser/webengine_browser.h"
 #include "platform/browser_messages.h"
-#include "platform/webengine_browser.h"
 
 #include <QJsonArray>
 #include <QNetworkCookieJar>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/notifier.h"
+#include "desktop/notifier.h"
 
 #include <QDBusConnection>
 #include <QSet>

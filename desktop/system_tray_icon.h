@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/tray_icon.h"
+#include "desktop/tray_icon.h"
 
 #include <QSystemTrayIcon>
 
@@ -23,7 +23,6 @@ public:
     bool isShown() const override;
 
     // Qt's icon, for tests of how its activations become presses.
-    QSystemTrayIcon *systemIcon() { return &m_icon; }
 
 private:
     void activated(QSystemTrayIcon::ActivationReason reason);

@@ -1,7 +1,7 @@
-#include "platform/webengine_browser.h"
+#include "browser/webengine_browser.h"
 
+#include "browser/page_serializer_js.h"
 #include "platform/address_policy.h"
-#include "platform/page_serializer_js.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -208,7 +208,7 @@ void WebEngineBrowser::submitLogin(const QString &userName, const QString &passw
 void WebEngineBrowser::runScript(const QString &script, std::function<void(const QVariant &)> done)
 {
     const quint64 id = m_nextScript++;
-    m_pending.insert(id, std::move(done));
+    m_pending.emplace(id, std::move(done));
     // The program's scripts run apart from the page's own: a page cannot change what they see.
     m_page->runJavaScript(
         script, QWebEngineScript::ApplicationWorld,
