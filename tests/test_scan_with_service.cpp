@@ -6,6 +6,7 @@
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/page_limits.h"
 #include "service_scan.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
@@ -15,12 +16,18 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <csignal>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -38,6 +45,12 @@ const QByteArray FriendsPage =
     "<li style=\"list-style:none;padding:5px\">J. Doe<br><small>(jdoe)</small></li>"
     "<li style=\"list-style:none;padding:5px\">Zed<br><small>(zed99)</small></li>"
     "</ul><p><a href=\"/\">vey</a></p>";
+
+// Another site's page, made to pass for the friends page.
+const QByteArray InjectedPage = "<html><body><h1>Friends Online Now: 1</h1><ul><li "
+                                "style=\"list-style:none;padding:5px\">Injected Friend</li></ul>"
+                                "<p><a href=\"/\">vey</a> and some more text for its length</p>"
+                                "</body></html>";
 
 const QByteArray SurveyPage = "<html><body><h1>Take our survey</h1><form method=\"post\" "
                               "action=\"/survey\"><input name=\"u\">"
@@ -68,6 +81,14 @@ QString waitForPage(Browser &browser, const QString &text)
     return html;
 }
 
+// How many of the simulator's answers were the given page.
+qsizetype served(VeySimProcess &sim, const QString &page)
+{
+    const QList<SimRequest> requests = sim.requests();
+    return std::count_if(requests.begin(), requests.end(),
+                         [&](const SimRequest &request) { return request.page == page; });
+}
+
 Browser::LoginResult submitLoginNow(Browser &browser, const QString &password, const QUrl &at)
 {
     std::optional<Browser::LoginResult> result;
@@ -89,6 +110,11 @@ class TestScanWithService : public QObject
     QHttpServer m_server;
     quint16 m_port = 0;
     QList<QByteArray> m_posted, m_surveyed;
+    // Another host on this machine, over plain HTTP and HTTPS; each request's Cookie header.
+    QHttpServer m_elsewhere, m_elsewhereSecure;
+    quint16 m_elsewherePort = 0, m_elsewhereSecurePort = 0;
+    QList<QByteArray> m_reachedElsewhere;
+    const QString m_tls = QStringLiteral(AMISCAN_TEST_TLS_DIR);
 
     QUrl url(const QString &path) const
     {
@@ -131,9 +157,29 @@ private slots:
         });
         m_port = m_server.listen(QHostAddress::LocalHost, 0);
         QVERIFY(m_port != 0);
+
+        const auto injected = [this](const QHttpServerRequest &request) {
+            m_reachedElsewhere << request.value("Cookie");
+            return QHttpServerResponse("text/html", InjectedPage);
+        };
+        m_elsewhere.route("/injected", injected);
+        m_elsewhereSecure.route("/injected", injected);
+        // A certificate for 127.0.0.1 and 127.0.0.2 that the direct read trusts (the browser
+        // does not), so that it reaches the service and the other host over HTTPS alike.
+        const QList<QSslCertificate> trusted =
+            QSslCertificate::fromPath(m_tls + "/trusted_loopback.crt");
+        QFile key(m_tls + "/trusted_loopback.key");
+        QVERIFY(trusted.size() == 1 && key.open(QIODevice::ReadOnly));
+        m_elsewhereSecure.sslSetup(trusted.first(), QSslKey(&key, QSsl::Rsa));
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.addCaCertificates(trusted);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        m_elsewherePort = m_elsewhere.listen(QHostAddress("127.0.0.2"), 0);
+        m_elsewhereSecurePort = m_elsewhereSecure.listen(QHostAddress("127.0.0.2"), 0);
+        QVERIFY(m_elsewherePort != 0 && m_elsewhereSecurePort != 0);
     }
 
-    void init() { m_posted.clear(), m_surveyed.clear(); }
+    void init() { m_posted.clear(), m_surveyed.clear(), m_reachedElsewhere.clear(); }
 
     void login_typesIntoTheFormAndSharesTheCookie()
     {
@@ -152,7 +198,8 @@ private slots:
                                  10000);
         NetworkPageFetcher fetcher(manager);
         QString body;
-        fetcher.fetch(url("/whoami"), [&](bool, const QString &text) { body = text; });
+        fetcher.fetch(url("/whoami"),
+                      [&](bool, const QString &text, const QUrl &) { body = text; });
         QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("session=abc123"), 10000);
         browser.unload();
         // ...and the next helper starts with the login the direct read holds.
@@ -225,30 +272,54 @@ private slots:
         NetworkPageFetcher fetcher(&manager);
         std::optional<bool> fetched;
         fetcher.fetch(QUrl("http://www.vey.example/my/account/friends.php"),
-                      [&](bool ok, const QString &) { fetched = ok; });
+                      [&](bool ok, const QString &, const QUrl &) { fetched = ok; });
         QTRY_VERIFY(fetched.has_value());
         QVERIFY(!*fetched);
         QVERIFY(manager.asked.isEmpty());
     }
 
+    // A helper that someone else could have put in place of the real one is never started.
     void unreachable_unableToConnect_data()
     {
         QTest::addColumn<bool>("listening");
-        QTest::addColumn<QString>("helper");
-        QTest::newRow("nothing listening") << false << QStringLiteral(AMISCAN_BROWSER_EXECUTABLE);
-        QTest::newRow("no browser helper") << true << MissingHelper;
+        QTest::addColumn<QString>("helper");  // "built": the helper as built; or a copy that...
+        QTest::addColumn<QString>("warning"); // what standard error says, if anything
+        QTest::newRow("nothing listening") << false << "built"
+                                           << "";
+        QTest::newRow("no browser helper") << true << "missing"
+                                           << "cannot be started";
+        QTest::newRow("a helper its group may change") << true << "g+w"
+                                                       << "other than its owner";
+        QTest::newRow("a helper anyone may change") << true << "o+w"
+                                                    << "other than its owner";
+        QTest::newRow("a helper of another user") << true << "nobody's"
+                                                  << "another user";
     }
     void unreachable_unableToConnect()
     {
         QFETCH(bool, listening);
         QFETCH(QString, helper);
+        QFETCH(QString, warning);
+        QTemporaryDir copies;
+        QString helperPath = helper == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
+        if (helper != "missing" && helper != "built") {
+            helperPath = copies.filePath("amiscan-browser");
+            QVERIFY(QFile::copy(AMISCAN_BROWSER_EXECUTABLE, helperPath));
+            const mode_t extra = helper == "g+w" ? S_IWGRP : helper == "o+w" ? S_IWOTH : 0;
+            QCOMPARE(::chmod(QFile::encodeName(helperPath).constData(), 0755 | extra), 0);
+            if (helper == "nobody's") {
+                if (::geteuid() != 0)
+                    QSKIP("Only root can give the helper to another user.");
+                QCOMPARE(::chown(QFile::encodeName(helperPath).constData(), 65534, 65534), 0);
+            }
+        }
         VeySimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         if (!listening)
             QVERIFY(sim.stop()); // its port is free now
-        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helper);
-        if (helper == MissingHelper)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be started"));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helperPath);
+        if (!warning.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         QVERIFY(rig.scan());
         QCOMPARE(rig.messages, QStringList{UnableToConnect});
         QCOMPARE(sim.requests().size(), 0);
@@ -339,10 +410,12 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("direct");
         QTest::addColumn<QString>("message"); // the first line shown, if any
-        for (const char *fault : {"hang", "cut", "reset", "500", "503", "trickle", "garbage"}) {
-            const bool trickle = qstrcmp(fault, "trickle") == 0;
+        // A page that trickles in, or whose frame never loads, is read once it has all come.
+        for (const char *fault :
+             {"hang", "cut", "reset", "500", "503", "trickle", "garbage", "frame"}) {
+            const bool whole = qstrcmp(fault, "trickle") == 0 || qstrcmp(fault, "frame") == 0;
             QTest::addRow("%s, browser", fault)
-                << fault << false << (trickle ? QString() : UnableToLogin);
+                << fault << false << (whole ? QString() : UnableToLogin);
             QTest::addRow("%s, direct read", fault) << fault << true << QString();
         }
         // The certificate is refused by both routes.
@@ -384,18 +457,8 @@ private slots:
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
             rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run
-            if (fault != "https") {
-                // Logged in as that scan would have, through the direct read's own access.
-                QNetworkRequest request(sim.baseUrl().resolved(QUrl("/login")));
-                request.setHeader(QNetworkRequest::ContentTypeHeader,
-                                  "application/x-www-form-urlencoded");
-                request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                     QNetworkRequest::ManualRedirectPolicy);
-                std::unique_ptr<QNetworkReply> reply(
-                    rig.fetcher->manager()->post(request, "username=demo&password=demo123"));
-                QVERIFY(QSignalSpy(reply.get(), &QNetworkReply::finished).wait(5000));
-                QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 303);
-            }
+            if (fault != "https")
+                QVERIFY(rig.logInDirectly(sim.baseUrl()));
         }
         QCOMPARE(rig.form.table.friendCount(), RosterSize + 1);
         const QStringList before = friend_rows::cells(rig.form.table);
@@ -414,7 +477,8 @@ private slots:
         QCOMPARE(rig.messages, message.isEmpty() ? QStringList() : QStringList{message});
         if (direct)
             QCOMPARE(rig.form.scanDriver().directReadResult(),
-                     fault == "trickle" ? DirectRead::FriendsPage : DirectRead::Failed);
+                     fault == "trickle" || fault == "frame" ? DirectRead::FriendsPage
+                                                            : DirectRead::Failed);
         // One whole page merged, every friend it lists online, the other one not; or nothing.
         QCOMPARE(merged.size(), message.isEmpty() ? 1 : 0);
         if (message.isEmpty())
@@ -426,6 +490,124 @@ private slots:
         QVERIFY(fault == "https"
                     ? sim.requests().isEmpty() && !sim.logLines().filter("tls failed").isEmpty()
                     : !sim.logLines().filter("fault " + fault).isEmpty());
+    }
+
+    // The service, or an open redirect of its own, sends the direct read to another host: the
+    // login's cookie goes nowhere but to the service, and the page there is nobody's friends.
+    // The browser, sent the same way, does not go there either.
+    void redirectToAnotherHost_carriesNoCookieAndMergesNothing_data()
+    {
+        QTest::addColumn<bool>("secureService");
+        QTest::addColumn<bool>("secureTarget");
+        QTest::newRow("plain http to plain http") << false << false;
+        QTest::newRow("https to plain http") << true << false;
+        QTest::newRow("https to https") << true << true;
+    }
+    void redirectToAnotherHost_carriesNoCookieAndMergesNothing()
+    {
+        QFETCH(bool, secureService);
+        QFETCH(bool, secureTarget);
+        const QString target = QStringLiteral("%1://127.0.0.2:%2/injected")
+                                   .arg(secureTarget ? "https" : "http")
+                                   .arg(secureTarget ? m_elsewhereSecurePort : m_elsewherePort);
+        QStringList arguments{"--redirect", target};
+        if (secureService)
+            arguments << "--tls-cert" << m_tls + "/trusted_loopback.crt"
+                      << "--tls-key" << m_tls + "/trusted_loopback.key";
+        VeySimProcess sim(arguments);
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20});
+        rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run...
+        rig.fetcher->manager()->cookieJar()->setCookiesFromUrl({QNetworkCookie("sid", "s3cret")},
+                                                               sim.baseUrl()); // ...and its login
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::Failed);
+        QCOMPARE(rig.messages, QStringList{UnableToConnect});
+        QCOMPARE(rig.form.table.friendCount(), 0);
+        QVERIFY(served(sim, "redirect") > 0);
+        QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
+    }
+
+    // An Abort clicked during the direct read's fetch or its wait after it returns the button at
+    // once; the page the read brings is still counted down, read, merged and saved. A read that
+    // brings no friends page is then the end: the browser does not follow.
+    void abortDuringTheDirectRead_stillMergesItsPage_data()
+    {
+        QTest::addColumn<bool>("duringWait"); // else during the fetch
+        QTest::addColumn<bool>("loggedIn");
+        QTest::newRow("during the fetch") << false << true;
+        QTest::newRow("during the wait after it") << true << true;
+        QTest::newRow("during a fetch that brings the login form") << false << false;
+    }
+    void abortDuringTheDirectRead_stillMergesItsPage()
+    {
+        QFETCH(bool, duringWait);
+        QFETCH(bool, loggedIn);
+        VeySimProcess sim(QStringList{"--all-online"} +
+                          (duringWait ? QStringList() : QStringList{"--delay-ms", "1000"}));
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {500, duringWait ? 1500 : 20, 20});
+        if (loggedIn)
+            QVERIFY(rig.logInDirectly(sim.baseUrl()));
+        rig.form.state.scanState = ScanState::PageRead;
+        QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
+        rig.form.ButGo->click();
+        if (duringWait)
+            QTRY_COMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
+        QCOMPARE(rig.form.scanDriver().directReadResult(),
+                 duringWait ? DirectRead::FriendsPage : DirectRead::NotTried);
+        rig.form.ButGo->click();
+        QCOMPARE(rig.form.ButGo->text(), texts::StartCaption);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.form.scanDriver().directReadResult() != DirectRead::NotTried,
+                                 10000);
+        if (loggedIn) {
+            QVERIFY(merged.size() == 1 || merged.wait(10000));
+            QVERIFY(rig.form.table.friendCount() > 0);
+            QTRY_VERIFY(QFileInfo::exists(historyFilePath(rig.dir.path())));
+        } else {
+            QTest::qWait(300);
+            QCOMPARE(merged.size(), 0);
+            QCOMPARE(rig.form.table.friendCount(), 0);
+        }
+        QVERIFY(rig.messages.isEmpty());
+        QVERIFY(!rig.browser->isLoaded());
+        QCOMPARE(browserProcesses().size(), 0);
+    }
+
+    // A page larger than any friends page is refused by both routes, as a read that failed,
+    // before it fills the memory; one just smaller is read. The first scan goes through the
+    // browser and logs in, the second reads directly, then through the browser again.
+    void pageSizeLimit_data()
+    {
+        QTest::addColumn<qsizetype>("size"); // of the friends page, in bytes
+        QTest::addColumn<bool>("read");
+        QTest::newRow("just over the limit") << MaxPageBytes + 4096 << false;
+        QTest::newRow("just under it") << MaxPageBytes - 4096 << true;
+    }
+    void pageSizeLimit()
+    {
+        QFETCH(qsizetype, size);
+        QFETCH(bool, read);
+        // The padding is a comment, which the browser loads fast: a page it would read in time.
+        const QByteArray end = "--></body></html>";
+        QByteArray page = FriendsPage + "<!--";
+        page += QByteArray(size - page.size() - end.size(), 'x') + end;
+        const QString file = m_pages.filePath("sized.html");
+        QVERIFY(writeBytes(file, page));
+        VeySimProcess sim({"--page", file});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
+        QVERIFY(rig.scan());
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.scanDriver().directReadResult(),
+                 read ? DirectRead::FriendsPage : DirectRead::Failed);
+        QCOMPARE(rig.messages,
+                 read ? QStringList() : (QStringList{UnableToLogin, UnableToConnect}));
+        QCOMPARE(merged.size(), read ? 2 : 0);
+        QCOMPARE(rig.form.table.friendCount(), read ? 3 : 0);
+        // Each route was served the page it refused.
+        QCOMPARE(served(sim, "friends"), read ? 2 : 3);
     }
 };
 
