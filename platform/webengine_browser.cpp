@@ -201,7 +201,7 @@ bool WebEngineBrowser::mayLoad(const QUrl &url) const
 void WebEngineBrowser::beginNavigation()
 {
     // The page shown now stays until the new one replaces it: from here on, only a document
-    // stamped with this navigation's number (or a later one's) is the answer.
+    // stamped with this navigation's number is the answer.
     m_navigating = true;
     ++m_navigation;
     QWebEngineScriptCollection &scripts = m_page->scripts();

@@ -113,7 +113,7 @@ private slots:
         QTest::addColumn<bool>("later"); // not the first scan of the run
         QTest::addColumn<QString>("direct");
         QTest::addColumn<DirectRead>("result");
-        QTest::addColumn<QString>("landsAt"); // where the direct read's answer came from
+        QTest::addColumn<QString>("landsAt"); // where its answer came from; "": where it asked
         QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried << "";
         QTest::newRow("later: direct read")
             << true << FriendsDirect << DirectRead::FriendsPage << "";
@@ -238,8 +238,7 @@ private slots:
             QVERIFY(isAllowedServiceAddress(sent));
     }
 
-    // "own": a page of the service, where the login may be typed and whose friends are read;
-    // "loads": the browser sent to the service may load it.
+    // own: a page of the service (the login, the friends); loads: the browser may load it.
     void servicePage_isTheServicesHostOrDomainOnly_data()
     {
         QTest::addColumn<QString>("service");
@@ -261,15 +260,12 @@ private slots:
         row("plain http", builtIn, "http://www.vey.example/", false, false);
         row("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false, false);
         row("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
-        row("a socket elsewhere", builtIn, "wss://tracker.example/", false, false);
         row("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
         row("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
         row("loopback, another name", local, "http://localhost:8080/login", false, false);
         row("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
-        row("a name under an address", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false,
-            false);
-        row("www before a bare name", "https://www.example", "https://other.example/", false,
-            false);
+        row("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
+        row("www, bare name", "https://www.example", "https://other.example/", false, false);
     }
     void servicePage_isTheServicesHostOrDomainOnly()
     {
