@@ -2,6 +2,7 @@
 
 #include "browser/webengine_browser.h"
 #include "platform/browser_messages.h"
+#include "platform/page_limits.h"
 
 #include <QJsonArray>
 #include <QNetworkCookieJar>
@@ -92,11 +93,13 @@ void BrowserRelay::receive(const QJsonObject &message)
         m_browser.stop();
     } else if (op == msg::Read) {
         m_browser.readPage([guard, id](bool hasDocument, const QString &html, const QUrl &address) {
+            // A page larger than any friends page is not sent: it counts as none.
+            const bool sent = hasDocument && html.size() <= MaxPageBytes;
             if (guard)
                 guard->send({{msg::Op, msg::Page},
                              {msg::Id, id},
-                             {msg::HasDocument, hasDocument},
-                             {msg::Html, html},
+                             {msg::HasDocument, sent},
+                             {msg::Html, sent ? html : QString()},
                              {msg::Address, address.toString(QUrl::FullyEncoded)}});
         });
     } else if (op == msg::Login) {

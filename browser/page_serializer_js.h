@@ -7,10 +7,11 @@ namespace amiscan {
 // Writes the document's root element the way the program reads pages: tag names in capitals,
 // each style attribute as its long-hand properties in capitals (padding right, left, bottom and
 // top first, the others after them), text escaped as the service escapes it (and no-break spaces
-// named), so that the page reader decodes the same text by either route. Answers the page's
-// address and that text, or null when there is no document.
+// named), so that the page reader decodes the same text by either route. Called with the largest
+// text answered; answers the page's address and that text, "too-large" when the text is longer,
+// or null when there is no document.
 inline const QString PageSerializerScript = QStringLiteral(R"JS(
-(function () {
+(function (limit) {
   if (!document || !document.documentElement) return null;
   var VOID = {AREA:1, BASE:1, BR:1, COL:1, EMBED:1, HR:1, IMG:1, INPUT:1, LINK:1, META:1,
               PARAM:1, SOURCE:1, TRACK:1, WBR:1};
@@ -58,7 +59,36 @@ inline const QString PageSerializerScript = QStringLiteral(R"JS(
     }
     return out;
   }
-  return [location.href, write(document.documentElement)];
+  var html = write(document.documentElement);
+  return html.length > limit ? 'too-large' : [location.href, html];
+})(%1)
+)JS");
+
+// Stamps each document, as it is created, with the number of the navigation that brought it, and
+// marks it once its own text has all come and been parsed (its frames, images and scripts may
+// still be loading). Runs apart from the page's own scripts. Called with the number.
+inline const QString DocumentStampScript = QStringLiteral(R"JS(
+window.amiscanDocument = {navigation: %1, parsed: false};
+document.addEventListener('DOMContentLoaded', function () {
+  window.amiscanDocument.parsed = true;
+});
+)JS");
+
+// Runs the script given second only in a document that the navigation numbered first brought and
+// that has been parsed whole; answers null in any other.
+inline const QString ParsedDocumentScript = QStringLiteral(R"JS(
+(function (navigation) {
+  var stamp = window.amiscanDocument;
+  if (!stamp || stamp.navigation !== navigation || !stamp.parsed) return null;
+  return (%2);
+})(%1)
+)JS");
+
+// The length of the document's markup as it stands, while it loads.
+inline const QString DocumentLengthScript = QStringLiteral(R"JS(
+(function () {
+  var root = document.documentElement;
+  return root ? root.outerHTML.length : 0;
 })()
 )JS");
 

@@ -2,6 +2,7 @@
 
 #include "browser/page_serializer_js.h"
 #include "platform/address_policy.h"
+#include "platform/page_limits.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 
@@ -18,13 +20,28 @@ namespace amiscan {
 
 namespace {
 
-// The browser shows nothing of its own: no message boxes, no new windows.
+using AddressCheck = std::function<bool(const QUrl &)>;
+
+const QString DocumentStampName = QStringLiteral("amiscan-document-stamp");
+const QLatin1StringView TooLarge("too-large");
+// How often the size of a loading document is looked at.
+constexpr int SizeWatchMs = 250;
+
+// The browser shows nothing of its own: no message boxes, no new windows. It goes nowhere but
+// where the address check lets it, redirects included.
 class SilentPage final : public QWebEnginePage
 {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    SilentPage(AddressCheck mayLoad, QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent), m_mayLoad(std::move(mayLoad))
+    {
+    }
 
 protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool) override
+    {
+        return m_mayLoad(url);
+    }
     void javaScriptAlert(const QUrl &, const QString &) override {}
     bool javaScriptConfirm(const QUrl &, const QString &) override { return false; }
     bool javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *) override
@@ -36,24 +53,29 @@ protected:
     {
     }
     QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+
+private:
+    AddressCheck m_mayLoad;
 };
 
-// Nothing goes over plain HTTP to another machine, whatever the page asks for.
+// Every request of a page and its parts, whatever the page asks for, goes only where the
+// address check lets it.
 class AddressGuard final : public QWebEngineUrlRequestInterceptor
 {
 public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    AddressGuard(AddressCheck mayLoad, QObject *parent)
+        : QWebEngineUrlRequestInterceptor(parent), m_mayLoad(std::move(mayLoad))
+    {
+    }
 
     void interceptRequest(QWebEngineUrlRequestInfo &info) override
     {
-        const QUrl url = info.requestUrl();
-        const QString scheme = url.scheme().toLower();
-        if ((scheme == QLatin1StringView("http") || scheme == QLatin1StringView("https")) &&
-            !isAllowedServiceAddress(url))
-            info.block(true);
-        if (scheme == QLatin1StringView("ws") || scheme == QLatin1StringView("ftp"))
+        if (!m_mayLoad(info.requestUrl()))
             info.block(true);
     }
+
+private:
+    AddressCheck m_mayLoad;
 };
 
 } // namespace
@@ -64,7 +86,10 @@ WebEngineBrowser::WebEngineBrowser(QObject *parent)
 {
     m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setUrlRequestInterceptor(new AddressGuard(m_profile));
+    m_profile->setUrlRequestInterceptor(
+        new AddressGuard([this](const QUrl &url) { return mayLoad(url); }, m_profile));
+    m_sizeWatch.setInterval(SizeWatchMs);
+    connect(&m_sizeWatch, &QTimer::timeout, this, &WebEngineBrowser::watchSize);
     QWebEngineSettings *settings = m_profile->settings();
     settings->setAttribute(QWebEngineSettings::AutoLoadImages, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
@@ -100,15 +125,21 @@ void WebEngineBrowser::load()
         unload();
     if (m_page)
         return;
-    m_page = new SilentPage(m_profile, this);
+    m_page = new SilentPage([this](const QUrl &url) { return mayLoad(url); }, m_profile, this);
     m_navigating = false;
     m_rendererGone = false;
     m_pageFailed = false;
+    m_pageTooLarge = false;
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
         ++m_loadsStarted;
-        m_navigating = true;
+        beginNavigation();
     });
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this] { m_navigating = false; });
+    // Only once the page and all its frames and parts have loaded; a page is read before that
+    // as soon as its own text has been parsed.
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
+        m_navigating = false;
+        m_sizeWatch.stop();
+    });
     // What a failed load leaves (the part of a page that arrived before the connection broke,
     // or the server's page for its own failure) is no page to read: a friends page cut off in
     // the middle would lose the friends it no longer lists, and an error page has no form to
@@ -116,7 +147,7 @@ void WebEngineBrowser::load()
     connect(
         m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
-                m_pageFailed = false;
+                m_pageFailed = m_pageTooLarge = false;
             else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
                 m_pageFailed = true;
             else
@@ -138,6 +169,7 @@ void WebEngineBrowser::unload()
     if (!m_page)
         return;
     // Deleting the page ends its renderer; callers still waiting learn there is no page.
+    m_sizeWatch.stop();
     delete m_page;
     m_page = nullptr;
     m_rendererGone = false;
@@ -148,10 +180,65 @@ void WebEngineBrowser::navigate(const QUrl &url)
 {
     if (!m_page)
         return;
-    if (isAllowedServiceAddress(url) || url.scheme() == QLatin1StringView("about")) {
-        m_navigating = true;
-        m_page->load(url);
+    if (isAllowedServiceAddress(url))
+        m_service = url; // the site that the page and its parts may load from
+    else if (url.scheme() != QLatin1StringView("about"))
+        return;
+    beginNavigation();
+    m_page->load(url);
+}
+
+bool WebEngineBrowser::mayLoad(const QUrl &url) const
+{
+    // What the page holds itself, and the empty page; anything else from the service's site.
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1StringView("about") || scheme == QLatin1StringView("data") ||
+        scheme == QLatin1StringView("blob"))
+        return true;
+    return isServiceRequest(url, m_service);
+}
+
+void WebEngineBrowser::beginNavigation()
+{
+    // The page shown now stays until the new one replaces it: from here on, only a document
+    // stamped with this navigation's number is the answer.
+    m_navigating = true;
+    ++m_navigation;
+    QWebEngineScriptCollection &scripts = m_page->scripts();
+    for (const QWebEngineScript &old : scripts.find(DocumentStampName))
+        scripts.remove(old);
+    QWebEngineScript stamp;
+    stamp.setName(DocumentStampName);
+    stamp.setSourceCode(DocumentStampScript.arg(m_navigation));
+    stamp.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    stamp.setWorldId(QWebEngineScript::ApplicationWorld);
+    stamp.setRunsOnSubFrames(false);
+    scripts.insert(stamp);
+    m_sizeWatch.start();
+}
+
+void WebEngineBrowser::watchSize()
+{
+    if (!m_page || !m_navigating || m_rendererGone) {
+        m_sizeWatch.stop();
+        return;
     }
+    if (m_sizeAsked)
+        return;
+    m_sizeAsked = true;
+    runScript(DocumentLengthScript, [this](const QVariant &length) {
+        m_sizeAsked = false;
+        if (length.toLongLong() > MaxPageBytes)
+            refuseTooLarge();
+    });
+}
+
+void WebEngineBrowser::refuseTooLarge()
+{
+    // Larger than any friends page: the page is stopped and counts as failed.
+    m_pageTooLarge = true;
+    if (m_page)
+        m_page->triggerAction(QWebEnginePage::Stop);
 }
 
 void WebEngineBrowser::stop()
@@ -162,13 +249,22 @@ void WebEngineBrowser::stop()
 
 void WebEngineBrowser::readPage(PageCallback callback)
 {
-    if (!m_page || m_navigating || m_rendererGone || m_pageFailed) {
+    if (!m_page || m_rendererGone || m_pageFailed || m_pageTooLarge) {
         callback(false, QString(), QUrl());
         return;
     }
-    runScript(PageSerializerScript, [callback](const QVariant &result) {
+    const QString serializer = PageSerializerScript.arg(MaxPageBytes);
+    // While a load goes on, the page shown may be the one being left, and the new one may still
+    // be arriving: only the new one counts, once its own text has all come and been parsed.
+    const QString script = m_navigating
+                               ? ParsedDocumentScript.arg(QString::number(m_navigation), serializer)
+                               : serializer;
+    runScript(script, [this, callback](const QVariant &result) {
+        if (result.toString() == TooLarge)
+            refuseTooLarge();
         const QVariantList page = result.toList();
-        if (page.size() != 2) {
+        // A load that failed meanwhile leaves no page to read.
+        if (page.size() != 2 || m_pageFailed || m_pageTooLarge) {
             callback(false, QString(), QUrl());
             return;
         }
@@ -179,7 +275,9 @@ void WebEngineBrowser::readPage(PageCallback callback)
 void WebEngineBrowser::submitLogin(const QString &userName, const QString &password,
                                    const QUrl &pageAddress, SubmitCallback callback)
 {
-    if (!m_page || m_rendererGone) {
+    // A page whose load has failed since it was read (an error status shows only once the page
+    // has loaded) is no longer the one read.
+    if (!m_page || m_rendererGone || m_pageFailed || m_pageTooLarge) {
         callback(LoginResult::OtherPage);
         return;
     }
@@ -194,8 +292,8 @@ void WebEngineBrowser::submitLogin(const QString &userName, const QString &passw
         if (answer == QLatin1StringView("submitted")) {
             // A submitted form loads its answer; until then the form is no answer. (When the
             // load has already started, its own signals keep the flag.)
-            if (m_loadsStarted == loadsBefore)
-                m_navigating = true;
+            if (m_loadsStarted == loadsBefore && m_page)
+                beginNavigation();
             callback(LoginResult::Submitted);
         } else {
             // No answer at all means the page went away before the script could run.

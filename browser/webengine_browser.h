@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QPointer>
+#include <QTimer>
 
 class QNetworkCookieJar;
 class QWebEnginePage;
@@ -14,8 +15,10 @@ namespace amiscan {
 // The embedded browser over Qt WebEngine, inside the browser helper. It keeps one in-memory
 // profile for as long as it lives (the login cookies; nothing is written to disk) and creates a
 // page, without any view, only between load() and unload(), so no renderer process stays alive
-// without a page. The cookies of the profile are mirrored into a cookie jar: the helper's relay
-// hands them on to the direct read.
+// without a page. The page and its parts load only from the site of the service it was sent to
+// (see isServiceRequest), and a page larger than MaxPageBytes is stopped and never read. The
+// cookies of the profile are mirrored into a cookie jar: the helper's relay hands them on to the
+// direct read.
 class WebEngineBrowser final : public Browser
 {
     Q_OBJECT
@@ -41,6 +44,10 @@ public:
     QWebEngineProfile *profile() const { return m_profile; }
 
 private:
+    bool mayLoad(const QUrl &url) const;
+    void beginNavigation();
+    void watchSize();
+    void refuseTooLarge();
     void runScript(const QString &script, std::function<void(const QVariant &)> done);
     void answerPending();
 
@@ -50,9 +57,18 @@ private:
     // Every script's callback is answered exactly once, by its result or by the page's end.
     QHash<quint64, std::function<void(const QVariant &)>> m_pending;
     quint64 m_nextScript = 0;
-    // True from a navigation or a submitted form until the new page has loaded: the old page
-    // must not be read as the answer.
+    // The page and its parts load from this site only: the last service address navigated to.
+    QUrl m_service;
+    // True from a navigation or a submitted form until the new page has loaded with all its
+    // frames and parts: meanwhile only a parsed document of the latest navigation is read.
     bool m_navigating = false;
+    // Numbers the navigations; each document is stamped with the number current as it is made.
+    quint64 m_navigation = 0;
+    // While a page loads, its size is looked at now and then: one larger than any friends page
+    // is stopped.
+    QTimer m_sizeWatch;
+    bool m_sizeAsked = false;
+    bool m_pageTooLarge = false;
     // True when the current page's load failed or the server answered with a server error.
     bool m_pageFailed = false;
     quint64 m_loadsStarted = 0;

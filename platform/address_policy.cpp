@@ -29,7 +29,10 @@ bool isAllowedServiceAddress(const QUrl &url)
     return scheme == Http && isLoopbackHost(url.host());
 }
 
-bool isServicePage(const QUrl &page, const QUrl &service)
+namespace {
+
+// The service's scheme, and its host or, over HTTPS, a host of its domain; any port.
+bool isServiceSite(const QUrl &page, const QUrl &service)
 {
     if (!isAllowedServiceAddress(page) || !isAllowedServiceAddress(service))
         return false;
@@ -39,13 +42,34 @@ bool isServicePage(const QUrl &page, const QUrl &service)
     // QUrl keeps host names in lower case.
     const QString host = page.host();
     const QString serviceHost = service.host();
-    if (scheme == Http)
-        return host == serviceHost && page.port(80) == service.port(80);
+    if (scheme == Http || !QHostAddress(serviceHost).isNull())
+        return host == serviceHost; // an address has no domain
     // "www." names a host of the domain after it, unless that is a bare top-level name.
     QString domain = serviceHost;
     if (domain.startsWith(QLatin1StringView("www.")) && domain.indexOf(u'.', 4) > 4)
         domain.remove(0, 4);
     return host == serviceHost || host == domain || host.endsWith(u'.' + domain);
+}
+
+} // namespace
+
+bool isServicePage(const QUrl &page, const QUrl &service)
+{
+    if (!isServiceSite(page, service))
+        return false;
+    return page.scheme().toLower() != Http || page.port(80) == service.port(80);
+}
+
+bool isServiceRequest(const QUrl &request, const QUrl &service)
+{
+    // A socket goes where a page of its plain or secure form may go.
+    QUrl asPage = request;
+    const QString scheme = request.scheme().toLower();
+    if (scheme == QLatin1StringView("ws"))
+        asPage.setScheme(Http);
+    else if (scheme == QLatin1StringView("wss"))
+        asPage.setScheme(Https);
+    return isServiceSite(asPage, service);
 }
 
 } // namespace amiscan

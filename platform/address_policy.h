@@ -16,4 +16,10 @@ bool isAllowedServiceAddress(const QUrl &url);
 // port only. Everything else is somebody else's page, whatever it contains.
 bool isServicePage(const QUrl &page, const QUrl &service);
 
+// Whether the browser, sent to the service at `service`, may load `request` for a page or any of
+// its parts: over HTTP, HTTPS or their socket forms, the service's own host, or over HTTPS a host
+// of its domain, in the service's own scheme and on any port. A loopback address is therefore
+// reached only when the service itself is there. Other schemes are for the caller to judge.
+bool isServiceRequest(const QUrl &request, const QUrl &service);
+
 } // namespace amiscan

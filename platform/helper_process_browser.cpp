@@ -2,9 +2,11 @@
 
 #include "platform/address_policy.h"
 #include "platform/browser_messages.h"
+#include "platform/page_limits.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QNetworkCookieJar>
@@ -13,6 +15,8 @@
 
 #include <csignal>
 #include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace amiscan {
 
@@ -21,12 +25,31 @@ namespace msg = browser_messages;
 namespace {
 
 const QString HelperName = QStringLiteral("amiscan-browser");
-// An answer longer than any page: the helper has gone wrong.
-constexpr qint64 MaxLineBytes = qint64(64) << 20;
+// An answer longer than the largest page, each character written in the most bytes an answer
+// takes for one (an escaped control character, "\u001f"): the helper has gone wrong.
+constexpr qint64 MaxLineBytes = 6 * qint64(MaxPageBytes) + (qint64(64) << 10);
 // A helper asked to end gets this long to close its browser before it is killed.
 constexpr int EndingGraceMs = 5000;
 // As the program ends, it waits no longer than this.
 constexpr int EndingAtExitMs = 1000;
+
+// The helper receives the password: it must be a program that only this user or the system
+// could have put there. Missing, it counts as trusted: starting it fails and says so.
+bool isTrustedHelper(const QString &path, QString *why)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return true;
+    if (info.st_uid != ::geteuid() && info.st_uid != 0) {
+        *why = QStringLiteral("it belongs to another user (uid %1)").arg(info.st_uid);
+        return false;
+    }
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        *why = QStringLiteral("users other than its owner may change it");
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -80,6 +103,12 @@ void HelperProcessBrowser::load()
     if (m_helper) {
         // The helper's page may have lost its own process: the helper replaces such a page.
         send({{msg::Op, msg::Load}});
+        return;
+    }
+    // Refused, the helper is as good as missing: the browser has no page.
+    if (QString why; !isTrustedHelper(m_helperPath, &why)) {
+        qWarning("The browser helper %s is not started: %s.", qPrintable(m_helperPath),
+                 qPrintable(why));
         return;
     }
     m_helper = new QProcess(this);

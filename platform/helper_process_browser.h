@@ -19,6 +19,8 @@ namespace amiscan {
 // of the address, and every cookie the helper's browser receives or drops is mirrored into it.
 // A helper that cannot start, crashes or is killed leaves a browser without a page: reads answer
 // that there is no document, so the scan's waiting ticks run out as they do without a network.
+// So does a helper that users other than its owner may change, or that belongs to a user other
+// than this one or the system's: it is not started at all (and standard error says why).
 // One that stops answering is killed when the browser is unloaded, as the scan ends.
 class HelperProcessBrowser final : public Browser
 {

@@ -1,6 +1,7 @@
 #include "platform/network_page_fetcher.h"
 
 #include "platform/address_policy.h"
+#include "platform/page_limits.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -8,9 +9,14 @@
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace amiscan {
 
 namespace {
+
+// Redirects one fetch follows before it counts as failed.
+constexpr int MaxRedirects = 10;
 
 QString decodeBody(QNetworkReply *reply, const QByteArray &body)
 {
@@ -38,30 +44,53 @@ void NetworkPageFetcher::fetch(const QUrl &url, Callback callback)
 {
     if (!isAllowedServiceAddress(url)) {
         // Answer on the next turn of the event loop, as a real fetch would.
-        QTimer::singleShot(0, this, [callback] { callback(false, QString()); });
+        QTimer::singleShot(0, this, [callback, url] { callback(false, QString(), url); });
         return;
     }
+    get(url, url, MaxRedirects, QDeadlineTimer(m_timeoutMs), std::move(callback));
+}
 
+void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirectsLeft,
+                             QDeadlineTimer deadline, Callback callback)
+{
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
+    // Redirects are followed here, each as a request of its own: Qt's own following would send
+    // the first address's cookies wherever the redirect points.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
+                         QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(m_timeoutMs);
     QNetworkReply *reply = m_manager->get(request);
     // The transfer timeout only notices silence; this limits the whole fetch as well.
-    QTimer::singleShot(m_timeoutMs, reply, &QNetworkReply::abort);
-
-    connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
-        if (isAllowedServiceAddress(target))
-            emit reply->redirectAllowed();
-        else
+    QTimer::singleShot(int(std::max<qint64>(0, deadline.remainingTime())), reply,
+                       &QNetworkReply::abort);
+    // A page larger than any friends page is refused as soon as its size shows.
+    const auto refuseLarge = [reply] {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > MaxPageBytes || reply->bytesAvailable() > MaxPageBytes)
             reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this, [reply, callback] {
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, reply, refuseLarge);
+    connect(reply, &QNetworkReply::readyRead, reply, refuseLarge);
+
+    connect(reply, &QNetworkReply::finished, this, [=, this] {
         reply->deleteLater();
-        const bool ok = reply->error() == QNetworkReply::NoError;
-        callback(ok, ok ? decodeBody(reply, reply->readAll()) : QString());
+        if (reply->error() != QNetworkReply::NoError) {
+            callback(false, QString(), reply->url());
+            return;
+        }
+        const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+        if (!target.isValid()) {
+            callback(true, decodeBody(reply, reply->readAll()), reply->url());
+            return;
+        }
+        // Followed only to the service's own pages, never from HTTPS to plain HTTP.
+        const QUrl next = reply->url().resolved(target.toUrl());
+        if (redirectsLeft > 0 && isServicePage(next, service))
+            get(next, service, redirectsLeft - 1, deadline, callback);
+        else
+            callback(false, QString(), next);
     });
 }
 

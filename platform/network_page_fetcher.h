@@ -2,6 +2,7 @@
 
 #include "platform/page_fetcher.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
 
 class QNetworkAccessManager;
@@ -11,8 +12,10 @@ class QNetworkReply;
 namespace amiscan {
 
 // Fetches a page with Qt Network. Addresses that may not be contacted (plain HTTP off this
-// machine) fail at once without any request being sent, also when a redirect leads there.
-// A fetch that has not finished after the time limit fails.
+// machine) fail at once without any request being sent. A redirect is followed only to a page of
+// the service whose address was fetched (see isServicePage), with the cookies of its own address;
+// one that leads elsewhere fails the fetch. A fetch that has not finished after the time limit
+// fails, and so does a page larger than MaxPageBytes, as soon as its size shows.
 class NetworkPageFetcher final : public PageFetcher
 {
     Q_OBJECT
@@ -32,6 +35,10 @@ public:
     void fetch(const QUrl &url, Callback callback) override;
 
 private:
+    // One request of a fetch that began at `service`, and its redirects.
+    void get(const QUrl &url, const QUrl &service, int redirectsLeft, QDeadlineTimer deadline,
+             Callback callback);
+
     QNetworkAccessManager *m_manager;
     int m_timeoutMs = DefaultTimeoutMs;
 };

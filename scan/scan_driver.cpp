@@ -32,6 +32,7 @@ ScanDriver::~ScanDriver()
     ++m_scan;
     m_tickBusy = false;
     m_reading = false;
+    m_directReading = false;
     m_startQueued = false;
     m_browser.reset();
     m_fetcher.reset();
@@ -63,9 +64,10 @@ void ScanDriver::startScanButton()
         return;
     }
     m_window.showScanButton(ScanWindow::Button::Abort);
-    // An aborted scan's count-down is still reading its page: the new scan starts once that read
-    // has ended, so the page being read is not cleared under it. Abort Scan cancels it meanwhile.
-    if (m_reading) {
+    // An aborted scan's direct read or count-down is still reading its page: the new scan starts
+    // once that read has ended, so the page being read is not cleared under it. Abort Scan
+    // cancels it meanwhile.
+    if (m_reading || m_directReading) {
         m_startQueued = true;
         return;
     }
@@ -113,26 +115,31 @@ void ScanDriver::startScan()
 
 void ScanDriver::directRead(int scan)
 {
-    m_fetcher->fetch(friendsPage(), [this, scan](bool ok, const QString &text) {
-        if (scan != m_scan)
-            return; // aborted meanwhile
-        if (ok && text.contains(FriendsPageMarker)) {
-            m_pageText = text;
-            m_directRead = DirectRead::FriendsPage;
-            // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
-            QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
-                               [this, scan] { afterDirectRead(scan); });
-        } else {
-            m_pageText.clear();
-            m_directRead = DirectRead::Failed;
-            afterDirectRead(scan);
-        }
-    });
+    // An abort meanwhile ends the scan at once, but not the read: the page it brings is still
+    // counted down, read and merged, as when the abort comes during the count-down.
+    m_directReading = true;
+    m_fetcher->fetch(
+        friendsPage(), [this, scan](bool ok, const QString &text, const QUrl &address) {
+            if (!m_directReading)
+                return; // the driver is going away
+            // Only the service's own page counts, wherever a redirect may have led.
+            if (ok && text.contains(FriendsPageMarker) && isServicePage(address, friendsPage())) {
+                m_pageText = text;
+                m_directRead = DirectRead::FriendsPage;
+                // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
+                QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
+                                   [this, scan] { afterDirectRead(scan); });
+            } else {
+                m_pageText.clear();
+                m_directRead = DirectRead::Failed;
+                afterDirectRead(scan);
+            }
+        });
 }
 
 void ScanDriver::afterDirectRead(int scan)
 {
-    if (scan != m_scan)
+    if (!std::exchange(m_directReading, false))
         return;
     m_waitCount = 0;
     m_step = ScanStep::Wait;
@@ -140,6 +147,13 @@ void ScanDriver::afterDirectRead(int scan)
     if (m_directRead == DirectRead::FriendsPage) {
         m_step = ScanStep::Read;
         countdown(0);
+        return;
+    }
+    if (scan != m_scan) {
+        // Aborted, and nothing to read: the browser route does not follow. A start asked for
+        // meanwhile runs now.
+        if (std::exchange(m_startQueued, false))
+            startScanButton();
         return;
     }
     m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);

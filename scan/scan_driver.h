@@ -106,6 +106,8 @@ private:
     bool m_running = false;
     // The count-down and the read of the friends page, which run to their end after an abort.
     bool m_reading = false;
+    // From the direct read's fetch to the end of its wait, which also outlive an abort.
+    bool m_directReading = false;
     // Since the count-down began: its steps end whole steps after that, whatever ran between.
     QElapsedTimer m_countdownClock;
     // Tells the merge when the wall clock was set between two scans.

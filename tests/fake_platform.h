@@ -93,13 +93,15 @@ public:
     std::function<QString(const QUrl &)> answer = [](const QUrl &) { return QString(); };
     bool fails = false;
     int delayMs = 0;
+    QUrl landsAt; // where the answer comes from, after redirects; empty: the address asked for
     QList<QUrl> fetched;
     void fetch(const QUrl &url, Callback callback) override
     {
         fetched << url;
         const bool ok = !fails;
         const QString text = ok ? answer(url) : QString();
-        QTimer::singleShot(delayMs, this, [callback, ok, text] { callback(ok, text); });
+        const QUrl at = landsAt.isEmpty() ? url : landsAt;
+        QTimer::singleShot(delayMs, this, [callback, ok, text, at] { callback(ok, text, at); });
     }
 };
 

@@ -115,21 +115,27 @@ private slots:
         QTest::addColumn<bool>("later"); // not the first scan of the run
         QTest::addColumn<QString>("direct");
         QTest::addColumn<DirectRead>("result");
-        QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried;
-        QTest::newRow("later: direct read") << true << FriendsDirect << DirectRead::FriendsPage;
+        QTest::addColumn<QString>("landsAt"); // where its answer came from; "": where it asked
+        QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried << "";
+        QTest::newRow("later: direct read")
+            << true << FriendsDirect << DirectRead::FriendsPage << "";
         QTest::newRow("later: login page, then browser")
-            << true << "<form>vey</form>" << DirectRead::Failed;
+            << true << "<form>vey</form>" << DirectRead::Failed << "";
+        QTest::newRow("later: friends page of another host, then browser")
+            << true << FriendsDirect << DirectRead::Failed << "https://vey.example.net/friends";
     }
     void routes()
     {
         QFETCH(bool, later);
         QFETCH(QString, direct);
         QFETCH(DirectRead, result);
+        QFETCH(QString, landsAt);
         Rig r;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
         if (later)
             r.window.shared.scanState = ScanState::PageRead;
         r.fetcher->answer = [direct](const QUrl &) { return direct; };
+        r.fetcher->landsAt = QUrl(landsAt);
         r.fetcher->delayMs = 200;
         r.browser->pageFor = [](const QUrl &) { return LoginForm; };
         r.browser->pageAfterLogin = FriendsBrowser;
@@ -261,31 +267,41 @@ private slots:
             QVERIFY(isAllowedServiceAddress(sent));
     }
 
+    // own: a page of the service (the login, the friends); loads: the browser may load it.
     void servicePage_isTheServicesHostOrDomainOnly_data()
     {
         QTest::addColumn<QString>("service");
         QTest::addColumn<QString>("page");
         QTest::addColumn<bool>("own");
+        QTest::addColumn<bool>("loads");
         const QString builtIn = friendsPageUrl(QString()).toString();
         const QString local = friendsPageUrl(QStringLiteral("http://127.0.0.1:8080")).toString();
-        const auto row = [](const char *name, const QString &service, const char *page, bool own) {
-            QTest::newRow(name) << service << QString::fromLatin1(page) << own;
+        const auto row = [](const char *name, const QString &service, const char *page, bool own,
+                            bool loads) {
+            QTest::newRow(name) << service << QString::fromLatin1(page) << own << loads;
         };
-        row("the service's host", builtIn, "https://www.vey.example/login", true);
-        row("its domain", builtIn, "https://vey.example/", true);
-        row("a host in its domain", builtIn, "https://login.eu.vey.example/x", true);
-        row("a domain ending alike", builtIn, "https://myvey.example/", false);
-        row("its domain inside another", builtIn, "https://vey.example.net/", false);
-        row("plain http", builtIn, "http://www.vey.example/", false);
-        row("loopback, same port", local, "http://127.0.0.1:8080/login", true);
-        row("loopback, another name", local, "http://localhost:8080/login", false);
-        row("www before a bare name", "https://www.example", "https://other.example/", false);
+        row("the service's host", builtIn, "https://www.vey.example/login", true, true);
+        row("its domain", builtIn, "https://vey.example/", true, true);
+        row("a host in its domain", builtIn, "https://login.eu.vey.example/x", true, true);
+        row("a domain ending alike", builtIn, "https://myvey.example/", false, false);
+        row("its domain inside another", builtIn, "https://vey.example.net/", false, false);
+        row("another host", builtIn, "https://tracker.example/", false, false);
+        row("plain http", builtIn, "http://www.vey.example/", false, false);
+        row("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false, false);
+        row("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
+        row("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
+        row("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
+        row("loopback, another name", local, "http://localhost:8080/login", false, false);
+        row("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
+        row("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
+        row("www, bare name", "https://www.example", "https://other.example/", false, false);
     }
     void servicePage_isTheServicesHostOrDomainOnly()
     {
         QFETCH(QString, service);
         QFETCH(QString, page);
         QTEST(isServicePage(QUrl(page), QUrl(service)), "own");
+        QTEST(isServiceRequest(QUrl(page), QUrl(service)), "loads");
     }
 
     void formWithoutButton_staysInLoginStepUntilAbort()

@@ -6,6 +6,7 @@
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/page_limits.h"
 #include "scan_pages.h"
 #include "service_scan.h"
 #include "store/data_dir.h"
@@ -17,12 +18,17 @@
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSslConfiguration>
+#include <QSslKey>
 #include <csignal>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace amiscan;
 using namespace amiscan::testing;
@@ -98,6 +104,11 @@ class TestScanWithService : public QObject
     QHttpServer m_server;
     quint16 m_port = 0;
     QList<QByteArray> m_posted, m_surveyed;
+    // Another host on this machine, over plain HTTP and HTTPS; each request's Cookie header.
+    QHttpServer m_elsewhere;
+    quint16 m_elsewherePort = 0, m_elsewhereSecurePort = 0;
+    QList<QByteArray> m_reachedElsewhere;
+    const QString m_tls = QStringLiteral(AMISCAN_TEST_TLS_DIR);
 
     QUrl url(const QString &path) const
     {
@@ -139,15 +150,37 @@ private slots:
         m_server.route("/corpus/<arg>", [](const QString &name) {
             return QHttpServerResponse("text/html; charset=utf-8", corpusPage(name));
         });
+        m_server.route("/moved", [] {
+            QHttpServerResponse response(QHttpServerResponder::StatusCode::Found);
+            response.addHeader("Location", "/whoami");
+            return response;
+        });
         m_server.route("/survey", [this](const QHttpServerRequest &request) {
             m_surveyed << request.url().toEncoded() + ' ' + request.body();
             return QHttpServerResponse("text/html", SurveyPage);
         });
         m_port = m_server.listen(QHostAddress::LocalHost, 0);
         QVERIFY(m_port != 0);
+
+        m_elsewhere.route("/injected", [this](const QHttpServerRequest &request) {
+            m_reachedElsewhere << request.value("Cookie");
+            return QHttpServerResponse("text/html", FriendsPage + "</body></html>");
+        });
+        m_elsewherePort = m_elsewhere.listen(QHostAddress("127.0.0.2"), 0);
+        // The certificate of 127.0.0.1 and 127.0.0.2, trusted by the direct read (not the browser).
+        const QList<QSslCertificate> trusted =
+            QSslCertificate::fromPath(m_tls + "/trusted_loopback.crt");
+        QFile key(m_tls + "/trusted_loopback.key");
+        QVERIFY(trusted.size() == 1 && key.open(QIODevice::ReadOnly));
+        m_elsewhere.sslSetup(trusted.first(), QSslKey(&key, QSsl::Rsa));
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.addCaCertificates(trusted);
+        QSslConfiguration::setDefaultConfiguration(trusting);
+        m_elsewhereSecurePort = m_elsewhere.listen(QHostAddress("127.0.0.2"), 0);
+        QVERIFY(m_elsewherePort != 0 && m_elsewhereSecurePort != 0);
     }
 
-    void init() { m_posted.clear(), m_surveyed.clear(); }
+    void init() { m_posted.clear(), m_surveyed.clear(), m_reachedElsewhere.clear(); }
 
     void login_typesIntoTheFormAndSharesTheCookie()
     {
@@ -161,13 +194,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_posted, QList<QByteArray>{"user=demo%22%27%29%3B&pass=p%26w+d"},
                                   10000);
         QVERIFY(waitForPage(browser, Friends).contains(Friends));
-        // The direct read sends the cookie the browser received...
+        // The direct read sends the cookie the browser received, also after a redirect within the
+        // service, and tells where the page came from...
         QTRY_VERIFY_WITH_TIMEOUT(!manager->cookieJar()->cookiesForUrl(url("/whoami")).isEmpty(),
                                  10000);
         NetworkPageFetcher fetcher(manager);
         QString body;
-        fetcher.fetch(url("/whoami"), [&](bool, const QString &text) { body = text; });
-        QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("session=abc123"), 10000);
+        fetcher.fetch(url("/moved"), [&](bool, const QString &text, const QUrl &at) {
+            body = at.path() + ' ' + text;
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("/whoami session=abc123"), 10000);
         browser.unload();
         // ...and the next helper starts with the login the direct read holds.
         browser.load();
@@ -283,30 +319,47 @@ private slots:
         NetworkPageFetcher fetcher(&manager);
         std::optional<bool> fetched;
         fetcher.fetch(QUrl("http://www.vey.example/my/account/friends.php"),
-                      [&](bool ok, const QString &) { fetched = ok; });
+                      [&](bool ok, const QString &, const QUrl &) { fetched = ok; });
         QTRY_VERIFY(fetched.has_value());
         QVERIFY(!*fetched);
         QVERIFY(manager.asked.isEmpty());
     }
 
+    // A helper that someone else could have put in place of the real one is never started.
     void unreachable_unableToConnect_data()
     {
         QTest::addColumn<bool>("listening");
-        QTest::addColumn<QString>("helper");
-        QTest::newRow("nothing listening") << false << QStringLiteral(AMISCAN_BROWSER_EXECUTABLE);
-        QTest::newRow("no browser helper") << true << MissingHelper;
+        QTest::addColumn<QString>("helper"); // as built, missing, or a copy of it thus changed
+        QTest::newRow("nothing listening") << false << "built";
+        QTest::newRow("no browser helper") << true << "missing";
+        QTest::newRow("a helper its group may change") << true << "g+w";
+        QTest::newRow("a helper anyone may change") << true << "o+w";
+        QTest::newRow("a helper of another user") << true << "nobody's";
     }
     void unreachable_unableToConnect()
     {
         QFETCH(bool, listening);
         QFETCH(QString, helper);
+        const QString warning = helper == "missing"    ? "cannot be started"
+                                : helper == "nobody's" ? "another user"
+                                                       : "other than its owner";
+        QTemporaryDir copies;
+        QString helperPath = helper == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
+        if (helper != "missing" && helper != "built") {
+            helperPath = copies.filePath("amiscan-browser");
+            QVERIFY(QFile::copy(AMISCAN_BROWSER_EXECUTABLE, helperPath));
+            const int mode = helper == "g+w" ? 0775 : helper == "o+w" ? 0757 : 0755;
+            QCOMPARE(::chmod(qPrintable(helperPath), mode_t(mode)), 0);
+            if (helper == "nobody's") // as root, as the suite runs
+                QCOMPARE(::chown(qPrintable(helperPath), 65534, 65534), 0);
+        }
         VeySimProcess sim;
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         if (!listening)
             QVERIFY(sim.stop()); // its port is free now
-        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helper);
-        if (helper == MissingHelper)
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be started"));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helperPath);
+        if (helper != "built") // standard error says why
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(warning));
         QVERIFY(rig.scan());
         QCOMPARE(rig.messages, QStringList{UnableToConnect});
         QCOMPARE(sim.requests().size(), 0);
@@ -426,10 +479,12 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("direct");
         QTest::addColumn<QString>("message"); // the first line shown, if any
-        for (const char *fault : {"hang", "cut", "reset", "500", "503", "trickle", "garbage"}) {
-            const bool trickle = qstrcmp(fault, "trickle") == 0;
+        // A page that trickles in, or whose frame never loads, is read once it has all come.
+        for (const char *fault :
+             {"hang", "cut", "reset", "500", "503", "trickle", "garbage", "frame"}) {
+            const bool whole = qstrcmp(fault, "trickle") == 0 || qstrcmp(fault, "frame") == 0;
             QTest::addRow("%s, browser", fault)
-                << fault << false << (trickle ? QString() : UnableToLogin);
+                << fault << false << (whole ? QString() : UnableToLogin);
             QTest::addRow("%s, direct read", fault) << fault << true << QString();
         }
         // The certificate is refused by both routes.
@@ -456,10 +511,9 @@ private slots:
         QVERIFY(history::writeFile(historyFilePath(data.path()), known, "14/10 - 20:15"));
         QStringList arguments{"--roster", data.filePath("roster.txt"), "--all-online",
                               "--trickle-ms", "10"};
-        const QString tls = QStringLiteral(AMISCAN_TEST_TLS_DIR);
         if (fault == "https")
-            arguments << "--tls-cert" << tls + "/self_signed.crt"
-                      << "--tls-key" << tls + "/self_signed.key";
+            arguments << "--tls-cert" << m_tls + "/self_signed.crt"
+                      << "--tls-key" << m_tls + "/self_signed.key";
         else
             arguments << "--fault" << fault
                       << (direct ? QStringList{"--spare-agent", "QtWebEngine"}
@@ -471,18 +525,8 @@ private slots:
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
             rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run
-            if (fault != "https") {
-                // Logged in as that scan would have, through the direct read's own access.
-                QNetworkRequest request(sim.baseUrl().resolved(QUrl("/login")));
-                request.setHeader(QNetworkRequest::ContentTypeHeader,
-                                  "application/x-www-form-urlencoded");
-                request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                                     QNetworkRequest::ManualRedirectPolicy);
-                std::unique_ptr<QNetworkReply> reply(
-                    rig.fetcher->manager()->post(request, "username=demo&password=demo123"));
-                QVERIFY(QSignalSpy(reply.get(), &QNetworkReply::finished).wait(5000));
-                QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 303);
-            }
+            if (fault != "https")
+                QVERIFY(rig.logInDirectly(sim.baseUrl()));
         }
         QCOMPARE(rig.form.table.friendCount(), RosterSize + 1);
         const QStringList before = friend_rows::cells(rig.form.table);
@@ -501,7 +545,8 @@ private slots:
         QCOMPARE(rig.messages, message.isEmpty() ? QStringList() : QStringList{message});
         if (direct)
             QCOMPARE(rig.form.scanDriver().directReadResult(),
-                     fault == "trickle" ? DirectRead::FriendsPage : DirectRead::Failed);
+                     fault == "trickle" || fault == "frame" ? DirectRead::FriendsPage
+                                                            : DirectRead::Failed);
         // One whole page merged, every friend it lists online, the other one not; or nothing.
         QCOMPARE(merged.size(), message.isEmpty() ? 1 : 0);
         if (message.isEmpty())
@@ -513,6 +558,97 @@ private slots:
         QVERIFY(fault == "https"
                     ? sim.requests().isEmpty() && !sim.logLines().filter("tls failed").isEmpty()
                     : !sim.logLines().filter("fault " + fault).isEmpty());
+    }
+
+    // The service (or an open redirect of its own) sends the scan to another host: the login's
+    // cookie goes nowhere but to the service, no page there is read, and the browser stays away.
+    void redirectToAnotherHost_carriesNoCookieAndMergesNothing_data()
+    {
+        QTest::addColumn<bool>("secureService");
+        QTest::addColumn<QString>("target");
+        const QString elsewhere = QStringLiteral("://127.0.0.2:%1/injected");
+        QTest::newRow("plain http to plain http")
+            << false << "http" + elsewhere.arg(m_elsewherePort);
+        QTest::newRow("https to plain http") << true << "http" + elsewhere.arg(m_elsewherePort);
+        QTest::newRow("https to https") << true << "https" + elsewhere.arg(m_elsewhereSecurePort);
+    }
+    void redirectToAnotherHost_carriesNoCookieAndMergesNothing()
+    {
+        QFETCH(bool, secureService);
+        QFETCH(QString, target);
+        QStringList arguments{"--redirect", target};
+        if (secureService)
+            arguments << "--tls-cert" << m_tls + "/trusted_loopback.crt"
+                      << "--tls-key" << m_tls + "/trusted_loopback.key";
+        VeySimProcess sim(arguments);
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20});
+        rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run...
+        rig.fetcher->manager()->cookieJar()->setCookiesFromUrl({QNetworkCookie("sid", "s3cret")},
+                                                               sim.baseUrl()); // ...and its login
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList{UnableToConnect});
+        QCOMPARE(rig.form.table.friendCount(), 0);
+        QVERIFY(!sim.logLines().filter("page=redirect").isEmpty());
+        QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
+    }
+
+    // Abort during the direct read's fetch or wait: the button returns, the page is still merged.
+    void abortDuringTheDirectRead_stillMergesItsPage_data()
+    {
+        QTest::addColumn<bool>("duringWait"); // else during the fetch
+        QTest::newRow("during the fetch") << false;
+        QTest::newRow("during the wait after it") << true;
+    }
+    void abortDuringTheDirectRead_stillMergesItsPage()
+    {
+        QFETCH(bool, duringWait);
+        VeySimProcess sim({"--all-online", "--delay-ms", duringWait ? "0" : "1000"});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {500, duringWait ? 1500 : 20, 20});
+        QVERIFY(rig.logInDirectly(sim.baseUrl()));
+        rig.form.state.scanState = ScanState::PageRead;
+        QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
+        rig.form.ButGo->click();
+        QTRY_COMPARE(rig.form.scanDriver().directReadResult(),
+                     duringWait ? DirectRead::FriendsPage : DirectRead::NotTried);
+        rig.form.ButGo->click();
+        QCOMPARE(rig.form.ButGo->text(), texts::StartCaption);
+        QVERIFY((merged.size() == 1 || merged.wait(10000)) && rig.form.table.friendCount() > 0);
+        QTRY_VERIFY(QFileInfo::exists(historyFilePath(rig.dir.path())));
+        QVERIFY(rig.messages.isEmpty() && !rig.browser->isLoaded());
+    }
+
+    // A page larger than any friends page is refused by both routes as a failed read; one just
+    // smaller is read. The first scan logs in through the browser, the second reads directly.
+    void pageSizeLimit_data()
+    {
+        QTest::addColumn<qsizetype>("size"); // of the friends page, in bytes
+        QTest::addColumn<bool>("read");
+        QTest::newRow("just over the limit") << MaxPageBytes + 4096 << false;
+        QTest::newRow("just under it") << MaxPageBytes - 4096 << true;
+    }
+    void pageSizeLimit()
+    {
+        QFETCH(qsizetype, size);
+        QFETCH(bool, read);
+        // The padding is a comment, which the browser loads fast: a page it would read in time.
+        const QByteArray end = "--></body></html>";
+        QByteArray page = FriendsPage + "<!--";
+        page += QByteArray(size - page.size() - end.size(), 'x') + end;
+        const QString file = m_pages.filePath("sized.html");
+        QVERIFY(writeBytes(file, page));
+        VeySimProcess sim({"--page", file});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        QVERIFY(rig.scan());
+        QVERIFY(rig.scan());
+        QCOMPARE(rig.form.scanDriver().directReadResult(),
+                 read ? DirectRead::FriendsPage : DirectRead::Failed);
+        QCOMPARE(rig.messages,
+                 read ? QStringList() : (QStringList{UnableToLogin, UnableToConnect}));
+        QCOMPARE(rig.form.table.friendCount(), read ? 3 : 0);
+        QCOMPARE(sim.logLines().filter("page=friends").size(), read ? 2 : 3);
     }
 };
 

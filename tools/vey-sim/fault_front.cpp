@@ -23,6 +23,8 @@ namespace {
 constexpr QByteArrayView HeadEnd = "\r\n\r\n";
 // A trickled body comes in pieces of this many bytes.
 constexpr qsizetype TricklePiece = 64;
+// The frame that the frame fault adds to the page: its requests are read and never answered.
+constexpr QByteArrayView NeverAnsweredFrame = "/frame-never-answered";
 
 // The value of a header in a request or answer head, empty when absent.
 QByteArray headerValue(const QByteArray &head, QByteArrayView name)
@@ -44,6 +46,23 @@ qsizetype messageLength(const QByteArray &bytes)
         return -1;
     const QByteArray head = bytes.left(headEnd);
     return headEnd + HeadEnd.size() + headerValue(head, "Content-Length").toLongLong();
+}
+
+// The page's answer with a frame added at the end of its body, its length set anew.
+QByteArray withNeverAnsweredFrame(const QByteArray &head, QByteArray body)
+{
+    const QByteArray frame = "<iframe src=\"" + NeverAnsweredFrame.toByteArray() + "\"></iframe>";
+    const qsizetype bodyEnd = body.toLower().lastIndexOf("</body>");
+    body.insert(bodyEnd < 0 ? body.size() : bodyEnd, frame);
+    QByteArray newHead;
+    for (const QByteArray &line : head.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        newHead += line.trimmed().toLower().startsWith("content-length:")
+                       ? "Content-Length: " + QByteArray::number(body.size()) + "\r\n"
+                       : line + '\n';
+    }
+    return newHead + "\r\n" + body;
 }
 
 QByteArray errorPage(int status)
@@ -81,6 +100,8 @@ const char *faultName(Fault fault)
         return "trickle";
     case Fault::Garbage:
         return "garbage";
+    case Fault::Frame:
+        return "frame";
     case Fault::None:
         break;
     }
@@ -124,6 +145,10 @@ private:
         const QList<QByteArray> words = request.left(request.indexOf('\r')).split(' ');
         const QByteArray method = words.value(0);
         const QByteArray target = words.value(1);
+        if (target == NeverAnsweredFrame) {
+            m_stopped = true; // accepted, read, and never answered
+            return;
+        }
         const bool friendsPage = target.split('?').value(0) == friendsPagePath;
         const QByteArray head = request.left(request.indexOf(HeadEnd));
         const Fault fault = friendsPage ? m_front.faultFor(head) : Fault::None;
@@ -136,6 +161,7 @@ private:
             break;
         case Fault::Cut:
         case Fault::Trickle:
+        case Fault::Frame:
             m_shaping = fault;
             passOn(request);
             break;
@@ -203,6 +229,12 @@ private:
         if (m_shaping == Fault::Cut) {
             // The head promises the whole body; half of it comes, then the connection closes.
             endWith(head + body.left(body.size() / 2));
+            return;
+        }
+        if (m_shaping == Fault::Frame) {
+            m_client->write(withNeverAnsweredFrame(head, body));
+            m_shaping = Fault::None;
+            readClient();
             return;
         }
         m_client->write(head);

@@ -27,7 +27,7 @@ const QList<std::pair<QString, Fault>> faultNames = {
     {QStringLiteral("hang"), Fault::Hang},       {QStringLiteral("cut"), Fault::Cut},
     {QStringLiteral("reset"), Fault::Reset},     {QStringLiteral("500"), Fault::Error500},
     {QStringLiteral("503"), Fault::Error503},    {QStringLiteral("trickle"), Fault::Trickle},
-    {QStringLiteral("garbage"), Fault::Garbage},
+    {QStringLiteral("garbage"), Fault::Garbage}, {QStringLiteral("frame"), Fault::Frame},
 };
 
 std::optional<qint64> parseInteger(const QString &text, qint64 min, qint64 max)
@@ -122,10 +122,12 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         QStringLiteral("FACTOR"), QStringLiteral("1"));
     const QCommandLineOption fault(
         QStringLiteral("fault"),
-        QStringLiteral("Requests for the friends page meet this fault: hang (accepted, never "
-                       "answered), cut (the answer's body cut off in the middle), reset (the "
-                       "connection reset), 500 or 503 (an error page of the service), trickle "
-                       "(the body in small pieces, slowly), garbage (bytes that mean nothing)."),
+        QStringLiteral(
+            "Requests for the friends page meet this fault: hang (accepted, never "
+            "answered), cut (the answer's body cut off in the middle), reset (the "
+            "connection reset), 500 or 503 (an error page of the service), trickle "
+            "(the body in small pieces, slowly), garbage (bytes that mean nothing), frame (the "
+            "page whole, with a frame whose server never answers)."),
         QStringLiteral("NAME"));
     const QCommandLineOption spareAgent(
         QStringLiteral("spare-agent"),

@@ -10,7 +10,8 @@ namespace amiscan::sim {
 
 // What requests for the friends page meet instead of the plain answer: a connection accepted
 // and never answered, an answer cut off in the middle of its body, the connection reset, an
-// error page (500 or 503) of the service, a body that trickles in, or bytes that mean nothing.
+// error page (500 or 503) of the service, a body that trickles in, bytes that mean nothing, or
+// the page with a frame whose server accepts its request and never answers.
 enum class Fault
 {
     None,
@@ -21,6 +22,7 @@ enum class Fault
     Error503,
     Trickle,
     Garbage,
+    Frame,
 };
 
 // Everything the command line can change about the simulated service.
