@@ -116,7 +116,10 @@ private slots:
                              "share/applications/" + id + ".desktop",
                              "share/man/man1/amiscan.1.gz",
                              "share/metainfo/" + id + ".metainfo.xml",
-                             "share/icons/hicolor/scalable/apps/" + id + ".svg"};
+                             "share/icons/hicolor/scalable/apps/" + id + ".svg",
+                             "share/doc/amiscan/copyright",
+                             "share/doc/amiscan/changelog.Debian.gz",
+                             "share/lintian/overrides/amiscan"};
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
             expected << QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(id);
         expected.sort();

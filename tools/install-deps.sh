@@ -8,8 +8,8 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev libgl-dev
     libbenchmark-dev libxcb1-dev
     clang clang-tidy clang-format libclang-rt-14-dev llvm
-    xvfb xauth imagemagick
-    desktop-file-utils appstream dpkg-dev
+    xvfb xauth x11-utils imagemagick
+    desktop-file-utils appstream dpkg-dev lintian
     dbus-daemon
     fonts-liberation fonts-dejavu-core
 )
