@@ -74,7 +74,7 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
     connect(reply, &QNetworkReply::metaDataChanged, reply, refuseLarge);
     connect(reply, &QNetworkReply::readyRead, reply, refuseLarge);
 
-    connect(reply, &QNetworkReply::finished, this, [=, this] {
+    connect(reply, &QNetworkReply::finished, this, [=, this, callback = std::move(callback)] {
         reply->deleteLater();
         if (reply->error() != QNetworkReply::NoError) {
             callback(false, QString(), reply->url());
