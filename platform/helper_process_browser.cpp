@@ -53,12 +53,10 @@ bool isTrustedHelper(const QString &path, QString *why)
 
 } // namespace
 
-QString HelperProcessBrowser::findHelper()
+QString HelperProcessBrowser::findHelper(const QString &programDir, const QString &installedPath)
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QStringList places{
-        programDir.filePath(HelperName),
-        programDir.filePath(QStringLiteral("../libexec/amiscan/") + HelperName)};
+    const QDir folder(programDir);
+    const QStringList places{folder.filePath(HelperName), folder.filePath(installedPath)};
     for (const QString &place : places) {
         const QFileInfo helper(place);
         if (helper.isFile() && helper.isExecutable())

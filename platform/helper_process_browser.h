@@ -2,6 +2,7 @@
 
 #include "platform/browser.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QPointer>
 
@@ -30,7 +31,11 @@ class HelperProcessBrowser final : public Browser
 public:
     // The helper beside the program, or in the private folder of an installed program; when
     // neither is there, the first place it was looked for.
-    static QString findHelper();
+    // Beside the program (a copy unpacked or built anywhere), else where its installation put
+    // it: installedPath, relative to the program's folder. The first place when neither has it.
+    static QString
+    findHelper(const QString &programDir = QCoreApplication::applicationDirPath(),
+               const QString &installedPath = QStringLiteral(AMISCAN_INSTALLED_HELPER));
 
     explicit HelperProcessBrowser(const QString &helperPath = findHelper(),
                                   QObject *parent = nullptr);

@@ -4,6 +4,7 @@
 #include "app/data_location.h"
 #include "app/single_copy.h"
 #include "file_faults.h"
+#include "platform/helper_process_browser.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,39 @@ private slots:
     {
         QFETCH(DataLocationFacts, facts);
         QTEST(amiscan::chooseDataDir(facts), "chosen");
+    }
+
+    // An installed program finds its browser helper wherever the libexec folder was configured.
+    void browserHelper_besideOrWhereInstalled_data()
+    {
+        QTest::addColumn<QStringList>("helpers");
+        QTest::addColumn<QString>("installedPath");
+        QTest::addColumn<QString>("found");
+        const QString multiarch = "../lib/x86_64-linux-gnu/amiscan/amiscan-browser";
+        QTest::newRow("beside the program")
+            << QStringList{"bin/amiscan-browser", multiarch} << multiarch << "bin/amiscan-browser";
+        QTest::newRow("another libexec folder")
+            << QStringList{"lib/x86_64-linux-gnu/amiscan/amiscan-browser"} << multiarch
+            << "lib/x86_64-linux-gnu/amiscan/amiscan-browser";
+        QTest::newRow("missing: the first place")
+            << QStringList{} << multiarch << "bin/amiscan-browser";
+    }
+
+    void browserHelper_besideOrWhereInstalled()
+    {
+        QFETCH(QStringList, helpers);
+        QFETCH(QString, installedPath);
+        QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath("bin"));
+        for (const QString &helper : helpers) {
+            QVERIFY(QDir(prefix.path()).mkpath(QFileInfo(helper).path()));
+            QFile file(prefix.filePath(helper));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.setPermissions(QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner));
+        }
+        const QString found =
+            HelperProcessBrowser::findHelper(prefix.filePath("bin"), installedPath);
+        QTEST(QDir(prefix.path()).relativeFilePath(QDir::cleanPath(found)), "found");
     }
 
     void prepare_createsDirectories_andRefusesAFile()
