@@ -12,7 +12,9 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/time_text.h"
+#include "ui/colors.h"
 #include "widget_test_main.h"
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDBusConnection>
 #include <QDir>
@@ -154,8 +156,13 @@ class TestMainWindow : public QObject
     }
 
 private slots:
-    // This process has no session bus: the real notifier's default finds none.
-    void initTestCase() { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
+    // This process has no session bus: the real notifier's default finds none. Every window here
+    // opens on a dark desktop theme, which must not reach the design's colours.
+    void initTestCase()
+    {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        QApplication::setPalette(QPalette(QColor(53, 53, 53), QColor(42, 42, 42)));
+    }
     void init()
     {
         m_scan = std::make_unique<ScriptedScan>(false);
@@ -309,6 +316,74 @@ private slots:
                      .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
         QCOMPARE(form().ButHideCheckHideOff->text(),
                  form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
+    }
+
+    // Each control shows the design's background (the middle lightness inside its frame), with
+    // dark text (a check mark) on it.
+    void darkTheme_leavesTheDesignsColours()
+    {
+        startWithFriends();
+        form().CheckFlter->setChecked(true);
+        const Form2 dialog;
+        for (const auto &[control, back] :
+             QList<std::pair<QWidget *, QColor>>{{form().ButGo, colors::LightGreen},
+                                                 {form().LabCheckFlter, colors::WindowBack},
+                                                 {form().LabTitList1, colors::TitleGrey},
+                                                 {form().CheckFlter, colors::White},
+                                                 {form().TextTimerScan, colors::White},
+                                                 {main(), colors::PaleYellow},
+                                                 {dialog.Label1, colors::DialogBack},
+                                                 {dialog.ButOk, colors::ButtonFace}}) {
+            const QImage image =
+                control->grab().toImage().copy(control->rect().adjusted(3, 3, -3, -3));
+            QList<int> lightness;
+            int ink = 0;
+            for (int i = 0; i < image.width() * image.height(); ++i) {
+                lightness << image.pixelColor(i % image.width(), i / image.width()).lightness();
+                ink += lightness.last() < 96 ? 1 : 0;
+            }
+            const auto middle = lightness.begin() + lightness.size() / 2;
+            std::nth_element(lightness.begin(), middle, lightness.end());
+            QVERIFY2(qAbs(*middle - back.lightness()) < 48 && ink > 0,
+                     qPrintable(control->objectName()));
+        }
+    }
+
+    // A screen reader finds each control named and described by its help text in the present
+    // state, and the friends' lines in words (each list asked once: it is not told of refills).
+    void screenReader_findsNamesHelpAndLinesInWords()
+    {
+        startWithFriends();
+        form().togglePanel();
+        click("LabSession");
+        click("ButHideCheckFlter");
+        const auto said = [](QWidget *control, QAccessible::Text text, int line = -1) {
+            QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(control);
+            return (line < 0 ? shown : shown->child(line))->text(text);
+        };
+        for (const auto &[control, name, help] : QList<std::tuple<QWidget *, QString, QString>>{
+                 {form().CheckAutoStart, "Auto Start", texts::AutoStartHelp},
+                 {form().CheckFlter, "Filter", texts::FilterHelp},
+                 {form().CheckHideOff, "Offline", texts::OfflineHelp},
+                 {form().CheckUser, "User", texts::UserHelp},
+                 {form().CheckTray, "Minimize icon", texts::TrayHelp},
+                 {form().TextLogin, "Vey Username", texts::UserNameHelp},
+                 {form().TextPw, "Vey Password", texts::PasswordHelp},
+                 {form().TextTimerScan, "Scan interval in minutes", texts::IntervalHelp},
+                 {form().ButAbout, "About Amiscan", texts::AboutHelp},
+                 {form().ButHidePanel, texts::ShowPanelCaption, texts::ShowPanelHelp},
+                 {form().ButHideCheckFlter, texts::FilterOn, texts::FilterOnHelp},
+                 {form().LabSession, "2", texts::SessionHelpToFirst},
+                 {main(), "Friends", texts::MainListHelpSelectsFirst}}) {
+            QCOMPARE(said(control, QAccessible::Name), name);
+            QCOMPARE(said(control, QAccessible::Description), help);
+        }
+        QStringList lines{said(main(), QAccessible::Name, 1), said(main(), QAccessible::Name, 2)};
+        click("LabSession");
+        lines << said(manage(), QAccessible::Name, 0) << said(manage(), QAccessible::Name, 2);
+        QCOMPARE(lines, (QStringList{"Offline friends", "Bob, no session",
+                                     "Ann, online since 07/09/12 22:53",
+                                     "Bob, from 04/09/12 14:19 to 04/09/12 16:02, 01:43"}));
     }
 
     void wideLines_areCutByTheListsEdge()
