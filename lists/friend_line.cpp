@@ -2,6 +2,7 @@
 
 #include "store/characters.h"
 #include "store/friends_table.h"
+#include "store/time_text.h"
 
 namespace amiscan {
 
@@ -62,6 +63,26 @@ QString companionLine(const FriendsTable &table, int row, LineModes modes)
     finishNameField(line);
     appendSessionFields(line, table, row, !modes.secondSession);
     return line;
+}
+
+QString spokenFriendLine(const FriendsTable &table, int row, LineModes modes)
+{
+    QString spoken = modes.userNames
+                         ? table.cellText(row, AccountName)
+                         : table.cellText(row, DisplayName) + table.cellText(row, NameMark);
+    const QString &start = table.cellText(row, modes.secondSession ? Start2 : Start1);
+    const QString &end = table.cellText(row, modes.secondSession ? End2 : End1);
+    if (start == EmptyStamp)
+        return spoken + QLatin1StringView(", no session");
+    if (end == EmptyStamp)
+        return spoken + QLatin1StringView(", online since ") + start;
+    return spoken + QLatin1StringView(", from ") + start + QLatin1StringView(" to ") + end +
+           QLatin1StringView(", ") + table.cellText(row, modes.secondSession ? Length2 : Length1);
+}
+
+QString spokenLine(const QString &line)
+{
+    return line == separatorLine() ? QStringLiteral("Offline friends") : line;
 }
 
 QString separatorLine()

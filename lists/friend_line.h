@@ -26,6 +26,14 @@ QString friendLine(const FriendsTable &table, int row, LineModes modes);
 // A name longer than the name field is kept whole, with no blanks after it.
 QString companionLine(const FriendsTable &table, int row, LineModes modes);
 
+// A friend's line as a screen reader says it, in words rather than columns of dots: the whole
+// name as the line shows it, then the session shown ("Ann, online since 07/09/12 22:53", "Bob,
+// from 04/09/12 14:19 to 04/09/12 16:02, 01:43", "Cy, no session").
+QString spokenFriendLine(const FriendsTable &table, int row, LineModes modes);
+// Any other line as a screen reader says it: the separator by the friends below it, the rest as
+// it stands.
+QString spokenLine(const QString &line);
+
 // The main list's line between online and offline friends; it holds no ":", which tells it
 // apart from a friend line.
 QString separatorLine();

@@ -12,7 +12,9 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/time_text.h"
+#include "ui/colors.h"
 #include "widget_test_main.h"
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDBusConnection>
 #include <QDir>
@@ -154,8 +156,13 @@ class TestMainWindow : public QObject
     }
 
 private slots:
-    // This process has no session bus: the real notifier's default finds none.
-    void initTestCase() { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"); }
+    // This process has no session bus: the real notifier's default finds none. Every window here
+    // opens on a dark desktop theme, which must not reach the design's colours.
+    void initTestCase()
+    {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        QApplication::setPalette(QPalette(QColor(53, 53, 53), QColor(42, 42, 42)));
+    }
     void init()
     {
         m_scan = std::make_unique<ScriptedScan>(false);
@@ -309,6 +316,62 @@ private slots:
                      .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
         QCOMPARE(form().ButHideCheckHideOff->text(),
                  form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
+    }
+
+    // On the dark theme, a control with a colour in the table shows it as its background (the
+    // middle lightness inside its frame), with dark text or a check mark on it. A screen reader
+    // finds each control named and described by its help text in the present state, and the
+    // friends' lines in words (each list asked once: nothing tells it of refills here).
+    void controls_keepTheDesignsColoursAndTellScreenReadersWhatTheyAre()
+    {
+        startWithFriends();
+        form().togglePanel();
+        click("LabSession");
+        click("ButHideCheckFlter");
+        const Form2 dialog;
+        const auto said = [](QWidget *control, QAccessible::Text text, int line = -1) {
+            QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(control);
+            return (line < 0 ? shown : shown->child(line))->text(text);
+        };
+        const QColor none;
+        for (const auto &[control, back, name, help] :
+             QList<std::tuple<QWidget *, QColor, QString, QString>>{
+                 {form().ButGo, colors::LightGreen, "Start Scan", texts::StartScanHelp},
+                 {form().LabCheckFlter, colors::WindowBack, "Filter", texts::FilterHelp},
+                 {form().CheckFlter, colors::White, "Filter", texts::FilterHelp},
+                 {form().CheckAutoStart, none, "Auto Start", texts::AutoStartHelp},
+                 {form().CheckHideOff, none, "Offline", texts::OfflineHelp},
+                 {form().CheckUser, none, "User", texts::UserHelp},
+                 {form().CheckTray, none, "Minimize icon", texts::TrayHelp},
+                 {form().TextLogin, none, "Vey Username", texts::UserNameHelp},
+                 {form().TextPw, none, "Vey Password", texts::PasswordHelp},
+                 {form().TextTimerScan, colors::White, texts::IntervalName, texts::IntervalHelp},
+                 {form().ButAbout, none, "About Amiscan", texts::AboutHelp},
+                 {form().ButHidePanel, none, texts::ShowPanelCaption, texts::ShowPanelHelp},
+                 {form().ButHideCheckFlter, none, texts::FilterOn, texts::FilterOnHelp},
+                 {form().LabSession, colors::TitleGrey, "2", texts::SessionHelpToFirst},
+                 {main(), colors::PaleYellow, "Friends", texts::MainListHelpSelectsFirst},
+                 {dialog.Label1, colors::DialogBack, "Amiscan", QString()},
+                 {dialog.ButOk, colors::ButtonFace, "Ok", QString()}}) {
+            QCOMPARE(said(control, QAccessible::Name), name);
+            QCOMPARE(said(control, QAccessible::Description), help);
+            const QImage image =
+                control->grab().toImage().copy(control->rect().adjusted(3, 3, -3, -3));
+            QList<int> lightness;
+            for (int i = 0; back.isValid() && i < image.width() * image.height(); ++i)
+                lightness << image.pixelColor(i % image.width(), i / image.width()).lightness();
+            std::sort(lightness.begin(), lightness.end());
+            QVERIFY2(!back.isValid() ||
+                         (lightness.first() < 128 &&
+                          qAbs(lightness.at(lightness.size() / 2) - back.lightness()) < 48),
+                     qPrintable(control->objectName()));
+        }
+        QStringList lines{said(main(), QAccessible::Name, 1), said(main(), QAccessible::Name, 2)};
+        click("LabSession");
+        lines << said(manage(), QAccessible::Name, 0) << said(manage(), QAccessible::Name, 2);
+        QCOMPARE(lines, (QStringList{"Offline friends", "Bob, no session",
+                                     "Ann, online since 07/09/12 22:53",
+                                     "Bob, from 04/09/12 14:19 to 04/09/12 16:02, 01:43"}));
     }
 
     void wideLines_areCutByTheListsEdge()

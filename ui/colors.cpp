@@ -32,6 +32,16 @@ QPalette::ColorRole backRole(const QWidget *widget)
 
 } // namespace
 
+void setWindowColors(QWidget *window, const QColor &back)
+{
+    // The design fixes the backgrounds, all light, and the text on them is black: a dark theme's
+    // light text must not reach them. From the two faces Qt derives the whole palette, disabled
+    // controls' grey text included: black on the window and the buttons, white text boxes and
+    // lists. Only the selection keeps the theme's colours, which go together.
+    window->setPalette(QPalette(colors::ButtonFace, back));
+    window->setAutoFillBackground(true);
+}
+
 void setForeColor(QWidget *widget, const QColor &color)
 {
     QPalette palette = widget->palette();

@@ -24,8 +24,13 @@ inline const QColor GreyGreen(87, 149, 125);
 inline const QColor TitleGrey(224, 224, 224);
 inline const QColor WindowBack(225, 236, 235);
 inline const QColor DialogBack(221, 221, 221);
+// The face of the buttons the design gives no colour of their own.
+inline const QColor ButtonFace(240, 240, 240);
 } // namespace colors
 
+// A window's background, and every other colour of its controls with it: the desktop's theme
+// colours nothing of the window.
+void setWindowColors(QWidget *window, const QColor &back);
 // A control's text and background colours, whatever kind of control it is.
 void setForeColor(QWidget *widget, const QColor &color);
 void setBackColor(QWidget *widget, const QColor &color);

@@ -16,6 +16,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
+#include <utility>
+
 namespace amiscan {
 
 namespace {
@@ -91,7 +93,7 @@ void Form1::createControls()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(texts::ProgramName);
     setFont(normalFont());
-    setBackColor(this, colors::WindowBack);
+    setWindowColors(this, colors::WindowBack);
 
     // Column 1: the title, white over black for a shadow, and the panel button.
     LabelProg1 = label(this, "LabelProg1", texts::ProgramName, QRect(280, 75, 1155, 510));
@@ -231,6 +233,20 @@ void Form1::createControls()
 
     // Tab order of the login boxes: user name, then password.
     setTabOrder(TextLogin, TextPw);
+
+    // Screen readers name a check square by the label beside it, a box by what it holds.
+    for (const auto &[box, caption] : {std::pair{CheckAutoStart, LabCheckAutoStart},
+                                       {CheckFlter, LabCheckFlter},
+                                       {CheckHideOff, LabCheckHideOff},
+                                       {CheckUser, LabCheckUser},
+                                       {CheckTray, LabCheckTray}})
+        box->setAccessibleName(caption->text().trimmed());
+    TextLogin->setAccessibleName(texts::UserPlaceholder);
+    TextPw->setAccessibleName(texts::PasswordPlaceholder);
+    TextTimerScan->setAccessibleName(texts::IntervalName);
+    ButAbout->setAccessibleName(texts::AboutHelp); // rather than "?"
+    List1->setAccessibleName(texts::MainListName);
+    List2->setAccessibleName(texts::ManageListName);
 }
 
 } // namespace amiscan

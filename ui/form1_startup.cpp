@@ -3,6 +3,7 @@
 #include "schedule/interval.h"
 #include "ui/colors.h"
 #include "ui/form1.h"
+#include "ui/help_line.h"
 #include "ui/line_list.h"
 #include "ui/twips.h"
 
@@ -109,6 +110,7 @@ void Form1::load()
         fillInstructions();
     }
 
+    describeControls(*this);
     show();
     state.windowReady = true;
 

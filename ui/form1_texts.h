@@ -39,6 +39,11 @@ inline const QString HideOfflineOn = QStringLiteral("Hide offline: ON");
 inline const QString NameDisplay = QStringLiteral("Name : Display Name");
 inline const QString NameUser = QStringLiteral("Name : User Name");
 
+// Names that screen readers give the controls without a caption of their own.
+inline const QString IntervalName = QStringLiteral("Scan interval in minutes");
+inline const QString MainListName = QStringLiteral("Friends");
+inline const QString ManageListName = QStringLiteral("Friends to show or delete");
+
 // Status row, while the history is read.
 inline const QString ReadingFile = QStringLiteral(" Read file ...");
 

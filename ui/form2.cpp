@@ -16,7 +16,7 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("About"));
     setFont(normalFont());
-    setBackColor(this, colors::DialogBack);
+    setWindowColors(this, colors::DialogBack);
     setTwipsGeometry(this, QRect(0, 0, 2850, 1470));
 
     // The focus sink comes first in the tab order and lies outside the client area.

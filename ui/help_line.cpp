@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <utility>
+
 namespace amiscan {
 
 void writeHelp(Form1 &form, const QString &text, HelpSwitch switching)
@@ -31,13 +33,44 @@ void showCompanionLine(Form1 &form)
     form.LabHelpNom->show();
 }
 
+namespace {
+
+// A control's help text, kept as its description for screen readers.
+class HelpDescription final : public QObject
+{
+public:
+    HelpDescription(QWidget *control, HelpText text)
+        : QObject(control), m_control(control), m_text(std::move(text))
+    {
+        update();
+    }
+    void update() const { m_control->setAccessibleDescription(m_text()); }
+
+private:
+    QWidget *m_control;
+    HelpText m_text;
+};
+
+} // namespace
+
+void describeControls(Form1 &form)
+{
+    for (const QObject *child : form.findChildren<QObject *>()) {
+        if (const auto *description = dynamic_cast<const HelpDescription *>(child))
+            description->update();
+    }
+}
+
 void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const HelpText &text,
              HelpSwitch switching)
 {
-    for (QWidget *control : controls)
+    for (QWidget *control : controls) {
         onMouseMove(control, [&form, text, switching](const QPoint &) {
             writeHelp(form, text(), switching);
         });
+        if (!text().isEmpty())
+            new HelpDescription(control, text);
+    }
 }
 
 void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QString &text,
@@ -98,21 +131,28 @@ void connectHelpLine(Form1 &f)
                                                       : texts::SessionHelpToSecond;
     };
     addHelp(f, {f.LabTitList1, f.LabSession}, sessionHelp, ToHelp);
+    const HelpText mainListHelp = [&f] {
+        return f.state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
+                                                      : texts::MainListHelpSelectsSecond;
+    };
     // Over the main list a selected friend keeps its companion line in view.
-    onMouseMove(f.List1, [&f](const QPoint &) {
+    onMouseMove(f.List1, [&f, mainListHelp](const QPoint &) {
         if (f.List1->currentRow() >= 0)
             showCompanionLine(f);
         else
-            writeHelp(f,
-                      f.state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
-                                                             : texts::MainListHelpSelectsSecond,
-                      ToHelp);
+            writeHelp(f, mainListHelp(), ToHelp);
     });
+    new HelpDescription(f.List1, mainListHelp);
     // The management list only words the help line; which label shows is left as it is.
     onMouseMove(f.List2, [&f](const QPoint &) {
         if (f.List2->currentRow() < 0)
             writeHelp(f, texts::ManageListHelp);
     });
+    new HelpDescription(f.List2, [] { return texts::ManageListHelp; });
+
+    // The top row's toggles word what their check box now does.
+    for (QCheckBox *box : {f.CheckFlter, f.CheckHideOff, f.CheckUser})
+        QObject::connect(box, &QCheckBox::toggled, &f, [&f] { describeControls(f); });
 }
 
 } // namespace amiscan

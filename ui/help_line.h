@@ -30,8 +30,9 @@ void showHelpLine(Form1 &form);
 // Shows the companion line as it stands, in place of the help line.
 void showCompanionLine(Form1 &form);
 
-// The help line shows the text while the mouse moves over any of the controls. A text chosen by
-// the window's state is given as a function, asked at each move.
+// The help line shows the text while the mouse moves over any of the controls, and screen
+// readers give it as their description. A text chosen by the window's state is given as a
+// function, asked at each move and by describeControls.
 using HelpText = std::function<QString()>;
 void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const HelpText &text,
              HelpSwitch switching = HelpSwitch::Keep);
@@ -39,6 +40,10 @@ void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QStri
              HelpSwitch switching = HelpSwitch::Keep);
 // One of two texts by the value of a check box.
 HelpText byCheck(const QCheckBox *box, const QString &checked, const QString &unchecked);
+
+// Each control's description for screen readers becomes its help text in the window's present
+// state: called whenever a state that chooses a text changes.
+void describeControls(Form1 &form);
 
 // Every control's help text, the bare window clearing the line, and a click on the line parking
 // the focus. The texts of the column title, the session mark and both lists follow the session

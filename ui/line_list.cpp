@@ -20,6 +20,8 @@ QVariant LineListModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return line(index.row());
+    if (role == Qt::AccessibleTextRole)
+        return spokenLine(index.row());
     if (role == Qt::CheckStateRole && m_checkable)
         return m_checked.at(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
@@ -53,14 +55,23 @@ void LineListModel::setChecked(int row, bool checked)
     emit dataChanged(changed, changed, {Qt::CheckStateRole});
 }
 
+int LineListModel::tableRow(int row) const
+{
+    const FriendsTable::RowId friendId = m_lines.at(row).friendId;
+    return friendId != 0 && m_table ? m_table->findRow(friendId) : 0;
+}
+
 QString LineListModel::line(int row) const
 {
-    const ListLine &line = m_lines.at(row);
-    if (line.friendId != 0 && m_table) {
-        if (const int tableRow = m_table->findRow(line.friendId); tableRow > 0)
-            return friendLine(*m_table, tableRow, m_modes);
-    }
-    return line.text;
+    const int friendRow = tableRow(row);
+    return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes) : m_lines.at(row).text;
+}
+
+QString LineListModel::spokenLine(int row) const
+{
+    const int friendRow = tableRow(row);
+    return friendRow > 0 ? spokenFriendLine(*m_table, friendRow, m_modes)
+                         : amiscan::spokenLine(m_lines.at(row).text);
 }
 
 void LineListModel::keepTextOf(FriendsTable::RowId friendId)

@@ -38,6 +38,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     QString line(int row) const;
+    // The line in words, for screen readers: the friend and their session, not columns of dots.
+    QString spokenLine(int row) const;
     bool isCheckable() const { return m_checkable; }
     bool isChecked(int row) const { return m_checked.at(row); }
     void setChecked(int row, bool checked);
@@ -55,6 +57,9 @@ public:
     void removeLine(int row);
 
 private:
+    // The friend's row in the table, 0 for a line of its own.
+    int tableRow(int row) const;
+
     bool m_checkable;
     QList<ListLine> m_lines;
     const FriendsTable *m_table = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/panel.h"
 
 #include "ui/form1.h"
+#include "ui/help_line.h"
 #include "ui/line_list.h"
 #include "ui/mouse_events.h"
 #include "ui/panel_slide.h"
@@ -135,6 +136,7 @@ void Form1::togglePanel()
     else
         showPanel(*this);
     layoutLists();
+    describeControls(*this);
 }
 
 void connectPanel(Form1 &form)

@@ -78,6 +78,7 @@ void Form1::switchSession()
     fillManageList();
     fillMainList();
     clearCurrentLine(List2);
+    describeControls(*this);
 }
 
 void connectSessionSwitch(Form1 &form)
