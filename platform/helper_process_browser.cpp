@@ -2,6 +2,7 @@
 
 #include "platform/address_policy.h"
 #include "platform/browser_messages.h"
+#include "platform/logging.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -94,15 +95,19 @@ void HelperProcessBrowser::load()
         if (generation == m_generation)
             readAnswers();
     });
-    connect(m_helper, &QProcess::finished, this, [this, generation] {
-        if (generation == m_generation)
-            helperGone();
-    });
+    connect(m_helper, &QProcess::finished, this,
+            [this, generation](int code, QProcess::ExitStatus status) {
+                if (generation != m_generation)
+                    return;
+                qCWarning(browserLog, "The browser helper ended before its scan was done: %s %d",
+                          status == QProcess::CrashExit ? "signal" : "exit code", code);
+                helperGone();
+            });
     connect(m_helper, &QProcess::errorOccurred, this, [this, generation](QProcess::ProcessError e) {
         if (generation != m_generation || e != QProcess::FailedToStart)
             return;
-        qWarning("The browser helper %s cannot be started: %s", qPrintable(m_helperPath),
-                 qPrintable(m_helper->errorString()));
+        qCWarning(browserLog, "The browser helper %s cannot be started: %s",
+                  qPrintable(m_helperPath), qPrintable(m_helper->errorString()));
         helperGone();
     });
     m_helper->start(QIODevice::ReadWrite);
@@ -184,7 +189,8 @@ void HelperProcessBrowser::readAnswers()
     while (generation == m_generation && m_helper->canReadLine())
         receive(msg::decode(m_helper->readLine()));
     if (generation == m_generation && m_helper->bytesAvailable() > MaxLineBytes) {
-        qWarning("The browser helper sent an answer too long to be one: it is stopped.");
+        qCWarning(browserLog, "The browser helper sent an answer too long to be one: it is "
+                              "stopped.");
         m_helper->kill();
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/network_page_fetcher.h"
 
 #include "platform/address_policy.h"
+#include "platform/logging.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -37,6 +38,8 @@ NetworkPageFetcher::~NetworkPageFetcher() = default;
 void NetworkPageFetcher::fetch(const QUrl &url, Callback callback)
 {
     if (!isAllowedServiceAddress(url)) {
+        qCInfo(scanLog, "The direct read does not go to %s: neither HTTPS nor on this machine",
+               qPrintable(url.toDisplayString()));
         // Answer on the next turn of the event loop, as a real fetch would.
         QTimer::singleShot(0, this, [callback] { callback(false, QString()); });
         return;
@@ -53,14 +56,23 @@ void NetworkPageFetcher::fetch(const QUrl &url, Callback callback)
     QTimer::singleShot(m_timeoutMs, reply, &QNetworkReply::abort);
 
     connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
-        if (isAllowedServiceAddress(target))
+        if (isAllowedServiceAddress(target)) {
             emit reply->redirectAllowed();
-        else
+        } else {
+            qCInfo(scanLog, "A redirect to %s is refused: neither HTTPS nor on this machine",
+                   qPrintable(target.toDisplayString()));
             reply->abort();
+        }
     });
     connect(reply, &QNetworkReply::finished, this, [reply, callback] {
         reply->deleteLater();
         const bool ok = reply->error() == QNetworkReply::NoError;
+        if (!ok)
+            qCInfo(scanLog, "The direct read of %s failed: %s",
+                   qPrintable(reply->url().toDisplayString()),
+                   reply->error() == QNetworkReply::OperationCanceledError
+                       ? "no answer in time, or a redirect refused"
+                       : qPrintable(reply->errorString()));
         callback(ok, ok ? decodeBody(reply, reply->readAll()) : QString());
     });
 }
