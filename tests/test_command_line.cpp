@@ -139,6 +139,7 @@ private slots:
         CopyChannel channel(dir.path());
         QVERIFY(claimSingleCopy(next, channel, {}));
         QVERIFY2(channel.isListening(), qPrintable(channel.errorString()));
+        QCOMPARE(QFileInfo(CopyChannel::nameFor(dir.path())).permissions() & 0x0077, 0); // owner's
     }
 
     // A later start's requests are lines: the ones not known, and one too long to be a request,
