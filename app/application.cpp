@@ -3,6 +3,7 @@
 #include "app/data_location.h"
 #include "app/end_of_run.h"
 #include "app/single_copy.h"
+#include "platform/logging.h"
 #include "store/data_dir.h"
 #include "store/safe_file.h"
 #include "ui/form1.h"
@@ -15,8 +16,9 @@
 
 namespace amiscan {
 
-int runApplication(int argc, char **argv, const QString &requestedDataDir)
+int runApplication(int argc, char **argv, const CommandLine &commandLine)
 {
+    setVerbosity(commandLine.verbose);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Amiscan"));
     // Ties the windows to the installed desktop entry and its icon.
@@ -29,13 +31,14 @@ int runApplication(int argc, char **argv, const QString &requestedDataDir)
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
         box.exec();
     };
-    const QString dataDir = chooseDataDir(probeDataLocation(requestedDataDir));
+    const QString dataDir = chooseDataDir(probeDataLocation(commandLine.dataDir));
     if (QString error; !prepareDataDir(dataDir, &error)) {
         warn(QStringLiteral("Amiscan"), error);
         return 1;
     }
     SingleInstance instance(dataDir);
-    if (!claimSingleCopy(instance, warn))
+    CopyChannel channel(dataDir);
+    if (!claimSingleCopy(instance, channel, warn))
         return 0;
     // No other copy saves here now: what saves cut short left goes.
     removeLeftoverSideFiles(historyFilePath(dataDir));
@@ -44,6 +47,7 @@ int runApplication(int argc, char **argv, const QString &requestedDataDir)
     // The program ends through its own ways out only, each of which saves first.
     QApplication::setQuitOnLastWindowClosed(false);
     Form1 window(dataDir);
+    bringBackOnLaterStarts(channel, window);
     QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
     EndOfRun endOfRun(window);
     window.load();

@@ -23,7 +23,8 @@ const QString FilesRule = QStringLiteral(
     "     anywhere keeps its files beside itself);\n"
     "  4. the user's data directory.\n"
     "  A data directory that does not exist is created, open to its owner only.\n"
-    "  One copy of Amiscan runs per data directory.\n"
+    "  One copy of Amiscan runs per data directory; starting another one brings the\n"
+    "  running copy's window back.\n"
     "\nNotifications:\n"
     "  To be told by a desktop notification when selected friends come online, put\n"
     "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
@@ -56,6 +57,12 @@ struct Parser
     QCommandLineOption dataDir{QStringLiteral("data-dir"),
                                QStringLiteral("Keeps the settings and the history in <DIR>."),
                                QStringLiteral("DIR")};
+    QCommandLineOption verbose{
+        QStringLiteral("verbose"),
+        QStringLiteral("Tells on standard error why a scan failed, why a file could not be "
+                       "read or saved and what the desktop lacks, with the notes of the "
+                       "toolkit and of the browser engine. Without it Amiscan prints nothing "
+                       "but its own messages.")};
 
     Parser()
     {
@@ -63,7 +70,7 @@ struct Parser
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
-        parser.addOptions({help, version, dataDir});
+        parser.addOptions({help, version, dataDir, verbose});
         acceptQtOptions(parser);
     }
 };
@@ -94,6 +101,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
             result.dataDir = QDir::cleanPath(QDir::current().absoluteFilePath(dir));
         }
     }
+    result.verbose = result.action == CommandLine::Action::Run && p.parser.isSet(p.verbose);
     return result;
 }
 

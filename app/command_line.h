@@ -17,8 +17,9 @@ struct CommandLine
     };
 
     Action action = Action::Run;
-    QString dataDir; // from --data-dir, absolute; empty when not given
-    QString error;   // why the command line is refused
+    QString dataDir;      // from --data-dir, absolute; empty when not given
+    bool verbose = false; // --verbose: the reasons of failures on standard error
+    QString error;        // why the command line is refused
 };
 
 // Reads the arguments, the program's name first. Qt's own options (-platform, -style,

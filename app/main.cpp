@@ -10,5 +10,5 @@ int main(int argc, char **argv)
     const amiscan::CommandLine commandLine = amiscan::parseCommandLine(arguments);
     if (commandLine.action != amiscan::CommandLine::Action::Run)
         return amiscan::answerCommandLine(commandLine);
-    return amiscan::runApplication(argc, argv, commandLine.dataDir);
+    return amiscan::runApplication(argc, argv, commandLine);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/copy_channel.h"
 #include "platform/single_instance.h"
 
 #include <QString>
@@ -8,14 +9,21 @@
 
 namespace amiscan {
 
+class Form1;
+
 inline const QString RefusalTitle = QStringLiteral("Amiscan");
 inline const QString RefusalText = QStringLiteral("This program already run !");
 
 // Shows a warning with an OK button and returns when it is closed.
 using WarningBox = std::function<void(const QString &title, const QString &text)>;
 
-// True when this copy may run. Otherwise the refusal is shown and the caller ends at once,
-// saving nothing and showing no window.
-bool claimSingleCopy(SingleInstance &instance, const WarningBox &showWarning);
+// True when this copy may run: it then listens on `channel` for later starts. Otherwise it asks
+// the running copy through `channel` to bring its window back, shows the refusal, and the caller
+// ends at once, saving nothing and showing no window.
+bool claimSingleCopy(SingleInstance &instance, CopyChannel &channel, const WarningBox &showWarning);
+
+// A later start brings the window back: shown, out of the notification area or the minimised
+// state, raised and active.
+void bringBackOnLaterStarts(CopyChannel &channel, Form1 &window);
 
 } // namespace amiscan

@@ -2,6 +2,7 @@
 // when a scan needs the browser and ends when the scan is done with it. It talks with the program
 // over its standard input and output and ends when its input closes.
 #include "browser/browser_relay.h"
+#include "browser/engine_notes.h"
 #include "browser/webengine_browser.h"
 
 #include <QGuiApplication>
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
 
     // The browser shows nothing: it needs no display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    amiscan::setEngineVerbosity();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QGuiApplication app(argc, argv);
     amiscan::WebEngineBrowser browser;

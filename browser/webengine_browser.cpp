@@ -2,6 +2,7 @@
 
 #include "browser/page_serializer_js.h"
 #include "platform/address_policy.h"
+#include "platform/logging.h"
 #include "platform/page_limits.h"
 
 #include <QJsonArray>
@@ -154,10 +155,18 @@ void WebEngineBrowser::load()
                 m_pageFailed = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                                info.errorCode() >= 500;
         });
+    // Why a page did not come, for the user who asks: the network, the certificate, the server.
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [](const QWebEngineLoadingInfo &info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus || info.errorCode() >= 400)
+            qCInfo(browserLog, "The page %s did not load: %s (%d)",
+                   qPrintable(info.url().toDisplayString()), qPrintable(info.errorString()),
+                   info.errorCode());
+    });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) {
                 if (status == QWebEnginePage::NormalTerminationStatus)
                     return;
+                qCInfo(browserLog, "The page's process ended (%d)", int(status));
                 // Scripts sent to the dead process never answer: the page has no document now.
                 m_rendererGone = true;
                 answerPending();

@@ -1,5 +1,7 @@
 #include "desktop/desktop_notifier.h"
 
+#include "desktop/desktop_log.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -50,8 +52,11 @@ DesktopNotifier::~DesktopNotifier() = default;
 
 void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QString &text)
 {
-    if (!m_bus.isConnected())
+    if (!m_bus.isConnected()) {
+        qCInfo(desktopLog, "No notification: there is no session bus (%s)",
+               qPrintable(m_bus.lastError().message()));
         return;
+    }
     listen();
     const QImage image = icon.pixmap(IconPixels).toImage().convertToFormat(QImage::Format_RGBA8888);
     // Services that read markup in the text need names like "Tom & Jerry" written as markup.
@@ -60,8 +65,11 @@ void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QStr
             [this, image, title, text](QDBusPendingCallWatcher *answer) {
                 answer->deleteLater();
                 const QDBusPendingReply<QStringList> capabilities = *answer;
-                if (capabilities.isError())
-                    return; // no notification service
+                if (capabilities.isError()) {
+                    qCInfo(desktopLog, "No notification: there is no notification service (%s)",
+                           qPrintable(capabilities.error().message()));
+                    return;
+                }
                 send(image, title, text,
                      capabilities.value().contains(QLatin1StringView("body-markup")));
             });
@@ -85,6 +93,9 @@ void DesktopNotifier::send(const QImage &image, const QString &title, const QStr
                 const QDBusPendingReply<uint> id = *answer;
                 if (!id.isError())
                     m_shown.insert(id.value());
+                else
+                    qCInfo(desktopLog, "The notification service refused the notification: %s",
+                           qPrintable(id.error().message()));
             });
 }
 

@@ -1,5 +1,7 @@
 #include "desktop/system_tray_icon.h"
 
+#include "desktop/desktop_log.h"
+
 namespace amiscan {
 
 SystemTrayIcon::SystemTrayIcon(QObject *parent) : TrayIcon(parent)
@@ -16,6 +18,9 @@ bool SystemTrayIcon::isAvailable() const
 
 void SystemTrayIcon::add(const QIcon &icon, const QString &toolTip)
 {
+    if (!isAvailable())
+        qCInfo(desktopLog, "The desktop has no notification area: a minimised window stays "
+                           "minimised instead of hiding in it");
     m_icon.setIcon(icon);
     m_icon.setToolTip(toolTip);
     m_icon.show();

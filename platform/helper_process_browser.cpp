@@ -2,6 +2,7 @@
 
 #include "platform/address_policy.h"
 #include "platform/browser_messages.h"
+#include "platform/logging.h"
 #include "platform/page_limits.h"
 
 #include <QCoreApplication>
@@ -105,8 +106,9 @@ void HelperProcessBrowser::load()
     }
     // Refused, the helper is as good as missing: the browser has no page.
     if (QString why; !isTrustedHelper(m_helperPath, &why)) {
-        qWarning("The browser helper %s is not started: %s.", qPrintable(m_helperPath),
-                 qPrintable(why));
+        // The user must act on these two: they reach standard error whether verbose or not.
+        qCCritical(browserLog, "The browser helper %s is not started: %s.",
+                   qPrintable(m_helperPath), qPrintable(why));
         return;
     }
     m_helper = new QProcess(this);
@@ -121,15 +123,19 @@ void HelperProcessBrowser::load()
         if (generation == m_generation)
             readAnswers();
     });
-    connect(m_helper, &QProcess::finished, this, [this, generation] {
-        if (generation == m_generation)
-            helperGone();
-    });
+    connect(m_helper, &QProcess::finished, this,
+            [this, generation](int code, QProcess::ExitStatus status) {
+                if (generation != m_generation)
+                    return;
+                qCWarning(browserLog, "The browser helper ended before its scan was done: %s %d",
+                          status == QProcess::CrashExit ? "signal" : "exit code", code);
+                helperGone();
+            });
     connect(m_helper, &QProcess::errorOccurred, this, [this, generation](QProcess::ProcessError e) {
         if (generation != m_generation || e != QProcess::FailedToStart)
             return;
-        qWarning("The browser helper %s cannot be started: %s", qPrintable(m_helperPath),
-                 qPrintable(m_helper->errorString()));
+        qCCritical(browserLog, "The browser helper %s cannot be started: %s",
+                   qPrintable(m_helperPath), qPrintable(m_helper->errorString()));
         helperGone();
     });
     m_helper->start(QIODevice::ReadWrite);
@@ -211,7 +217,8 @@ void HelperProcessBrowser::readAnswers()
     while (generation == m_generation && m_helper->canReadLine())
         receive(msg::decode(m_helper->readLine()));
     if (generation == m_generation && m_helper->bytesAvailable() > MaxLineBytes) {
-        qWarning("The browser helper sent an answer too long to be one: it is stopped.");
+        qCWarning(browserLog, "The browser helper sent an answer too long to be one: it is "
+                              "stopped.");
         m_helper->kill();
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/network_page_fetcher.h"
 
 #include "platform/address_policy.h"
+#include "platform/logging.h"
 #include "platform/page_limits.h"
 
 #include <QNetworkAccessManager>
@@ -43,6 +44,8 @@ NetworkPageFetcher::~NetworkPageFetcher() = default;
 void NetworkPageFetcher::fetch(const QUrl &url, Callback callback)
 {
     if (!isAllowedServiceAddress(url)) {
+        qCInfo(scanLog, "The direct read does not go to %s: neither HTTPS nor on this machine",
+               qPrintable(url.toDisplayString()));
         // Answer on the next turn of the event loop, as a real fetch would.
         QTimer::singleShot(0, this, [callback, url] { callback(false, QString(), url); });
         return;
@@ -68,8 +71,11 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
     // A page larger than any friends page is refused as soon as its size shows.
     const auto refuseLarge = [reply] {
         const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        if (announced > MaxPageBytes || reply->bytesAvailable() > MaxPageBytes)
+        if (announced > MaxPageBytes || reply->bytesAvailable() > MaxPageBytes) {
+            qCInfo(scanLog, "The direct read of %s is refused: larger than any friends page",
+                   qPrintable(reply->url().toDisplayString()));
             reply->abort();
+        }
     };
     connect(reply, &QNetworkReply::metaDataChanged, reply, refuseLarge);
     connect(reply, &QNetworkReply::readyRead, reply, refuseLarge);
@@ -77,6 +83,11 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
     connect(reply, &QNetworkReply::finished, this, [=, this, callback = std::move(callback)] {
         reply->deleteLater();
         if (reply->error() != QNetworkReply::NoError) {
+            qCInfo(scanLog, "The direct read of %s failed: %s",
+                   qPrintable(reply->url().toDisplayString()),
+                   reply->error() == QNetworkReply::OperationCanceledError
+                       ? "no answer in time, or a page too large"
+                       : qPrintable(reply->errorString()));
             callback(false, QString(), reply->url());
             return;
         }
@@ -87,10 +98,13 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
         }
         // Followed only to the service's own pages, never from HTTPS to plain HTTP.
         const QUrl next = reply->url().resolved(target.toUrl());
-        if (redirectsLeft > 0 && isServicePage(next, service))
+        if (redirectsLeft > 0 && isServicePage(next, service)) {
             get(next, service, redirectsLeft - 1, deadline, callback);
-        else
+        } else {
+            qCInfo(scanLog, "A redirect to %s is refused: not the service's own page",
+                   qPrintable(next.toDisplayString()));
             callback(false, QString(), next);
+        }
     });
 }
 

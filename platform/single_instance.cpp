@@ -31,6 +31,11 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPathFor(const QString &dataDir)
 {
+    return runtimePathFor(dataDir, QStringLiteral(".lock"));
+}
+
+QString SingleInstance::runtimePathFor(const QString &dataDir, const QString &suffix)
+{
     const QString canonical = QFileInfo(dataDir).canonicalFilePath();
     const QByteArray key = (canonical.isEmpty() ? QDir::cleanPath(dataDir) : canonical).toUtf8();
     const QByteArray hash =
@@ -39,8 +44,7 @@ QString SingleInstance::lockPathFor(const QString &dataDir)
     const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtimeDir.isEmpty())
         return {};
-    return QDir(runtimeDir)
-        .filePath(QStringLiteral("amiscan-%1.lock").arg(QLatin1StringView(hash)));
+    return QDir(runtimeDir).filePath(QStringLiteral("amiscan-") + QLatin1StringView(hash) + suffix);
 }
 
 QString SingleInstance::dataDirLockPathFor(const QString &dataDir)

@@ -24,7 +24,9 @@ public:
     // anyone could take would let others keep the program from starting.
     bool tryAcquire();
 
-    // Empty when the user has no runtime directory.
+    // A file of the copy for `dataDir` in the user's runtime directory, named after the data
+    // directory ("amiscan-<hash><suffix>"); empty when the user has no runtime directory.
+    static QString runtimePathFor(const QString &dataDir, const QString &suffix);
     static QString lockPathFor(const QString &dataDir);
     static QString dataDirLockPathFor(const QString &dataDir);
 

@@ -2,6 +2,7 @@
 
 #include "platform/address_policy.h"
 #include "platform/browser.h"
+#include "platform/logging.h"
 #include "platform/page_fetcher.h"
 #include "scan/online_notice.h"
 #include "scan/page_reader.h"
@@ -94,6 +95,7 @@ void ScanDriver::startScan()
     if (m_timedScan)
         m_window.showNextScanNow();
     m_pageText.clear();
+    m_pageAddress.clear();
     m_waitCount = 0;
     m_loginSubmitted = false;
     m_directRead = DirectRead::NotTried;
@@ -130,6 +132,10 @@ void ScanDriver::directRead(int scan)
                 QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
                                    [this, scan] { afterDirectRead(scan); });
             } else {
+                qCInfo(scanLog, "%s: the browser takes over",
+                       ok ? "The direct read found no friends page of the service (the login may "
+                            "have expired)"
+                          : "The direct read failed");
                 m_pageText.clear();
                 m_directRead = DirectRead::Failed;
                 afterDirectRead(scan);
@@ -167,6 +173,8 @@ void ScanDriver::openFriendsPage()
     const QUrl url = friendsPage();
     m_browser->load();
     if (!isAllowedServiceAddress(url)) {
+        qCInfo(scanLog, "The service address %s is refused: neither HTTPS nor on this machine",
+               qPrintable(url.toDisplayString()));
         // Never sent: the address counts as unreachable and the next tick gives up.
         m_waitCount = WaitingTickLimit;
         return;
@@ -202,10 +210,13 @@ void ScanDriver::tick()
             return;
         if (hasDocument && html.indexOf(PageEndMarker, 99) >= 0) {
             // The login goes only to the service's own pages, wherever the browser was sent.
-            if (!html.contains(ServiceDomainWord) || !isServicePage(address, friendsPage()))
+            if (!html.contains(ServiceDomainWord) || !isServicePage(address, friendsPage())) {
+                qCInfo(scanLog, "The page at %s is not the service's: no login goes to it",
+                       qPrintable(address.toDisplayString()));
                 m_waitCount = WaitingTickLimit;
-            else
+            } else {
                 m_step = ScanStep::PageLoaded;
+            }
         }
         m_pageHtml = html;
         m_pageAddress = address;
@@ -225,8 +236,10 @@ void ScanDriver::waitedWithoutAnswer()
     // The browser has not answered an earlier tick (a page script that never yields, a page
     // process that hangs): this tick counts as spent waiting, so the limit still comes.
     showWaitCount();
-    if (++m_waitCount >= WaitingTickLimit)
-        failScan();
+    if (++m_waitCount < WaitingTickLimit)
+        return;
+    qCInfo(scanLog, "The browser has not answered for %d s", m_waitCount * m_timings.tickMs / 1000);
+    failScan();
 }
 
 void ScanDriver::stepLoaded(int scan)
@@ -297,6 +310,12 @@ void ScanDriver::failScan()
 {
     // The scan ends, and the count-down runs again, before any message: the next timed scan
     // starts whether the message has been answered or not.
+    qCInfo(scanLog, "The scan gave up: %s (the last page: %s)",
+           m_loginSubmitted ? "the login was sent, but the friends page did not come: are the "
+                              "user name and the password right?"
+           : m_step == ScanStep::LogIn ? "the page is neither the friends page nor a login form"
+                                       : "no page of the service came",
+           m_pageAddress.isEmpty() ? "none" : qPrintable(m_pageAddress.toDisplayString()));
     stopScan();
     m_window.scanFailed();
     m_window.showProgress(texts::ScanStopped, ScanWindow::Tone::Stopped);

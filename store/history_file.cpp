@@ -1,6 +1,7 @@
 #include "store/history_file.h"
 
 #include "store/characters.h"
+#include "store/files_log.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
 #include "store/time_text.h"
@@ -353,7 +354,11 @@ ReadResult readFile(const QString &path, FriendsTable &table)
     QByteArray bytes;
     if (!readWholeFile(path, bytes))
         return ReadResult{false, {}};
-    return parseText(decodeFileText(bytes), table);
+    ReadResult read = parseText(decodeFileText(bytes), table);
+    if (!read.intact)
+        qCInfo(filesLog, "%s is not a whole history: it is kept aside before the next save",
+               qPrintable(path));
+    return read;
 }
 
 bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)

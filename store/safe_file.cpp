@@ -1,6 +1,7 @@
 #include "store/safe_file.h"
 
 #include "store/clock.h"
+#include "store/files_log.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,8 +39,9 @@ bool entryExists(const QString &path)
 }
 
 // Sets the reason from errno and answers false.
-bool failed(QString *error, int number)
+bool failed(QString *error, int number, const char *doing, const QString &path)
 {
+    qCInfo(filesLog, "Cannot %s %s: %s", doing, qPrintable(path), std::strerror(number));
     if (error)
         *error = QString::fromLocal8Bit(std::strerror(number));
     return false;
@@ -110,11 +112,16 @@ bool readWholeFile(const QString &path, QByteArray &bytes)
     // Without following a link, and without waiting should the entry be a FIFO.
     const int fd = ::open(nativeName(path).constData(),
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        qCInfo(filesLog, "Cannot read %s: %s", qPrintable(path), std::strerror(errno));
         return false;
+    }
     struct stat info = {};
     bool whole =
         ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxDataFileSize;
+    if (!whole)
+        qCInfo(filesLog, "Cannot read %s: not a regular file of at most %lld bytes",
+               qPrintable(path), qlonglong(MaxDataFileSize));
     QByteArray data;
     qsizetype have = 0;
     if (whole)
@@ -127,6 +134,9 @@ bool readWholeFile(const QString &path, QByteArray &bytes)
         if (n < 0 && errno == EINTR)
             continue;
         whole = n >= 0 && have + n <= MaxDataFileSize;
+        if (!whole)
+            qCInfo(filesLog, "Cannot read %s: %s", qPrintable(path),
+                   n < 0 ? std::strerror(errno) : "it grew too large while read");
         if (n <= 0)
             break;
         have += n;
@@ -180,7 +190,7 @@ bool replaceFileSafely(const QString &path, const QByteArray &bytes, QString *er
         }
     }
     if (fd < 0)
-        return failed(error, errno);
+        return failed(error, errno, "save", target);
     // The umask may have taken the owner's rights as well.
     bool whole = ::fchmod(fd, OwnerOnly) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     int number = errno;
@@ -191,7 +201,7 @@ bool replaceFileSafely(const QString &path, const QByteArray &bytes, QString *er
     }
     if (!whole) {
         ::unlink(nativeName(side).constData());
-        return failed(error, number);
+        return failed(error, number, "save", target);
     }
     syncDirectory(dir);
     return true;
@@ -221,9 +231,10 @@ QString keepFileAside(const QString &path, const QString &reason, QString *error
         aside = dir.filePath(stem + u'-' + QString::number(n) + suffix);
     // The entry as it is: a link is moved, not what it leads to.
     if (::rename(nativeName(path).constData(), nativeName(aside).constData()) != 0) {
-        failed(error, errno);
+        failed(error, errno, "move aside", path);
         return {};
     }
+    qCInfo(filesLog, "%s is kept as %s", qPrintable(path), qPrintable(aside));
     return aside;
 }
 

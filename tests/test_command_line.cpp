@@ -8,7 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -26,7 +29,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("result"); // the data directory, or the error
+        QTest::addColumn<QString>("result"); // the data directory (and " verbose"), or the error
         QTest::newRow("none") << QStringList{} << Action::Run << QString();
         QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << QString();
         QTest::newRow("version") << QStringList{"--version"} << Action::ShowVersion << QString();
@@ -45,6 +48,10 @@ private slots:
             << QStringList{"--data-dir"} << Action::Refuse << "Missing value after '--data-dir'.";
         QTest::newRow("dir empty") << QStringList{"--data-dir="} << Action::Refuse
                                    << "The option --data-dir needs a directory.";
+        QTest::newRow("verbose") << QStringList{"-verbose", "--data-dir=/d"} << Action::Run
+                                 << "/d verbose";
+        QTest::newRow("verbose with a value") << QStringList{"--verbose=1"} << Action::Refuse
+                                              << "Unexpected value after '--verbose'.";
     }
 
     void parse()
@@ -52,7 +59,9 @@ private slots:
         QFETCH(QStringList, arguments);
         const CommandLine line = parseCommandLine(QStringList{"amiscan"} + arguments);
         QTEST(line.action, "action");
-        QTEST(line.action == Action::Refuse ? line.error : line.dataDir, "result");
+        QTEST(line.action == Action::Refuse ? line.error
+                                            : line.dataDir + (line.verbose ? " verbose" : ""),
+              "result");
     }
 
     void chooseDataDir_data()
@@ -120,7 +129,7 @@ private slots:
 
     // One lock lies in the user's runtime directory, which no one else can enter to take its
     // name first, the other in the data directory, which every way to it leads to; a copy
-    // killed leaves its locks, which do not block the next.
+    // killed leaves its locks and its channel's socket, which do not block the next.
     void singleCopy_perDataDirectory_data()
     {
         QTest::addColumn<QString>("second");
@@ -153,14 +162,48 @@ private slots:
         QVERIFY(gone.waitForStarted());
         const qint64 pid = gone.processId();
         QVERIFY(gone.waitForFinished());
-        for (const QString &path : {lock, SingleInstance::dataDirLockPathFor(dir.path())}) {
+        for (const QString &path : {lock, SingleInstance::dataDirLockPathFor(dir.path()),
+                                    CopyChannel::nameFor(dir.path())}) {
             QFile stale(path);
             QVERIFY(stale.open(QIODevice::WriteOnly));
             stale.write(QByteArray::number(pid) + "\namiscan\n" +
                         QSysInfo::machineHostName().toUtf8() + "\n");
         }
         SingleInstance next(dir.path());
-        QVERIFY(next.tryAcquire());
+        CopyChannel channel(dir.path());
+        QVERIFY(claimSingleCopy(next, channel, {}));
+        QVERIFY2(channel.isListening(), qPrintable(channel.errorString()));
+        QCOMPARE(QFileInfo(CopyChannel::nameFor(dir.path())).permissions() & 0x0077, 0); // owner's
+    }
+
+    // A later start's requests are lines: the ones not known, and one too long to be a request,
+    // are let go. (A later start's own request: the main window's test.)
+    void copyChannel_takesKnownLinesOnly_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<int>("shows");
+        QTest::newRow("show") << QByteArray("show\n") << 1;
+        QTest::newRow("unknown lines, an unended one")
+            << QByteArray("--history\nshow\r\nshow") << 1;
+        QTest::newRow("too long") << QByteArray(300, 'x') + "\nshow\n" << 0;
+    }
+    void copyChannel_takesKnownLinesOnly()
+    {
+        QFETCH(QByteArray, sent);
+        QTemporaryDir runtime, dir;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        CopyChannel channel(dir.path());
+        QVERIFY(channel.listen());
+        QSignalSpy shows(&channel, &CopyChannel::showRequested);
+        QSignalSpy accepted(channel.findChild<QLocalServer *>(), &QLocalServer::newConnection);
+        QLocalSocket later;
+        later.connectToServer(CopyChannel::nameFor(dir.path()));
+        QVERIFY(later.waitForConnected() && later.write(sent) == sent.size());
+        later.disconnectFromServer();
+        // Its end of the connection goes once all it received has been read.
+        QVERIFY(accepted.wait());
+        QTRY_VERIFY(channel.findChildren<QLocalSocket *>().isEmpty());
+        QTEST(int(shows.count()), "shows");
     }
 };
 

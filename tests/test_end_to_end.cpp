@@ -1,7 +1,8 @@
 // The program installed into a temporary prefix, at real speed against the local stand-in for
-// the service: with Auto Start on, its first scan logs in through the browser, a second copy is
-// refused, a minute later the count-down scans by the direct read, and SIGTERM saves both files
-// in the user's data directory, nothing beside the executable.
+// the service: with Auto Start on, its first scan logs in through the browser and prints nothing,
+// a second copy is refused, a minute later the count-down scans by the direct read, SIGTERM
+// saves both files in the user's data directory, nothing beside the executable, and with
+// --verbose a scan tells why it fails.
 #include "app/single_copy.h"
 #include "browser_processes.h"
 #include "file_faults.h"
@@ -83,7 +84,7 @@ class TestEndToEnd : public QObject
     }
 
     // The installed program with `home` as its home, offscreen.
-    void start(QProcess &process, const QString &home)
+    void start(QProcess &process, const QString &home, const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME", "QT_QPA_PLATFORM"})
@@ -92,7 +93,7 @@ class TestEndToEnd : public QObject
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(m_prefix.filePath("bin/amiscan"));
+        process.start(m_prefix.filePath("bin/amiscan"), arguments);
         QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
     }
 
@@ -155,14 +156,16 @@ private slots:
                                    timeoutMs) &&
                    run.state() == QProcess::Running;
         };
+        QByteArray printed; // what the diagnostics read of the program's output
         const auto diagnostics = [&] {
             return QString::fromLatin1(fileBytes(historyPath)) + "\nservice log:\n" +
                    sim.logLines().join(u'\n') + "\nprogram output:\n" +
-                   QString::fromUtf8(run.readAll().right(4000));
+                   QString::fromUtf8((printed += run.readAll()).right(4000));
         };
 
         QVERIFY2(waitForHistoryOf(3, 90000), qPrintable(diagnostics()));
         QTRY_COMPARE_WITH_TIMEOUT(browserProcesses(run.processId()).size(), 0, 10000);
+        QCOMPARE(printed + run.readAll(), QByteArray()); // not even the browser engine
         const QList<SimRequest> firstScan = sim.requests();
         const auto isLogin = [](const SimRequest &r) { return r.method == "POST"; };
         QCOMPARE(std::count_if(firstScan.begin(), firstScan.end(), isLogin), 1);
@@ -211,6 +214,17 @@ private slots:
         QCOMPARE(saved.cells(AccountName), second.cells(AccountName));
         QVERIFY(fileBytes(dataDir.filePath("Amiscan.ini")).contains("MinimizeIcon=0\r\n"));
         QCOMPARE(filesUnderPrefix(), m_installed);
+
+        // The service has gone: asked to, the browser helper tells why its page did not load.
+        QVERIFY(sim.stop());
+        QProcess verbose;
+        start(verbose, home.path(), {"--verbose"});
+        const QByteArray reason = "did not load: net::ERR_CONNECTION_REFUSED";
+        QByteArray told;
+        const auto tells = [&] { return (told += verbose.readAll()).contains(reason); };
+        QVERIFY2(QTest::qWaitFor(tells, 60000), told.constData());
+        verbose.terminate();
+        QVERIFY(verbose.waitForFinished(10000));
     }
 
     // Qt's X11 platform ends the program with exit() once its display is gone.

@@ -1,6 +1,7 @@
 // The main window driven through its controls: its files, options, login boxes, panel, lists,
 // session switch, notification-area icon and notifications, and the ways out.
 #include "app/end_of_run.h"
+#include "app/single_copy.h"
 #include "desktop/desktop_notifier.h"
 #include "dialog_driver.h"
 #include "file_faults.h"
@@ -709,6 +710,23 @@ private slots:
             QTRY_VERIFY(!form().isVisible());
             m_notifier->click();
             QVERIFY(form().isVisible());
+            // So does a second start for the same data directory, which is refused.
+            QTemporaryDir runtime;
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+            const QString dir = m_scan->dir.path();
+            SingleInstance first(dir), second(dir);
+            CopyChannel firstChannel(dir), secondChannel(dir);
+            QVERIFY(claimSingleCopy(first, firstChannel, {}));
+            bringBackOnLaterStarts(firstChannel, form());
+            form().showMinimized();
+            QTRY_VERIFY(!form().isVisible());
+            QString refusal;
+            QVERIFY(
+                !claimSingleCopy(second, secondChannel,
+                                 [&](const QString &, const QString &text) { refusal = text; }));
+            QCOMPARE(refusal, RefusalText);
+            QTRY_VERIFY(form().isVisible());
+            QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
             click(control);
             QVERIFY(!m_tray->shown);
             form().showMinimized();
