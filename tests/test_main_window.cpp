@@ -469,8 +469,6 @@ private slots:
         QVERIFY(main()->isVisible() && !manage()->isVisible());
         QCOMPARE(unselected(), (QStringList{"1", "0", "1"}));
         QCOMPARE(main()->currentRow(), -1);
-        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsSecond);
-        QVERIFY(form().LabHelp->isVisible());
     }
 
     void delete_questionNamesTheFriend_data()
@@ -559,28 +557,25 @@ private slots:
     void switchTwice_restoresTitlesAndHelp_companionLineShowsTheOtherSession()
     {
         startWithFriends();
-        QCOMPARE(helpOver(form().LabTitList1), texts::SessionHelpToSecond);
-        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsSecond);
         QTest::mousePress(form().LabTitList1, Qt::RightButton);
         QCOMPARE(form().state.sessionShown, Session::First);
         QTest::mousePress(form().LabTitList1, Qt::LeftButton);
-        QCOMPARE(form().LabTitList1->text(), texts::SecondSessionTitle);
+        const QString blanks(57, u' ');
+        QCOMPARE(form().LabTitList1->text(), " Friends     (2nd session)" + blanks.left(31) +
+                                                 "Start 2" + blanks.left(35) + "End 2" +
+                                                 blanks.left(21) + "Lenght");
         QCOMPARE(form().LabSession->text(), QStringLiteral("2"));
         const QString first = QStringLiteral("07/09/12 22:53 - .. .. .. .. .. > .. ..");
         const QString second = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
         QVERIFY(main()->lineText(0).endsWith(second));
         QVERIFY(manage()->lineText(0).endsWith(second));
-        QCOMPARE(helpOver(form().LabSession), texts::SessionHelpToFirst);
-        QCOMPARE(helpOver(main()->viewport()), texts::MainListHelpSelectsFirst);
-        clickLine(main(), 0);
-        QCOMPARE(form().LabHelpNom->text(), "ann.x             : " + first);
         QTest::mouseClick(form().LabSession, Qt::LeftButton);
-        QCOMPARE(form().LabTitList1->text(), texts::FirstSessionTitle);
+        QCOMPARE(form().LabTitList1->text(), " Friends" + blanks + "Start" + blanks.left(38) +
+                                                 "End" + blanks.left(24) + "Lenght");
+        QCOMPARE(form().LabSession->text(), QStringLiteral("1"));
         QVERIFY(main()->lineText(0).endsWith(first));
-        clickLine(main(), 0);
-        QCOMPARE(form().LabHelpNom->text(), "ann.x             : " + second);
-        QVERIFY(form().LabHelpNom->isVisible() && !form().LabHelp->isVisible());
         // Leaving the list brings the help line back; Escape in it parks the focus.
+        clickLine(main(), 0);
         form().TextLogin->setFocus();
         QTRY_VERIFY(form().LabHelp->isVisible() && !form().LabHelpNom->isVisible());
         clickLine(main(), 0);
@@ -593,18 +588,280 @@ private slots:
         QCOMPARE(main()->currentRow(), 3);
         QTest::keyClick(main(), Qt::Key_Up);
         QCOMPARE(main()->currentRow(), 1);
-        // A click on the separator or a blank line empties the help line and leaves no line
-        // selected.
-        QCOMPARE(main()->lineText(2), separatorLine());
-        for (const int line : {2, main()->count() - 1}) {
-            clickLine(main(), 0);
-            clickLine(main(), line);
-            QVERIFY(form().LabHelpNom->text().isEmpty() && form().LabHelp->isVisible());
-            QCOMPARE(main()->currentRow(), -1);
-            QVERIFY(!main()->selectionModel()->hasSelection());
+    }
+
+    // A line clicked after Ann's: the companion line shown, or none, and the line left selected
+    // only when it is a friend's. A name cut at 18 finds no friend and leaves Ann's in view.
+    void companionLine_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("companion");
+        QTest::addColumn<QColor>("colour");
+        const auto row = [](const char *name, const char *state, int line, const QString &shown,
+                            const QColor &colour = QColor(0, 128, 0)) {
+            QTest::newRow(name) << QString(state) << line << shown << colour;
+        };
+        // Ann's sessions start at 22:53 and 14:19 and are open; the namesakes' 2nd is empty.
+        const QString open = " - .. .. .. .. .. > .. ..", first = "07/09/12 22:53" + open,
+                      second = "04/09/12 14:19" + open, sam = "sam.b             : .. .. .. .. ..";
+        const QString ann = QStringLiteral("ann.x             : ");
+        row("1st session: the 2nd, green", "", 0, ann + second);
+        row("2nd session: the 1st, black", "second", 0, ann + first, QColor(0, 0, 0));
+        row("user names: the display name", "user", 0, "Ann" + QString(15, u' ') + ": " + second);
+        row("namesakes: the later row's", "", 3, sam + open);
+        row("namesakes: the later row's, either line", "", 4, sam + open);
+        row("name cut at 18: left as it was", "", 2, ann + second);
+        row("separator", "", 1, QString());
+        row("blank line", "", 9, QString());
+    }
+    void companionLine()
+    {
+        QFETCH(QString, state);
+        QFETCH(int, line);
+        QFETCH(QString, companion);
+        startWithFriends({FiveFriends.first(),
+                          {"Sam", "sam.a"},
+                          {"Sam", "sam.b"},
+                          {"Example Friend Long Name", "long"}});
+        if (!state.isEmpty())
+            click(state == "user" ? "LabCheckUser" : "LabSession");
+        clickLine(main(), 0);
+        clickLine(main(), line);
+        QCOMPARE(form().LabHelpNom->text(), companion);
+        QCOMPARE(form().LabHelpNom->isVisible(), !companion.isEmpty());
+        QCOMPARE(form().LabHelp->isVisible(), companion.isEmpty());
+        if (!companion.isEmpty())
+            QTEST(form().LabHelpNom->palette().color(QPalette::WindowText), "colour");
+        QCOMPARE(main()->currentRow(), main()->lineText(line).contains(u':') ? line : -1);
+        QCOMPARE(main()->selectionModel()->hasSelection(), main()->currentRow() >= 0);
+    }
+
+    // The help line over each control in each state that words it (set first: the panel hidden,
+    // a filter or the user names on, the 2nd session or the management list shown). A friend
+    // selected in the main list keeps its companion line over the controls that do not switch.
+    void helpLine_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("switches");
+        const auto row = [](const char *control, const char *state, const QString &text,
+                            bool switches = false) {
+            QTest::addRow("%s %s", control, state)
+                << QString(control) << QString(state) << text << switches;
+        };
+        const QString title = QStringLiteral("Amiscan v%1.%2%3 - 14/10/12")
+                                  .arg(AMISCAN_VERSION_MAJOR)
+                                  .arg(AMISCAN_VERSION_MINOR)
+                                  .arg(AMISCAN_VERSION_PATCH);
+        row("LabelProg1", "", title), row("LabelProg2", "", title);
+        row("ButHidePanel", "",
+            "Click to hide the panel to reduce the size of the window (or "
+            "<Double click> on List)");
+        row("ButHidePanel", "hidden",
+            "Click to show the panel to recover the normal window size "
+            "[or <Double click> on List]");
+        row("TextLogin", "", "Enter your Vey Username");
+        row("TextPw", "", "Enter your Vey Password");
+        for (const char *control : {"LabCheckAutoStart", "CheckAutoStart"})
+            row(control, "", "If checked, the scan begin when program starts");
+        row("ButGo", "", "Click to scan your friends online");
+        for (const char *control : {"LabTextTimerScan1", "TextTimerScan", "LabTextTimerScan2"})
+            row(control, "", "Enter the scan interval (in minutes)");
+        row("ButTimerOnOff", "", "Click to stop or start the timer");
+        for (const char *control : {"LabCheckFlter", "CheckFlter"})
+            row(control, "",
+                "If checked, the list displays only selected friends (<Right click> "
+                "on list to manage your selections)");
+        for (const char *control : {"LabCheckHideOff", "CheckHideOff"})
+            row(control, "", "If checked, the list do not displays friends Offline");
+        for (const char *control : {"LabCheckUser", "CheckUser"})
+            row(control, "", "If checked, the list displays User Name, instead of Display Name");
+        for (const char *control : {"LabCheckTray", "CheckTray"})
+            row(control, "",
+                "If checked, the window is minimized to icon in notification area "
+                "(bottom right corner next to the clock)");
+        row("ButAbout", "", "About Amiscan");
+        row("ButExit", "",
+            "Click to save data and close the program (The red <X> closes the "
+            "program but does not save data)");
+        row("ButHideCheckFlter", "hidden",
+            "The list displays All friends, Selected and Unselected");
+        row("ButHideCheckFlter", "hidden filter", "The list displays ONLY selected friends");
+        row("ButHideCheckHideOff", "hidden", "The list displays All friends, Online and Offline");
+        row("ButHideCheckHideOff", "hidden offline", "The list do NOT displays friends Offline");
+        row("ButHideCheckUser", "hidden", "Names of the list are Display Name (not UserName)");
+        row("ButHideCheckUser", "hidden user", "Names of the list are UserName (not Display Name)");
+        row("LabScanLast", "", "<Click> to start the scan  (as [Start Scan])", true);
+        row("LabScanNext", "", "<Click> to stop or start the timer  (as [Timer])", true);
+        row("CheckList2All", "manage",
+            "Check or Uncheck all friends list (to undo, close the program with the red <X>)",
+            true);
+        row("LabInfo", "", "", true), row("Form1", "", "", true);
+        row("LabHelp", "", ""), row("LabHelpNom", "", "");
+        for (const char *control : {"LabTitList1", "LabSession"}) {
+            row(control, "", "<Click> to display the 2nd session", true);
+            row(control, "second", "<Click> to display the 1st session", true);
         }
+        const QString mainList = "<Right Click> manages the list  -  <Double Click> hides/shows "
+                                 "Panel  -  <Select> shows ";
+        row("List1", "", mainList + "2nd session", true);
+        row("List1", "second", mainList + "1st session", true);
+        row("List2", "manage",
+            "<Right Click> to return  -  <Uncheck> hides this friend  -  "
+            "<Select and press DEL> deletes this friend\"");
+    }
+    void helpLine()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, state);
+        QFETCH(bool, switches);
+        startWithFriends();
+        const QStringList states = state.split(u' ');
+        if (states.contains("hidden"))
+            form().togglePanel();
+        form().CheckFlter->setChecked(states.contains("filter"));
+        form().CheckHideOff->setChecked(states.contains("offline"));
+        form().CheckUser->setChecked(states.contains("user"));
+        if (states.contains("second"))
+            form().switchSession();
+        // The mouse meets the help line only while it is shown, the main list only unselected.
+        const bool selected =
+            !states.contains("manage") && control != "List1" && control != "LabHelp";
+        if (selected)
+            clickLine(main(), 0);
+        else if (states.contains("manage"))
+            clickLine(main(), 0, Qt::RightButton);
+        QWidget *over = control == "Form1"   ? &form()
+                        : control == "List1" ? main()->viewport()
+                        : control == "List2" ? manage()->viewport()
+                                             : form().findChild<QWidget *>(control);
+        form().LabHelp->setText(QStringLiteral("-"));
+        QTEST(helpOver(over), "text");
+        if (selected)
+            QCOMPARE(form().LabHelpNom->isVisible(), !switches);
+        QCOMPARE(form().LabHelp->isVisible(), switches || !selected);
+    }
+
+    // The text colours of the main list, the management list and their title, and the lists'
+    // backgrounds, after scans (s) and session switches (w) from start-up with a history.
+    void colours_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QList<QColor>>("texts");
+        const QColor black(0, 0, 0), blue(0, 0, 255), green(0, 128, 0), greyGreen(87, 149, 125);
+        QTest::newRow("start-up") << "" << QList<QColor>{black, black, black};
+        QTest::newRow("2nd session") << "w" << QList<QColor>{greyGreen, greyGreen, greyGreen};
+        QTest::newRow("1st again, no scan") << "ww" << QList<QColor>{black, black, black};
+        QTest::newRow("scan") << "s" << QList<QColor>{blue, black, black};
+        QTest::newRow("scan in the 2nd session")
+            << "ws" << QList<QColor>{green, greyGreen, greyGreen};
+        QTest::newRow("2nd session after a scan")
+            << "sw" << QList<QColor>{greyGreen, greyGreen, greyGreen};
+        QTest::newRow("1st again after a scan") << "sww" << QList<QColor>{blue, black, black};
+    }
+    void colours()
+    {
+        QFETCH(QString, steps);
+        QVERIFY(writeBytes(historyPath(), ExampleHistory));
+        start();
+        for (const QChar step : steps) {
+            if (step == u'w')
+                click("LabSession");
+            else
+                QVERIFY(scan());
+        }
+        QList<QColor> texts{main()->palette().color(QPalette::Text)};
+        QCOMPARE(main()->palette().color(QPalette::Base), QColor(255, 255, 241));
         clickLine(main(), 0, Qt::RightButton);
-        QCOMPARE(helpOver(manage()->viewport()), texts::ManageListHelp);
+        QVERIFY(manage()->isVisible());
+        texts << manage()->palette().color(QPalette::Text)
+              << form().LabTitList1->palette().color(QPalette::WindowText);
+        QCOMPARE(manage()->palette().color(QPalette::Base), QColor(255, 255, 255));
+        QTEST(texts, "texts");
+    }
+
+    // The lists' heights at their limits, the help line under them and the window's height, in
+    // twips as designed (rows(n) = (n - 1) * 195 + 255, 225 a row in the management list), shown
+    // at 15 twips a pixel. Fewer than 15 lines are padded to 16.
+    void listHeights_data()
+    {
+        QTest::addColumn<int>("friends");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QList<int>>(
+            "twips"); // the lists' height, the help line's top, the window's height
+        QTest::newRow("15 lines") << 15 << "" << QList<int>{2985, 4595, 5295};
+        QTest::newRow("14 lines, padded") << 14 << "" << QList<int>{3180, 4790, 5490};
+        QTest::newRow("51 rows at most") << 60 << "" << QList<int>{10005, 11615, 12315};
+        QTest::newRow("panel hidden, 15 lines") << 15 << "hidden" << QList<int>{2985, 3710, 4410};
+        QTest::newRow("panel hidden, 55 rows at most")
+            << 60 << "hidden" << QList<int>{10785, 11510, 12210};
+        QTest::newRow("management list, 20 lines")
+            << 20 << "manage" << QList<int>{3885, 5495, 6195};
+        QTest::newRow("management list, 51 rows at most")
+            << 60 << "manage" << QList<int>{9960, 11570, 12270};
+    }
+    void listHeights()
+    {
+        QFETCH(int, friends);
+        QFETCH(QString, state);
+        QFETCH(QList<int>, twips);
+        QList<Friend> offline;
+        for (int i = 0; i < friends; ++i)
+            offline << Friend{QStringLiteral("Friend %1").arg(i, 2, 10, QChar(u'0')),
+                              "f" + QString::number(i)};
+        startWithFriends(offline);
+        if (state == "hidden")
+            click("ButHidePanel");
+        else if (state == "manage")
+            clickLine(main(), 0, Qt::RightButton);
+        const auto px = [](int twips) { return qRound(twips / 15.0); };
+        const int top = state == "hidden" ? 750 : 1625; // the lists' row, 875 up with the panel
+        for (LineList *list : {main(), manage()})
+            QCOMPARE(QList<int>({list->y(), list->height()}),
+                     QList<int>({px(top), px(top + twips[0]) - px(top)}));
+        QCOMPARE(QList<int>({form().LabHelp->y(), form().LabHelpNom->y(), form().height()}),
+                 QList<int>({px(twips[1]), px(twips[1]), px(twips[2])}));
+    }
+
+    // Where the panel's slide leaves the controls, hidden (1 click) and shown again (2): the top
+    // row's two buttons stop at its edge and come down late. A width of 0: the top alone.
+    void panelSlide_data()
+    {
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("twips");
+        const auto row = [](int clicks, const char *control, const QRect &twips) {
+            QTest::addRow("%d %s", clicks, control) << clicks << QString(control) << twips;
+        };
+        row(1, "ButHidePanel", {170, 0, 1360, 275}), row(1, "ButExit", {6540, 0, 1090, 275});
+        row(1, "ButHideCheckFlter", {1470, 0, 1740, 275});
+        row(1, "ButHideCheckHideOff", {3160, 0, 1750, 275});
+        row(1, "ButHideCheckUser", {4880, 0, 1740, 275});
+        row(1, "ButAbout", {6240, -860, 285, 300}), row(1, "TextLogin", {1560, -900, 1455, 285});
+        row(1, "LineHoriz", {0, -20, 0, 0}), row(1, "LabScanLast", {0, 265, 0, 0});
+        row(1, "List1", {0, 750, 0, 0});
+        row(2, "ButHidePanel", {200, 680, 1240, 300}), row(2, "ButExit", {6540, 140, 855, 300});
+        row(2, "ButAbout", {6240, 120, 285, 300}), row(2, "TextLogin", {1560, 80, 1455, 285});
+        row(2, "LineHoriz", {0, 960, 0, 0}), row(2, "LabScanLast", {0, 1140, 0, 0});
+        row(2, "List1", {0, 1625, 0, 0});
+    }
+    void panelSlide()
+    {
+        QFETCH(int, clicks);
+        QFETCH(QString, control);
+        QFETCH(QRect, twips);
+        start();
+        for (int i = 0; i < clicks; ++i)
+            click("ButHidePanel");
+        const QWidget *shown = form().findChild<QWidget *>(control);
+        const auto px = [](int twips) { return qRound(twips / 15.0); };
+        QCOMPARE(shown->y(), px(twips.top()));
+        if (twips.width())
+            QCOMPARE(shown->geometry(), QRect(QPoint(px(twips.left()), px(twips.top())),
+                                              QPoint(px(twips.left() + twips.width()) - 1,
+                                                     px(twips.top() + twips.height()) - 1)));
     }
 
     // Where the desktop has no notification area, a minimised window never hides in it.

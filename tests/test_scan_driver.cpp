@@ -234,9 +234,13 @@ private slots:
         QTest::addColumn<QString>("service");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("outcome");
+        // Positions count from 1: the end tag counts from position 100 on.
         const QString friends = "<p>vey Friends Online Now:</p>";
-        QTest::newRow("end before position 100") << "" << friends + "</BODY>"
-                                                 << "waits";
+        const auto endAt = [&](int position) {
+            return friends.leftJustified(position - 1) + "</BODY>";
+        };
+        QTest::newRow("end at position 99") << "" << endAt(99) << "waits";
+        QTest::newRow("end at position 100") << "" << endAt(100) << "read";
         QTest::newRow("end tag in small letters") << "" << friends + Filler + "</body>"
                                                   << "waits";
         QTest::newRow("an early end tag in a script, the real one later")
