@@ -44,8 +44,7 @@ const QList<Friend> FiveFriends{
     {"Bob", "bob"},
     {"Cara", "xx.cara", true, false},
     {"dan", "ww.dan", false, false},
-    {"Eve", "vv.eve"},
-};
+    {"Eve", "vv.eve"}};
 
 } // namespace
 
@@ -92,12 +91,7 @@ class TestMainWindow : public QObject
         return QTest::qWaitFor([this] { return !scanning(); });
     }
     bool scanning() { return form().ButGo->text() == texts::AbortCaption; }
-    void saveBoth()
-    {
-        form().saveHistory();
-        form().waitForHistorySave();
-        form().saveSettings();
-    }
+    void saveBoth() { form().saveHistory(), form().waitForHistorySave(), form().saveSettings(); }
     QStringList savedAccounts() const
     {
         FriendsTable saved;
@@ -144,13 +138,6 @@ class TestMainWindow : public QObject
     {
         widget->setFocus(Qt::MouseFocusReason);
         QTRY_VERIFY(widget->hasFocus());
-    }
-    QString helpOver(QWidget *control)
-    {
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), control->mapToGlobal(QPointF(5, 5)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(control, &move);
-        return form().LabHelp->text();
     }
 
 private slots:
@@ -202,9 +189,9 @@ private slots:
         QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
         QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
         QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
-        QCOMPARE(form().TextLogin->text(), QStringLiteral("ann"));
-        QCOMPARE(form().TextPw->text(), QStringLiteral("**"));
-        QCOMPARE(form().TextTimerScan->text(), QStringLiteral("20"));
+        QCOMPARE((QStringList{form().TextLogin->text(), form().TextPw->text(),
+                              form().TextTimerScan->text()}),
+                 (QStringList{"ann", "**", "20"}));
         for (QCheckBox *box : {form().CheckFlter, form().CheckHideOff, form().CheckUser})
             QVERIFY(box->isChecked());
         QVERIFY(!form().CheckAutoStart->isChecked());
@@ -213,14 +200,12 @@ private slots:
         form().CheckAutoStart->setChecked(true);
         form().TextTimerScan->clear();
         form().togglePanel();
-        form().saveSettings();
+        saveBoth();
         QCOMPARE(fileBytes(settingsPath()),
                  QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
                             "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
                             "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
                             "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
-        form().saveHistory();
-        form().waitForHistorySave();
         QCOMPARE(fileBytes(historyPath()), ExampleHistory);
         QVERIFY(asideFiles().isEmpty());
     }
@@ -248,18 +233,16 @@ private slots:
             QVERIFY(writeBytes(historyPath(), ExampleHistory));
         // A link is never followed: neither read nor written through.
         const QString target = m_scan->dir.filePath("target");
-        if (how == "damaged") {
-            stored.replace(0, stored.indexOf("\r\n"), "Friends of mine");
-            QVERIFY(writeBytes(path, stored));
-        } else if (how == "link") {
+        if (how == "damaged")
+            QVERIFY(writeBytes(path, stored.replace(0, stored.indexOf("\r\n"), "Friends of mine")));
+        else if (how == "link")
             QVERIFY(writeBytes(target, stored) && QFile::link(target, path));
-        } else if (how == "FIFO") {
+        else if (how == "FIFO")
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        } else if (how == "device") {
+        else if (how == "device")
             QVERIFY(QFile::link("/dev/zero", path));
-        } else {
+        else
             QVERIFY(makeUnreadableEntry(path));
-        }
         start();
         QVERIFY(form().state.dataPresent);
         if (how.startsWith("readable"))
@@ -478,11 +461,9 @@ private slots:
         QTest::addColumn<QStringList>("question");
         QTest::addColumn<bool>("yes");
         QTest::newRow("same names, cancel")
-            << "zed"
-            << "zed" << QStringList{"zed", "Delete this friend ?"} << false;
+            << "zed" << QString("zed") << QStringList{"zed", "Delete this friend ?"} << false;
         QTest::newRow("user name differs, yes")
-            << "Annabel Example-Long"
-            << "annabel.example.long.name"
+            << "Annabel Example-Long" << QString("annabel.example.long.name")
             << QStringList{"Annabel Example-Lo", "( annabel.example.lon )", " Delete this friend ?"}
             << true;
     }
@@ -507,9 +488,9 @@ private slots:
         QTest::keyClick(manage(), Qt::Key_Delete);
         QCOMPARE(asked, question);
         QVERIFY(!form().state.dialogAnswer); // back to no once the question is answered
-        QCOMPARE(form().table.friendCount(), yes ? 2 : 3);
-        QCOMPARE(form().state.listedCount, yes ? 2 : 3);
-        QCOMPARE(form().state.selectedCount, yes ? 2 : 3);
+        QCOMPARE((QList<int>{form().table.friendCount(), form().state.listedCount,
+                             form().state.selectedCount}),
+                 QList<int>(3, yes ? 2 : 3));
     }
 
     // A scan adds a friend and reorders both lists before the user answers.
@@ -603,17 +584,15 @@ private slots:
             QTest::newRow(name) << QString(state) << line << shown << colour;
         };
         // Ann's sessions start at 22:53 and 14:19 and are open; the namesakes' 2nd is empty.
-        const QString open = " - .. .. .. .. .. > .. ..", first = "07/09/12 22:53" + open,
-                      second = "04/09/12 14:19" + open, sam = "sam.b             : .. .. .. .. ..";
-        const QString ann = QStringLiteral("ann.x             : ");
+        const QString open = " - .. .. .. .. .. > .. ..", second = "04/09/12 14:19" + open,
+                      ann = "ann.x             : ", sam = "sam.b             : .. .. .. .. ..";
         row("1st session: the 2nd, green", "", 0, ann + second);
-        row("2nd session: the 1st, black", "second", 0, ann + first, QColor(0, 0, 0));
+        row("2nd session: the 1st, black", "second", 0, ann + "07/09/12 22:53" + open, Qt::black);
         row("user names: the display name", "user", 0, "Ann" + QString(15, u' ') + ": " + second);
         row("namesakes: the later row's", "", 3, sam + open);
         row("namesakes: the later row's, either line", "", 4, sam + open);
         row("name cut at 18: left as it was", "", 2, ann + second);
-        row("separator", "", 1, QString());
-        row("blank line", "", 9, QString());
+        row("separator", "", 1, QString()), row("blank line", "", 9, QString());
     }
     void companionLine()
     {
@@ -629,8 +608,8 @@ private slots:
         clickLine(main(), 0);
         clickLine(main(), line);
         QCOMPARE(form().LabHelpNom->text(), companion);
-        QCOMPARE(form().LabHelpNom->isVisible(), !companion.isEmpty());
-        QCOMPARE(form().LabHelp->isVisible(), companion.isEmpty());
+        QVERIFY(form().LabHelpNom->isVisible() != companion.isEmpty() &&
+                form().LabHelp->isVisible() == companion.isEmpty());
         if (!companion.isEmpty())
             QTEST(form().LabHelpNom->palette().color(QPalette::WindowText), "colour");
         QCOMPARE(main()->currentRow(), main()->lineText(line).contains(u':') ? line : -1);
@@ -646,16 +625,15 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("switches");
-        const auto row = [](const char *control, const char *state, const QString &text,
+        const auto row = [](const char *controls, const char *state, const QString &text,
                             bool switches = false) {
-            QTest::addRow("%s %s", control, state)
-                << QString(control) << QString(state) << text << switches;
+            for (const QString &control : QString(controls).split(u' '))
+                QTest::addRow("%s %s", qPrintable(control), state)
+                    << control << QString(state) << text << switches;
         };
-        const QString title = QStringLiteral("Amiscan v%1.%2%3 - 14/10/12")
-                                  .arg(AMISCAN_VERSION_MAJOR)
-                                  .arg(AMISCAN_VERSION_MINOR)
-                                  .arg(AMISCAN_VERSION_PATCH);
-        row("LabelProg1", "", title), row("LabelProg2", "", title);
+        row("LabelProg1 LabelProg2", "",
+            QString::asprintf("Amiscan v%d.%d%d - 14/10/12", AMISCAN_VERSION_MAJOR,
+                              AMISCAN_VERSION_MINOR, AMISCAN_VERSION_PATCH));
         row("ButHidePanel", "",
             "Click to hide the panel to reduce the size of the window (or "
             "<Double click> on List)");
@@ -664,24 +642,22 @@ private slots:
             "[or <Double click> on List]");
         row("TextLogin", "", "Enter your Vey Username");
         row("TextPw", "", "Enter your Vey Password");
-        for (const char *control : {"LabCheckAutoStart", "CheckAutoStart"})
-            row(control, "", "If checked, the scan begin when program starts");
+        row("LabCheckAutoStart CheckAutoStart", "",
+            "If checked, the scan begin when program starts");
         row("ButGo", "", "Click to scan your friends online");
-        for (const char *control : {"LabTextTimerScan1", "TextTimerScan", "LabTextTimerScan2"})
-            row(control, "", "Enter the scan interval (in minutes)");
+        row("LabTextTimerScan1 TextTimerScan LabTextTimerScan2", "",
+            "Enter the scan interval (in minutes)");
         row("ButTimerOnOff", "", "Click to stop or start the timer");
-        for (const char *control : {"LabCheckFlter", "CheckFlter"})
-            row(control, "",
-                "If checked, the list displays only selected friends (<Right click> "
-                "on list to manage your selections)");
-        for (const char *control : {"LabCheckHideOff", "CheckHideOff"})
-            row(control, "", "If checked, the list do not displays friends Offline");
-        for (const char *control : {"LabCheckUser", "CheckUser"})
-            row(control, "", "If checked, the list displays User Name, instead of Display Name");
-        for (const char *control : {"LabCheckTray", "CheckTray"})
-            row(control, "",
-                "If checked, the window is minimized to icon in notification area "
-                "(bottom right corner next to the clock)");
+        row("LabCheckFlter CheckFlter", "",
+            "If checked, the list displays only selected friends "
+            "(<Right click> on list to manage your selections)");
+        row("LabCheckHideOff CheckHideOff", "",
+            "If checked, the list do not displays friends Offline");
+        row("LabCheckUser CheckUser", "",
+            "If checked, the list displays User Name, instead of Display Name");
+        row("LabCheckTray CheckTray", "",
+            "If checked, the window is minimized to icon in "
+            "notification area (bottom right corner next to the clock)");
         row("ButAbout", "", "About Amiscan");
         row("ButExit", "",
             "Click to save data and close the program (The red <X> closes the "
@@ -698,12 +674,9 @@ private slots:
         row("CheckList2All", "manage",
             "Check or Uncheck all friends list (to undo, close the program with the red <X>)",
             true);
-        row("LabInfo", "", "", true), row("Form1", "", "", true);
-        row("LabHelp", "", ""), row("LabHelpNom", "", "");
-        for (const char *control : {"LabTitList1", "LabSession"}) {
-            row(control, "", "<Click> to display the 2nd session", true);
-            row(control, "second", "<Click> to display the 1st session", true);
-        }
+        row("LabInfo Form1", "", "", true), row("LabHelp LabHelpNom", "", "");
+        row("LabTitList1 LabSession", "", "<Click> to display the 2nd session", true);
+        row("LabTitList1 LabSession", "second", "<Click> to display the 1st session", true);
         const QString mainList = "<Right Click> manages the list  -  <Double Click> hides/shows "
                                  "Panel  -  <Select> shows ";
         row("List1", "", mainList + "2nd session", true);
@@ -718,30 +691,29 @@ private slots:
         QFETCH(QString, state);
         QFETCH(bool, switches);
         startWithFriends();
-        const QStringList states = state.split(u' ');
-        if (states.contains("hidden"))
+        if (state.contains("hidden"))
             form().togglePanel();
-        form().CheckFlter->setChecked(states.contains("filter"));
-        form().CheckHideOff->setChecked(states.contains("offline"));
-        form().CheckUser->setChecked(states.contains("user"));
-        if (states.contains("second"))
+        form().CheckFlter->setChecked(state.contains("filter"));
+        form().CheckHideOff->setChecked(state.contains("offline"));
+        form().CheckUser->setChecked(state.contains("user"));
+        if (state.contains("second"))
             form().switchSession();
         // The mouse meets the help line only while it is shown, the main list only unselected.
-        const bool selected =
-            !states.contains("manage") && control != "List1" && control != "LabHelp";
-        if (selected)
-            clickLine(main(), 0);
-        else if (states.contains("manage"))
-            clickLine(main(), 0, Qt::RightButton);
-        QWidget *over = control == "Form1"   ? &form()
-                        : control == "List1" ? main()->viewport()
-                        : control == "List2" ? manage()->viewport()
-                                             : form().findChild<QWidget *>(control);
+        const bool manage = state == "manage";
+        const bool selected = !manage && control != "List1" && control != "LabHelp";
+        if (selected || manage)
+            clickLine(main(), 0, manage ? Qt::RightButton : Qt::LeftButton);
+        QWidget *over = control == "Form1" ? &form()
+                        : control.startsWith("List")
+                            ? form().findChild<LineList *>(control)->viewport()
+                            : form().findChild<QWidget *>(control);
         form().LabHelp->setText(QStringLiteral("-"));
-        QTEST(helpOver(over), "text");
-        if (selected)
-            QCOMPARE(form().LabHelpNom->isVisible(), !switches);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), over->mapToGlobal(QPointF(5, 5)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(over, &move);
+        QTEST(form().LabHelp->text(), "text");
         QCOMPARE(form().LabHelp->isVisible(), switches || !selected);
+        QCOMPARE(form().LabHelpNom->isVisible(), selected && !switches);
     }
 
     // The text colours of the main list, the management list and their title, and the lists'
@@ -751,15 +723,16 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QList<QColor>>("texts");
         const QColor black(0, 0, 0), blue(0, 0, 255), green(0, 128, 0), greyGreen(87, 149, 125);
-        QTest::newRow("start-up") << "" << QList<QColor>{black, black, black};
-        QTest::newRow("2nd session") << "w" << QList<QColor>{greyGreen, greyGreen, greyGreen};
-        QTest::newRow("1st again, no scan") << "ww" << QList<QColor>{black, black, black};
-        QTest::newRow("scan") << "s" << QList<QColor>{blue, black, black};
-        QTest::newRow("scan in the 2nd session")
-            << "ws" << QList<QColor>{green, greyGreen, greyGreen};
-        QTest::newRow("2nd session after a scan")
-            << "sw" << QList<QColor>{greyGreen, greyGreen, greyGreen};
-        QTest::newRow("1st again after a scan") << "sww" << QList<QColor>{blue, black, black};
+        const auto row = [](const char *name, const char *steps, const QList<QColor> &texts) {
+            QTest::newRow(name) << QString(steps) << texts;
+        };
+        row("start-up", "", {black, black, black});
+        row("2nd session", "w", {greyGreen, greyGreen, greyGreen});
+        row("1st again, no scan", "ww", {black, black, black});
+        row("scan", "s", {blue, black, black});
+        row("scan in the 2nd session", "ws", {green, greyGreen, greyGreen});
+        row("2nd session after a scan", "sw", {greyGreen, greyGreen, greyGreen});
+        row("1st again after a scan", "sww", {blue, black, black});
     }
     void colours()
     {
@@ -774,8 +747,7 @@ private slots:
         }
         QList<QColor> texts{main()->palette().color(QPalette::Text)};
         QCOMPARE(main()->palette().color(QPalette::Base), QColor(255, 255, 241));
-        clickLine(main(), 0, Qt::RightButton);
-        QVERIFY(manage()->isVisible());
+        clickLine(main(), 0, Qt::RightButton); // the management list shown
         texts << manage()->palette().color(QPalette::Text)
               << form().LabTitList1->palette().color(QPalette::WindowText);
         QCOMPARE(manage()->palette().color(QPalette::Base), QColor(255, 255, 255));
@@ -789,18 +761,17 @@ private slots:
     {
         QTest::addColumn<int>("friends");
         QTest::addColumn<QString>("state");
-        QTest::addColumn<QList<int>>(
-            "twips"); // the lists' height, the help line's top, the window's height
-        QTest::newRow("15 lines") << 15 << "" << QList<int>{2985, 4595, 5295};
-        QTest::newRow("14 lines, padded") << 14 << "" << QList<int>{3180, 4790, 5490};
-        QTest::newRow("51 rows at most") << 60 << "" << QList<int>{10005, 11615, 12315};
-        QTest::newRow("panel hidden, 15 lines") << 15 << "hidden" << QList<int>{2985, 3710, 4410};
-        QTest::newRow("panel hidden, 55 rows at most")
-            << 60 << "hidden" << QList<int>{10785, 11510, 12210};
-        QTest::newRow("management list, 20 lines")
-            << 20 << "manage" << QList<int>{3885, 5495, 6195};
-        QTest::newRow("management list, 51 rows at most")
-            << 60 << "manage" << QList<int>{9960, 11570, 12270};
+        QTest::addColumn<QList<int>>("twips"); // lists' height, help line's top, window's height
+        const auto row = [](const char *name, int friends, const char *state, QList<int> twips) {
+            QTest::newRow(name) << friends << QString(state) << twips;
+        };
+        row("15 lines", 15, "", {2985, 4595, 5295});
+        row("14 lines, padded", 14, "", {3180, 4790, 5490});
+        row("51 rows at most", 60, "", {10005, 11615, 12315});
+        row("panel hidden, 15 lines", 15, "hidden", {2985, 3710, 4410});
+        row("panel hidden, 55 rows at most", 60, "hidden", {10785, 11510, 12210});
+        row("management list, 20 lines", 20, "manage", {3885, 5495, 6195});
+        row("management list, 51 rows at most", 60, "manage", {9960, 11570, 12270});
     }
     void listHeights()
     {
