@@ -1,4 +1,5 @@
 // The dialog window: messages, confirmations and the About box, driven through the real widgets.
+#include "data_table.h"
 #include "desktop/url_opener.h"
 #include "dialog_driver.h"
 #include "ui/line_list.h"
@@ -13,6 +14,7 @@
 #include <memory>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 class TestDialog : public QObject
 {
@@ -75,10 +77,8 @@ private slots:
 
     void confirmation_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("key"); // 0: the button is clicked
-        QTest::addColumn<bool>("answer");
+        // key: 0: the button is clicked
+        addColumns<QStringList, QString, int, bool>({"lines", "button", "key", "answer"});
         const QStringList two{"Alice", "Delete this friend ?"};
         const QStringList three{"Alice Display", "( alice )", " Delete this friend ?"};
         QTest::newRow("two lines, Yes") << two << "ButYes" << 0 << true;
@@ -91,10 +91,8 @@ private slots:
     }
     void confirmation()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, button);
-        QFETCH(int, key);
-        QFETCH(bool, answer);
+        auto [lines, button, key, answer] =
+            fetch<QStringList, QString, int, bool>("lines", "button", "key", "answer");
         form().state.dialogAnswer = true; // a stale yes must not leak into this answer
         whenModalDialogAppears(form(), [&](Form2 *dialog) {
             QVERIFY(!form().state.dialogAnswer);

@@ -1,5 +1,6 @@
 // The history file: its bytes, its encoding, its reading (older and damaged files included),
 // and its safe replacement.
+#include "data_table.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/characters.h"
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace amiscan;
@@ -69,6 +71,11 @@ void checkReadsBackAsWritten(const QByteArray &file)
     QCOMPARE(history::formatFile(reread, second.lastScanStamp), written);
 }
 
+QStringList filesIn(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestHistoryFile : public QObject
@@ -76,18 +83,14 @@ class TestHistoryFile : public QObject
     Q_OBJECT
 
 private slots:
-    void shortNames_keepTheNameColumnAt17()
-    {
-        QVERIFY(history::formatFile(tableOf({{"Bo", "bo"}}), {}).startsWith(Header17.left(30)));
-    }
-
     void namesReadBackAsWritten_data()
     {
-        QTest::addColumn<Friend>("f");
-        QTest::addColumn<QByteArray>("bytes"); // found in the file
+        // bytes: found in the file
+        addColumns<Friend, QByteArray>({"f", "bytes"});
         const auto row = [](const char *tag, const Friend &f, const QByteArray &bytes) {
             QTest::newRow(tag) << f << bytes;
         };
+        row("short: the name column at 17", {"Bo", "bo"}, "Friends (2)      :     Start");
         row("blanks inside", {"Anne  Marie de la Tour", "anne.marie"}, "Anne  Marie de la Tour : ");
         row("long", {QString(120, u'L'), "long"}, QByteArray(120, 'L') + " : ");
         row("colon", {"Odd: name (x)", "odd"}, "\nOdd: name (x) ");
@@ -131,8 +134,7 @@ private slots:
     // Files are UTF-8 only behind the byte-order mark; every other file is Windows-1252.
     void encoding_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
+        addColumns<QString, QByteArray>({"text", "bytes"});
         QTest::newRow("1252") << QStringLiteral("a\u00B2\u20AC\u0081")
                               << QByteArray("a\xB2\x80\x81");
         QTest::newRow("UTF-8") << QStringLiteral("\u00B2 \u0416")
@@ -147,8 +149,7 @@ private slots:
 
     void encoding()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
+        auto [text, bytes] = fetch<QString, QByteArray>("text", "bytes");
         QCOMPARE(encodeFileText(text), bytes);
         QCOMPARE(decodeFileText(bytes), text);
         QCOMPARE(decodeFileText("\xC2\xB2\xD0\x96"), QStringLiteral("\u00C2\u00B2\u00D0\u2013"));
@@ -157,10 +158,7 @@ private slots:
 
     void read_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("friends");
-        QTest::addColumn<bool>("intact");
-        QTest::addColumn<QString>("first");
+        addColumns<QByteArray, int, bool, QString>({"file", "friends", "intact", "first"});
         const QString example = "Example Friend Name|14/10/12 20:15|_|=|13/10/12 18:02|13/10/12 "
                                 "19:47|01:45||1|exampleuser";
         QTest::newRow("CR LF") << Example << 2 << true << example;
@@ -226,8 +224,7 @@ private slots:
             }
         }
         QCOMPARE(fileBytes(path), expected);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.txt"});
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 
     void failedWrite_leavesTheOldFileWhole()
@@ -238,16 +235,11 @@ private slots:
         FriendsTable table;
         for (int i = 0; i < 2000; ++i)
             friend_rows::add(table, QStringLiteral("Friend %1").arg(i));
-        bool written = true;
-        {
-            FileSizeLimit fullDisk{1024};
-            QVERIFY(fullDisk.active());
-            written = history::writeFile(path, table, {});
-        }
-        QVERIFY(!written);
+        std::optional<FileSizeLimit> fullDisk(std::in_place, 1024);
+        QVERIFY(fullDisk->active() && !history::writeFile(path, table, {}));
+        fullDisk.reset();
         QCOMPARE(fileBytes(path), QByteArray("old"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.txt"});
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 
     // A save has a side file of its own and leaves another's alone; the leftovers of saves cut
@@ -266,11 +258,10 @@ private slots:
         QCOMPARE(fileBytes(elsewhere), QByteArray("kept"));
         QCOMPARE(int(QFileInfo(path).permissions() & 0xF0FF),
                  int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
-        QCOMPARE(files(), (QStringList{"Amiscan.txt", "Amiscan.txt.1f.saving", "Amiscan.txt.saving",
-                                       "elsewhere"}));
+        QCOMPARE(filesIn(dir), (QStringList{"Amiscan.txt", "Amiscan.txt.1f.saving",
+                                            "Amiscan.txt.saving", "elsewhere"}));
         removeLeftoverSideFiles(path);
-        QCOMPARE(files(), (QStringList{"Amiscan.txt", "elsewhere"}));
+        QCOMPARE(filesIn(dir), (QStringList{"Amiscan.txt", "elsewhere"}));
     }
 
     void unreadableFile_isNotIntact_andIsKeptAside()

@@ -1,6 +1,7 @@
 // The main window driven through its controls: its files, options, login boxes, panel, lists,
 // session switch, notification-area icon and notifications, and the ways out.
 #include "app/end_of_run.h"
+#include "data_table.h"
 #include "desktop/desktop_notifier.h"
 #include "dialog_driver.h"
 #include "file_faults.h"
@@ -214,8 +215,7 @@ private slots:
     // damaged history header too. Later saves replace only our own files.
     void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
     {
-        QTest::addColumn<bool>("history");
-        QTest::addColumn<QString>("how");
+        addColumns<bool, QString>({"history", "how"});
         for (const char *how : {"unreadable", "readable again before the save", "damaged", "link",
                                 "FIFO", "device"}) {
             QTest::addRow("history, %s", how) << true << QString::fromLatin1(how);
@@ -225,8 +225,7 @@ private slots:
     }
     void unreadableFile_isKeptAsideBeforeTheFirstSave()
     {
-        QFETCH(bool, history);
-        QFETCH(QString, how);
+        auto [history, how] = fetch<bool, QString>("history", "how");
         const QString path = history ? historyPath() : settingsPath();
         QByteArray stored = history ? ExampleHistory : SettingsFile;
         if (!history)
@@ -265,8 +264,7 @@ private slots:
 
     void optionControls_data()
     {
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<QStringList, QStringList>({"clicks", "expected"});
         const auto row = [](const char *name, const QStringList &clicks,
                             const QStringList &expected) {
             QTest::newRow(name) << clicks << expected;
@@ -280,8 +278,7 @@ private slots:
     }
     void optionControls()
     {
-        QFETCH(QStringList, clicks);
-        QFETCH(QStringList, expected);
+        auto [clicks, expected] = fetch<QStringList, QStringList>("clicks", "expected");
         startWithFriends();
         form().togglePanel(); // shows the top-row toggles
         for (const QString &control : clicks.filter(QStringLiteral("Check")))
@@ -340,11 +337,8 @@ private slots:
     // Enter or Escape (which type nothing and park the focus), and back in it.
     void loginBoxes_data()
     {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("kept");
+        addColumns<QString, QString, int, QString, QString>(
+            {"box", "typed", "key", "shown", "kept"});
         const auto row = [](const char *name, const char *box, const QString &typed, int key,
                             const QString &shown, const QString &kept) {
             QTest::newRow(name) << QString::fromLatin1(box) << typed << key << shown << kept;
@@ -359,10 +353,8 @@ private slots:
     }
     void loginBoxes()
     {
-        QFETCH(QString, box);
-        QFETCH(QString, typed);
-        QFETCH(int, key);
-        QFETCH(QString, kept);
+        auto [box, typed, key, kept] =
+            fetch<QString, QString, int, QString>("box", "typed", "key", "kept");
         startWithFriends();
         auto *edit = form().findChild<QLineEdit *>(box);
         const bool password = edit == form().TextPw;
@@ -397,28 +389,57 @@ private slots:
         QCOMPARE(edit->text(), placeholder);
     }
 
+    // Where the panel's toggles leave the controls (a: AutoHide at start-up, b: the button, d: a
+    // double click on the list, k: Enter on the button): the top row's two buttons stop at its
+    // edge and come down late. A width of 0: the top alone.
+    void panelToggle_data()
+    {
+        addColumns<QString, QString, QRect>({"toggles", "control", "twips"});
+        const auto row = [](const char *toggles, const char *control, const QRect &twips) {
+            QTest::addRow("%s %s", toggles, control)
+                << QString(toggles) << QString(control) << twips;
+        };
+        row("a", "ButHidePanel", {170, 0, 1360, 275}), row("b", "ButExit", {6540, 0, 1090, 275});
+        row("d", "ButHideCheckFlter", {1470, 0, 1740, 275});
+        row("b", "ButHideCheckHideOff", {3160, 0, 1750, 275});
+        row("k", "ButHideCheckUser", {4880, 0, 1740, 275});
+        row("b", "ButAbout", {6240, -860, 285, 300}),
+            row("b", "TextLogin", {1560, -900, 1455, 285});
+        row("b", "LineHoriz", {0, -20, 0, 0}), row("b", "LabScanLast", {0, 265, 0, 0});
+        row("b", "List1", {0, 750, 0, 0});
+        row("bd", "ButHidePanel", {200, 680, 1240, 300}),
+            row("ak", "ButExit", {6540, 140, 855, 300});
+        row("bk", "ButAbout", {6240, 120, 285, 300}), row("bb", "TextLogin", {1560, 80, 1455, 285});
+        row("db", "LineHoriz", {0, 960, 0, 0}), row("bb", "LabScanLast", {0, 1140, 0, 0});
+        row("bbb", "List1", {0, 750, 0, 0}), row("bbbb", "List1", {0, 1625, 0, 0});
+    }
     void panelToggle()
     {
-        QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
+        auto [toggles, control, twips] =
+            fetch<QString, QString, QRect>("toggles", "control", "twips");
+        if (toggles.startsWith(u'a'))
+            QVERIFY(writeBytes(settingsPath(), "[Parameters]\r\nAutoHide=1\r\n"));
         start();
-        const int hiddenHeight = form().windowHeightTwips();
-        int step = 0;
-        for (const bool hidden : {true, false, true, false}) {
-            QCOMPARE(form().state.panelState == PanelState::Hidden, hidden);
-            QCOMPARE(form().ButHidePanel->text(),
-                     hidden ? texts::ShowPanelCaption : texts::HidePanelCaption);
-            QCOMPARE(form().ButHideCheckUser->isVisible(), hidden);
-            QCOMPARE(form().windowHeightTwips() > hiddenHeight, !hidden);
-            if (step == 0)
-                QTest::mouseDClick(form().List1->viewport(), Qt::LeftButton);
-            else if (step == 1)
+        for (const QChar toggle : toggles.mid(toggles.startsWith(u'a') ? 1 : 0)) {
+            if (toggle == u'b') {
                 click("ButHidePanel");
-            else if (step == 2) { // Enter presses the focused button
+            } else if (toggle == u'd') {
+                QTest::mouseDClick(main()->viewport(), Qt::LeftButton);
+            } else { // Enter presses the focused button
                 giveFocus(form().ButHidePanel);
                 QTest::keyClick(form().ButHidePanel, Qt::Key_Return);
             }
-            ++step;
         }
+        const bool hidden = toggles.size() % 2;
+        QCOMPARE(form().ButHidePanel->text(), hidden ? "Show Panel" : "Hide Panel");
+        QCOMPARE(form().ButHideCheckUser->isVisible(), hidden);
+        const QWidget *shown = form().findChild<QWidget *>(control);
+        const auto px = [](int twips) { return qRound(twips / 15.0); };
+        QCOMPARE(shown->y(), px(twips.top()));
+        if (twips.width())
+            QCOMPARE(shown->geometry(), QRect(QPoint(px(twips.left()), px(twips.top())),
+                                              QPoint(px(twips.left() + twips.width()) - 1,
+                                                     px(twips.top() + twips.height()) - 1)));
     }
 
     void marks_areWrittenBackOnReturn()
@@ -456,10 +477,8 @@ private slots:
 
     void delete_questionNamesTheFriend_data()
     {
-        QTest::addColumn<QString>("displayName");
-        QTest::addColumn<QString>("accountName");
-        QTest::addColumn<QStringList>("question");
-        QTest::addColumn<bool>("yes");
+        addColumns<QString, QString, QStringList, bool>(
+            {"displayName", "accountName", "question", "yes"});
         QTest::newRow("same names, cancel")
             << "zed" << QString("zed") << QStringList{"zed", "Delete this friend ?"} << false;
         QTest::newRow("user name differs, yes")
@@ -469,10 +488,8 @@ private slots:
     }
     void delete_questionNamesTheFriend()
     {
-        QFETCH(QString, displayName);
-        QFETCH(QString, accountName);
-        QFETCH(QStringList, question);
-        QFETCH(bool, yes);
+        auto [displayName, accountName, question, yes] = fetch<QString, QString, QStringList, bool>(
+            "displayName", "accountName", "question", "yes");
         startWithFriends({{displayName, accountName}, {"Bob", "bob"}, {"Zoe", "zoe"}});
         clickLine(main(), 0, Qt::RightButton);
         clickLine(manage(), 2); // then the check box alone chooses the friend
@@ -575,10 +592,7 @@ private slots:
     // only when it is a friend's. A name cut at 18 finds no friend and leaves Ann's in view.
     void companionLine_data()
     {
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("companion");
-        QTest::addColumn<QColor>("colour");
+        addColumns<QString, int, QString, QColor>({"state", "line", "companion", "colour"});
         const auto row = [](const char *name, const char *state, int line, const QString &shown,
                             const QColor &colour = QColor(0, 128, 0)) {
             QTest::newRow(name) << QString(state) << line << shown << colour;
@@ -596,9 +610,7 @@ private slots:
     }
     void companionLine()
     {
-        QFETCH(QString, state);
-        QFETCH(int, line);
-        QFETCH(QString, companion);
+        auto [state, line, companion] = fetch<QString, int, QString>("state", "line", "companion");
         startWithFriends({FiveFriends.first(),
                           {"Sam", "sam.a"},
                           {"Sam", "sam.b"},
@@ -621,10 +633,7 @@ private slots:
     // selected in the main list keeps its companion line over the controls that do not switch.
     void helpLine_data()
     {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("switches");
+        addColumns<QString, QString, QString, bool>({"control", "state", "text", "switches"});
         const auto row = [](const char *controls, const char *state, const QString &text,
                             bool switches = false) {
             for (const QString &control : QString(controls).split(u' '))
@@ -687,9 +696,8 @@ private slots:
     }
     void helpLine()
     {
-        QFETCH(QString, control);
-        QFETCH(QString, state);
-        QFETCH(bool, switches);
+        auto [control, state, switches] =
+            fetch<QString, QString, bool>("control", "state", "switches");
         startWithFriends();
         if (state.contains("hidden"))
             form().togglePanel();
@@ -720,8 +728,7 @@ private slots:
     // backgrounds, after scans (s) and session switches (w) from start-up with a history.
     void colours_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QList<QColor>>("texts");
+        addColumns<QString, QList<QColor>>({"steps", "texts"});
         const QColor black(0, 0, 0), blue(0, 0, 255), green(0, 128, 0), greyGreen(87, 149, 125);
         const auto row = [](const char *name, const char *steps, const QList<QColor> &texts) {
             QTest::newRow(name) << QString(steps) << texts;
@@ -759,9 +766,8 @@ private slots:
     // at 15 twips a pixel. Fewer than 15 lines are padded to 16.
     void listHeights_data()
     {
-        QTest::addColumn<int>("friends");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<QList<int>>("twips"); // lists' height, help line's top, window's height
+        // twips: lists' height, help line's top, window's height
+        addColumns<int, QString, QList<int>>({"friends", "state", "twips"});
         const auto row = [](const char *name, int friends, const char *state, QList<int> twips) {
             QTest::newRow(name) << friends << QString(state) << twips;
         };
@@ -775,9 +781,7 @@ private slots:
     }
     void listHeights()
     {
-        QFETCH(int, friends);
-        QFETCH(QString, state);
-        QFETCH(QList<int>, twips);
+        auto [friends, state, twips] = fetch<int, QString, QList<int>>("friends", "state", "twips");
         QList<Friend> offline;
         for (int i = 0; i < friends; ++i)
             offline << Friend{QStringLiteral("Friend %1").arg(i, 2, 10, QChar(u'0')),
@@ -794,45 +798,6 @@ private slots:
                      QList<int>({px(top), px(top + twips[0]) - px(top)}));
         QCOMPARE(QList<int>({form().LabHelp->y(), form().LabHelpNom->y(), form().height()}),
                  QList<int>({px(twips[1]), px(twips[1]), px(twips[2])}));
-    }
-
-    // Where the panel's slide leaves the controls, hidden (1 click) and shown again (2): the top
-    // row's two buttons stop at its edge and come down late. A width of 0: the top alone.
-    void panelSlide_data()
-    {
-        QTest::addColumn<int>("clicks");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<QRect>("twips");
-        const auto row = [](int clicks, const char *control, const QRect &twips) {
-            QTest::addRow("%d %s", clicks, control) << clicks << QString(control) << twips;
-        };
-        row(1, "ButHidePanel", {170, 0, 1360, 275}), row(1, "ButExit", {6540, 0, 1090, 275});
-        row(1, "ButHideCheckFlter", {1470, 0, 1740, 275});
-        row(1, "ButHideCheckHideOff", {3160, 0, 1750, 275});
-        row(1, "ButHideCheckUser", {4880, 0, 1740, 275});
-        row(1, "ButAbout", {6240, -860, 285, 300}), row(1, "TextLogin", {1560, -900, 1455, 285});
-        row(1, "LineHoriz", {0, -20, 0, 0}), row(1, "LabScanLast", {0, 265, 0, 0});
-        row(1, "List1", {0, 750, 0, 0});
-        row(2, "ButHidePanel", {200, 680, 1240, 300}), row(2, "ButExit", {6540, 140, 855, 300});
-        row(2, "ButAbout", {6240, 120, 285, 300}), row(2, "TextLogin", {1560, 80, 1455, 285});
-        row(2, "LineHoriz", {0, 960, 0, 0}), row(2, "LabScanLast", {0, 1140, 0, 0});
-        row(2, "List1", {0, 1625, 0, 0});
-    }
-    void panelSlide()
-    {
-        QFETCH(int, clicks);
-        QFETCH(QString, control);
-        QFETCH(QRect, twips);
-        start();
-        for (int i = 0; i < clicks; ++i)
-            click("ButHidePanel");
-        const QWidget *shown = form().findChild<QWidget *>(control);
-        const auto px = [](int twips) { return qRound(twips / 15.0); };
-        QCOMPARE(shown->y(), px(twips.top()));
-        if (twips.width())
-            QCOMPARE(shown->geometry(), QRect(QPoint(px(twips.left()), px(twips.top())),
-                                              QPoint(px(twips.left() + twips.width()) - 1,
-                                                     px(twips.top() + twips.height()) - 1)));
     }
 
     // Where the desktop has no notification area, a minimised window never hides in it.
@@ -896,9 +861,7 @@ private slots:
     // minutes ago and Dee stays online: Ann and Zed are announced, in the main list's order.
     void scan_announcesTheSelectedFriendsWhoCameOnline_data()
     {
-        QTest::addColumn<bool>("notifyOnline");
-        QTest::addColumn<bool>("userNames");
-        QTest::addColumn<QList<QStringList>>("shown");
+        addColumns<bool, bool, QList<QStringList>>({"notifyOnline", "userNames", "shown"});
         QTest::newRow("display names")
             << true << false << QList<QStringList>{{"Amiscan", "ann.lee² and Zed are online"}};
         QTest::newRow("user names")
@@ -907,8 +870,7 @@ private slots:
     }
     void scan_announcesTheSelectedFriendsWhoCameOnline()
     {
-        QFETCH(bool, notifyOnline);
-        QFETCH(bool, userNames);
+        auto [notifyOnline, userNames] = fetch<bool, bool>("notifyOnline", "userNames");
         form().CheckUser->setChecked(userNames);
         start();
         form().state.notifyOnline = notifyOnline;
@@ -952,9 +914,7 @@ private slots:
     }
     void endRoutes_data()
     {
-        QTest::addColumn<QString>("route");
-        QTest::addColumn<int>("signalNumber");
-        QTest::addColumn<bool>("scanned");
+        addColumns<QString, int, bool>({"route", "signalNumber", "scanned"});
         const QList<std::pair<const char *, int>> routes{{"Exit", 0},        {"close box", 0},
                                                          {"session end", 0}, {"SIGTERM", SIGTERM},
                                                          {"SIGINT", SIGINT}, {"SIGHUP", SIGHUP}};
@@ -962,13 +922,16 @@ private slots:
             QTest::addRow("%s right after start-up", route) << route << signalNumber << false;
             QTest::addRow("%s after a scan and a deletion", route) << route << signalNumber << true;
         }
+        // Busy: a confirmation waiting for its answer, or a scan waiting for a page that never
+        // loads. The signal is handled all the same.
+        QTest::newRow("SIGTERM, confirmation open") << "confirmation" << SIGTERM << true;
+        QTest::newRow("SIGTERM, scan in progress") << "scan" << SIGTERM << true;
     }
     // The close box keeps the history as of the scan.
     void endRoutes()
     {
-        QFETCH(QString, route);
-        QFETCH(int, signalNumber);
-        QFETCH(bool, scanned);
+        auto [route, signalNumber, scanned] =
+            fetch<QString, int, bool>("route", "signalNumber", "scanned");
         start();
         EndOfRun endOfRun(form());
         QSignalSpy ended(&form(), &Form1::programEnded);
@@ -978,15 +941,31 @@ private slots:
             form().table.removeFriend(form().table.findByAccountName("bob"));
         }
         QEvent quit(QEvent::Quit);
-        if (route == "Exit")
+        bool leftOpen = false;
+        if (route == "Exit") {
             click("ButExit");
-        else if (route == "close box")
+        } else if (route == "close box") {
             form().close();
-        else if (route == "session end")
+        } else if (route == "session end") {
             QCoreApplication::sendEvent(qApp, &quit);
-        else
+        } else if (route == "confirmation") {
+            QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+            QTimer::singleShot(3000, &form(), [&] {
+                if ((leftOpen = form().dialog() != nullptr))
+                    form().unloadDialog();
+            });
+            QVERIFY(!form().confirm({QStringLiteral("Delete ?"), QString()}));
+        } else {
+            if (route == "scan") {
+                m_scan->fetcher->fails = true;
+                m_scan->browser->pageFor = [](const QUrl &) { return QString(); }; // never loads
+                click("ButGo");
+                QVERIFY(scanning());
+            }
             std::raise(signalNumber);
+        }
         QTRY_VERIFY(form().hasEnded());
+        QVERIFY(!leftOpen && !form().Timer1->isActive());
         form().close(); // a later closing ends nothing more
         QCOMPARE(ended.count(), 1);
         QVERIFY(!form().isVisible() && !m_tray->shown);
@@ -1004,8 +983,8 @@ private slots:
     // directory is made again, and the history read is saved there.
     void failedSaves_areRetried_thenToldAtTheEnd_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QStringList>("answers"); // to the questions at Exit, in turn
+        // answers: to the questions at Exit, in turn
+        addColumns<QString, QStringList>({"fault", "answers"});
         QTest::newRow("deleted directory") << "deleted" << QStringList();
         QTest::newRow("full disk, room at the end") << "full" << QStringList();
         QTest::newRow("read-only directory") << "read-only" << QStringList{"Retry", "Retry"};
@@ -1013,8 +992,7 @@ private slots:
     }
     void failedSaves_areRetried_thenToldAtTheEnd()
     {
-        QFETCH(QString, fault);
-        QFETCH(QStringList, answers);
+        auto [fault, answers] = fetch<QString, QStringList>("fault", "answers");
         const bool deleted = fault == "deleted";
         QVERIFY(!deleted || writeBytes(historyPath(), ExampleHistory)); // read, then no scan
         start();
@@ -1058,40 +1036,6 @@ private slots:
         QCOMPARE(savedAccounts().size(), quit ? 0 : 2); // the table read, or the one scanned
         QVERIFY(!deleted || (QFileInfo(dir).permissions() & 0xF0FF) == writable);
         QCOMPARE(fileExists(settingsPath()), !quit);
-    }
-
-    void signalWhileBusy_savesAndEnds_data()
-    {
-        QTest::addColumn<bool>("dialog");
-        QTest::newRow("confirmation open") << true;
-        QTest::newRow("scan in progress") << false;
-    }
-    void signalWhileBusy_savesAndEnds()
-    {
-        QFETCH(bool, dialog);
-        start();
-        EndOfRun endOfRun(form());
-        QVERIFY(scan());
-        form().table.removeFriend(form().table.findByAccountName("bob"));
-        bool leftOpen = false;
-        if (dialog) {
-            QTimer::singleShot(0, [] { std::raise(SIGTERM); });
-            QTimer::singleShot(3000, &form(), [&] {
-                if ((leftOpen = form().dialog() != nullptr))
-                    form().unloadDialog();
-            });
-            QVERIFY(!form().confirm({QStringLiteral("Delete ?"), QString()}));
-            QVERIFY(!leftOpen);
-        } else {
-            m_scan->fetcher->fails = true;
-            m_scan->browser->pageFor = [](const QUrl &) { return QString(); }; // never loads
-            click("ButGo");
-            QVERIFY(scanning());
-            std::raise(SIGTERM);
-        }
-        QTRY_VERIFY(form().hasEnded());
-        QVERIFY(!form().Timer1->isActive());
-        QCOMPARE(savedAccounts(), QStringList{"ann.lee"});
     }
 };
 

@@ -1,5 +1,6 @@
 // The scan's pure steps: the friends page reader (both written forms, the names it substitutes,
 // its reach and limits), and the presence merge with the stamps and lengths it writes.
+#include "data_table.h"
 #include "friend_rows.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 using friend_rows::column;
 
 namespace {
@@ -106,8 +108,7 @@ private slots:
 
     void names_data()
     {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QStringList>("entries");
+        addColumns<QString, QStringList>({"page", "entries"});
         const auto row = [](const char *tag, const QString &page, const QStringList &entries) {
             QTest::newRow(tag) << page << entries;
         };
@@ -209,12 +210,9 @@ private slots:
 
     void oneFriend_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<bool>("listed");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<bool>("cameOnline");
-        QTest::addColumn<QString>("steppedFrom"); // the wall clock set since the scan at
+        // steppedFrom: the wall clock set since the scan at
+        addColumns<QString, bool, QString, QString, bool, QString>(
+            {"before", "listed", "time", "after", "cameOnline", "steppedFrom"});
         const auto row = [](const char *tag, const char *before, bool listed, const char *time,
                             const char *after, bool came = false, const char *steppedFrom = "") {
             QTest::newRow(tag) << before << listed << time << after << came << steppedFrom;
@@ -252,9 +250,7 @@ private slots:
 
     void oneFriend()
     {
-        QFETCH(QString, before);
-        QFETCH(bool, listed);
-        QFETCH(QString, time);
+        auto [before, listed, time] = fetch<QString, bool, QString>("before", "listed", "time");
         FriendsTable table;
         friend_rows::Friend ann{"ANN", "ann"};
         const QStringList c = cells(before);
@@ -320,9 +316,10 @@ private slots:
     // layout) takes one by its display name, and a user name goes to one row at most.
     void sharedNames_data()
     {
-        QTest::addColumn<QStringList>("rows");    // "display name|user name|mark"
-        QTest::addColumn<QStringList>("entries"); // the same
-        QTest::addColumn<QStringList>("after");   // and "|online"
+        // rows: "display name|user name|mark"
+        // entries: the same
+        // after: and "|online"
+        addColumns<QStringList, QStringList, QStringList>({"rows", "entries", "after"});
         QTest::newRow("user names lead")
             << QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"}
             << QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"}
@@ -355,8 +352,7 @@ private slots:
     }
     void sharedNames()
     {
-        QFETCH(QStringList, rows);
-        QFETCH(QStringList, entries);
+        auto [rows, entries] = fetch<QStringList, QStringList>("rows", "entries");
         FriendsTable table;
         for (const QString &row : rows) {
             const QStringList names = row.split(u'|');

@@ -1,5 +1,6 @@
 // The scan's state machine against a fake window, a scripted browser and fetcher: what it shows,
 // the route each scan takes, when it gives up, and what reaches the table.
+#include "data_table.h"
 #include "fake_platform.h"
 #include "platform/address_policy.h"
 #include "scan/scan_driver.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 namespace {
 
@@ -24,7 +26,7 @@ struct FakeWindow final : ScanWindow
     QString caption;
     Tone tone = Tone::Running;
     QList<QStringList> messages;
-    std::function<void()> onMessage; // while the message waits for its Ok
+    std::function<void()> onMessage = [] {}; // while the message waits for its Ok
     bool timed = false, nextScanNow = false;
     int leaves = 0, ends = 0, fails = 0;
 
@@ -38,12 +40,7 @@ struct FakeWindow final : ScanWindow
     void showProgress(const QString &c, Tone t) override { caption = c, tone = t; }
     void showProgress(const QString &c) override { caption = c; }
     void showNextScanNow() override { nextScanNow = true; }
-    void showMessage(const QStringList &lines) override
-    {
-        messages << lines;
-        if (onMessage)
-            onMessage();
-    }
+    void showMessage(const QStringList &lines) override { messages << lines, onMessage(); }
     void showFailure(const QStringList &lines) override { showMessage(lines); }
     void leaveManageList() override { ++leaves; }
     void scanEnded() override { ++ends; }
@@ -83,21 +80,16 @@ private slots:
 
     void missingLogin_showsMessageAndReturnsToIdle_data()
     {
-        QTest::addColumn<QString>("userName");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("missing");
-        QTest::newRow("user name") << "Vey Username"
-                                   << "x"
-                                   << "Invalid Vey Username";
-        QTest::newRow("password") << "demo"
-                                  << "Vey Password"
-                                  << "Invalid Vey Password";
+        addColumns<QString, QString, QString>({"userName", "password", "missing"});
+        QTest::newRow("user name")
+            << "Vey Username" << QString("x") << QString("Invalid Vey Username");
+        QTest::newRow("password") << "demo" << QString("Vey Password")
+                                  << QString("Invalid Vey Password");
     }
     void missingLogin_showsMessageAndReturnsToIdle()
     {
-        QFETCH(QString, userName);
-        QFETCH(QString, password);
-        QFETCH(QString, missing);
+        auto [userName, password, missing] =
+            fetch<QString, QString, QString>("userName", "password", "missing");
         Rig r;
         r.window.shared.userName = userName;
         r.window.shared.password = password;
@@ -105,17 +97,15 @@ private slots:
         r.press();
         QCOMPARE(r.window.messages, (QList<QStringList>{{missing, "Please fill in this field"}}));
         QVERIFY(!r.scanning());
-        QCOMPARE(r.window.leaves, 1);
-        QCOMPARE(r.window.ends, 1);
+        QCOMPARE(QList<int>({r.window.leaves, r.window.ends}), QList<int>({1, 1}));
         QVERIFY(r.browser->navigations.isEmpty() && r.fetcher->fetched.isEmpty());
     }
 
     void routes_data()
     {
-        QTest::addColumn<bool>("later"); // not the first scan of the run
-        QTest::addColumn<QString>("direct");
-        QTest::addColumn<DirectRead>("result");
-        QTest::addColumn<QString>("landsAt"); // where its answer came from; "": where it asked
+        // later: not the first scan of the run
+        // landsAt: where its answer came from; "": where it asked
+        addColumns<bool, QString, DirectRead, QString>({"later", "direct", "result", "landsAt"});
         QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried << "";
         QTest::newRow("later: direct read")
             << true << FriendsDirect << DirectRead::FriendsPage << "";
@@ -126,10 +116,8 @@ private slots:
     }
     void routes()
     {
-        QFETCH(bool, later);
-        QFETCH(QString, direct);
-        QFETCH(DirectRead, result);
-        QFETCH(QString, landsAt);
+        auto [later, direct, result, landsAt] =
+            fetch<bool, QString, DirectRead, QString>("later", "direct", "result", "landsAt");
         Rig r;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
         if (later)
@@ -174,8 +162,8 @@ private slots:
 
     void waitingTooLong_givesUpWithAMessage_data()
     {
-        QTest::addColumn<QString>("afterLogin"); // empty: no page ever arrives
-        QTest::addColumn<QStringList>("message");
+        // afterLogin: empty: no page ever arrives
+        addColumns<QString, QStringList>({"afterLogin", "message"});
         QTest::newRow("wrong password")
             << LoginForm
             << QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."};
@@ -185,8 +173,7 @@ private slots:
     }
     void waitingTooLong_givesUpWithAMessage()
     {
-        QFETCH(QString, afterLogin);
-        QFETCH(QStringList, message);
+        auto [afterLogin, message] = fetch<QString, QStringList>("afterLogin", "message");
         Rig r;
         r.browser->pageFor = [&](const QUrl &) { return afterLogin; };
         r.browser->pageAfterLogin = afterLogin;
@@ -231,9 +218,7 @@ private slots:
 
     void arrivingPage_isReadWaitedForOrRefused_data()
     {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("outcome");
+        addColumns<QString, QString, QString>({"service", "page", "outcome"});
         // Positions count from 1: the end tag counts from position 100 on.
         const QString friends = "<p>vey Friends Online Now:</p>";
         const auto endAt = [&](int position) {
@@ -241,19 +226,18 @@ private slots:
         };
         QTest::newRow("end at position 99") << "" << endAt(99) << "waits";
         QTest::newRow("end at position 100") << "" << endAt(100) << "read";
-        QTest::newRow("end tag in small letters") << "" << friends + Filler + "</body>"
-                                                  << "waits";
+        QTest::newRow("end tag in small letters")
+            << "" << friends + Filler + "</body>" << QString("waits");
         QTest::newRow("an early end tag in a script, the real one later")
             << ""
-            << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << "read";
+            << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << QString("read");
         QTest::newRow("plain http elsewhere, never sent")
             << "http://www.vey.example" << LoginForm << "refused";
     }
     void arrivingPage_isReadWaitedForOrRefused()
     {
-        QFETCH(QString, service);
-        QFETCH(QString, page);
-        QFETCH(QString, outcome);
+        auto [service, page, outcome] =
+            fetch<QString, QString, QString>("service", "page", "outcome");
         Rig r;
         r.window.shared.serviceUrl = service;
         r.browser->pageFor = [page](const QUrl &) { return page; };
@@ -274,10 +258,7 @@ private slots:
     // own: a page of the service (the login, the friends); loads: the browser may load it.
     void servicePage_isTheServicesHostOrDomainOnly_data()
     {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<bool>("own");
-        QTest::addColumn<bool>("loads");
+        addColumns<QString, QString, bool, bool>({"service", "page", "own", "loads"});
         const QString builtIn = friendsPageUrl(QString()).toString();
         const QString local = friendsPageUrl(QStringLiteral("http://127.0.0.1:8080")).toString();
         const auto row = [](const char *name, const QString &service, const char *page, bool own,
@@ -302,8 +283,7 @@ private slots:
     }
     void servicePage_isTheServicesHostOrDomainOnly()
     {
-        QFETCH(QString, service);
-        QFETCH(QString, page);
+        auto [service, page] = fetch<QString, QString>("service", "page");
         QTEST(isServicePage(QUrl(page), QUrl(service)), "own");
         QTEST(isServiceRequest(QUrl(page), QUrl(service)), "loads");
     }

@@ -1,5 +1,6 @@
 // The repeat count-down and the status row against a fake window, their arithmetic on its own,
 // then the window's side: the end of a scan, the interval box and the status row's presses.
+#include "data_table.h"
 #include "dialog_driver.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
@@ -13,6 +14,7 @@
 #include <QListWidget>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 namespace {
 
@@ -26,7 +28,7 @@ struct FakeWindow final : ScanTimerWindow
     QString interval = QStringLiteral("15");
     QList<StatusRow> shown;
     int parks = 0, starts = 0;
-    std::function<void()> onPark;
+    std::function<void()> onPark = [] {};
 
     ScheduleState &scheduleState() override { return state; }
     ScanState scanState() const override { return scan; }
@@ -37,12 +39,7 @@ struct FakeWindow final : ScanTimerWindow
     void setIntervalText(const QString &text) override { interval = text; }
     void showStatus(const StatusRow &row) override { shown << row; }
     void showRepeat(bool) override {}
-    void parkFocus() override
-    {
-        ++parks;
-        if (onPark)
-            onPark();
-    }
+    void parkFocus() override { ++parks, onPark(); }
     void startScanButton() override { ++starts; }
 };
 
@@ -73,9 +70,8 @@ private slots:
 
     void arithmetic_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<int>("ticks"); // 0: the interval box's checks instead
-        QTest::addColumn<QString>("result");
+        // ticks: 0: the interval box's checks instead
+        addColumns<QString, int, QString>({"from", "ticks", "result"});
         const auto row = [](const char *from, int ticks, const char *result) {
             QTest::addRow("%s, %d", from, ticks) << QString(from) << ticks << QString(result);
         };
@@ -89,8 +85,7 @@ private slots:
     }
     void arithmetic()
     {
-        QFETCH(QString, from);
-        QFETCH(int, ticks);
+        auto [from, ticks] = fetch<QString, int>("from", "ticks");
         for (int i = 0; i < ticks; ++i)
             from = minutesAfterTick(from);
         QTEST(ticks ? from : validatedInterval(from), "result");
@@ -98,13 +93,10 @@ private slots:
 
     void statusRow_data()
     {
-        QTest::addColumn<bool>("repeatOn");
-        QTest::addColumn<ScanState>("scan");
-        QTest::addColumn<bool>("completed");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<bool>("counting");
-        QTest::addColumn<QString>("next");      // "-": the caption stays
-        QTest::addColumn<QList<Tone>>("tones"); // those set, of last, info and next
+        // next: "-": the caption stays
+        // tones: those set, of last, info and next
+        addColumns<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
+            {"repeatOn", "scan", "completed", "minutes", "counting", "next", "tones"});
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
                             const char *minutes, const char *next, QList<Tone> tones,
                             bool counting = false) {
@@ -127,13 +119,9 @@ private slots:
     }
     void statusRow()
     {
-        QFETCH(bool, repeatOn);
-        QFETCH(ScanState, scan);
-        QFETCH(bool, completed);
-        QFETCH(QString, minutes);
-        QFETCH(bool, counting);
-        QFETCH(QString, next);
-        QFETCH(QList<Tone>, tones);
+        auto [repeatOn, scan, completed, minutes, counting, next, tones] =
+            fetch<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
+                "repeatOn", "scan", "completed", "minutes", "counting", "next", "tones");
         const StatusRow row =
             amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan, counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
@@ -149,11 +137,10 @@ private slots:
 
     void tick_firesTheScanAtZeroOrLess_data()
     {
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<bool>("manage");
-        QTest::addColumn<bool>("editing"); // parking the focus validates the interval box
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<bool>("scanning"); // a scan started by hand is the one due: no press
+        // editing: parking the focus validates the interval box
+        // scanning: a scan started by hand is the one due: no press
+        addColumns<QString, bool, bool, int, bool>(
+            {"minutes", "manage", "editing", "ticks", "scanning"});
         QTest::newRow("whole") << "2" << false << false << 2 << false;
         QTest::newRow("fraction") << "2.5" << false << false << 3 << false;
         QTest::newRow("management list shown") << "1" << true << false << 1 << false;
@@ -162,11 +149,8 @@ private slots:
     }
     void tick_firesTheScanAtZeroOrLess()
     {
-        QFETCH(QString, minutes);
-        QFETCH(bool, manage);
-        QFETCH(bool, editing);
-        QFETCH(int, ticks);
-        QFETCH(bool, scanning);
+        auto [minutes, manage, editing, ticks, scanning] = fetch<QString, bool, bool, int, bool>(
+            "minutes", "manage", "editing", "ticks", "scanning");
         Rig r;
         r.window.scanning = scanning;
         r.window.manage = manage;
@@ -196,8 +180,7 @@ private slots:
     {
         // "aborted|failed on|off minutes [counting] [edited: the interval box left meanwhile]",
         // then "on|off minutes [counting]" after the scan's end; the interval is 4.
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
+        addColumns<QString, QString>({"before", "after"});
         const auto row = [](const char *name, const char *before, const char *after) {
             QTest::newRow(name) << QString(before) << QString(after);
         };
@@ -232,11 +215,10 @@ private slots:
 
     void completion_data()
     {
-        QTest::addColumn<bool>("repeatOn");
-        QTest::addColumn<bool>("counting"); // a count-down under way, its minute started earlier
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("box"); // the interval box, perhaps in the middle of an edit
-        QTest::addColumn<QString>("minutesAfter");
+        // counting: a count-down under way, its minute started earlier
+        // box: the interval box, perhaps in the middle of an edit
+        addColumns<bool, bool, QString, QString, QString>(
+            {"repeatOn", "counting", "minutes", "box", "minutesAfter"});
         const auto row = [](const char *name, bool on, bool counting, const char *minutes,
                             const char *box, const char *after) {
             QTest::newRow(name) << on << counting << QString(minutes) << QString(box)
@@ -248,11 +230,9 @@ private slots:
     }
     void completion()
     {
-        QFETCH(bool, repeatOn);
-        QFETCH(bool, counting);
-        QFETCH(QString, minutes);
-        QFETCH(QString, box);
-        QFETCH(QString, minutesAfter);
+        auto [repeatOn, counting, minutes, box, minutesAfter] =
+            fetch<bool, bool, QString, QString, QString>("repeatOn", "counting", "minutes", "box",
+                                                         "minutesAfter");
         ScriptedScan w;
         Form1 &f = w.form;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
@@ -269,19 +249,18 @@ private slots:
         QCOMPARE(f.state.minutesLeft, minutesAfter);
         QCOMPARE(f.TimerScan->isActive(), repeatOn);
         QVERIFY(!counting || f.TimerScan->remainingTime() < 59950); // its minute goes on
-        QCOMPARE(f.LabScanLast->text(), QStringLiteral(" Last Scan : 05/12 - 14:07"));
-        QCOMPARE(f.state.lastScanStamp, QStringLiteral("05/12 - 14:07"));
         QVERIFY(f.state.scanCompleted);
-        QCOMPARE(f.ButGo->text(), QStringLiteral("Start Scan"));
-        QCOMPARE(f.LabScanNext->text(),
-                 repeatOn ? "Next scan in " + minutesAfter + " mn " : QString("Timer stopped "));
+        QCOMPARE(
+            (QStringList{f.LabScanLast->text(), f.state.lastScanStamp, f.ButGo->text(),
+                         f.LabScanNext->text()}),
+            (QStringList{" Last Scan : 05/12 - 14:07", "05/12 - 14:07", "Start Scan",
+                         repeatOn ? "Next scan in " + minutesAfter + " mn " : "Timer stopped "}));
     }
 
     void intervalBox_endingTheEditValidates_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("end"); // a key, or the caption clicked
-        QTest::addColumn<QString>("kept");
+        // end: a key, or the caption clicked
+        addColumns<QString, QString, QString>({"typed", "end", "kept"});
         const auto row = [](const char *typed, const char *end, const char *kept) {
             QTest::addRow("%s, %s", typed, end) << QString(typed) << QString(end) << QString(kept);
         };
@@ -291,9 +270,7 @@ private slots:
     }
     void intervalBox_endingTheEditValidates()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, end);
-        QFETCH(QString, kept);
+        auto [typed, end, kept] = fetch<QString, QString, QString>("typed", "end", "kept");
         ScriptedScan w;
         w.form.state.minutesLeft = QStringLiteral("0.5");
         editInterval(w, typed);

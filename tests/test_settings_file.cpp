@@ -1,5 +1,6 @@
 // The settings file: its keys, our reader and writer of its form. Its safe replacement is the
 // killed saves' test.
+#include "data_table.h"
 #include "file_faults.h"
 #include "store/profile_file.h"
 #include "store/settings_file.h"
@@ -37,8 +38,7 @@ private slots:
     // The password is in plain text: the file is its owner's alone.
     void writing_keepsOtherLinesInPlace_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
+        addColumns<QByteArray, QByteArray>({"before", "after"});
         QTest::newRow("new file") << QByteArray() << "[Parameters]\r\n" + SampleKeys;
         QTest::newRow("no section")
             << QByteArray("[Other]\r\nx=1\n") << "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys;
@@ -87,8 +87,7 @@ private slots:
 
     void values_readBackExactly_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("stored");
+        addColumns<QString, QByteArray>({"value", "stored"});
         QTest::newRow("UTF-8 behind its mark")
             << "Ёлка²"
             << QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\nAutoHide=0\r\nUserName="
