@@ -81,13 +81,11 @@ private slots:
         addColumns<QStringList, QString, int, bool>({"lines", "button", "key", "answer"});
         const QStringList two{"Alice", "Delete this friend ?"};
         const QStringList three{"Alice Display", "( alice )", " Delete this friend ?"};
-        QTest::newRow("two lines, Yes") << two << "ButYes" << 0 << true;
-        QTest::newRow("two lines, Cancel") << two << "ButCancel" << 0 << false;
-        QTest::newRow("three lines, Escape") << three << QString() << int(Qt::Key_Escape) << false;
-        QTest::newRow("three lines, Enter on Yes")
-            << three << "ButYes" << int(Qt::Key_Return) << true;
-        QTest::newRow("two lines, Enter on Cancel")
-            << two << "ButCancel" << int(Qt::Key_Enter) << false;
+        addRow("two lines, Yes", two, "ButYes", 0, true);
+        addRow("two lines, Cancel", two, "ButCancel", 0, false);
+        addRow("three lines, Escape", three, QString(), int(Qt::Key_Escape), false);
+        addRow("three lines, Enter on Yes", three, "ButYes", int(Qt::Key_Return), true);
+        addRow("two lines, Enter on Cancel", two, "ButCancel", int(Qt::Key_Enter), false);
     }
     void confirmation()
     {

@@ -61,7 +61,7 @@ private slots:
             {"f", "userNames", "secondSession", "line", "companion"});
         const auto row = [](const char *tag, const Friend &f, bool userNames, bool second,
                             const QString &line, const QString &companion = {}) {
-            QTest::newRow(tag) << f << userNames << second << line << companion;
+            addRow(tag, f, userNames, second, line, companion);
         };
         Friend second = marked("Ann Example", "annexample");
         second.start2 = "01/09/12 10:00", second.end2 = "01/09/12 11:30", second.length2 = "01:30";
@@ -168,7 +168,7 @@ private slots:
             {"scanStarted", "filter", "shown", "shownOnline"});
         const auto row = [](const char *name, bool scan, LineFilter filter, const char *shown,
                             int shownOnline) {
-            QTest::newRow(name) << scan << filter << QString(shown) << shownOnline;
+            addRow(name, scan, filter, QString(shown), shownOnline);
         };
         row("separator before the offline", true, {}, "Amy Bea Cid - Dan Eve Fay Gus", 3);
         row("no scan yet: no separator", false, {}, "Amy Bea Cid Dan Eve Fay Gus", 3);

@@ -88,7 +88,7 @@ private slots:
         // bytes: found in the file
         addColumns<Friend, QByteArray>({"f", "bytes"});
         const auto row = [](const char *tag, const Friend &f, const QByteArray &bytes) {
-            QTest::newRow(tag) << f << bytes;
+            addRow(tag, f, bytes);
         };
         row("short: the name column at 17", {"Bo", "bo"}, "Friends (2)      :     Start");
         row("blanks inside", {"Anne  Marie de la Tour", "anne.marie"}, "Anne  Marie de la Tour : ");
@@ -135,16 +135,14 @@ private slots:
     void encoding_data()
     {
         addColumns<QString, QByteArray>({"text", "bytes"});
-        QTest::newRow("1252") << QStringLiteral("a\u00B2\u20AC\u0081")
-                              << QByteArray("a\xB2\x80\x81");
-        QTest::newRow("UTF-8") << QStringLiteral("\u00B2 \u0416")
-                               << QByteArray("\xEF\xBB\xBF\xC2\xB2 \xD0\x96");
+        addRow("1252", QStringLiteral("a\u00B2\u20AC\u0081"), QByteArray("a\xB2\x80\x81"));
+        addRow("UTF-8", QStringLiteral("\u00B2 \u0416"),
+               QByteArray("\xEF\xBB\xBF\xC2\xB2 \xD0\x96"));
         // In Windows-1252 this text would start with the mark's bytes.
-        QTest::newRow("1252 that looks marked")
-            << QStringLiteral("\u00EF\u00BB\u00BFx")
-            << QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx");
-        QTest::newRow("a mark in the text")
-            << QStringLiteral("\uFEFFx\u0416") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\xD0\x96");
+        addRow("1252 that looks marked", QStringLiteral("\u00EF\u00BB\u00BFx"),
+               QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx"));
+        addRow("a mark in the text", QStringLiteral("\uFEFFx\u0416"),
+               QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\xD0\x96"));
     }
 
     void encoding()
@@ -161,35 +159,31 @@ private slots:
         addColumns<QByteArray, int, bool, QString>({"file", "friends", "intact", "first"});
         const QString example = "Example Friend Name|14/10/12 20:15|_|=|13/10/12 18:02|13/10/12 "
                                 "19:47|01:45||1|exampleuser";
-        QTest::newRow("CR LF") << Example << 2 << true << example;
-        QTest::newRow("LF") << QByteArray(Example).replace("\r\n", "\n") << 2 << true << example;
-        QTest::newRow("CR") << QByteArray(Example).replace("\r\n", "\r") << 2 << true << example;
-        QTest::newRow("only an exact X is unselected")
-            << QByteArray(Example).replace(": X :", ": x :") << 2 << true
-            << QString(example).replace("|1|", "|0|");
-        QTest::newRow("damaged header")
-            << "Friends of mine" + Example.mid(Example.indexOf("\r\n")) << 2 << false << QString();
-        QTest::newRow("older layout, a dot for unselected")
-            << OlderHeader17 + "\r\nHidden Friend    . 14/10/12 20:15 - 14/10/12 20:45 > 00:30 : " +
-                   Sessions.mid(42) + "\r\n"
-            << 1 << true
-            << "Hidden Friend|14/10/12 20:15|14/10/12 20:45|00:30|_|_|=||1|Hidden Friend";
-        QTest::newRow("short lines")
-            << Header17 + "Short One        : 01/01/13 10:00 - 01/01/1\r\nNoSeparators\n"
-            << 2 << true << "Short One|01/01/13 10:00|01/01/1||||||0|Short One";
+        addRow("CR LF", Example, 2, true, example);
+        addRow("LF", QByteArray(Example).replace("\r\n", "\n"), 2, true, example);
+        addRow("CR", QByteArray(Example).replace("\r\n", "\r"), 2, true, example);
+        addRow("only an exact X is unselected", QByteArray(Example).replace(": X :", ": x :"), 2,
+               true, QString(example).replace("|1|", "|0|"));
+        addRow("damaged header", "Friends of mine" + Example.mid(Example.indexOf("\r\n")), 2, false,
+               QString());
+        addRow("older layout, a dot for unselected",
+               OlderHeader17 + "\r\nHidden Friend    . 14/10/12 20:15 - 14/10/12 20:45 > 00:30 : " +
+                   Sessions.mid(42) + "\r\n",
+               1, true, "Hidden Friend|14/10/12 20:15|14/10/12 20:45|00:30|_|_|=||1|Hidden Friend");
+        addRow("short lines",
+               Header17 + "Short One        : 01/01/13 10:00 - 01/01/1\r\nNoSeparators\n", 2, true,
+               "Short One|01/01/13 10:00|01/01/1||||||0|Short One");
         // Written again, a cell one character too wide keeps every later column in place.
-        QTest::newRow("cell too wide")
-            << Header17 + "Ann              :x" + Sessions + " : - : ann\r\n"
-            << 1 << true << "Ann|_|_|=|_|_|=||0|ann";
-        QTest::newRow("a blank before the mark")
-            << OlderHeader17 + "bob \xB2            : " + Sessions + "\r\n"
-            << 1 << true << "bob|14/10/12 20:15|_|=|_|_|=|²|0|bob";
+        addRow("cell too wide", Header17 + "Ann              :x" + Sessions + " : - : ann\r\n", 1,
+               true, "Ann|_|_|=|_|_|=||0|ann");
+        addRow("a blank before the mark",
+               OlderHeader17 + "bob \xB2            : " + Sessions + "\r\n", 1, true,
+               "bob|14/10/12 20:15|_|=|_|_|=|²|0|bob");
         const QByteArray line = "f                : " + Sessions + " : - : f\r\n";
-        QTest::newRow("as many friends as the table holds")
-            << Header17 + line.repeated(MaxFriends) << MaxFriends << true
-            << "f|14/10/12 20:15|_|=|_|_|=||0|f";
-        QTest::newRow("more than it holds")
-            << Header17 + line.repeated(MaxFriends + 1) << MaxFriends << false << QString();
+        addRow("as many friends as the table holds", Header17 + line.repeated(MaxFriends),
+               MaxFriends, true, "f|14/10/12 20:15|_|=|_|_|=||0|f");
+        addRow("more than it holds", Header17 + line.repeated(MaxFriends + 1), MaxFriends, false,
+               QString());
     }
 
     void read()

@@ -266,9 +266,7 @@ private slots:
     {
         addColumns<QStringList, QStringList>({"clicks", "expected"});
         const auto row = [](const char *name, const QStringList &clicks,
-                            const QStringList &expected) {
-            QTest::newRow(name) << clicks << expected;
-        };
+                            const QStringList &expected) { addRow(name, clicks, expected); };
         const QStringList all{"Ann", "Cara", "+", "Bob", "dan", "Eve"};
         const QStringList users{"ann.x", "xx.cara", "+", "bob", "ww.dan", "vv.eve"};
         row("filter label, twice", {"LabCheckFlter", "LabCheckFlter"}, {"Ann", "+", "Bob", "Eve"});
@@ -341,7 +339,7 @@ private slots:
             {"box", "typed", "key", "shown", "kept"});
         const auto row = [](const char *name, const char *box, const QString &typed, int key,
                             const QString &shown, const QString &kept) {
-            QTest::newRow(name) << QString::fromLatin1(box) << typed << key << shown << kept;
+            addRow(name, QString::fromLatin1(box), typed, key, shown, kept);
         };
         const QString user = texts::UserPlaceholder, password = texts::PasswordPlaceholder;
         row("password with a star, kept whole", "TextPw", "ab*cd", 0, "*****", "ab*cd");
@@ -479,12 +477,12 @@ private slots:
     {
         addColumns<QString, QString, QStringList, bool>(
             {"displayName", "accountName", "question", "yes"});
-        QTest::newRow("same names, cancel")
-            << "zed" << QString("zed") << QStringList{"zed", "Delete this friend ?"} << false;
-        QTest::newRow("user name differs, yes")
-            << "Annabel Example-Long" << QString("annabel.example.long.name")
-            << QStringList{"Annabel Example-Lo", "( annabel.example.lon )", " Delete this friend ?"}
-            << true;
+        addRow("same names, cancel", "zed", QString("zed"),
+               QStringList{"zed", "Delete this friend ?"}, false);
+        addRow(
+            "user name differs, yes", "Annabel Example-Long", QString("annabel.example.long.name"),
+            QStringList{"Annabel Example-Lo", "( annabel.example.lon )", " Delete this friend ?"},
+            true);
     }
     void delete_questionNamesTheFriend()
     {
@@ -595,7 +593,7 @@ private slots:
         addColumns<QString, int, QString, QColor>({"state", "line", "companion", "colour"});
         const auto row = [](const char *name, const char *state, int line, const QString &shown,
                             const QColor &colour = QColor(0, 128, 0)) {
-            QTest::newRow(name) << QString(state) << line << shown << colour;
+            addRow(name, QString(state), line, shown, colour);
         };
         // Ann's sessions start at 22:53 and 14:19 and are open; the namesakes' 2nd is empty.
         const QString open = " - .. .. .. .. .. > .. ..", second = "04/09/12 14:19" + open,
@@ -731,7 +729,7 @@ private slots:
         addColumns<QString, QList<QColor>>({"steps", "texts"});
         const QColor black(0, 0, 0), blue(0, 0, 255), green(0, 128, 0), greyGreen(87, 149, 125);
         const auto row = [](const char *name, const char *steps, const QList<QColor> &texts) {
-            QTest::newRow(name) << QString(steps) << texts;
+            addRow(name, QString(steps), texts);
         };
         row("start-up", "", {black, black, black});
         row("2nd session", "w", {greyGreen, greyGreen, greyGreen});
@@ -769,7 +767,7 @@ private slots:
         // twips: lists' height, help line's top, window's height
         addColumns<int, QString, QList<int>>({"friends", "state", "twips"});
         const auto row = [](const char *name, int friends, const char *state, QList<int> twips) {
-            QTest::newRow(name) << friends << QString(state) << twips;
+            addRow(name, friends, QString(state), twips);
         };
         row("15 lines", 15, "", {2985, 4595, 5295});
         row("14 lines, padded", 14, "", {3180, 4790, 5490});
@@ -804,8 +802,8 @@ private slots:
     void trayOption_data()
     {
         QTest::addColumn<bool>("notificationArea");
-        QTest::newRow("notification area") << true;
-        QTest::newRow("no notification area") << false;
+        addRow("notification area", true);
+        addRow("no notification area", false);
     }
     void trayOption()
     {
@@ -862,11 +860,11 @@ private slots:
     void scan_announcesTheSelectedFriendsWhoCameOnline_data()
     {
         addColumns<bool, bool, QList<QStringList>>({"notifyOnline", "userNames", "shown"});
-        QTest::newRow("display names")
-            << true << false << QList<QStringList>{{"Amiscan", "ann.lee² and Zed are online"}};
-        QTest::newRow("user names")
-            << true << true << QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}};
-        QTest::newRow("option off") << false << false << QList<QStringList>{};
+        addRow("display names", true, false,
+               QList<QStringList>{{"Amiscan", "ann.lee² and Zed are online"}});
+        addRow("user names", true, true,
+               QList<QStringList>{{"Amiscan", "ann.lee and zed are online"}});
+        addRow("option off", false, false, QList<QStringList>{});
     }
     void scan_announcesTheSelectedFriendsWhoCameOnline()
     {
@@ -924,8 +922,8 @@ private slots:
         }
         // Busy: a confirmation waiting for its answer, or a scan waiting for a page that never
         // loads. The signal is handled all the same.
-        QTest::newRow("SIGTERM, confirmation open") << "confirmation" << SIGTERM << true;
-        QTest::newRow("SIGTERM, scan in progress") << "scan" << SIGTERM << true;
+        addRow("SIGTERM, confirmation open", "confirmation", SIGTERM, true);
+        addRow("SIGTERM, scan in progress", "scan", SIGTERM, true);
     }
     // The close box keeps the history as of the scan.
     void endRoutes()
@@ -985,10 +983,10 @@ private slots:
     {
         // answers: to the questions at Exit, in turn
         addColumns<QString, QStringList>({"fault", "answers"});
-        QTest::newRow("deleted directory") << "deleted" << QStringList();
-        QTest::newRow("full disk, room at the end") << "full" << QStringList();
-        QTest::newRow("read-only directory") << "read-only" << QStringList{"Retry", "Retry"};
-        QTest::newRow("full disk, quit") << "full" << QStringList{"Quit"};
+        addRow("deleted directory", "deleted", QStringList());
+        addRow("full disk, room at the end", "full", QStringList());
+        addRow("read-only directory", "read-only", QStringList{"Retry", "Retry"});
+        addRow("full disk, quit", "full", QStringList{"Quit"});
     }
     void failedSaves_areRetried_thenToldAtTheEnd()
     {

@@ -110,7 +110,7 @@ private slots:
     {
         addColumns<QString, QStringList>({"page", "entries"});
         const auto row = [](const char *tag, const QString &page, const QStringList &entries) {
-            QTest::newRow(tag) << page << entries;
+            addRow(tag, page, entries);
         };
         row("plain, blanks trimmed", entry("  Ann Lee 2 ", " ann.lee "), {"Ann Lee 2|ann.lee|"});
         row("two characters", entry("Al", "al"), {"Al|al|"});
@@ -215,7 +215,7 @@ private slots:
             {"before", "listed", "time", "after", "cameOnline", "steppedFrom"});
         const auto row = [](const char *tag, const char *before, bool listed, const char *time,
                             const char *after, bool came = false, const char *steppedFrom = "") {
-            QTest::newRow(tag) << before << listed << time << after << came << steppedFrom;
+            addRow(tag, before, listed, time, after, came, steppedFrom);
         };
         row("back after 10 min: a new session", "08:00|09:00|01:00|07:00|07:30|00:30", true,
             "09:10:00", "09:10|_|=|08:00|09:00|01:00", true);
@@ -320,35 +320,29 @@ private slots:
         // entries: the same
         // after: and "|online"
         addColumns<QStringList, QStringList, QStringList>({"rows", "entries", "after"});
-        QTest::newRow("user names lead")
-            << QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"}
-            << QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"}
-            << QStringList{"Ann Lee|ann||1", "Ann Lee|ann||1", "Sam|sam.old||0", "Bo|cy||1",
-                           "Sam|sam.a||1",   "Sam|sam.b||1",   "Bo|bo||1"};
-        QTest::newRow("namesakes online")
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor||1", "Sam Taylor|sam.taylor2||1"};
-        QTest::newRow("one namesake online")
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor||0", "Sam Taylor|sam.taylor2||1"};
-        QTest::newRow("older layout: one user name each")
-            << QStringList{"Sam|Sam", "Sam|Sam", "Al|Al"}
-            << QStringList{"Sam|sam.a", "Sam|sam.b", "Al|al|²"}
-            << QStringList{"Sam|sam.a||1", "Sam|sam.b||1", "Al|al|²|1"};
-        QTest::newRow("older layout: user name held")
-            << QStringList{"Sam|Sam", "Sam|sam.a"} << QStringList{"Sam|sam.a"}
-            << QStringList{"Sam|Sam||0", "Sam|sam.a||1"};
-        QTest::newRow("mark follows a usable name")
-            << QStringList{"ann.lee|ann.lee|²"} << QStringList{"Ann Lee|ann.lee"}
-            << QStringList{"Ann Lee|ann.lee||1"};
-        QTest::newRow("mark follows an unusable one")
-            << QStringList{"Ann Lee|ann.lee"} << QStringList{"ann.lee|ann.lee|²"}
-            << QStringList{"ann.lee|ann.lee|²|1"};
+        addRow("user names lead", QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"},
+               QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"},
+               QStringList{"Ann Lee|ann||1", "Ann Lee|ann||1", "Sam|sam.old||0", "Bo|cy||1",
+                           "Sam|sam.a||1", "Sam|sam.b||1", "Bo|bo||1"});
+        addRow("namesakes online", QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor||1", "Sam Taylor|sam.taylor2||1"});
+        addRow("one namesake online",
+               QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor||0", "Sam Taylor|sam.taylor2||1"});
+        addRow("older layout: one user name each", QStringList{"Sam|Sam", "Sam|Sam", "Al|Al"},
+               QStringList{"Sam|sam.a", "Sam|sam.b", "Al|al|²"},
+               QStringList{"Sam|sam.a||1", "Sam|sam.b||1", "Al|al|²|1"});
+        addRow("older layout: user name held", QStringList{"Sam|Sam", "Sam|sam.a"},
+               QStringList{"Sam|sam.a"}, QStringList{"Sam|Sam||0", "Sam|sam.a||1"});
+        addRow("mark follows a usable name", QStringList{"ann.lee|ann.lee|²"},
+               QStringList{"Ann Lee|ann.lee"}, QStringList{"Ann Lee|ann.lee||1"});
+        addRow("mark follows an unusable one", QStringList{"Ann Lee|ann.lee"},
+               QStringList{"ann.lee|ann.lee|²"}, QStringList{"ann.lee|ann.lee|²|1"});
         // An entry without a user name matches the empty row 0 when the table holds friends.
-        QTest::newRow("no user name")
-            << QStringList{"Cy|cy"} << QStringList{"unknown-1||²"} << QStringList{"Cy|cy||0"};
+        addRow("no user name", QStringList{"Cy|cy"}, QStringList{"unknown-1||²"},
+               QStringList{"Cy|cy||0"});
     }
     void sharedNames()
     {

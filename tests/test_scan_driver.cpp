@@ -81,10 +81,8 @@ private slots:
     void missingLogin_showsMessageAndReturnsToIdle_data()
     {
         addColumns<QString, QString, QString>({"userName", "password", "missing"});
-        QTest::newRow("user name")
-            << "Vey Username" << QString("x") << QString("Invalid Vey Username");
-        QTest::newRow("password") << "demo" << QString("Vey Password")
-                                  << QString("Invalid Vey Password");
+        addRow("user name", "Vey Username", QString("x"), QString("Invalid Vey Username"));
+        addRow("password", "demo", QString("Vey Password"), QString("Invalid Vey Password"));
     }
     void missingLogin_showsMessageAndReturnsToIdle()
     {
@@ -106,11 +104,9 @@ private slots:
         // later: not the first scan of the run
         // landsAt: where its answer came from; "": where it asked
         addColumns<bool, QString, DirectRead, QString>({"later", "direct", "result", "landsAt"});
-        QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried << "";
-        QTest::newRow("later: direct read")
-            << true << FriendsDirect << DirectRead::FriendsPage << "";
-        QTest::newRow("later: login page, then browser")
-            << true << "<form>vey</form>" << DirectRead::Failed << "";
+        addRow("first scan: browser", false, QString(), DirectRead::NotTried, "");
+        addRow("later: direct read", true, FriendsDirect, DirectRead::FriendsPage, "");
+        addRow("later: login page, then browser", true, "<form>vey</form>", DirectRead::Failed, "");
         QTest::newRow("later: friends page of another host, then browser")
             << true << FriendsDirect << DirectRead::Failed << "https://vey.example.net/friends";
     }
@@ -164,12 +160,11 @@ private slots:
     {
         // afterLogin: empty: no page ever arrives
         addColumns<QString, QStringList>({"afterLogin", "message"});
-        QTest::newRow("wrong password")
-            << LoginForm
-            << QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."};
-        QTest::newRow("no page arrives")
-            << QString()
-            << QStringList{"Unable to connect !", "Please, check your", "internet connection."};
+        addRow(
+            "wrong password", LoginForm,
+            QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."});
+        addRow("no page arrives", QString(),
+               QStringList{"Unable to connect !", "Please, check your", "internet connection."});
     }
     void waitingTooLong_givesUpWithAMessage()
     {
@@ -224,13 +219,11 @@ private slots:
         const auto endAt = [&](int position) {
             return friends.leftJustified(position - 1) + "</BODY>";
         };
-        QTest::newRow("end at position 99") << "" << endAt(99) << "waits";
-        QTest::newRow("end at position 100") << "" << endAt(100) << "read";
-        QTest::newRow("end tag in small letters")
-            << "" << friends + Filler + "</body>" << QString("waits");
-        QTest::newRow("an early end tag in a script, the real one later")
-            << ""
-            << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << QString("read");
+        addRow("end at position 99", "", endAt(99), "waits");
+        addRow("end at position 100", "", endAt(100), "read");
+        addRow("end tag in small letters", "", friends + Filler + "</body>", QString("waits"));
+        addRow("an early end tag in a script, the real one later", "",
+               "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser, QString("read"));
         QTest::newRow("plain http elsewhere, never sent")
             << "http://www.vey.example" << LoginForm << "refused";
     }
@@ -261,25 +254,22 @@ private slots:
         addColumns<QString, QString, bool, bool>({"service", "page", "own", "loads"});
         const QString builtIn = friendsPageUrl(QString()).toString();
         const QString local = friendsPageUrl(QStringLiteral("http://127.0.0.1:8080")).toString();
-        const auto row = [](const char *name, const QString &service, const char *page, bool own,
-                            bool loads) {
-            QTest::newRow(name) << service << QString::fromLatin1(page) << own << loads;
-        };
-        row("the service's host", builtIn, "https://www.vey.example/login", true, true);
-        row("its domain", builtIn, "https://vey.example/", true, true);
-        row("a host in its domain", builtIn, "https://login.eu.vey.example/x", true, true);
-        row("a domain ending alike", builtIn, "https://myvey.example/", false, false);
-        row("its domain inside another", builtIn, "https://vey.example.net/", false, false);
-        row("another host", builtIn, "https://tracker.example/", false, false);
-        row("plain http", builtIn, "http://www.vey.example/", false, false);
-        row("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false, false);
-        row("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
-        row("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
-        row("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
-        row("loopback, another name", local, "http://localhost:8080/login", false, false);
-        row("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
-        row("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
-        row("www, bare name", "https://www.example", "https://other.example/", false, false);
+        addRow("the service's host", builtIn, "https://www.vey.example/login", true, true);
+        addRow("its domain", builtIn, "https://vey.example/", true, true);
+        addRow("a host in its domain", builtIn, "https://login.eu.vey.example/x", true, true);
+        addRow("a domain ending alike", builtIn, "https://myvey.example/", false, false);
+        addRow("its domain inside another", builtIn, "https://vey.example.net/", false, false);
+        addRow("another host", builtIn, "https://tracker.example/", false, false);
+        addRow("plain http", builtIn, "http://www.vey.example/", false, false);
+        addRow("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false,
+               false);
+        addRow("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
+        addRow("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
+        addRow("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
+        addRow("loopback, another name", local, "http://localhost:8080/login", false, false);
+        addRow("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
+        addRow("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
+        addRow("www, bare name", "https://www.example", "https://other.example/", false, false);
     }
     void servicePage_isTheServicesHostOrDomainOnly()
     {

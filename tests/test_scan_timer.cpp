@@ -100,8 +100,7 @@ private slots:
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
                             const char *minutes, const char *next, QList<Tone> tones,
                             bool counting = false) {
-            QTest::newRow(name) << on << scan << completed << QString(minutes) << counting
-                                << QString(next) << tones;
+            addRow(name, on, scan, completed, QString(minutes), counting, QString(next), tones);
         };
         const QList<Tone> blue{Tone::Blue, Tone::Blue, Tone::Blue};
         const QList<Tone> black{Tone::Black, Tone::Black, Tone::Black};
@@ -141,11 +140,11 @@ private slots:
         // scanning: a scan started by hand is the one due: no press
         addColumns<QString, bool, bool, int, bool>(
             {"minutes", "manage", "editing", "ticks", "scanning"});
-        QTest::newRow("whole") << "2" << false << false << 2 << false;
-        QTest::newRow("fraction") << "2.5" << false << false << 3 << false;
-        QTest::newRow("management list shown") << "1" << true << false << 1 << false;
-        QTest::newRow("while the interval is edited") << "1" << false << true << 1 << false;
-        QTest::newRow("while a scan started by hand runs") << "1" << false << true << 1 << true;
+        addRow("whole", "2", false, false, 2, false);
+        addRow("fraction", "2.5", false, false, 3, false);
+        addRow("management list shown", "1", true, false, 1, false);
+        addRow("while the interval is edited", "1", false, true, 1, false);
+        addRow("while a scan started by hand runs", "1", false, true, 1, true);
     }
     void tick_firesTheScanAtZeroOrLess()
     {
@@ -181,19 +180,16 @@ private slots:
         // "aborted|failed on|off minutes [counting] [edited: the interval box left meanwhile]",
         // then "on|off minutes [counting]" after the scan's end; the interval is 4.
         addColumns<QString, QString>({"before", "after"});
-        const auto row = [](const char *name, const char *before, const char *after) {
-            QTest::newRow(name) << QString(before) << QString(after);
-        };
-        row("timed scan aborted", "aborted on -1", "off 4");
-        row("timed scan aborted, interval left", "aborted on -1 edited", "off 4");
-        row("timed scan aborted, switched off", "aborted off -1", "off 4");
-        row("count running, aborted", "aborted on 7 counting", "off 4");
-        row("count paused, aborted", "aborted on 7", "on 7");
-        row("timed scan failed", "failed on -1", "on 4 counting");
-        row("timed scan failed, interval left", "failed on -1 edited", "on 4 counting");
-        row("count running, failed", "failed on 7 counting", "on 7 counting");
-        row("first scan failed", "failed on 7", "on 7 counting");
-        row("repeat off, failed", "failed off 7", "off 7");
+        addRow("timed scan aborted", "aborted on -1", "off 4");
+        addRow("timed scan aborted, interval left", "aborted on -1 edited", "off 4");
+        addRow("timed scan aborted, switched off", "aborted off -1", "off 4");
+        addRow("count running, aborted", "aborted on 7 counting", "off 4");
+        addRow("count paused, aborted", "aborted on 7", "on 7");
+        addRow("timed scan failed", "failed on -1", "on 4 counting");
+        addRow("timed scan failed, interval left", "failed on -1 edited", "on 4 counting");
+        addRow("count running, failed", "failed on 7 counting", "on 7 counting");
+        addRow("first scan failed", "failed on 7", "on 7 counting");
+        addRow("repeat off, failed", "failed off 7", "off 7");
     }
     void scanEnd_abortSwitchesOffFailureCountsOn()
     {
@@ -219,14 +215,9 @@ private slots:
         // box: the interval box, perhaps in the middle of an edit
         addColumns<bool, bool, QString, QString, QString>(
             {"repeatOn", "counting", "minutes", "box", "minutesAfter"});
-        const auto row = [](const char *name, bool on, bool counting, const char *minutes,
-                            const char *box, const char *after) {
-            QTest::newRow(name) << on << counting << QString(minutes) << QString(box)
-                                << QString(after);
-        };
-        row("by hand, seven left", true, true, "7", "7", "7");
-        row("box emptied meanwhile", true, false, "-1", "", "15");
-        row("repeat off, count spent", false, false, "-0.5", "5", "5");
+        addRow("by hand, seven left", true, true, "7", "7", "7");
+        addRow("box emptied meanwhile", true, false, "-1", "", "15");
+        addRow("repeat off, count spent", false, false, "-0.5", "5", "5");
     }
     void completion()
     {

@@ -223,9 +223,8 @@ private slots:
     {
         addColumns<QString, QString, Browser::LoginResult>({"path", "checkedAt", "result"});
         for (const char *path : {"/nobutton", "/noinput"})
-            QTest::newRow(path) << QString(path) << QString(path) << Browser::LoginResult::NoForm;
-        QTest::newRow("page elsewhere")
-            << "/form" << QString("/friends") << Browser::LoginResult::OtherPage;
+            addRow(path, QString(path), QString(path), Browser::LoginResult::NoForm);
+        addRow("page elsewhere", "/form", QString("/friends"), Browser::LoginResult::OtherPage);
     }
 
     void incompleteFormOrOtherPage_nothingIsTyped()
@@ -318,7 +317,7 @@ private slots:
         const auto row = [](const char *name, const QStringList &arguments, const char *setup,
                             const QStringList &messages, QList<int> friends = {0},
                             bool direct = false) {
-            QTest::newRow(name) << arguments << QString(setup) << messages << friends << direct;
+            addRow(name, arguments, QString(setup), messages, friends, direct);
         };
         const QStringList connect{UnableToConnect};
         row("nothing listening", {}, "down", connect);
@@ -467,8 +466,8 @@ private slots:
             QTest::addRow("%s, direct read", fault) << fault << true << QString();
         }
         // The certificate is refused by both routes.
-        QTest::newRow("https, browser") << "https" << false << UnableToConnect;
-        QTest::newRow("https, direct read") << "https" << true << UnableToConnect;
+        addRow("https, browser", "https", false, UnableToConnect);
+        addRow("https, direct read", "https", true, UnableToConnect);
     }
     void faultyService()
     {
@@ -541,8 +540,8 @@ private slots:
     void abortDuringTheDirectRead_stillMergesItsPage_data()
     {
         QTest::addColumn<bool>("duringWait"); // else during the fetch
-        QTest::newRow("during the fetch") << false;
-        QTest::newRow("during the wait after it") << true;
+        addRow("during the fetch", false);
+        addRow("during the wait after it", true);
     }
     void abortDuringTheDirectRead_stillMergesItsPage()
     {

@@ -39,9 +39,9 @@ private slots:
     void writing_keepsOtherLinesInPlace_data()
     {
         addColumns<QByteArray, QByteArray>({"before", "after"});
-        QTest::newRow("new file") << QByteArray() << "[Parameters]\r\n" + SampleKeys;
-        QTest::newRow("no section")
-            << QByteArray("[Other]\r\nx=1\n") << "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys;
+        addRow("new file", QByteArray(), "[Parameters]\r\n" + SampleKeys);
+        addRow("no section", QByteArray("[Other]\r\nx=1\n"),
+               "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys);
         QTest::newRow("other lines")
             << QByteArray(
                    "; kept\r\n[Other]\r\nAutoStart=keep me\r\n\r\n[PARAMETERS]\r\nserviceurl = "
@@ -88,19 +88,17 @@ private slots:
     void values_readBackExactly_data()
     {
         addColumns<QString, QByteArray>({"value", "stored"});
-        QTest::newRow("UTF-8 behind its mark")
-            << "Ёлка²"
-            << QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\nAutoHide=0\r\nUserName="
-                          "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0\xC2\xB2\r\n");
-        QTest::newRow("Windows-1252") << "José²" << QByteArray("UserName=Jos\xE9\xB2\r\n");
-        QTest::newRow("1252 like UTF-8") << "Ã©" << QByteArray("UserName=\xC3\xA9\r\n");
-        QTest::newRow("quotes and blanks")
-            << " \"pass word\" " << QByteArray("UserName=\" \"pass word\" \"\r\n");
+        addRow("UTF-8 behind its mark", "Ёлка²",
+               QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\nAutoHide=0\r\nUserName="
+                          "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0\xC2\xB2\r\n"));
+        addRow("Windows-1252", "José²", QByteArray("UserName=Jos\xE9\xB2\r\n"));
+        addRow("1252 like UTF-8", "Ã©", QByteArray("UserName=\xC3\xA9\r\n"));
+        addRow("quotes and blanks", " \"pass word\" ",
+               QByteArray("UserName=\" \"pass word\" \"\r\n"));
         // Only blanks are dropped around a value: other spaces belong to it.
-        QTest::newRow("other spaces") << "\tpw\u00A0" << QByteArray("UserName=\tpw\xA0\r\n");
-        QTest::newRow("254 characters in 255 units")
-            << QString(253, u'a') + "\U0001F600"
-            << "UserName=" + QByteArray(253, 'a') + "\xF0\x9F\x98\x80\r\n";
+        addRow("other spaces", "\tpw\u00A0", QByteArray("UserName=\tpw\xA0\r\n"));
+        addRow("254 characters in 255 units", QString(253, u'a') + "\U0001F600",
+               "UserName=" + QByteArray(253, 'a') + "\xF0\x9F\x98\x80\r\n");
         // A line break cannot add a key.
         QTest::newRow("line break") << "a\r\nServiceUrl=http://elsewhere"
                                     << QByteArray("UserName=a  ServiceUrl=http://elsewhere\r\n");
