@@ -108,10 +108,9 @@ private slots:
 
     void namesReadBackAsWritten()
     {
-        QFETCH(Friend, f);
+        auto [f, bytes] = fetch<Friend, QByteArray>("f", "bytes");
         const FriendsTable table = tableOf({f, {"other", "other"}});
         const QByteArray file = history::formatFile(table, "01/02 - 03:04");
-        QFETCH(QByteArray, bytes);
         QVERIFY2(file.contains(bytes), file.constData());
         history::ReadResult result;
         QStringList rows = kept(table), back = kept(readBack(file, &result));
@@ -188,12 +187,11 @@ private slots:
 
     void read()
     {
-        QFETCH(QByteArray, file);
+        auto [file, first] = fetch<QByteArray, QString>("file", "first");
         history::ReadResult result;
         const QStringList rows = kept(readBack(file, &result));
         QTEST(int(rows.size()), "friends");
         QTEST(result.intact, "intact");
-        QFETCH(QString, first);
         if (!first.isEmpty())
             QCOMPARE(rows.value(0), first);
         if (result.intact && rows.size() < 100)

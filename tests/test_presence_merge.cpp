@@ -250,15 +250,14 @@ private slots:
 
     void oneFriend()
     {
-        auto [before, listed, time] = fetch<QString, bool, QString>("before", "listed", "time");
+        auto [before, listed, time, steppedFrom, after] =
+            fetch<QString, bool, QString, QString, QString>("before", "listed", "time",
+                                                            "steppedFrom", "after");
         FriendsTable table;
-        friend_rows::Friend ann{"ANN", "ann"};
         const QStringList c = cells(before);
-        ann.start1 = c[0], ann.end1 = c[1], ann.length1 = c[2], ann.start2 = c[3], ann.end2 = c[4],
-        ann.length2 = c[5];
-        friend_rows::add(table, ann);
+        friend_rows::add(table,
+                         {"ANN", "ann", false, true, {}, c[0], c[1], c[2], c[3], c[4], c[5]});
         // The previous scan, then the wall clock set, or time passing, until this one.
-        QFETCH(QString, steppedFrom);
         ClockStepWatch watch;
         Clock::set(at(steppedFrom.isEmpty() ? "07:00" : steppedFrom));
         watch.stepSince(Clock::now(), Clock::steadyMs());
@@ -268,7 +267,6 @@ private slots:
         QCOMPARE(step, steppedFrom.isEmpty() ? QDateTime() : at(steppedFrom));
         const QList<int> cameOnline =
             mergePresence(table, page({listed ? "ann" : "bob"}), at(time), step);
-        QFETCH(QString, after);
         QCOMPARE(sessions(table, 1), cells(after));
         QTEST(cameOnline.contains(1), "cameOnline");
         QCOMPARE(table.cell(1, Online), QString::number(listed));
@@ -316,9 +314,7 @@ private slots:
     // layout) takes one by its display name, and a user name goes to one row at most.
     void sharedNames_data()
     {
-        // rows: "display name|user name|mark"
-        // entries: the same
-        // after: and "|online"
+        // Rows and entries "display name|user name|mark"; after: rows and "|online".
         addColumns<QStringList, QStringList, QStringList>({"rows", "entries", "after"});
         addRow("user names lead", QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"},
                QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"},
@@ -350,9 +346,7 @@ private slots:
         FriendsTable table;
         for (const QString &row : rows) {
             const QStringList names = row.split(u'|');
-            friend_rows::Friend f{names.at(0), names.at(1)};
-            f.nameMark = names.value(2);
-            friend_rows::add(table, f);
+            friend_rows::add(table, {names.at(0), names.at(1), false, true, names.value(2)});
         }
         QList<FriendEntry> listed;
         for (const QString &entry : entries) {
@@ -364,14 +358,10 @@ private slots:
         mergePresenceEveryRow(everyRow, listed, at("10:00"));
         QTEST(rowNames(table), "after");
         QCOMPARE(friend_rows::cells(everyRow), friend_rows::cells(table));
-    }
-
-    void fullTable_addsNoMore()
-    {
-        FriendsTable table;
-        for (int i = 0; i < MaxFriends; ++i)
+        // A full table takes no more.
+        for (int i = table.friendCount(); i < MaxFriends; ++i)
             table.appendFriend();
-        mergePresence(table, page({"ann"}), at("10:00"));
+        mergePresence(table, page({"new.one"}), at("10:05"));
         QCOMPARE(table.friendCount(), MaxFriends);
     }
 };

@@ -101,8 +101,7 @@ private slots:
 
     void routes_data()
     {
-        // later: not the first scan of the run
-        // landsAt: where its answer came from; "": where it asked
+        // later: not the first scan of the run; landsAt: where the answer came from, or "".
         addColumns<bool, QString, DirectRead, QString>({"later", "direct", "result", "landsAt"});
         addRow("first scan: browser", false, QString(), DirectRead::NotTried, "");
         addRow("later: direct read", true, FriendsDirect, DirectRead::FriendsPage, "");

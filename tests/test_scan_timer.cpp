@@ -93,8 +93,7 @@ private slots:
 
     void statusRow_data()
     {
-        // next: "-": the caption stays
-        // tones: those set, of last, info and next
+        // next: "-" when the caption stays; tones: those set, of last, info and next.
         addColumns<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
             {"repeatOn", "scan", "completed", "minutes", "counting", "next", "tones"});
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
@@ -136,8 +135,8 @@ private slots:
 
     void tick_firesTheScanAtZeroOrLess_data()
     {
-        // editing: parking the focus validates the interval box
-        // scanning: a scan started by hand is the one due: no press
+        // editing: parking the focus validates the box; scanning: a scan started by hand is the
+        // one due: no press.
         addColumns<QString, bool, bool, int, bool>(
             {"minutes", "manage", "editing", "ticks", "scanning"});
         addRow("whole", "2", false, false, 2, false);
@@ -211,8 +210,8 @@ private slots:
 
     void completion_data()
     {
-        // counting: a count-down under way, its minute started earlier
-        // box: the interval box, perhaps in the middle of an edit
+        // counting: a count-down under way, its minute started earlier; box: the interval box,
+        // perhaps in the middle of an edit.
         addColumns<bool, bool, QString, QString, QString>(
             {"repeatOn", "counting", "minutes", "box", "minutesAfter"});
         addRow("by hand, seven left", true, true, "7", "7", "7");

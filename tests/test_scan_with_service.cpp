@@ -309,11 +309,10 @@ private slots:
     // to another host; a page larger than any friends page is refused by both routes.
     void failingScans_data()
     {
-        QTest::addColumn<QStringList>("arguments"); // the simulator's
-        // The helper's (missing, changed, or a signal mid-scan); down: nothing listens; later: a
-        // scan of the run has logged in before.
-        addColumns<QString, QStringList, QList<int>, bool>(
-            {"setup", "messages", "friends", "direct"});
+        // The simulator's arguments; the setup of the helper (missing, changed, a signal mid-scan),
+        // or down: nothing listens, or later: a scan of the run has logged in before.
+        addColumns<QStringList, QString, QStringList, QList<int>, bool>(
+            {"arguments", "setup", "messages", "friends", "direct"});
         const auto row = [](const char *name, const QStringList &arguments, const char *setup,
                             const QStringList &messages, QList<int> friends = {0},
                             bool direct = false) {
