@@ -106,12 +106,11 @@ private slots:
 
     void values_readBackExactly()
     {
-        QFETCH(QString, value);
+        auto [value, stored] = fetch<QString, QByteArray>("value", "stored");
         settings::Values values = Sample;
         values[settings::UserName] = value;
         QVERIFY(settings::writeFile(m_path, values));
         const QByteArray written = fileBytes(m_path);
-        QFETCH(QByteArray, stored);
         QVERIFY2(written.contains(stored), written.constData());
         QVERIFY(settings::readFile(m_path).serviceUrl.isEmpty());
         values[settings::UserName].replace("\r\n", "  ");
