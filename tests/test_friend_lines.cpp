@@ -192,17 +192,27 @@ private slots:
         QCOMPARE(buildMainList(FriendsTable{}, switches).lines.value(0), EmptyListLine);
     }
 
+    // By the mode code (scan started, only selected, offline hidden), with 5 friends online, 3 of
+    // them shown, 10 selected and 20 listed: the caption, the tooltip and the window caption.
     void title_everyMode()
     {
-        const auto title = [](bool scanStarted, bool onlySelected, bool hideOffline) {
-            const ListTitle t =
-                listTitle(scanStarted, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
-            return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
-        };
-        QCOMPARE(title(true, true, false),
-                 "Selected friends Online: 3/10  (5/20)| Selected friends "
-                 "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
-        QCOMPARE(title(false, false, false), "Friends: 20| Friends: 20 |Amiscan");
+        const QString hide = " (Offline hide) |", only = "Friends only Online: 5";
+        const QString selectedOnly = "Selected friends only Online: 3";
+        const QStringList titles{
+            "000 Friends: 20| Friends: 20 |Amiscan",
+            "001 " + only + "| " + only + hide + "Amiscan",
+            "010 Selected friends: 10/20| Selected friends: 10 of 20 |Amiscan",
+            "011 " + selectedOnly + "/5| " + selectedOnly + " of 5" + hide + "Amiscan",
+            "100 Friends Online: 5/20| Friends Online: 5 of 20 |Amiscan : 5",
+            "101 " + only + "| " + only + hide + "Amiscan : 5",
+            "110 Selected friends Online: 3/10  (5/20)| Selected friends Online: 3 of 10 ( All "
+            "Online: 5 of 20) |Amiscan : 3",
+            "111 " + selectedOnly + "/5| " + selectedOnly + " of 5" + hide + "Amiscan : 3"};
+        for (const QString &title : titles) {
+            const ListTitle t = listTitle(title[0] == u'1', title[1] == u'1', title[2] == u'1',
+                                          ListCounters{5, 3, 10, 20});
+            QCOMPARE(t.caption + u'|' + t.tooltip + u'|' + t.windowCaption, title.mid(4));
+        }
     }
 
     // Line k of the management list belongs to the first row whose ManagePos holds k.
