@@ -162,7 +162,10 @@ private slots:
         QVERIFY(writeBytes(settingsPath(), notes));
         start();
         const QStringList instructions = list_lines::all(form().List1);
-        QVERIFY(instructions.contains(texts::MainListInstructions[0]));
+        QCOMPARE(instructions,
+                 QStringList({"", " - Enter your <Vey Username> and your <Vey Password>,",
+                              " - Then click on <Start Scan>"}) +
+                     QStringList(12, QString()));
         clickLine(form().List1, 0); // an instruction line is not left selected
         QVERIFY(!form().List1->selectionModel()->hasSelection());
         add(form().table, "Amy", true);
@@ -188,7 +191,7 @@ private slots:
         start();
         rlimit core{}; // the password read, the process leaves no core and is closed to debuggers
         QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
-        QCOMPARE(form().LabScanLast->text(), texts::LastScanPrefix + "14/10 - 21:05");
+        QCOMPARE(form().LabScanLast->text(), QStringLiteral(" Last Scan : 14/10 - 21:05"));
         QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
         QCOMPARE((QStringList{form().TextLogin->text(), form().TextPw->text(),
                               form().TextTimerScan->text()}),
@@ -286,7 +289,7 @@ private slots:
                  QStringLiteral("Amiscan : %1")
                      .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
         QCOMPARE(form().ButHideCheckHideOff->text(),
-                 form().CheckHideOff->isChecked() ? texts::HideOfflineOn : texts::HideOfflineOff);
+                 form().CheckHideOff->isChecked() ? "Hide offline: ON" : "Hide offline: OFF");
     }
 
     void wideLines_areCutByTheListsEdge()
@@ -341,7 +344,8 @@ private slots:
                             const QString &shown, const QString &kept) {
             addRow(name, QString::fromLatin1(box), typed, key, shown, kept);
         };
-        const QString user = texts::UserPlaceholder, password = texts::PasswordPlaceholder;
+        const QString user = QStringLiteral("Vey Username"),
+                      password = QStringLiteral("Vey Password");
         row("password with a star, kept whole", "TextPw", "ab*cd", 0, "*****", "ab*cd");
         row("the placeholder typed", "TextPw", password, 0, password, password);
         row("password, Enter", "TextPw", "abc", Qt::Key_Return, "***", "abc");
@@ -357,7 +361,7 @@ private slots:
         auto *edit = form().findChild<QLineEdit *>(box);
         const bool password = edit == form().TextPw;
         QLineEdit *other = password ? form().TextLogin : form().TextPw;
-        const QString placeholder = password ? texts::PasswordPlaceholder : texts::UserPlaceholder;
+        const QString placeholder = password ? "Vey Password" : "Vey Username";
         int returnsSeen = 0;
         connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
         prctl(PR_SET_DUMPABLE, 1);
