@@ -405,12 +405,12 @@ private slots:
         row("d", "ButHideCheckFlter", {1470, 0, 1740, 275});
         row("b", "ButHideCheckHideOff", {3160, 0, 1750, 275});
         row("k", "ButHideCheckUser", {4880, 0, 1740, 275});
-        row("b", "ButAbout", {6240, -860, 285, 300}),
-            row("b", "TextLogin", {1560, -900, 1455, 285});
+        row("b", "ButAbout", {6240, -860, 285, 300});
+        row("b", "TextLogin", {1560, -900, 1455, 285});
         row("b", "LineHoriz", {0, -20, 0, 0}), row("b", "LabScanLast", {0, 265, 0, 0});
         row("b", "List1", {0, 750, 0, 0});
-        row("bd", "ButHidePanel", {200, 680, 1240, 300}),
-            row("ak", "ButExit", {6540, 140, 855, 300});
+        row("bd", "ButHidePanel", {200, 680, 1240, 300});
+        row("ak", "ButExit", {6540, 140, 855, 300});
         row("bk", "ButAbout", {6240, 120, 285, 300}), row("bb", "TextLogin", {1560, 80, 1455, 285});
         row("db", "LineHoriz", {0, 960, 0, 0}), row("bb", "LabScanLast", {0, 1140, 0, 0});
         row("bbb", "List1", {0, 750, 0, 0}), row("bbbb", "List1", {0, 1625, 0, 0});
