@@ -166,15 +166,12 @@ private slots:
     {
         addColumns<bool, LineFilter, QString, int>(
             {"scanStarted", "filter", "shown", "shownOnline"});
-        const auto row = [](const char *name, bool scan, LineFilter filter, const char *shown,
-                            int shownOnline) {
-            addRow(name, scan, filter, QString(shown), shownOnline);
-        };
-        row("separator before the offline", true, {}, "Amy Bea Cid - Dan Eve Fay Gus", 3);
-        row("no scan yet: no separator", false, {}, "Amy Bea Cid Dan Eve Fay Gus", 3);
-        row("offline hidden", true, {false, true}, "Amy Bea Cid", 3);
-        row("only selected", true, {true, false}, "Amy Cid - Eve Fay Gus", 2);
-        row("both", true, {true, true}, "Amy Cid", 2);
+        addRow("separator before the offline", true, LineFilter{}, "Amy Bea Cid - Dan Eve Fay Gus",
+               3);
+        addRow("no scan yet: no separator", false, LineFilter{}, "Amy Bea Cid Dan Eve Fay Gus", 3);
+        addRow("offline hidden", true, LineFilter{false, true}, "Amy Bea Cid", 3);
+        addRow("only selected", true, LineFilter{true, false}, "Amy Cid - Eve Fay Gus", 2);
+        addRow("both", true, LineFilter{true, true}, "Amy Cid", 2);
     }
 
     void mainList()

@@ -340,18 +340,14 @@ private slots:
     {
         addColumns<QString, QString, int, QString, QString>(
             {"box", "typed", "key", "shown", "kept"});
-        const auto row = [](const char *name, const char *box, const QString &typed, int key,
-                            const QString &shown, const QString &kept) {
-            addRow(name, QString::fromLatin1(box), typed, key, shown, kept);
-        };
         const QString user = QStringLiteral("Vey Username"),
                       password = QStringLiteral("Vey Password");
-        row("password with a star, kept whole", "TextPw", "ab*cd", 0, "*****", "ab*cd");
-        row("the placeholder typed", "TextPw", password, 0, password, password);
-        row("password, Enter", "TextPw", "abc", Qt::Key_Return, "***", "abc");
-        row("no user name", "TextLogin", "", 0, user, user);
-        row("user name, keypad Enter", "TextLogin", "abc", Qt::Key_Enter, "abc", "abc");
-        row("user name, Escape", "TextLogin", "abc", Qt::Key_Escape, "abc", "abc");
+        addRow("password with a star, kept whole", "TextPw", "ab*cd", 0, "*****", "ab*cd");
+        addRow("the placeholder typed", "TextPw", password, 0, password, password);
+        addRow("password, Enter", "TextPw", "abc", int(Qt::Key_Return), "***", "abc");
+        addRow("no user name", "TextLogin", "", 0, user, user);
+        addRow("user name, keypad Enter", "TextLogin", "abc", int(Qt::Key_Enter), "abc", "abc");
+        addRow("user name, Escape", "TextLogin", "abc", int(Qt::Key_Escape), "abc", "abc");
     }
     void loginBoxes()
     {
@@ -732,16 +728,13 @@ private slots:
     {
         addColumns<QString, QList<QColor>>({"steps", "texts"});
         const QColor black(0, 0, 0), blue(0, 0, 255), green(0, 128, 0), greyGreen(87, 149, 125);
-        const auto row = [](const char *name, const char *steps, const QList<QColor> &texts) {
-            addRow(name, QString(steps), texts);
-        };
-        row("start-up", "", {black, black, black});
-        row("2nd session", "w", {greyGreen, greyGreen, greyGreen});
-        row("1st again, no scan", "ww", {black, black, black});
-        row("scan", "s", {blue, black, black});
-        row("scan in the 2nd session", "ws", {green, greyGreen, greyGreen});
-        row("2nd session after a scan", "sw", {greyGreen, greyGreen, greyGreen});
-        row("1st again after a scan", "sww", {blue, black, black});
+        addRow("start-up", "", QList<QColor>{black, black, black});
+        addRow("2nd session", "w", QList<QColor>{greyGreen, greyGreen, greyGreen});
+        addRow("1st again, no scan", "ww", QList<QColor>{black, black, black});
+        addRow("scan", "s", QList<QColor>{blue, black, black});
+        addRow("scan in the 2nd session", "ws", QList<QColor>{green, greyGreen, greyGreen});
+        addRow("2nd session after a scan", "sw", QList<QColor>{greyGreen, greyGreen, greyGreen});
+        addRow("1st again after a scan", "sww", QList<QColor>{blue, black, black});
     }
     void colours()
     {
@@ -770,16 +763,13 @@ private slots:
     {
         // twips: lists' height, help line's top, window's height
         addColumns<int, QString, QList<int>>({"friends", "state", "twips"});
-        const auto row = [](const char *name, int friends, const char *state, QList<int> twips) {
-            addRow(name, friends, QString(state), twips);
-        };
-        row("15 lines", 15, "", {2985, 4595, 5295});
-        row("14 lines, padded", 14, "", {3180, 4790, 5490});
-        row("51 rows at most", 60, "", {10005, 11615, 12315});
-        row("panel hidden, 15 lines", 15, "hidden", {2985, 3710, 4410});
-        row("panel hidden, 55 rows at most", 60, "hidden", {10785, 11510, 12210});
-        row("management list, 20 lines", 20, "manage", {3885, 5495, 6195});
-        row("management list, 51 rows at most", 60, "manage", {9960, 11570, 12270});
+        addRow("15 lines", 15, "", QList<int>{2985, 4595, 5295});
+        addRow("14 lines, padded", 14, "", QList<int>{3180, 4790, 5490});
+        addRow("51 rows at most", 60, "", QList<int>{10005, 11615, 12315});
+        addRow("panel hidden, 15 lines", 15, "hidden", QList<int>{2985, 3710, 4410});
+        addRow("panel hidden, 55 rows at most", 60, "hidden", QList<int>{10785, 11510, 12210});
+        addRow("management list, 20 lines", 20, "manage", QList<int>{3885, 5495, 6195});
+        addRow("management list, 51 rows at most", 60, "manage", QList<int>{9960, 11570, 12270});
     }
     void listHeights()
     {
