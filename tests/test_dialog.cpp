@@ -1,4 +1,5 @@
 // The dialog window: messages, confirmations and the About box, driven through the real widgets.
+#include "data_table.h"
 #include "desktop/url_opener.h"
 #include "dialog_driver.h"
 #include "ui/line_list.h"
@@ -13,6 +14,7 @@
 #include <memory>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 class TestDialog : public QObject
 {
@@ -75,26 +77,20 @@ private slots:
 
     void confirmation_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("key"); // 0: the button is clicked
-        QTest::addColumn<bool>("answer");
+        // key: 0: the button is clicked
+        addColumns<QStringList, QString, int, bool>({"lines", "button", "key", "answer"});
         const QStringList two{"Alice", "Delete this friend ?"};
         const QStringList three{"Alice Display", "( alice )", " Delete this friend ?"};
-        QTest::newRow("two lines, Yes") << two << "ButYes" << 0 << true;
-        QTest::newRow("two lines, Cancel") << two << "ButCancel" << 0 << false;
-        QTest::newRow("three lines, Escape") << three << QString() << int(Qt::Key_Escape) << false;
-        QTest::newRow("three lines, Enter on Yes")
-            << three << "ButYes" << int(Qt::Key_Return) << true;
-        QTest::newRow("two lines, Enter on Cancel")
-            << two << "ButCancel" << int(Qt::Key_Enter) << false;
+        addRow("two lines, Yes", two, "ButYes", 0, true);
+        addRow("two lines, Cancel", two, "ButCancel", 0, false);
+        addRow("three lines, Escape", three, QString(), int(Qt::Key_Escape), false);
+        addRow("three lines, Enter on Yes", three, "ButYes", int(Qt::Key_Return), true);
+        addRow("two lines, Enter on Cancel", two, "ButCancel", int(Qt::Key_Enter), false);
     }
     void confirmation()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(QString, button);
-        QFETCH(int, key);
-        QFETCH(bool, answer);
+        auto [lines, button, key, answer] =
+            fetch<QStringList, QString, int, bool>("lines", "button", "key", "answer");
         form().state.dialogAnswer = true; // a stale yes must not leak into this answer
         whenModalDialogAppears(form(), [&](Form2 *dialog) {
             QVERIFY(!form().state.dialogAnswer);

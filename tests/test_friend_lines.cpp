@@ -1,5 +1,6 @@
 // Friend lines, the names read back from them, the sorts and their collation, and what the main
 // list is built from: its lines, counters, title and the management list's links.
+#include "data_table.h"
 #include "friend_rows.h"
 #include "lists/friend_line.h"
 #include "lists/line_filter.h"
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 using namespace friend_rows;
 Q_DECLARE_METATYPE(amiscan::LineFilter)
 
@@ -55,14 +57,11 @@ class TestFriendLines : public QObject
 private slots:
     void lines_data()
     {
-        QTest::addColumn<Friend>("f");
-        QTest::addColumn<bool>("userNames");
-        QTest::addColumn<bool>("secondSession");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("companion");
+        addColumns<Friend, bool, bool, QString, QString>(
+            {"f", "userNames", "secondSession", "line", "companion"});
         const auto row = [](const char *tag, const Friend &f, bool userNames, bool second,
                             const QString &line, const QString &companion = {}) {
-            QTest::newRow(tag) << f << userNames << second << line << companion;
+            addRow(tag, f, userNames, second, line, companion);
         };
         Friend second = marked("Ann Example", "annexample");
         second.start2 = "01/09/12 10:00", second.end2 = "01/09/12 11:30", second.length2 = "01:30";
@@ -98,11 +97,9 @@ private slots:
 
     void lines()
     {
-        QFETCH(Friend, f);
-        QFETCH(bool, userNames);
-        QFETCH(bool, secondSession);
-        QFETCH(QString, line);
-        QFETCH(QString, companion);
+        auto [f, userNames, secondSession, line, companion] =
+            fetch<Friend, bool, bool, QString, QString>("f", "userNames", "secondSession", "line",
+                                                        "companion");
         const FriendsTable table = tableOf({f});
         QCOMPARE(friendLine(table, 1, {userNames, secondSession}), line);
         if (!companion.isEmpty())
@@ -112,8 +109,9 @@ private slots:
             line.left(line.indexOf(u':')).remove(QRegularExpression("[²\u2068\u2069]")).trimmed());
     }
 
-    // A row's identity follows its friend through sorts and removals and is never given again.
-    void rowIds_followTheirFriend()
+    // A row's identity follows its friend through sorts and removals and is never given again;
+    // so do its length marks.
+    void rowIds_andLengthMarks_followTheirFriend()
     {
         FriendsTable table = threeOnFourOff();
         const FriendsTable::RowId bea = table.rowId(2), gus = table.rowId(7);
@@ -126,12 +124,8 @@ private slots:
         table.clear();
         table.appendFriend();
         QCOMPARE(table.findRow(bea), -1);
-    }
-
-    // A scan skips lengths marked current: a write to a session's cells clears its mark.
-    void lengthMarks_clearedBySessionCells_andCarriedWithRows()
-    {
-        FriendsTable table = threeOnFourOff();
+        // A scan skips lengths marked current: a write to a session's cells clears its mark.
+        table = threeOnFourOff();
         for (int row = 1; row <= 3; ++row)
             table.markLengthCurrent(row, Session::First),
                 table.markLengthCurrent(row, Session::Second);
@@ -146,21 +140,17 @@ private slots:
         QCOMPARE(marks, (QList<bool>{true, false, true, true, false, true, false, false}));
     }
 
-    void collation_ignoresCase_keepsEqualKeysInOrder()
+    // The collation ignores case and keeps equal keys in order.
+    void sorts_byNameMode_onlineFirst()
     {
         QCOMPARE(English.order({"bob", "Anna", "carl", "Bea"}), (QList<int>{1, 3, 0, 2}));
         QCOMPARE(Collation(QLocale::c()).order({"Sam", "abel", "Zed", "ABEL"}),
                  (QList<int>{3, 1, 0, 2}));
         QCOMPARE(English.order({"Sam", "Al", "Sam", "Al"}), (QList<int>{1, 3, 0, 2}));
-    }
-
-    void sorts_byNameMode_onlineFirst()
-    {
-        FriendsTable table;
-        add(table, {"Zed", "alpha"});
-        add(table, {"carl", "twin-b"});
-        add(table, {"Carl", "twin-a", true});
-        add(table, {"amy", "zulu", true});
+        FriendsTable table = tableOf({{"Zed", "alpha"},
+                                      {"carl", "twin-b"},
+                                      {"Carl", "twin-a", true},
+                                      {"amy", "zulu", true}});
         sortByKey(table, 1, English);
         QCOMPARE(column(table, DisplayName), (QStringList{"Zed", "Carl", "carl", "amy"}));
         sortByKey(table, 0, English);
@@ -174,25 +164,20 @@ private slots:
 
     void mainList_data()
     {
-        QTest::addColumn<bool>("scanStarted");
-        QTest::addColumn<LineFilter>("filter");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("shownOnline");
-        QTest::newRow("separator before the offline")
-            << true << LineFilter{} << "Amy Bea Cid - Dan Eve Fay Gus" << 3;
-        QTest::newRow("no scan yet: no separator")
-            << false << LineFilter{} << "Amy Bea Cid Dan Eve Fay Gus" << 3;
-        QTest::newRow("offline hidden") << true << LineFilter{false, true} << "Amy Bea Cid" << 3;
-        QTest::newRow("only selected")
-            << true << LineFilter{true, false} << "Amy Cid - Eve Fay Gus" << 2;
-        QTest::newRow("both") << true << LineFilter{true, true} << "Amy Cid" << 2;
+        addColumns<bool, LineFilter, QString, int>(
+            {"scanStarted", "filter", "shown", "shownOnline"});
+        addRow("separator before the offline", true, LineFilter{}, "Amy Bea Cid - Dan Eve Fay Gus",
+               3);
+        addRow("no scan yet: no separator", false, LineFilter{}, "Amy Bea Cid Dan Eve Fay Gus", 3);
+        addRow("offline hidden", true, LineFilter{false, true}, "Amy Bea Cid", 3);
+        addRow("only selected", true, LineFilter{true, false}, "Amy Cid - Eve Fay Gus", 2);
+        addRow("both", true, LineFilter{true, true}, "Amy Cid", 2);
     }
 
     void mainList()
     {
         MainListSwitches switches;
-        QFETCH(bool, scanStarted);
-        QFETCH(LineFilter, filter);
+        auto [scanStarted, filter] = fetch<bool, LineFilter>("scanStarted", "filter");
         switches.scanStarted = scanStarted;
         switches.filter = filter;
         const MainListContent content = buildMainList(threeOnFourOff(), switches);
@@ -204,17 +189,27 @@ private slots:
         QCOMPARE(buildMainList(FriendsTable{}, switches).lines.value(0), EmptyListLine);
     }
 
+    // By the mode code (scan started, only selected, offline hidden), with 5 friends online, 3 of
+    // them shown, 10 selected and 20 listed: the caption, the tooltip and the window caption.
     void title_everyMode()
     {
-        const auto title = [](bool scanStarted, bool onlySelected, bool hideOffline) {
-            const ListTitle t =
-                listTitle(scanStarted, onlySelected, hideOffline, ListCounters{5, 3, 10, 20});
-            return QStringList{t.caption, t.tooltip, t.windowCaption}.join(u'|');
-        };
-        QCOMPARE(title(true, true, false),
-                 "Selected friends Online: 3/10  (5/20)| Selected friends "
-                 "Online: 3 of 10 ( All Online: 5 of 20) |Amiscan : 3");
-        QCOMPARE(title(false, false, false), "Friends: 20| Friends: 20 |Amiscan");
+        const QString hide = " (Offline hide) |", only = "Friends only Online: 5";
+        const QString selectedOnly = "Selected friends only Online: 3";
+        const QStringList titles{
+            "000 Friends: 20| Friends: 20 |Amiscan",
+            "001 " + only + "| " + only + hide + "Amiscan",
+            "010 Selected friends: 10/20| Selected friends: 10 of 20 |Amiscan",
+            "011 " + selectedOnly + "/5| " + selectedOnly + " of 5" + hide + "Amiscan",
+            "100 Friends Online: 5/20| Friends Online: 5 of 20 |Amiscan : 5",
+            "101 " + only + "| " + only + hide + "Amiscan : 5",
+            "110 Selected friends Online: 3/10  (5/20)| Selected friends Online: 3 of 10 ( All "
+            "Online: 5 of 20) |Amiscan : 3",
+            "111 " + selectedOnly + "/5| " + selectedOnly + " of 5" + hide + "Amiscan : 3"};
+        for (const QString &title : titles) {
+            const ListTitle t = listTitle(title[0] == u'1', title[1] == u'1', title[2] == u'1',
+                                          ListCounters{5, 3, 10, 20});
+            QCOMPARE(t.caption + u'|' + t.tooltip + u'|' + t.windowCaption, title.mid(4));
+        }
     }
 
     // Line k of the management list belongs to the first row whose ManagePos holds k.

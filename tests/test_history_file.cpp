@@ -1,5 +1,6 @@
 // The history file: its bytes, its encoding, its reading (older and damaged files included),
 // and its safe replacement.
+#include "data_table.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/characters.h"
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 #include <sys/stat.h>
 
 using namespace amiscan;
@@ -69,6 +71,11 @@ void checkReadsBackAsWritten(const QByteArray &file)
     QCOMPARE(history::formatFile(reread, second.lastScanStamp), written);
 }
 
+QStringList filesIn(const QTemporaryDir &dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestHistoryFile : public QObject
@@ -76,18 +83,14 @@ class TestHistoryFile : public QObject
     Q_OBJECT
 
 private slots:
-    void shortNames_keepTheNameColumnAt17()
-    {
-        QVERIFY(history::formatFile(tableOf({{"Bo", "bo"}}), {}).startsWith(Header17.left(30)));
-    }
-
     void namesReadBackAsWritten_data()
     {
-        QTest::addColumn<Friend>("f");
-        QTest::addColumn<QByteArray>("bytes"); // found in the file
+        // bytes: found in the file
+        addColumns<Friend, QByteArray>({"f", "bytes"});
         const auto row = [](const char *tag, const Friend &f, const QByteArray &bytes) {
-            QTest::newRow(tag) << f << bytes;
+            addRow(tag, f, bytes);
         };
+        row("short: the name column at 17", {"Bo", "bo"}, "Friends (2)      :     Start");
         row("blanks inside", {"Anne  Marie de la Tour", "anne.marie"}, "Anne  Marie de la Tour : ");
         row("long", {QString(120, u'L'), "long"}, QByteArray(120, 'L') + " : ");
         row("colon", {"Odd: name (x)", "odd"}, "\nOdd: name (x) ");
@@ -105,10 +108,9 @@ private slots:
 
     void namesReadBackAsWritten()
     {
-        QFETCH(Friend, f);
+        auto [f, bytes] = fetch<Friend, QByteArray>("f", "bytes");
         const FriendsTable table = tableOf({f, {"other", "other"}});
         const QByteArray file = history::formatFile(table, "01/02 - 03:04");
-        QFETCH(QByteArray, bytes);
         QVERIFY2(file.contains(bytes), file.constData());
         history::ReadResult result;
         QStringList rows = kept(table), back = kept(readBack(file, &result));
@@ -131,24 +133,20 @@ private slots:
     // Files are UTF-8 only behind the byte-order mark; every other file is Windows-1252.
     void encoding_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("1252") << QStringLiteral("a\u00B2\u20AC\u0081")
-                              << QByteArray("a\xB2\x80\x81");
-        QTest::newRow("UTF-8") << QStringLiteral("\u00B2 \u0416")
-                               << QByteArray("\xEF\xBB\xBF\xC2\xB2 \xD0\x96");
+        addColumns<QString, QByteArray>({"text", "bytes"});
+        addRow("1252", QStringLiteral("a\u00B2\u20AC\u0081"), QByteArray("a\xB2\x80\x81"));
+        addRow("UTF-8", QStringLiteral("\u00B2 \u0416"),
+               QByteArray("\xEF\xBB\xBF\xC2\xB2 \xD0\x96"));
         // In Windows-1252 this text would start with the mark's bytes.
-        QTest::newRow("1252 that looks marked")
-            << QStringLiteral("\u00EF\u00BB\u00BFx")
-            << QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx");
-        QTest::newRow("a mark in the text")
-            << QStringLiteral("\uFEFFx\u0416") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\xD0\x96");
+        addRow("1252 that looks marked", QStringLiteral("\u00EF\u00BB\u00BFx"),
+               QByteArray("\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx"));
+        addRow("a mark in the text", QStringLiteral("\uFEFFx\u0416"),
+               QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx\xD0\x96"));
     }
 
     void encoding()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, bytes);
+        auto [text, bytes] = fetch<QString, QByteArray>("text", "bytes");
         QCOMPARE(encodeFileText(text), bytes);
         QCOMPARE(decodeFileText(bytes), text);
         QCOMPARE(decodeFileText("\xC2\xB2\xD0\x96"), QStringLiteral("\u00C2\u00B2\u00D0\u2013"));
@@ -157,51 +155,43 @@ private slots:
 
     void read_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("friends");
-        QTest::addColumn<bool>("intact");
-        QTest::addColumn<QString>("first");
+        addColumns<QByteArray, int, bool, QString>({"file", "friends", "intact", "first"});
         const QString example = "Example Friend Name|14/10/12 20:15|_|=|13/10/12 18:02|13/10/12 "
                                 "19:47|01:45||1|exampleuser";
-        QTest::newRow("CR LF") << Example << 2 << true << example;
-        QTest::newRow("LF") << QByteArray(Example).replace("\r\n", "\n") << 2 << true << example;
-        QTest::newRow("CR") << QByteArray(Example).replace("\r\n", "\r") << 2 << true << example;
-        QTest::newRow("only an exact X is unselected")
-            << QByteArray(Example).replace(": X :", ": x :") << 2 << true
-            << QString(example).replace("|1|", "|0|");
-        QTest::newRow("damaged header")
-            << "Friends of mine" + Example.mid(Example.indexOf("\r\n")) << 2 << false << QString();
-        QTest::newRow("older layout, a dot for unselected")
-            << OlderHeader17 + "\r\nHidden Friend    . 14/10/12 20:15 - 14/10/12 20:45 > 00:30 : " +
-                   Sessions.mid(42) + "\r\n"
-            << 1 << true
-            << "Hidden Friend|14/10/12 20:15|14/10/12 20:45|00:30|_|_|=||1|Hidden Friend";
-        QTest::newRow("short lines")
-            << Header17 + "Short One        : 01/01/13 10:00 - 01/01/1\r\nNoSeparators\n"
-            << 2 << true << "Short One|01/01/13 10:00|01/01/1||||||0|Short One";
+        addRow("CR LF", Example, 2, true, example);
+        addRow("LF", QByteArray(Example).replace("\r\n", "\n"), 2, true, example);
+        addRow("CR", QByteArray(Example).replace("\r\n", "\r"), 2, true, example);
+        addRow("only an exact X is unselected", QByteArray(Example).replace(": X :", ": x :"), 2,
+               true, QString(example).replace("|1|", "|0|"));
+        addRow("damaged header", "Friends of mine" + Example.mid(Example.indexOf("\r\n")), 2, false,
+               QString());
+        addRow("older layout, a dot for unselected",
+               OlderHeader17 + "\r\nHidden Friend    . 14/10/12 20:15 - 14/10/12 20:45 > 00:30 : " +
+                   Sessions.mid(42) + "\r\n",
+               1, true, "Hidden Friend|14/10/12 20:15|14/10/12 20:45|00:30|_|_|=||1|Hidden Friend");
+        addRow("short lines",
+               Header17 + "Short One        : 01/01/13 10:00 - 01/01/1\r\nNoSeparators\n", 2, true,
+               "Short One|01/01/13 10:00|01/01/1||||||0|Short One");
         // Written again, a cell one character too wide keeps every later column in place.
-        QTest::newRow("cell too wide")
-            << Header17 + "Ann              :x" + Sessions + " : - : ann\r\n"
-            << 1 << true << "Ann|_|_|=|_|_|=||0|ann";
-        QTest::newRow("a blank before the mark")
-            << OlderHeader17 + "bob \xB2            : " + Sessions + "\r\n"
-            << 1 << true << "bob|14/10/12 20:15|_|=|_|_|=|²|0|bob";
+        addRow("cell too wide", Header17 + "Ann              :x" + Sessions + " : - : ann\r\n", 1,
+               true, "Ann|_|_|=|_|_|=||0|ann");
+        addRow("a blank before the mark",
+               OlderHeader17 + "bob \xB2            : " + Sessions + "\r\n", 1, true,
+               "bob|14/10/12 20:15|_|=|_|_|=|²|0|bob");
         const QByteArray line = "f                : " + Sessions + " : - : f\r\n";
-        QTest::newRow("as many friends as the table holds")
-            << Header17 + line.repeated(MaxFriends) << MaxFriends << true
-            << "f|14/10/12 20:15|_|=|_|_|=||0|f";
-        QTest::newRow("more than it holds")
-            << Header17 + line.repeated(MaxFriends + 1) << MaxFriends << false << QString();
+        addRow("as many friends as the table holds", Header17 + line.repeated(MaxFriends),
+               MaxFriends, true, "f|14/10/12 20:15|_|=|_|_|=||0|f");
+        addRow("more than it holds", Header17 + line.repeated(MaxFriends + 1), MaxFriends, false,
+               QString());
     }
 
     void read()
     {
-        QFETCH(QByteArray, file);
+        auto [file, first] = fetch<QByteArray, QString>("file", "first");
         history::ReadResult result;
         const QStringList rows = kept(readBack(file, &result));
         QTEST(int(rows.size()), "friends");
         QTEST(result.intact, "intact");
-        QFETCH(QString, first);
         if (!first.isEmpty())
             QCOMPARE(rows.value(0), first);
         if (result.intact && rows.size() < 100)
@@ -226,8 +216,7 @@ private slots:
             }
         }
         QCOMPARE(fileBytes(path), expected);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.txt"});
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 
     void failedWrite_leavesTheOldFileWhole()
@@ -238,16 +227,11 @@ private slots:
         FriendsTable table;
         for (int i = 0; i < 2000; ++i)
             friend_rows::add(table, QStringLiteral("Friend %1").arg(i));
-        bool written = true;
-        {
-            FileSizeLimit fullDisk{1024};
-            QVERIFY(fullDisk.active());
-            written = history::writeFile(path, table, {});
-        }
-        QVERIFY(!written);
+        std::optional<FileSizeLimit> fullDisk(std::in_place, 1024);
+        QVERIFY(fullDisk->active() && !history::writeFile(path, table, {}));
+        fullDisk.reset();
         QCOMPARE(fileBytes(path), QByteArray("old"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"Amiscan.txt"});
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 
     // A save has a side file of its own and leaves another's alone; the leftovers of saves cut
@@ -266,11 +250,10 @@ private slots:
         QCOMPARE(fileBytes(elsewhere), QByteArray("kept"));
         QCOMPARE(int(QFileInfo(path).permissions() & 0xF0FF),
                  int(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); };
-        QCOMPARE(files(), (QStringList{"Amiscan.txt", "Amiscan.txt.1f.saving", "Amiscan.txt.saving",
-                                       "elsewhere"}));
+        QCOMPARE(filesIn(dir), (QStringList{"Amiscan.txt", "Amiscan.txt.1f.saving",
+                                            "Amiscan.txt.saving", "elsewhere"}));
         removeLeftoverSideFiles(path);
-        QCOMPARE(files(), (QStringList{"Amiscan.txt", "elsewhere"}));
+        QCOMPARE(filesIn(dir), (QStringList{"Amiscan.txt", "elsewhere"}));
     }
 
     void unreadableFile_isNotIntact_andIsKeptAside()

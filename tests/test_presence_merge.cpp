@@ -1,5 +1,6 @@
 // The scan's pure steps: the friends page reader (both written forms, the names it substitutes,
 // its reach and limits), and the presence merge with the stamps and lengths it writes.
+#include "data_table.h"
 #include "friend_rows.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
@@ -12,6 +13,7 @@
 #include <QTest>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 using friend_rows::column;
 
 namespace {
@@ -106,10 +108,9 @@ private slots:
 
     void names_data()
     {
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QStringList>("entries");
+        addColumns<QString, QStringList>({"page", "entries"});
         const auto row = [](const char *tag, const QString &page, const QStringList &entries) {
-            QTest::newRow(tag) << page << entries;
+            addRow(tag, page, entries);
         };
         row("plain, blanks trimmed", entry("  Ann Lee 2 ", " ann.lee "), {"Ann Lee 2|ann.lee|"});
         row("two characters", entry("Al", "al"), {"Al|al|"});
@@ -209,15 +210,12 @@ private slots:
 
     void oneFriend_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<bool>("listed");
-        QTest::addColumn<QString>("time");
-        QTest::addColumn<QString>("after");
-        QTest::addColumn<bool>("cameOnline");
-        QTest::addColumn<QString>("steppedFrom"); // the wall clock set since the scan at
+        // steppedFrom: the wall clock set since the scan at
+        addColumns<QString, bool, QString, QString, bool, QString>(
+            {"before", "listed", "time", "after", "cameOnline", "steppedFrom"});
         const auto row = [](const char *tag, const char *before, bool listed, const char *time,
                             const char *after, bool came = false, const char *steppedFrom = "") {
-            QTest::newRow(tag) << before << listed << time << after << came << steppedFrom;
+            addRow(tag, before, listed, time, after, came, steppedFrom);
         };
         row("back after 10 min: a new session", "08:00|09:00|01:00|07:00|07:30|00:30", true,
             "09:10:00", "09:10|_|=|08:00|09:00|01:00", true);
@@ -252,17 +250,14 @@ private slots:
 
     void oneFriend()
     {
-        QFETCH(QString, before);
-        QFETCH(bool, listed);
-        QFETCH(QString, time);
+        auto [before, listed, time, steppedFrom, after] =
+            fetch<QString, bool, QString, QString, QString>("before", "listed", "time",
+                                                            "steppedFrom", "after");
         FriendsTable table;
-        friend_rows::Friend ann{"ANN", "ann"};
         const QStringList c = cells(before);
-        ann.start1 = c[0], ann.end1 = c[1], ann.length1 = c[2], ann.start2 = c[3], ann.end2 = c[4],
-        ann.length2 = c[5];
-        friend_rows::add(table, ann);
+        friend_rows::add(table,
+                         {"ANN", "ann", false, true, {}, c[0], c[1], c[2], c[3], c[4], c[5]});
         // The previous scan, then the wall clock set, or time passing, until this one.
-        QFETCH(QString, steppedFrom);
         ClockStepWatch watch;
         Clock::set(at(steppedFrom.isEmpty() ? "07:00" : steppedFrom));
         watch.stepSince(Clock::now(), Clock::steadyMs());
@@ -272,7 +267,6 @@ private slots:
         QCOMPARE(step, steppedFrom.isEmpty() ? QDateTime() : at(steppedFrom));
         const QList<int> cameOnline =
             mergePresence(table, page({listed ? "ann" : "bob"}), at(time), step);
-        QFETCH(QString, after);
         QCOMPARE(sessions(table, 1), cells(after));
         QTEST(cameOnline.contains(1), "cameOnline");
         QCOMPARE(table.cell(1, Online), QString::number(listed));
@@ -320,49 +314,39 @@ private slots:
     // layout) takes one by its display name, and a user name goes to one row at most.
     void sharedNames_data()
     {
-        QTest::addColumn<QStringList>("rows");    // "display name|user name|mark"
-        QTest::addColumn<QStringList>("entries"); // the same
-        QTest::addColumn<QStringList>("after");   // and "|online"
-        QTest::newRow("user names lead")
-            << QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"}
-            << QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"}
-            << QStringList{"Ann Lee|ann||1", "Ann Lee|ann||1", "Sam|sam.old||0", "Bo|cy||1",
-                           "Sam|sam.a||1",   "Sam|sam.b||1",   "Bo|bo||1"};
-        QTest::newRow("namesakes online")
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor||1", "Sam Taylor|sam.taylor2||1"};
-        QTest::newRow("one namesake online")
-            << QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor2"}
-            << QStringList{"Sam Taylor|sam.taylor||0", "Sam Taylor|sam.taylor2||1"};
-        QTest::newRow("older layout: one user name each")
-            << QStringList{"Sam|Sam", "Sam|Sam", "Al|Al"}
-            << QStringList{"Sam|sam.a", "Sam|sam.b", "Al|al|²"}
-            << QStringList{"Sam|sam.a||1", "Sam|sam.b||1", "Al|al|²|1"};
-        QTest::newRow("older layout: user name held")
-            << QStringList{"Sam|Sam", "Sam|sam.a"} << QStringList{"Sam|sam.a"}
-            << QStringList{"Sam|Sam||0", "Sam|sam.a||1"};
-        QTest::newRow("mark follows a usable name")
-            << QStringList{"ann.lee|ann.lee|²"} << QStringList{"Ann Lee|ann.lee"}
-            << QStringList{"Ann Lee|ann.lee||1"};
-        QTest::newRow("mark follows an unusable one")
-            << QStringList{"Ann Lee|ann.lee"} << QStringList{"ann.lee|ann.lee|²"}
-            << QStringList{"ann.lee|ann.lee|²|1"};
+        // Rows and entries "display name|user name|mark"; after: rows and "|online".
+        addColumns<QStringList, QStringList, QStringList>({"rows", "entries", "after"});
+        addRow("user names lead", QStringList{"One|ann", "Two|ann", "Sam|sam.old", "Cy|cy"},
+               QStringList{"First|ann", "Sam|sam.a", "Sam|sam.b", "Bo|cy", "Bo|bo", "Ann Lee|ann"},
+               QStringList{"Ann Lee|ann||1", "Ann Lee|ann||1", "Sam|sam.old||0", "Bo|cy||1",
+                           "Sam|sam.a||1", "Sam|sam.b||1", "Bo|bo||1"});
+        addRow("namesakes online", QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor||1", "Sam Taylor|sam.taylor2||1"});
+        addRow("one namesake online",
+               QStringList{"Sam Taylor|sam.taylor", "Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor2"},
+               QStringList{"Sam Taylor|sam.taylor||0", "Sam Taylor|sam.taylor2||1"});
+        addRow("older layout: one user name each", QStringList{"Sam|Sam", "Sam|Sam", "Al|Al"},
+               QStringList{"Sam|sam.a", "Sam|sam.b", "Al|al|²"},
+               QStringList{"Sam|sam.a||1", "Sam|sam.b||1", "Al|al|²|1"});
+        addRow("older layout: user name held", QStringList{"Sam|Sam", "Sam|sam.a"},
+               QStringList{"Sam|sam.a"}, QStringList{"Sam|Sam||0", "Sam|sam.a||1"});
+        addRow("mark follows a usable name", QStringList{"ann.lee|ann.lee|²"},
+               QStringList{"Ann Lee|ann.lee"}, QStringList{"Ann Lee|ann.lee||1"});
+        addRow("mark follows an unusable one", QStringList{"Ann Lee|ann.lee"},
+               QStringList{"ann.lee|ann.lee|²"}, QStringList{"ann.lee|ann.lee|²|1"});
         // An entry without a user name matches the empty row 0 when the table holds friends.
-        QTest::newRow("no user name")
-            << QStringList{"Cy|cy"} << QStringList{"unknown-1||²"} << QStringList{"Cy|cy||0"};
+        addRow("no user name", QStringList{"Cy|cy"}, QStringList{"unknown-1||²"},
+               QStringList{"Cy|cy||0"});
     }
     void sharedNames()
     {
-        QFETCH(QStringList, rows);
-        QFETCH(QStringList, entries);
+        auto [rows, entries] = fetch<QStringList, QStringList>("rows", "entries");
         FriendsTable table;
         for (const QString &row : rows) {
             const QStringList names = row.split(u'|');
-            friend_rows::Friend f{names.at(0), names.at(1)};
-            f.nameMark = names.value(2);
-            friend_rows::add(table, f);
+            friend_rows::add(table, {names.at(0), names.at(1), false, true, names.value(2)});
         }
         QList<FriendEntry> listed;
         for (const QString &entry : entries) {
@@ -374,14 +358,10 @@ private slots:
         mergePresenceEveryRow(everyRow, listed, at("10:00"));
         QTEST(rowNames(table), "after");
         QCOMPARE(friend_rows::cells(everyRow), friend_rows::cells(table));
-    }
-
-    void fullTable_addsNoMore()
-    {
-        FriendsTable table;
-        for (int i = 0; i < MaxFriends; ++i)
+        // A full table takes no more.
+        for (int i = table.friendCount(); i < MaxFriends; ++i)
             table.appendFriend();
-        mergePresence(table, page({"ann"}), at("10:00"));
+        mergePresence(table, page({"new.one"}), at("10:05"));
         QCOMPARE(table.friendCount(), MaxFriends);
     }
 };

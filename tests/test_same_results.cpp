@@ -52,23 +52,15 @@ private slots:
         form.state.sortNameMode = seed % 2;
         form.state.dataPresent = true;
         for (int i = 0; i < 40 + seed * 7; ++i) {
-            const int row = form.table.appendFriend();
-            const bool open = pick(4) == 0;
             const QString name = names.at(pick(names.size()));
-            const QString cells[] = {pick(3) ? name + QString::number(pick(40)) : name,
-                                     pick(8) ? stamp() : EmptyStamp,
-                                     open ? EmptyStamp : stamp(),
-                                     open ? EmptyLength : QStringLiteral("00:%1").arg(i % 60),
-                                     pick(2) ? stamp() : EmptyStamp,
-                                     pick(2) ? stamp() : EmptyStamp,
-                                     EmptyLength,
-                                     pick(5) ? QString() : QStringLiteral("\u00B2"),
-                                     QStringLiteral("-1"),
-                                     QString::number(int(open)),
-                                     QString::number(int(pick(4) == 0)),
-                                     QStringLiteral("u%1").arg(pick(50))};
-            for (int column = DisplayName; column <= AccountName; ++column)
-                form.table.setCell(row, column, cells[column - 1]);
+            const bool open = pick(4) == 0; // online, its session open
+            friend_rows::add(form.table,
+                             {pick(3) ? name + QString::number(pick(40)) : name,
+                              QStringLiteral("u%1").arg(pick(50)), open, pick(4) != 0,
+                              pick(5) ? QString() : QStringLiteral("\u00B2"),
+                              pick(8) ? stamp() : EmptyStamp, stamp(),
+                              QStringLiteral("00:%1").arg(i % 60), pick(2) ? stamp() : EmptyStamp,
+                              pick(2) ? stamp() : EmptyStamp, EmptyLength});
         }
         markCurrentLengths(form.table);
 

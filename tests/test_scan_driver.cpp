@@ -1,5 +1,6 @@
 // The scan's state machine against a fake window, a scripted browser and fetcher: what it shows,
 // the route each scan takes, when it gives up, and what reaches the table.
+#include "data_table.h"
 #include "fake_platform.h"
 #include "platform/address_policy.h"
 #include "scan/scan_driver.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 namespace {
 
@@ -24,7 +26,7 @@ struct FakeWindow final : ScanWindow
     QString caption;
     Tone tone = Tone::Running;
     QList<QStringList> messages;
-    std::function<void()> onMessage; // while the message waits for its Ok
+    std::function<void()> onMessage = [] {}; // while the message waits for its Ok
     bool timed = false, nextScanNow = false;
     int leaves = 0, ends = 0, fails = 0;
 
@@ -38,12 +40,7 @@ struct FakeWindow final : ScanWindow
     void showProgress(const QString &c, Tone t) override { caption = c, tone = t; }
     void showProgress(const QString &c) override { caption = c; }
     void showNextScanNow() override { nextScanNow = true; }
-    void showMessage(const QStringList &lines) override
-    {
-        messages << lines;
-        if (onMessage)
-            onMessage();
-    }
+    void showMessage(const QStringList &lines) override { messages << lines, onMessage(); }
     void showFailure(const QStringList &lines) override { showMessage(lines); }
     void leaveManageList() override { ++leaves; }
     void scanEnded() override { ++ends; }
@@ -83,21 +80,14 @@ private slots:
 
     void missingLogin_showsMessageAndReturnsToIdle_data()
     {
-        QTest::addColumn<QString>("userName");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("missing");
-        QTest::newRow("user name") << "Vey Username"
-                                   << "x"
-                                   << "Invalid Vey Username";
-        QTest::newRow("password") << "demo"
-                                  << "Vey Password"
-                                  << "Invalid Vey Password";
+        addColumns<QString, QString, QString>({"userName", "password", "missing"});
+        addRow("user name", "Vey Username", QString("x"), QString("Invalid Vey Username"));
+        addRow("password", "demo", QString("Vey Password"), QString("Invalid Vey Password"));
     }
     void missingLogin_showsMessageAndReturnsToIdle()
     {
-        QFETCH(QString, userName);
-        QFETCH(QString, password);
-        QFETCH(QString, missing);
+        auto [userName, password, missing] =
+            fetch<QString, QString, QString>("userName", "password", "missing");
         Rig r;
         r.window.shared.userName = userName;
         r.window.shared.password = password;
@@ -105,31 +95,24 @@ private slots:
         r.press();
         QCOMPARE(r.window.messages, (QList<QStringList>{{missing, "Please fill in this field"}}));
         QVERIFY(!r.scanning());
-        QCOMPARE(r.window.leaves, 1);
-        QCOMPARE(r.window.ends, 1);
+        QCOMPARE(QList<int>({r.window.leaves, r.window.ends}), QList<int>({1, 1}));
         QVERIFY(r.browser->navigations.isEmpty() && r.fetcher->fetched.isEmpty());
     }
 
     void routes_data()
     {
-        QTest::addColumn<bool>("later"); // not the first scan of the run
-        QTest::addColumn<QString>("direct");
-        QTest::addColumn<DirectRead>("result");
-        QTest::addColumn<QString>("landsAt"); // where its answer came from; "": where it asked
-        QTest::newRow("first scan: browser") << false << QString() << DirectRead::NotTried << "";
-        QTest::newRow("later: direct read")
-            << true << FriendsDirect << DirectRead::FriendsPage << "";
-        QTest::newRow("later: login page, then browser")
-            << true << "<form>vey</form>" << DirectRead::Failed << "";
+        // later: not the first scan of the run; landsAt: where the answer came from, or "".
+        addColumns<bool, QString, DirectRead, QString>({"later", "direct", "result", "landsAt"});
+        addRow("first scan: browser", false, QString(), DirectRead::NotTried, "");
+        addRow("later: direct read", true, FriendsDirect, DirectRead::FriendsPage, "");
+        addRow("later: login page, then browser", true, "<form>vey</form>", DirectRead::Failed, "");
         QTest::newRow("later: friends page of another host, then browser")
             << true << FriendsDirect << DirectRead::Failed << "https://vey.example.net/friends";
     }
     void routes()
     {
-        QFETCH(bool, later);
-        QFETCH(QString, direct);
-        QFETCH(DirectRead, result);
-        QFETCH(QString, landsAt);
+        auto [later, direct, result, landsAt] =
+            fetch<bool, QString, DirectRead, QString>("later", "direct", "result", "landsAt");
         Rig r;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
         if (later)
@@ -174,19 +157,17 @@ private slots:
 
     void waitingTooLong_givesUpWithAMessage_data()
     {
-        QTest::addColumn<QString>("afterLogin"); // empty: no page ever arrives
-        QTest::addColumn<QStringList>("message");
-        QTest::newRow("wrong password")
-            << LoginForm
-            << QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."};
-        QTest::newRow("no page arrives")
-            << QString()
-            << QStringList{"Unable to connect !", "Please, check your", "internet connection."};
+        // afterLogin: empty: no page ever arrives
+        addColumns<QString, QStringList>({"afterLogin", "message"});
+        addRow(
+            "wrong password", LoginForm,
+            QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."});
+        addRow("no page arrives", QString(),
+               QStringList{"Unable to connect !", "Please, check your", "internet connection."});
     }
     void waitingTooLong_givesUpWithAMessage()
     {
-        QFETCH(QString, afterLogin);
-        QFETCH(QStringList, message);
+        auto [afterLogin, message] = fetch<QString, QStringList>("afterLogin", "message");
         Rig r;
         r.browser->pageFor = [&](const QUrl &) { return afterLogin; };
         r.browser->pageAfterLogin = afterLogin;
@@ -231,25 +212,24 @@ private slots:
 
     void arrivingPage_isReadWaitedForOrRefused_data()
     {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("outcome");
+        addColumns<QString, QString, QString>({"service", "page", "outcome"});
+        // Positions count from 1: the end tag counts from position 100 on.
         const QString friends = "<p>vey Friends Online Now:</p>";
-        QTest::newRow("end before position 100") << "" << friends + "</BODY>"
-                                                 << "waits";
-        QTest::newRow("end tag in small letters") << "" << friends + Filler + "</body>"
-                                                  << "waits";
-        QTest::newRow("an early end tag in a script, the real one later")
-            << ""
-            << "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser << "read";
+        const auto endAt = [&](int position) {
+            return friends.leftJustified(position - 1) + "</BODY>";
+        };
+        addRow("end at position 99", "", endAt(99), "waits");
+        addRow("end at position 100", "", endAt(100), "read");
+        addRow("end tag in small letters", "", friends + Filler + "</body>", QString("waits"));
+        addRow("an early end tag in a script, the real one later", "",
+               "<SCRIPT>var end = '</BODY>';</SCRIPT>" + FriendsBrowser, QString("read"));
         QTest::newRow("plain http elsewhere, never sent")
             << "http://www.vey.example" << LoginForm << "refused";
     }
     void arrivingPage_isReadWaitedForOrRefused()
     {
-        QFETCH(QString, service);
-        QFETCH(QString, page);
-        QFETCH(QString, outcome);
+        auto [service, page, outcome] =
+            fetch<QString, QString, QString>("service", "page", "outcome");
         Rig r;
         r.window.shared.serviceUrl = service;
         r.browser->pageFor = [page](const QUrl &) { return page; };
@@ -270,36 +250,29 @@ private slots:
     // own: a page of the service (the login, the friends); loads: the browser may load it.
     void servicePage_isTheServicesHostOrDomainOnly_data()
     {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<bool>("own");
-        QTest::addColumn<bool>("loads");
+        addColumns<QString, QString, bool, bool>({"service", "page", "own", "loads"});
         const QString builtIn = friendsPageUrl(QString()).toString();
         const QString local = friendsPageUrl(QStringLiteral("http://127.0.0.1:8080")).toString();
-        const auto row = [](const char *name, const QString &service, const char *page, bool own,
-                            bool loads) {
-            QTest::newRow(name) << service << QString::fromLatin1(page) << own << loads;
-        };
-        row("the service's host", builtIn, "https://www.vey.example/login", true, true);
-        row("its domain", builtIn, "https://vey.example/", true, true);
-        row("a host in its domain", builtIn, "https://login.eu.vey.example/x", true, true);
-        row("a domain ending alike", builtIn, "https://myvey.example/", false, false);
-        row("its domain inside another", builtIn, "https://vey.example.net/", false, false);
-        row("another host", builtIn, "https://tracker.example/", false, false);
-        row("plain http", builtIn, "http://www.vey.example/", false, false);
-        row("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false, false);
-        row("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
-        row("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
-        row("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
-        row("loopback, another name", local, "http://localhost:8080/login", false, false);
-        row("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
-        row("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
-        row("www, bare name", "https://www.example", "https://other.example/", false, false);
+        addRow("the service's host", builtIn, "https://www.vey.example/login", true, true);
+        addRow("its domain", builtIn, "https://vey.example/", true, true);
+        addRow("a host in its domain", builtIn, "https://login.eu.vey.example/x", true, true);
+        addRow("a domain ending alike", builtIn, "https://myvey.example/", false, false);
+        addRow("its domain inside another", builtIn, "https://vey.example.net/", false, false);
+        addRow("another host", builtIn, "https://tracker.example/", false, false);
+        addRow("plain http", builtIn, "http://www.vey.example/", false, false);
+        addRow("loopback, for a service elsewhere", builtIn, "https://127.0.0.1:631/", false,
+               false);
+        addRow("a socket to the service", builtIn, "wss://www.vey.example/live", false, true);
+        addRow("loopback, same port", local, "http://127.0.0.1:8080/login", true, true);
+        addRow("loopback, another port", local, "http://127.0.0.1:9/frame", false, true);
+        addRow("loopback, another name", local, "http://localhost:8080/login", false, false);
+        addRow("loopback, another scheme", local, "https://127.0.0.1:8080/", false, false);
+        addRow("name under an IP", "https://127.0.0.1:8443", "https://x.127.0.0.1/", false, false);
+        addRow("www, bare name", "https://www.example", "https://other.example/", false, false);
     }
     void servicePage_isTheServicesHostOrDomainOnly()
     {
-        QFETCH(QString, service);
-        QFETCH(QString, page);
+        auto [service, page] = fetch<QString, QString>("service", "page");
         QTEST(isServicePage(QUrl(page), QUrl(service)), "own");
         QTEST(isServiceRequest(QUrl(page), QUrl(service)), "loads");
     }

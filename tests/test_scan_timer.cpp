@@ -1,5 +1,6 @@
 // The repeat count-down and the status row against a fake window, their arithmetic on its own,
 // then the window's side: the end of a scan, the interval box and the status row's presses.
+#include "data_table.h"
 #include "dialog_driver.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
@@ -13,6 +14,7 @@
 #include <QListWidget>
 
 using namespace amiscan;
+using namespace amiscan::testing;
 
 namespace {
 
@@ -26,7 +28,7 @@ struct FakeWindow final : ScanTimerWindow
     QString interval = QStringLiteral("15");
     QList<StatusRow> shown;
     int parks = 0, starts = 0;
-    std::function<void()> onPark;
+    std::function<void()> onPark = [] {};
 
     ScheduleState &scheduleState() override { return state; }
     ScanState scanState() const override { return scan; }
@@ -37,12 +39,7 @@ struct FakeWindow final : ScanTimerWindow
     void setIntervalText(const QString &text) override { interval = text; }
     void showStatus(const StatusRow &row) override { shown << row; }
     void showRepeat(bool) override {}
-    void parkFocus() override
-    {
-        ++parks;
-        if (onPark)
-            onPark();
-    }
+    void parkFocus() override { ++parks, onPark(); }
     void startScanButton() override { ++starts; }
 };
 
@@ -73,9 +70,8 @@ private slots:
 
     void arithmetic_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<int>("ticks"); // 0: the interval box's checks instead
-        QTest::addColumn<QString>("result");
+        // ticks: 0: the interval box's checks instead
+        addColumns<QString, int, QString>({"from", "ticks", "result"});
         const auto row = [](const char *from, int ticks, const char *result) {
             QTest::addRow("%s, %d", from, ticks) << QString(from) << ticks << QString(result);
         };
@@ -89,8 +85,7 @@ private slots:
     }
     void arithmetic()
     {
-        QFETCH(QString, from);
-        QFETCH(int, ticks);
+        auto [from, ticks] = fetch<QString, int>("from", "ticks");
         for (int i = 0; i < ticks; ++i)
             from = minutesAfterTick(from);
         QTEST(ticks ? from : validatedInterval(from), "result");
@@ -98,18 +93,13 @@ private slots:
 
     void statusRow_data()
     {
-        QTest::addColumn<bool>("repeatOn");
-        QTest::addColumn<ScanState>("scan");
-        QTest::addColumn<bool>("completed");
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<bool>("counting");
-        QTest::addColumn<QString>("next");      // "-": the caption stays
-        QTest::addColumn<QList<Tone>>("tones"); // those set, of last, info and next
+        // next: "-" when the caption stays; tones: those set, of last, info and next.
+        addColumns<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
+            {"repeatOn", "scan", "completed", "minutes", "counting", "next", "tones"});
         const auto row = [](const char *name, bool on, ScanState scan, bool completed,
                             const char *minutes, const char *next, QList<Tone> tones,
                             bool counting = false) {
-            QTest::newRow(name) << on << scan << completed << QString(minutes) << counting
-                                << QString(next) << tones;
+            addRow(name, on, scan, completed, QString(minutes), counting, QString(next), tones);
         };
         const QList<Tone> blue{Tone::Blue, Tone::Blue, Tone::Blue};
         const QList<Tone> black{Tone::Black, Tone::Black, Tone::Black};
@@ -127,13 +117,9 @@ private slots:
     }
     void statusRow()
     {
-        QFETCH(bool, repeatOn);
-        QFETCH(ScanState, scan);
-        QFETCH(bool, completed);
-        QFETCH(QString, minutes);
-        QFETCH(bool, counting);
-        QFETCH(QString, next);
-        QFETCH(QList<Tone>, tones);
+        auto [repeatOn, scan, completed, minutes, counting, next, tones] =
+            fetch<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
+                "repeatOn", "scan", "completed", "minutes", "counting", "next", "tones");
         const StatusRow row =
             amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan, counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
@@ -149,24 +135,20 @@ private slots:
 
     void tick_firesTheScanAtZeroOrLess_data()
     {
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<bool>("manage");
-        QTest::addColumn<bool>("editing"); // parking the focus validates the interval box
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<bool>("scanning"); // a scan started by hand is the one due: no press
-        QTest::newRow("whole") << "2" << false << false << 2 << false;
-        QTest::newRow("fraction") << "2.5" << false << false << 3 << false;
-        QTest::newRow("management list shown") << "1" << true << false << 1 << false;
-        QTest::newRow("while the interval is edited") << "1" << false << true << 1 << false;
-        QTest::newRow("while a scan started by hand runs") << "1" << false << true << 1 << true;
+        // editing: parking the focus validates the box; scanning: a scan started by hand is the
+        // one due: no press.
+        addColumns<QString, bool, bool, int, bool>(
+            {"minutes", "manage", "editing", "ticks", "scanning"});
+        addRow("whole", "2", false, false, 2, false);
+        addRow("fraction", "2.5", false, false, 3, false);
+        addRow("management list shown", "1", true, false, 1, false);
+        addRow("while the interval is edited", "1", false, true, 1, false);
+        addRow("while a scan started by hand runs", "1", false, true, 1, true);
     }
     void tick_firesTheScanAtZeroOrLess()
     {
-        QFETCH(QString, minutes);
-        QFETCH(bool, manage);
-        QFETCH(bool, editing);
-        QFETCH(int, ticks);
-        QFETCH(bool, scanning);
+        auto [minutes, manage, editing, ticks, scanning] = fetch<QString, bool, bool, int, bool>(
+            "minutes", "manage", "editing", "ticks", "scanning");
         Rig r;
         r.window.scanning = scanning;
         r.window.manage = manage;
@@ -196,21 +178,17 @@ private slots:
     {
         // "aborted|failed on|off minutes [counting] [edited: the interval box left meanwhile]",
         // then "on|off minutes [counting]" after the scan's end; the interval is 4.
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        const auto row = [](const char *name, const char *before, const char *after) {
-            QTest::newRow(name) << QString(before) << QString(after);
-        };
-        row("timed scan aborted", "aborted on -1", "off 4");
-        row("timed scan aborted, interval left", "aborted on -1 edited", "off 4");
-        row("timed scan aborted, switched off", "aborted off -1", "off 4");
-        row("count running, aborted", "aborted on 7 counting", "off 4");
-        row("count paused, aborted", "aborted on 7", "on 7");
-        row("timed scan failed", "failed on -1", "on 4 counting");
-        row("timed scan failed, interval left", "failed on -1 edited", "on 4 counting");
-        row("count running, failed", "failed on 7 counting", "on 7 counting");
-        row("first scan failed", "failed on 7", "on 7 counting");
-        row("repeat off, failed", "failed off 7", "off 7");
+        addColumns<QString, QString>({"before", "after"});
+        addRow("timed scan aborted", "aborted on -1", "off 4");
+        addRow("timed scan aborted, interval left", "aborted on -1 edited", "off 4");
+        addRow("timed scan aborted, switched off", "aborted off -1", "off 4");
+        addRow("count running, aborted", "aborted on 7 counting", "off 4");
+        addRow("count paused, aborted", "aborted on 7", "on 7");
+        addRow("timed scan failed", "failed on -1", "on 4 counting");
+        addRow("timed scan failed, interval left", "failed on -1 edited", "on 4 counting");
+        addRow("count running, failed", "failed on 7 counting", "on 7 counting");
+        addRow("first scan failed", "failed on 7", "on 7 counting");
+        addRow("repeat off, failed", "failed off 7", "off 7");
     }
     void scanEnd_abortSwitchesOffFailureCountsOn()
     {
@@ -232,27 +210,19 @@ private slots:
 
     void completion_data()
     {
-        QTest::addColumn<bool>("repeatOn");
-        QTest::addColumn<bool>("counting"); // a count-down under way, its minute started earlier
-        QTest::addColumn<QString>("minutes");
-        QTest::addColumn<QString>("box"); // the interval box, perhaps in the middle of an edit
-        QTest::addColumn<QString>("minutesAfter");
-        const auto row = [](const char *name, bool on, bool counting, const char *minutes,
-                            const char *box, const char *after) {
-            QTest::newRow(name) << on << counting << QString(minutes) << QString(box)
-                                << QString(after);
-        };
-        row("by hand, seven left", true, true, "7", "7", "7");
-        row("box emptied meanwhile", true, false, "-1", "", "15");
-        row("repeat off, count spent", false, false, "-0.5", "5", "5");
+        // counting: a count-down under way, its minute started earlier; box: the interval box,
+        // perhaps in the middle of an edit.
+        addColumns<bool, bool, QString, QString, QString>(
+            {"repeatOn", "counting", "minutes", "box", "minutesAfter"});
+        addRow("by hand, seven left", true, true, "7", "7", "7");
+        addRow("box emptied meanwhile", true, false, "-1", "", "15");
+        addRow("repeat off, count spent", false, false, "-0.5", "5", "5");
     }
     void completion()
     {
-        QFETCH(bool, repeatOn);
-        QFETCH(bool, counting);
-        QFETCH(QString, minutes);
-        QFETCH(QString, box);
-        QFETCH(QString, minutesAfter);
+        auto [repeatOn, counting, minutes, box, minutesAfter] =
+            fetch<bool, bool, QString, QString, QString>("repeatOn", "counting", "minutes", "box",
+                                                         "minutesAfter");
         ScriptedScan w;
         Form1 &f = w.form;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
@@ -269,31 +239,29 @@ private slots:
         QCOMPARE(f.state.minutesLeft, minutesAfter);
         QCOMPARE(f.TimerScan->isActive(), repeatOn);
         QVERIFY(!counting || f.TimerScan->remainingTime() < 59950); // its minute goes on
-        QCOMPARE(f.LabScanLast->text(), QStringLiteral(" Last Scan : 05/12 - 14:07"));
-        QCOMPARE(f.state.lastScanStamp, QStringLiteral("05/12 - 14:07"));
         QVERIFY(f.state.scanCompleted);
-        QCOMPARE(f.ButGo->text(), QStringLiteral("Start Scan"));
-        QCOMPARE(f.LabScanNext->text(),
-                 repeatOn ? "Next scan in " + minutesAfter + " mn " : QString("Timer stopped "));
+        QCOMPARE(
+            (QStringList{f.LabScanLast->text(), f.state.lastScanStamp, f.ButGo->text(),
+                         f.LabScanNext->text()}),
+            (QStringList{" Last Scan : 05/12 - 14:07", "05/12 - 14:07", "Start Scan",
+                         repeatOn ? "Next scan in " + minutesAfter + " mn " : "Timer stopped "}));
     }
 
     void intervalBox_endingTheEditValidates_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("end"); // a key, or the caption clicked
-        QTest::addColumn<QString>("kept");
+        // end: a key, or the caption clicked; before it another window or the box's context
+        // menu, which end nothing.
+        addColumns<QString, QString, QString>({"typed", "end", "kept"});
         const auto row = [](const char *typed, const char *end, const char *kept) {
             QTest::addRow("%s, %s", typed, end) << QString(typed) << QString(end) << QString(kept);
         };
         row("abc", "Return", "15"), row("15", "Return", "15"), row("-3", "Escape", "1");
         row("2.5", "LabTextTimerScan1", "2.5"), row("0", "LabTextTimerScan2", "1");
-        row("abc", "another window, then Return", "15");
+        row("abc", "another window, then Return", "15"), row("", "context menu, then Return", "15");
     }
     void intervalBox_endingTheEditValidates()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, end);
-        QFETCH(QString, kept);
+        auto [typed, end, kept] = fetch<QString, QString, QString>("typed", "end", "kept");
         ScriptedScan w;
         w.form.state.minutesLeft = QStringLiteral("0.5");
         editInterval(w, typed);
@@ -302,8 +270,19 @@ private slots:
             other.show();
             QVERIFY(QTest::qWaitForWindowActive(&other));
             editInterval(w, typed);
-            end = QStringLiteral("Return");
+        } else if (end.startsWith(u'c')) { // the box keeps its text while the menu is open
+            QString textWhileMenuOpen = QStringLiteral("unseen");
+            QTimer::singleShot(50, &w.form, [&] {
+                if (QWidget *menu = QApplication::activePopupWidget())
+                    textWhileMenuOpen = w.form.TextTimerScan->text(), menu->close();
+            });
+            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
+                                        w.form.TextTimerScan->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(w.form.TextTimerScan, &menuEvent);
+            QTRY_COMPARE(textWhileMenuOpen, typed);
         }
+        if (end.contains(u','))
+            end = QStringLiteral("Return");
         QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5")); // typing alone changes nothing
         if (end.startsWith(u'L'))
             QTest::mouseClick(w.form.findChild<QLabel *>(end), Qt::LeftButton);
@@ -313,25 +292,6 @@ private slots:
         QCOMPARE(w.form.TextTimerScan->text(), kept);
         QCOMPARE(w.form.state.minutesLeft, kept);
         QVERIFY(w.form.ListTri->hasFocus());
-    }
-
-    void intervalBox_contextMenuDoesNotEndTheEdit()
-    {
-        ScriptedScan w;
-        editInterval(w, QString());
-        QLineEdit *box = w.form.TextTimerScan;
-        QString textWhileMenuOpen = QStringLiteral("unseen");
-        QTimer::singleShot(50, &w.form, [&] {
-            if (QWidget *menu = QApplication::activePopupWidget()) {
-                textWhileMenuOpen = box->text();
-                menu->close();
-            }
-        });
-        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
-                                    box->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(box, &menuEvent);
-        QTRY_COMPARE(textWhileMenuOpen, QString());
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("15"));
     }
 
     void statusLabelsAndTimedScansThatFail()

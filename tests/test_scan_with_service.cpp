@@ -2,6 +2,7 @@
 // then scans against the local stand-in for the service: each way the browser, the service or
 // the network fails. The wiring of a good scan is the end-to-end test's.
 #include "browser_processes.h"
+#include "data_table.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
@@ -17,7 +18,6 @@
 #include <QHttpServer>
 #include <QHttpServerRequest>
 #include <QHttpServerResponse>
-#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
@@ -120,6 +120,12 @@ private slots:
     void initTestCase()
     {
         QVERIFY(writeBytes(m_page, FriendsPage + "</body></html>"));
+        // Just over and under the size limit, padded with a comment, which the browser loads fast.
+        for (const qsizetype size : {MaxPageBytes + 4096, MaxPageBytes - 4096}) {
+            const QByteArray start = FriendsPage + "<!--", end = "--></body></html>";
+            QVERIFY(writeBytes(m_pages.filePath(size > MaxPageBytes ? "over.html" : "under.html"),
+                               start + QByteArray(size - start.size() - end.size(), 'x') + end));
+        }
         // A script that stops answering once the page has loaded.
         QVERIFY(writeBytes(m_neverYielding, FriendsPage +
                                                 "<script>addEventListener('load', function () { "
@@ -129,14 +135,14 @@ private slots:
             return [body] { return QHttpServerResponse("text/html", body); };
         };
         m_server.route("/friends", html(FriendsPage + "</body></html>"));
-        m_server.route(
-            "/form",
-            html("<form method=\"post\" action=\"/login\"><input name=\"user\"><input "
-                 "name=\"pass\" type=\"password\"><button type=\"submit\">Go</button></form>"));
-        m_server.route("/nobutton",
-                       html("<form method=\"post\" action=\"/login\"><input><input></form>"));
-        m_server.route("/noinput",
-                       html("<form method=\"post\" action=\"/login\"><button>Go</button></form>"));
+        const auto form = [&](const char *path, const QByteArray &fields) {
+            m_server.route(path,
+                           html("<form method=\"post\" action=\"/login\">" + fields + "</form>"));
+        };
+        form("/form", "<input name=\"user\"><input name=\"pass\" type=\"password\"><button "
+                      "type=\"submit\">Go</button>");
+        form("/nobutton", "<input><input>");
+        form("/noinput", "<button>Go</button>");
         m_server.route("/login", [this](const QHttpServerRequest &request) {
             m_posted << request.body();
             QHttpServerResponse response("text/html", FriendsPage);
@@ -183,14 +189,24 @@ private slots:
 
     void init() { m_posted.clear(), m_surveyed.clear(), m_reachedElsewhere.clear(); }
 
-    void login_typesIntoTheFormAndSharesTheCookie()
+    void login_typesOnlyIntoTheFormAndSharesTheCookie()
     {
         HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
         auto *manager = new QNetworkAccessManager(&browser);
         browser.shareCookiesWith(manager->cookieJar());
         browser.load();
-        browser.navigate(url("/form"));
-        QVERIFY(waitForPage(browser, "<BUTTON").contains("<BUTTON"));
+        // Nothing is typed into a form without a box or a button, nor into another page.
+        for (const auto &[path, at] : {std::pair{"/nobutton", "/nobutton"},
+                                       {"/noinput", "/noinput"},
+                                       {"/form", "/friends"}}) {
+            browser.navigate(url(path));
+            QVERIFY(waitForPage(browser, "<FORM").contains("<FORM"));
+            QCOMPARE(submitLoginNow(browser, "secret", url(at)),
+                     QString(path) == at ? Browser::LoginResult::NoForm
+                                         : Browser::LoginResult::OtherPage);
+        }
+        QTest::qWait(300);
+        QVERIFY(m_posted.isEmpty());
         QCOMPARE(submitLoginNow(browser, "p&w d", url("/form")), Browser::LoginResult::Submitted);
         QTRY_COMPARE_WITH_TIMEOUT(m_posted, QList<QByteArray>{"user=demo%22%27%29%3B&pass=p%26w+d"},
                                   10000);
@@ -213,32 +229,6 @@ private slots:
         QCOMPARE(m_posted.size(), 1);
     }
 
-    void incompleteFormOrOtherPage_nothingIsTyped_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("checkedAt");
-        QTest::addColumn<Browser::LoginResult>("result");
-        QTest::newRow("no button") << "/nobutton"
-                                   << "/nobutton" << Browser::LoginResult::NoForm;
-        QTest::newRow("no input") << "/noinput"
-                                  << "/noinput" << Browser::LoginResult::NoForm;
-        QTest::newRow("page elsewhere") << "/form"
-                                        << "/friends" << Browser::LoginResult::OtherPage;
-    }
-
-    void incompleteFormOrOtherPage_nothingIsTyped()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, checkedAt);
-        HelperProcessBrowser browser(AMISCAN_BROWSER_EXECUTABLE);
-        browser.load();
-        browser.navigate(url(path));
-        QVERIFY(waitForPage(browser, "<FORM").contains("<FORM"));
-        QTEST(submitLoginNow(browser, "secret", url(checkedAt)), "result");
-        QTest::qWait(300);
-        QVERIFY(m_posted.isEmpty());
-    }
-
     // Every whole page of the page reader's corpus gives the same friends through the browser
     // helper as its text read directly: names are read as the browser shows them.
     void corpusPages_giveTheSameFriendsByEitherRoute()
@@ -258,29 +248,6 @@ private slots:
             withFriends += entries.isEmpty() ? 0 : 1;
         }
         QVERIFY(withFriends >= 4);
-    }
-
-    // The built-in roster, everybody online, through three scans by both routes: one row per
-    // friend, and the two of the same name each with their own user name and session.
-    void builtInRoster_threeScans_oneRowPerFriend()
-    {
-        VeySimProcess sim({"--all-online"});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        for (int scan = 1; scan <= 3; ++scan) {
-            QVERIFY(rig.scan() && rig.messages.isEmpty());
-            QCOMPARE(rig.form.table.friendCount(), 41);
-        }
-        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
-        const FriendsTable &table = rig.form.table;
-        QStringList namesakes;
-        for (int row = 1; row <= table.friendCount(); ++row) {
-            QCOMPARE(table.findByAccountName(table.cellText(row, AccountName)), row);
-            QVERIFY(table.cellText(row, Online) == "1" && table.cellText(row, End1) == EmptyStamp);
-            if (table.cellText(row, DisplayName) == QLatin1StringView("Sam Taylor"))
-                namesakes << table.cellText(row, AccountName);
-        }
-        QCOMPARE(namesakes, (QStringList{"sam.taylor", "sam.taylor2"})); // in table order
     }
 
     // Destroyed, the browser leaves no process.
@@ -326,97 +293,111 @@ private slots:
         QVERIFY(manager.asked.isEmpty());
     }
 
-    // A helper that someone else could have put in place of the real one is never started.
-    void unreachable_unableToConnect_data()
+    // Scans one after another against the simulator: the first line of each message, the friends
+    // after each scan, whether the last read directly. A helper someone else could have changed
+    // is never started, one killed leaves no process; no login goes to a foreign page, no cookie
+    // to another host; a page larger than any friends page is refused by both routes.
+    void failingScans_data()
     {
-        QTest::addColumn<bool>("listening");
-        QTest::addColumn<QString>("helper"); // as built, missing, or a copy of it thus changed
-        QTest::newRow("nothing listening") << false << "built";
-        QTest::newRow("no browser helper") << true << "missing";
-        QTest::newRow("a helper its group may change") << true << "g+w";
-        QTest::newRow("a helper anyone may change") << true << "o+w";
-        QTest::newRow("a helper of another user") << true << "nobody's";
+        // The simulator's arguments; the setup of the helper (missing, changed, a signal mid-scan),
+        // or down: nothing listens, or later: a scan of the run has logged in before.
+        addColumns<QStringList, QString, QStringList, QList<int>, bool>(
+            {"arguments", "setup", "messages", "friends", "direct"});
+        const auto row = [](const char *name, const QStringList &arguments, const char *setup,
+                            const QStringList &messages, QList<int> friends = {0},
+                            bool direct = false) {
+            addRow(name, arguments, QString(setup), messages, friends, direct);
+        };
+        const QStringList connect{UnableToConnect};
+        row("nothing listening", {}, "down", connect);
+        row("no browser helper", {}, "missing", connect);
+        row("a helper its group may change", {}, "g+w", connect);
+        row("a helper anyone may change", {}, "o+w", connect);
+        row("a helper of another user", {}, "nobody's", connect);
+        row("a page without the domain word", {"--foreign"}, "", connect);
+        row("redirected to another site", {"--redirect", url("/survey").toString()}, "", connect);
+        const QString elsewhere = QStringLiteral("://127.0.0.2:%1/injected");
+        const QStringList tls{"--tls-cert", m_tls + "/trusted_loopback.crt", "--tls-key",
+                              m_tls + "/trusted_loopback.key"};
+        const QStringList toHttp{"--redirect", "http" + elsewhere.arg(m_elsewherePort)};
+        row("plain http to plain http", toHttp, "later", connect);
+        row("https to plain http", toHttp + tls, "later", connect);
+        row("https to https",
+            QStringList{"--redirect", "https" + elsewhere.arg(m_elsewhereSecurePort)} + tls,
+            "later", connect);
+        row("page script never yielding", {"--page", m_neverYielding}, "", {UnableToLogin}, {0, 3},
+            true);
+        row("page just over the limit", {"--page", m_pages.filePath("over.html")}, "",
+            {UnableToLogin, UnableToConnect}, {0, 0});
+        row("page just under it", {"--page", m_pages.filePath("under.html")}, "", {}, {3, 3}, true);
+        // Everybody online, the two of the same name too, through both routes: one row each.
+        row("built-in roster", {"--all-online"}, "", {}, {41, 41, 41}, true);
+        row("helper killed mid-scan", {"--page", m_page}, "SIGKILL", connect, {0, 3});
+        row("helper stopped mid-scan", {"--page", m_page}, "SIGSTOP", connect, {0, 3});
     }
-    void unreachable_unableToConnect()
+    void failingScans()
     {
-        QFETCH(bool, listening);
-        QFETCH(QString, helper);
-        const QString warning = helper == "missing"    ? "cannot be started"
-                                : helper == "nobody's" ? "another user"
-                                                       : "other than its owner";
+        auto [arguments, setup, messages, friends] =
+            fetch<QStringList, QString, QStringList, QList<int>>("arguments", "setup", "messages",
+                                                                 "friends");
+        const QStringList connect{UnableToConnect};
         QTemporaryDir copies;
-        QString helperPath = helper == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
-        if (helper != "missing" && helper != "built") {
-            helperPath = copies.filePath("amiscan-browser");
-            QVERIFY(QFile::copy(AMISCAN_BROWSER_EXECUTABLE, helperPath));
-            const int mode = helper == "g+w" ? 0775 : helper == "o+w" ? 0757 : 0755;
-            QCOMPARE(::chmod(qPrintable(helperPath), mode_t(mode)), 0);
-            if (helper == "nobody's") // as root, as the suite runs
-                QCOMPARE(::chown(qPrintable(helperPath), 65534, 65534), 0);
+        QString helper = setup == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
+        if (setup.contains(u'+') || setup == "nobody's") {
+            helper = copies.filePath("amiscan-browser");
+            QVERIFY(QFile::copy(AMISCAN_BROWSER_EXECUTABLE, helper));
+            const int mode = setup == "g+w" ? 0775 : setup == "o+w" ? 0757 : 0755;
+            QCOMPARE(::chmod(qPrintable(helper), mode_t(mode)), 0);
+            if (setup == "nobody's") // as root, as the suite runs
+                QCOMPARE(::chown(qPrintable(helper), 65534, 65534), 0);
         }
-        VeySimProcess sim;
+        VeySimProcess sim(arguments);
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        if (!listening)
+        if (setup == "down")
             QVERIFY(sim.stop()); // its port is free now
-        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20}, helperPath);
-        if (helper != "built") // standard error says why, verbose or not
-            QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(warning));
-        QVERIFY(rig.scan());
-        QLoggingCategory::setFilterRules({});
-        QCOMPARE(rig.messages, QStringList{UnableToConnect});
-        QCOMPARE(sim.requests().size(), 0);
-    }
-
-    void helperKilledOrStoppedMidScan_failsAndTheNextScanStartsAnew_data()
-    {
-        QTest::addColumn<int>("signal");
-        QTest::newRow("killed") << SIGKILL;
-        QTest::newRow("stopped") << SIGSTOP;
-    }
-    void helperKilledOrStoppedMidScan_failsAndTheNextScanStartsAnew()
-    {
-        QFETCH(int, signal);
-        VeySimProcess sim({"--page", m_page});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        rig.form.ButGo->click();
-        qint64 helper = 0;
-        QTRY_VERIFY_WITH_TIMEOUT((helper = firstBrowserProcess(BrowserProcess::Helper)) != 0,
-                                 10000);
-        // The password travels over the pipe only.
-        for (const char *place : {"cmdline", "environ"})
-            QVERIFY(!fileBytes(QStringLiteral("/proc/%1/%2").arg(helper).arg(place))
-                         .contains("demo123"));
-        QVERIFY(::kill(pid_t(helper), signal) == 0);
-        QTRY_COMPARE_WITH_TIMEOUT(rig.form.ButGo->text(), texts::StartCaption, 20000);
-        QCOMPARE(rig.messages, QStringList{UnableToConnect});
-        QCOMPARE(rig.form.table.friendCount(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
-        QVERIFY(rig.scan());
-        QCOMPARE(rig.messages.size(), 1);
-        QCOMPARE(rig.form.table.friendCount(), 3);
-    }
-
-    void foreignPage_failsWithoutTypingTheLogin_data()
-    {
-        QTest::addColumn<bool>("redirected");
-        QTest::newRow("no domain word") << false;
-        QTest::newRow("redirected to another site on this machine") << true;
-    }
-    void foreignPage_failsWithoutTypingTheLogin()
-    {
-        QFETCH(bool, redirected);
-        VeySimProcess sim(redirected ? QStringList{"--redirect", url("/survey").toString()}
-                                     : QStringList{"--foreign"});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        QVERIFY(rig.scan());
-        QCOMPARE(m_surveyed.isEmpty(), !redirected); // the browser did land on the survey
+        const int tick = arguments.isEmpty() || setup == "later" ? 100 : 500;
+        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {tick, 20, 20}, helper);
+        if (setup == "later") { // as after an earlier scan of this run, and its login
+            rig.form.state.scanState = ScanState::PageRead;
+            rig.fetcher->manager()->cookieJar()->setCookiesFromUrl(
+                {QNetworkCookie("sid", "s3cret")}, sim.baseUrl());
+        }
+        if (helper != AMISCAN_BROWSER_EXECUTABLE) // standard error says why, verbose or not
+            QTest::ignoreMessage(
+                QtCriticalMsg, QRegularExpression(setup == "missing"    ? "cannot be started"
+                                                  : setup == "nobody's" ? "another user"
+                                                                        : "other than its owner"));
+        QTimer killer; // the password travels over the pipe only
+        QObject::connect(&killer, &QTimer::timeout, [&] {
+            if (const qint64 pid = firstBrowserProcess(BrowserProcess::Helper)) {
+                killer.stop();
+                for (const char *place : {"cmdline", "environ"})
+                    QVERIFY(!fileBytes(QStringLiteral("/proc/%1/%2").arg(pid).arg(place))
+                                 .contains("demo123"));
+                QCOMPARE(::kill(pid_t(pid), setup == "SIGKILL" ? SIGKILL : SIGSTOP), 0);
+            }
+        });
+        if (setup.startsWith("SIG"))
+            killer.start(5);
+        QList<int> counts;
+        for (int scan = 0; scan < friends.size(); ++scan) {
+            QVERIFY(rig.scan());
+            counts << rig.form.table.friendCount();
+            QVERIFY(!rig.browser->isLoaded());
+            QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
+        }
+        QCOMPARE(rig.messages, messages);
+        QCOMPARE(counts, friends);
+        QTEST(rig.form.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
+        const FriendsTable &table = rig.form.table; // every page lists its friends online
+        QCOMPARE(friend_rows::column(table, Online).count("1"), table.friendCount());
+        QCOMPARE(friend_rows::column(table, End1).count(EmptyStamp), table.friendCount());
+        QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
         for (const QByteArray &request : m_surveyed)
             QVERIFY2(!request.contains("demo123"), request.constData());
-        QCOMPARE(rig.messages, QStringList{UnableToConnect});
-        for (const SimRequest &request : sim.requests())
-            QVERIFY(request.method != "POST");
+        if (friends == QList<int>{0} && messages == connect) // no login typed; no helper at all
+            for (const SimRequest &request : sim.requests())
+                QVERIFY(request.method != "POST" && !arguments.isEmpty());
     }
 
     // Tests send traffic to loopback only: the simulator refuses to send a browser elsewhere.
@@ -426,21 +407,6 @@ private slots:
         QVERIFY(!sim.start());
         QCOMPARE(sim.exitCode(), 2);
         QVERIFY(sim.standardError().startsWith("vey-sim: "));
-    }
-
-    void pageScriptNeverYielding_endsTheScanAfterItsTicks()
-    {
-        VeySimProcess sim({"--page", m_neverYielding});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        QVERIFY(rig.scan());
-        QCOMPARE(rig.messages, QStringList{UnableToLogin});
-        QCOMPARE(rig.form.table.friendCount(), 0);
-        QVERIFY(!rig.browser->isLoaded());
-        // The login holds: the next scan reads the page directly.
-        QVERIFY(rig.scan());
-        QCOMPARE(rig.form.scanDriver().directReadResult(), DirectRead::FriendsPage);
-        QCOMPARE(rig.form.table.friendCount(), 3);
     }
 
     // With repetition on, a service away for a while is scanned again once it is back, in this
@@ -478,9 +444,8 @@ private slots:
     // and the window never stops answering for 200 ms or more.
     void faultyService_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("direct");
-        QTest::addColumn<QString>("message"); // the first line shown, if any
+        // message: the first line shown, if any
+        addColumns<QString, bool, QString>({"fault", "direct", "message"});
         // A page that trickles in, or whose frame never loads, is read once it has all come.
         for (const char *fault :
              {"hang", "cut", "reset", "500", "503", "trickle", "garbage", "frame"}) {
@@ -490,14 +455,12 @@ private slots:
             QTest::addRow("%s, direct read", fault) << fault << true << QString();
         }
         // The certificate is refused by both routes.
-        QTest::newRow("https, browser") << "https" << false << UnableToConnect;
-        QTest::newRow("https, direct read") << "https" << true << UnableToConnect;
+        addRow("https, browser", "https", false, UnableToConnect);
+        addRow("https, direct read", "https", true, UnableToConnect);
     }
     void faultyService()
     {
-        QFETCH(QString, fault);
-        QFETCH(bool, direct);
-        QFETCH(QString, message);
+        auto [fault, direct, message] = fetch<QString, bool, QString>("fault", "direct", "message");
         // The friends the service lists, all online, and a history that knows them and one more.
         constexpr int RosterSize = 40;
         QTemporaryDir data;
@@ -562,45 +525,12 @@ private slots:
                     : !sim.logLines().filter("fault " + fault).isEmpty());
     }
 
-    // The service (or an open redirect of its own) sends the scan to another host: the login's
-    // cookie goes nowhere but to the service, no page there is read, and the browser stays away.
-    void redirectToAnotherHost_carriesNoCookieAndMergesNothing_data()
-    {
-        QTest::addColumn<bool>("secureService");
-        QTest::addColumn<QString>("target");
-        const QString elsewhere = QStringLiteral("://127.0.0.2:%1/injected");
-        QTest::newRow("plain http to plain http")
-            << false << "http" + elsewhere.arg(m_elsewherePort);
-        QTest::newRow("https to plain http") << true << "http" + elsewhere.arg(m_elsewherePort);
-        QTest::newRow("https to https") << true << "https" + elsewhere.arg(m_elsewhereSecurePort);
-    }
-    void redirectToAnotherHost_carriesNoCookieAndMergesNothing()
-    {
-        QFETCH(bool, secureService);
-        QFETCH(QString, target);
-        QStringList arguments{"--redirect", target};
-        if (secureService)
-            arguments << "--tls-cert" << m_tls + "/trusted_loopback.crt"
-                      << "--tls-key" << m_tls + "/trusted_loopback.key";
-        VeySimProcess sim(arguments);
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {100, 20, 20});
-        rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run...
-        rig.fetcher->manager()->cookieJar()->setCookiesFromUrl({QNetworkCookie("sid", "s3cret")},
-                                                               sim.baseUrl()); // ...and its login
-        QVERIFY(rig.scan());
-        QCOMPARE(rig.messages, QStringList{UnableToConnect});
-        QCOMPARE(rig.form.table.friendCount(), 0);
-        QVERIFY(!sim.logLines().filter("page=redirect").isEmpty());
-        QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
-    }
-
     // Abort during the direct read's fetch or wait: the button returns, the page is still merged.
     void abortDuringTheDirectRead_stillMergesItsPage_data()
     {
         QTest::addColumn<bool>("duringWait"); // else during the fetch
-        QTest::newRow("during the fetch") << false;
-        QTest::newRow("during the wait after it") << true;
+        addRow("during the fetch", false);
+        addRow("during the wait after it", true);
     }
     void abortDuringTheDirectRead_stillMergesItsPage()
     {
@@ -619,38 +549,6 @@ private slots:
         QVERIFY((merged.size() == 1 || merged.wait(10000)) && rig.form.table.friendCount() > 0);
         QTRY_VERIFY(QFileInfo::exists(historyFilePath(rig.dir.path())));
         QVERIFY(rig.messages.isEmpty() && !rig.browser->isLoaded());
-    }
-
-    // A page larger than any friends page is refused by both routes as a failed read; one just
-    // smaller is read. The first scan logs in through the browser, the second reads directly.
-    void pageSizeLimit_data()
-    {
-        QTest::addColumn<qsizetype>("size"); // of the friends page, in bytes
-        QTest::addColumn<bool>("read");
-        QTest::newRow("just over the limit") << MaxPageBytes + 4096 << false;
-        QTest::newRow("just under it") << MaxPageBytes - 4096 << true;
-    }
-    void pageSizeLimit()
-    {
-        QFETCH(qsizetype, size);
-        QFETCH(bool, read);
-        // The padding is a comment, which the browser loads fast: a page it would read in time.
-        const QByteArray end = "--></body></html>";
-        QByteArray page = FriendsPage + "<!--";
-        page += QByteArray(size - page.size() - end.size(), 'x') + end;
-        const QString file = m_pages.filePath("sized.html");
-        QVERIFY(writeBytes(file, page));
-        VeySimProcess sim({"--page", file});
-        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
-        ScanRig rig(sim.baseUrl());
-        QVERIFY(rig.scan());
-        QVERIFY(rig.scan());
-        QCOMPARE(rig.form.scanDriver().directReadResult(),
-                 read ? DirectRead::FriendsPage : DirectRead::Failed);
-        QCOMPARE(rig.messages,
-                 read ? QStringList() : (QStringList{UnableToLogin, UnableToConnect}));
-        QCOMPARE(rig.form.table.friendCount(), read ? 3 : 0);
-        QCOMPARE(sim.logLines().filter("page=friends").size(), read ? 2 : 3);
     }
 };
 

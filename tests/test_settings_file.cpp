@@ -1,5 +1,6 @@
 // The settings file: its keys, our reader and writer of its form. Its safe replacement is the
 // killed saves' test.
+#include "data_table.h"
 #include "file_faults.h"
 #include "store/profile_file.h"
 #include "store/settings_file.h"
@@ -37,11 +38,10 @@ private slots:
     // The password is in plain text: the file is its owner's alone.
     void writing_keepsOtherLinesInPlace_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("new file") << QByteArray() << "[Parameters]\r\n" + SampleKeys;
-        QTest::newRow("no section")
-            << QByteArray("[Other]\r\nx=1\n") << "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys;
+        addColumns<QByteArray, QByteArray>({"before", "after"});
+        addRow("new file", QByteArray(), "[Parameters]\r\n" + SampleKeys);
+        addRow("no section", QByteArray("[Other]\r\nx=1\n"),
+               "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys);
         QTest::newRow("other lines")
             << QByteArray(
                    "; kept\r\n[Other]\r\nAutoStart=keep me\r\n\r\n[PARAMETERS]\r\nserviceurl = "
@@ -87,21 +87,18 @@ private slots:
 
     void values_readBackExactly_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("UTF-8 behind its mark")
-            << "Ёлка²"
-            << QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\nAutoHide=0\r\nUserName="
-                          "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0\xC2\xB2\r\n");
-        QTest::newRow("Windows-1252") << "José²" << QByteArray("UserName=Jos\xE9\xB2\r\n");
-        QTest::newRow("1252 like UTF-8") << "Ã©" << QByteArray("UserName=\xC3\xA9\r\n");
-        QTest::newRow("quotes and blanks")
-            << " \"pass word\" " << QByteArray("UserName=\" \"pass word\" \"\r\n");
+        addColumns<QString, QByteArray>({"value", "stored"});
+        addRow("UTF-8 behind its mark", "Ёлка²",
+               QByteArray("\xEF\xBB\xBF[Parameters]\r\nAutoStart=1\r\nAutoHide=0\r\nUserName="
+                          "\xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0\xC2\xB2\r\n"));
+        addRow("Windows-1252", "José²", QByteArray("UserName=Jos\xE9\xB2\r\n"));
+        addRow("1252 like UTF-8", "Ã©", QByteArray("UserName=\xC3\xA9\r\n"));
+        addRow("quotes and blanks", " \"pass word\" ",
+               QByteArray("UserName=\" \"pass word\" \"\r\n"));
         // Only blanks are dropped around a value: other spaces belong to it.
-        QTest::newRow("other spaces") << "\tpw\u00A0" << QByteArray("UserName=\tpw\xA0\r\n");
-        QTest::newRow("254 characters in 255 units")
-            << QString(253, u'a') + "\U0001F600"
-            << "UserName=" + QByteArray(253, 'a') + "\xF0\x9F\x98\x80\r\n";
+        addRow("other spaces", "\tpw\u00A0", QByteArray("UserName=\tpw\xA0\r\n"));
+        addRow("254 characters in 255 units", QString(253, u'a') + "\U0001F600",
+               "UserName=" + QByteArray(253, 'a') + "\xF0\x9F\x98\x80\r\n");
         // A line break cannot add a key.
         QTest::newRow("line break") << "a\r\nServiceUrl=http://elsewhere"
                                     << QByteArray("UserName=a  ServiceUrl=http://elsewhere\r\n");
@@ -109,12 +106,11 @@ private slots:
 
     void values_readBackExactly()
     {
-        QFETCH(QString, value);
+        auto [value, stored] = fetch<QString, QByteArray>("value", "stored");
         settings::Values values = Sample;
         values[settings::UserName] = value;
         QVERIFY(settings::writeFile(m_path, values));
         const QByteArray written = fileBytes(m_path);
-        QFETCH(QByteArray, stored);
         QVERIFY2(written.contains(stored), written.constData());
         QVERIFY(settings::readFile(m_path).serviceUrl.isEmpty());
         values[settings::UserName].replace("\r\n", "  ");
