@@ -10,7 +10,7 @@ packages=(
     clang clang-tidy clang-format libclang-rt-14-dev llvm
     xvfb xauth x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev lintian
-    dbus-daemon
+    dbus-daemon python3
     fonts-liberation fonts-dejavu-core
 )
 
