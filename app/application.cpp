@@ -6,6 +6,7 @@
 #include "platform/logging.h"
 #include "store/data_dir.h"
 #include "store/safe_file.h"
+#include "model/main_model.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -46,10 +47,11 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
 
     // The program ends through its own ways out only, each of which saves first.
     QApplication::setQuitOnLastWindowClosed(false);
-    Form1 window(dataDir);
+    MainModel model(dataDir);
+    Form1 window(model);
     bringBackOnLaterStarts(channel, window);
     QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
-    EndOfRun endOfRun(window);
+    EndOfRun endOfRun(window, model);
     window.load();
     return app.exec();
 }

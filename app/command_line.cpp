@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "ui/main_state.h"
+#include "model/main_state.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,5 +1,6 @@
 #include "app/end_of_run.h"
 
+#include "model/main_model.h"
 #include "ui/form1.h"
 
 #include <QGuiApplication>
@@ -13,17 +14,19 @@ namespace {
 
 // The window whose files are saved when the process ends by exit() behind its back.
 Form1 *formAtExit = nullptr;
+const MainModel *modelAtExit = nullptr;
 
 void saveAtExit()
 {
     // Before the window is shown nothing has changed, and the history may not be read yet.
-    if (Form1 *form = formAtExit; form && form->state.windowReady)
+    if (Form1 *form = formAtExit; form && modelAtExit->state().windowReady)
         form->endProgram(ExitRoute::DisplayLost);
 }
 
 } // namespace
 
-EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
+EndOfRun::EndOfRun(Form1 &form, MainModel &model, QObject *parent)
+    : QObject(parent), m_form(form), m_model(model)
 {
     connect(&m_signals, &TerminationSignals::received, this,
             [this] { m_form.endProgram(ExitRoute::OtherClosing); });
@@ -31,9 +34,9 @@ EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
     // The session manager asks for the data first and may still cancel the logout: save now,
     // end when the session really ends.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
-        m_form.saveHistory();
-        m_form.saveSettings();
-        m_form.waitForHistorySave();
+        m_model.saveHistory();
+        m_model.saveSettings();
+        m_model.waitForHistorySave();
     });
     // The session's end reaches the application as a Quit event, which would close the windows
     // as if by their close boxes: end the program this way instead.
@@ -44,6 +47,7 @@ EndOfRun::EndOfRun(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
     static const bool registered = std::atexit(saveAtExit) == 0;
     Q_UNUSED(registered)
     formAtExit = &m_form;
+    modelAtExit = &m_model;
 }
 
 EndOfRun::~EndOfRun()

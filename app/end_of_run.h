@@ -7,6 +7,7 @@
 namespace amiscan {
 
 class Form1;
+class MainModel;
 
 // The ways out that do not pass through the main window: the signals a system sends a program
 // it stops, the desktop session ending, and the display going away. Each saves the history and
@@ -17,7 +18,7 @@ class EndOfRun final : public QObject
     Q_DISABLE_COPY_MOVE(EndOfRun)
 
 public:
-    explicit EndOfRun(Form1 &form, QObject *parent = nullptr);
+    EndOfRun(Form1 &form, MainModel &model, QObject *parent = nullptr);
     ~EndOfRun() override;
 
 protected:
@@ -25,6 +26,7 @@ protected:
 
 private:
     Form1 &m_form;
+    MainModel &m_model;
     TerminationSignals m_signals;
 };
 

@@ -1,9 +1,12 @@
-// The start-up's list build on the real window: sortByKey, fillManageList, sortOnlineFirst,
-// fillMainList and layoutLists, for a typical and for the largest friends table.
+// The start-up's list build on the real window: both sorts, both lists and their heights, for a
+// typical and for the largest friends table.
 #include "random_friends.h"
 #include "store/friends_table.h"
+#include "model/main_model.h"
+#include "tests/window_controls.h"
 #include "ui/form1.h"
 
+#include <QCheckBox>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -15,22 +18,19 @@ using namespace amiscan;
 void BM_StartUpListBuild(benchmark::State &state)
 {
     QTemporaryDir dir;
-    Form1 form(dir.path());
+    MainModel model(dir.path());
+    Form1 form(model);
     form.load();
-    form.state.dataPresent = true;
-    form.state.scanState = ScanState::PageRead;
+    model.stateForTests().dataPresent = true;
+    model.stateForTests().scanState = ScanState::PageRead;
     const FriendsTable unsorted = randomFriends(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        form.table = unsorted;
+        model.tableForTests() = unsorted;
         state.ResumeTiming();
-        form.sortByKey();
-        form.fillManageList();
-        form.sortOnlineFirst();
-        form.fillMainList();
-        form.layoutLists();
+        form.showTable();
     }
-    state.counters["friends"] = double(form.table.friendCount());
+    state.counters["friends"] = double(model.table().friendCount());
 }
 BENCHMARK(BM_StartUpListBuild)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecond);
 
@@ -38,18 +38,20 @@ BENCHMARK(BM_StartUpListBuild)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMil
 
 namespace {
 
-// The two parts of the build apart: the table's reordering, and the main list's refill.
+// The two parts of the build apart: the table's reordering, and the main list's refill (as the
+// name mode refills it).
 void BM_SortsOnly(benchmark::State &state)
 {
     QTemporaryDir dir;
-    Form1 form(dir.path());
+    MainModel model(dir.path());
+    Form1 form(model);
     const FriendsTable unsorted = randomFriends(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
-        form.table = unsorted;
+        model.tableForTests() = unsorted;
         state.ResumeTiming();
-        form.sortByKey();
-        form.sortOnlineFirst();
+        model.sortByKey();
+        model.sortOnlineFirst();
     }
 }
 BENCHMARK(BM_SortsOnly)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecond);
@@ -57,14 +59,17 @@ BENCHMARK(BM_SortsOnly)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecon
 void BM_FillMainList(benchmark::State &state)
 {
     QTemporaryDir dir;
-    Form1 form(dir.path());
+    MainModel model(dir.path());
+    Form1 form(model);
     form.load();
-    form.state.dataPresent = true;
-    form.state.scanState = ScanState::PageRead;
-    form.table = randomFriends(int(state.range(0)));
-    form.sortOnlineFirst();
+    model.stateForTests().dataPresent = true;
+    model.stateForTests().scanState = ScanState::PageRead;
+    model.tableForTests() = randomFriends(int(state.range(0)));
+    form.showTable();
+    // The name mode refills the main list in the order it has.
+    QCheckBox *userNames = findControl<QCheckBox>(form, "CheckUser");
     for (auto _ : state)
-        form.fillMainList();
+        userNames->toggle();
 }
 BENCHMARK(BM_FillMainList)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMillisecond);
 

@@ -2,6 +2,8 @@
 // largest friends table: opening the management list, returning from it with the marks written
 // back, deleting one friend (answered Yes), and switching the session shown.
 #include "random_friends.h"
+#include "model/main_model.h"
+#include "tests/window_controls.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/line_list.h"
@@ -22,19 +24,16 @@ using namespace amiscan;
 struct Window
 {
     QTemporaryDir dir;
-    Form1 form{dir.path()};
+    MainModel model{dir.path()};
+    Form1 form{model};
 
     explicit Window(int friends)
     {
         form.load();
-        form.table = randomFriends(friends);
-        form.state.dataPresent = true;
-        form.state.scanState = ScanState::PageRead;
-        form.sortByKey();
-        form.fillManageList();
-        form.sortOnlineFirst();
-        form.fillMainList();
-        form.layoutLists();
+        model.tableForTests() = randomFriends(friends);
+        model.stateForTests().dataPresent = true;
+        model.stateForTests().scanState = ScanState::PageRead;
+        form.showTable();
     }
 };
 
@@ -57,7 +56,7 @@ void BM_ReturnWithMarks(benchmark::State &state)
         state.PauseTiming();
         w.form.showManageList();
         // One mark changed, so that each return writes something new.
-        LineList *list = w.form.List2;
+        LineList *list = findControl<LineList>(w.form, "List2");
         const int line = list->count() / 2;
         list->setCheckState(line,
                             list->checkState(line) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
@@ -75,17 +74,17 @@ void BM_DeleteOneFriend(benchmark::State &state)
     w.form.showManageList();
     for (auto _ : state) {
         state.PauseTiming();
-        w.form.List2->setCurrentRow(w.form.List2->count() / 2);
+        findControl<LineList>(w.form, "List2")->setCurrentRow(findControl<LineList>(w.form, "List2")->count() / 2);
         QTimer::singleShot(0, &w.form, [&w] {
             if (Form2 *dialog = w.form.dialog())
                 dialog->ButYes->click();
         });
         QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
-        const int before = w.form.table.friendCount();
+        const int before = w.model.table().friendCount();
         state.ResumeTiming();
-        QApplication::sendEvent(w.form.List2, &del);
+        QApplication::sendEvent(findControl<LineList>(w.form, "List2"), &del);
         state.PauseTiming();
-        if (w.form.table.friendCount() != before - 1)
+        if (w.model.table().friendCount() != before - 1)
             state.SkipWithError("no friend was deleted");
         state.ResumeTiming();
     }

@@ -3,6 +3,8 @@
 #include "random_friends.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
+#include "model/main_model.h"
+#include "tests/window_controls.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -16,28 +18,25 @@ namespace {
 using namespace amiscan;
 
 // What the window waits for before the next run; the history save may still be under way.
-void settle(Form1 &form)
+void settle(MainModel &model)
 {
-    form.waitForHistorySave();
+    model.waitForHistorySave();
     QCoreApplication::processEvents();
 }
 
 struct Window
 {
     QTemporaryDir dir;
-    Form1 form{dir.path()};
+    MainModel model{dir.path()};
+    Form1 form{model};
 
     explicit Window(int friends)
     {
         form.load();
-        form.table = randomFriends(friends);
-        form.state.dataPresent = true;
-        form.state.scanState = ScanState::PageRead;
-        form.sortByKey();
-        form.fillManageList();
-        form.sortOnlineFirst();
-        form.fillMainList();
-        form.layoutLists();
+        model.tableForTests() = randomFriends(friends);
+        model.stateForTests().dataPresent = true;
+        model.stateForTests().scanState = ScanState::PageRead;
+        form.showTable();
         form.show();
         QCoreApplication::processEvents();
     }
@@ -48,9 +47,9 @@ void BM_ScanCompletion(benchmark::State &state)
 {
     Window w(int(state.range(0)));
     for (auto _ : state) {
-        w.form.finishMergedScan();
+        w.model.finishMergedScan();
         state.PauseTiming();
-        settle(w.form);
+        settle(w.model);
         state.ResumeTiming();
     }
 }
@@ -60,7 +59,7 @@ BENCHMARK(BM_ScanCompletion)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMilli
 void BM_ToggleOption(benchmark::State &state)
 {
     Window w(MaxFriends);
-    QCheckBox *boxes[] = {w.form.CheckFlter, w.form.CheckHideOff, w.form.CheckUser};
+    QCheckBox *boxes[] = {findControl<QCheckBox>(w.form, "CheckFlter"), findControl<QCheckBox>(w.form, "CheckHideOff"), findControl<QCheckBox>(w.form, "CheckUser")};
     QCheckBox *box = boxes[state.range(0)];
     for (auto _ : state) {
         box->click();
@@ -78,11 +77,12 @@ void BM_StartUp(benchmark::State &state)
     history::writeFile(historyFilePath(dir.path()), randomFriends(int(state.range(0))),
                        QStringLiteral("04/09/12 16:02"));
     for (auto _ : state) {
-        Form1 form(dir.path());
+        MainModel model(dir.path());
+        Form1 form(model);
         form.load();
         QCoreApplication::processEvents();
         state.PauseTiming();
-        if (form.table.friendCount() != state.range(0))
+        if (model.table().friendCount() != state.range(0))
             state.SkipWithError("the history was not read");
         state.ResumeTiming();
     }

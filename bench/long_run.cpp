@@ -158,7 +158,7 @@ int main(int argc, char **argv)
             ++failed;
             std::fprintf(stderr, "scan %d: %s\n", scan, qPrintable(rig.messages.last()));
         }
-        browserScans += rig.form.scanDriver().directReadResult() != DirectRead::FriendsPage;
+        browserScans += rig.model.scanDriver().directReadResult() != DirectRead::FriendsPage;
         // The simulator's log of requests is the run's, not the program's, memory.
         sim.forgetRequests();
         // Let the browser's page finish going away before looking.

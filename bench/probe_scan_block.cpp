@@ -9,6 +9,8 @@
 #include "scan/scan_driver.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
+#include "model/main_model.h"
+#include "tests/window_controls.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -154,16 +156,17 @@ int main(int argc, char **argv)
     LoopProbe probe;
     QElapsedTimer clock;
     clock.start();
-    Form1 form(dir.path());
+    MainModel model(dir.path());
+    Form1 form(model);
     // The browser helper of this build, wherever the probe itself lies.
     auto browser =
         std::make_unique<HelperProcessBrowser>(QStringLiteral(AMISCAN_BROWSER_EXECUTABLE));
     auto fetcher = std::make_unique<NetworkPageFetcher>();
     browser->shareCookiesWith(fetcher->manager()->cookieJar());
-    form.setScanPlatform(std::move(browser), std::move(fetcher));
+    model.setScanPlatform(std::move(browser), std::move(fetcher));
     form.load();
     QCoreApplication::processEvents();
-    std::printf("friends %d\n", form.table.friendCount());
+    std::printf("friends %d\n", model.table().friendCount());
     report("start-up to the filled window", clock.elapsed(), clock.elapsed());
     runFor(500);
 
@@ -172,7 +175,7 @@ int main(int argc, char **argv)
         const QDateTime before = QFileInfo(history).lastModified();
         probe.reset();
         clock.restart();
-        form.ButGo->click();
+        findControl<QPushButton>(form, "ButGo")->click();
         const bool written = waitFor([&] { return QFileInfo(history).lastModified() != before; });
         const qint64 took = clock.elapsed();
         const QByteArray name = (scan == 1 ? QByteArray("scan 1 (browser)")
@@ -193,7 +196,7 @@ int main(int argc, char **argv)
         runFor(100);
         report(what, std::max(actionMs, probe.longestMs()));
     };
-    for (QCheckBox *box : {form.CheckFlter, form.CheckHideOff, form.CheckUser}) {
+    for (QCheckBox *box : {findControl<QCheckBox>(form, "CheckFlter"), findControl<QCheckBox>(form, "CheckHideOff"), findControl<QCheckBox>(form, "CheckUser")}) {
         for (int i = 0; i < 2; ++i) {
             const QByteArray what = box->objectName().toLatin1() + " click";
             measure(what.constData(), [box] { box->click(); });

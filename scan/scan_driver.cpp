@@ -7,7 +7,7 @@
 #include "scan/online_notice.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
-#include "scan/scan_window.h"
+#include "scan/scan_host.h"
 #include "scan/service_address.h"
 #include "store/clock.h"
 
@@ -18,9 +18,9 @@
 
 namespace amiscan {
 
-ScanDriver::ScanDriver(ScanWindow &window, QTimer &stepTimer, std::unique_ptr<Browser> browser,
+ScanDriver::ScanDriver(ScanHost &host, QTimer &stepTimer, std::unique_ptr<Browser> browser,
                        std::unique_ptr<PageFetcher> fetcher, QObject *parent)
-    : QObject(parent), m_window(window), m_shared(window.scanShared()), m_stepTimer(stepTimer),
+    : QObject(parent), m_host(host), m_shared(host.scanShared()), m_stepTimer(stepTimer),
       m_browser(std::move(browser)), m_fetcher(std::move(fetcher))
 {
     connect(&m_stepTimer, &QTimer::timeout, this, &ScanDriver::tick);
@@ -29,7 +29,7 @@ ScanDriver::ScanDriver(ScanWindow &window, QTimer &stepTimer, std::unique_ptr<Br
 ScanDriver::~ScanDriver()
 {
     // The browser and the fetcher answer what they still owe as they are destroyed: those
-    // answers must find no scan to continue, in a driver and a window that are going away.
+    // answers must find no scan to continue, in a driver and a model that are going away.
     ++m_scan;
     m_tickBusy = false;
     m_reading = false;
@@ -57,14 +57,14 @@ QUrl ScanDriver::friendsPage() const
 
 void ScanDriver::startScanButton()
 {
-    m_window.leaveManageList();
+    m_host.leaveManageList();
 
-    if (m_window.scanButton() != ScanWindow::Button::Start) {
+    if (m_shared.scanButton != ScanButton::Start) {
         m_startQueued = false;
         endScan();
         return;
     }
-    m_window.showScanButton(ScanWindow::Button::Abort);
+    m_host.setScanButton(ScanButton::Abort);
     // An aborted scan's direct read or count-down is still reading its page: the new scan starts
     // once that read has ended, so the page being read is not cleared under it. Abort Scan
     // cancels it meanwhile.
@@ -73,11 +73,11 @@ void ScanDriver::startScanButton()
         return;
     }
     if (m_shared.userName == texts::UserPlaceholder) {
-        m_window.showMessage(
+        m_host.showMessage(
             {QStringLiteral("Invalid Vey Username"), QStringLiteral("Please fill in this field")});
         endScan();
     } else if (m_shared.password == texts::PasswordPlaceholder) {
-        m_window.showMessage(
+        m_host.showMessage(
             {QStringLiteral("Invalid Vey Password"), QStringLiteral("Please fill in this field")});
         endScan();
     } else {
@@ -90,10 +90,10 @@ void ScanDriver::startScan()
     const int scan = ++m_scan;
     m_tickBusy = false;
     m_running = true;
-    m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);
-    m_timedScan = m_window.isTimedScan();
+    m_host.showProgress(texts::ScanRunning, ScanHost::Tone::Running);
+    m_timedScan = m_host.isTimedScan();
     if (m_timedScan)
-        m_window.showNextScanNow();
+        m_host.showNextScanNow();
     m_pageText.clear();
     m_pageAddress.clear();
     m_waitCount = 0;
@@ -108,7 +108,7 @@ void ScanDriver::startScan()
         openFriendsPage();
         return;
     }
-    m_window.showProgress(texts::CheckingFriends, ScanWindow::Tone::Checking);
+    m_host.showProgress(texts::CheckingFriends, ScanHost::Tone::Checking);
     m_shared.scanState = ScanState::Started;
     m_step = ScanStep::DirectRead;
     m_stepTimer.start();
@@ -162,7 +162,7 @@ void ScanDriver::afterDirectRead(int scan)
             startScanButton();
         return;
     }
-    m_window.showProgress(texts::ScanRunning, ScanWindow::Tone::Running);
+    m_host.showProgress(texts::ScanRunning, ScanHost::Tone::Running);
     m_step = ScanStep::Wait;
     m_stepTimer.start();
     openFriendsPage();
@@ -228,7 +228,7 @@ void ScanDriver::showWaitCount()
 {
     if (m_waitCount != 0 &&
         (m_step == ScanStep::Wait || m_step == ScanStep::PageLoaded || m_step == ScanStep::LogIn))
-        m_window.showProgress(texts::ScanRunning + QStringLiteral("(%1)").arg(m_waitCount));
+        m_host.showProgress(texts::ScanRunning + QStringLiteral("(%1)").arg(m_waitCount));
 }
 
 void ScanDriver::waitedWithoutAnswer()
@@ -270,7 +270,6 @@ void ScanDriver::stepLogIn(int scan)
         return;
     }
     // Fill in the login form and submit it. Without a form, try again next tick.
-    m_shared.userName = m_window.typedUserName();
     m_shared.password = m_shared.savedPassword;
     m_browser->submitLogin(m_shared.userName, m_shared.password, m_pageAddress,
                            [this, scan](Browser::LoginResult result) {
@@ -317,11 +316,11 @@ void ScanDriver::failScan()
                                        : "no page of the service came",
            m_pageAddress.isEmpty() ? "none" : qPrintable(m_pageAddress.toDisplayString()));
     stopScan();
-    m_window.scanFailed();
-    m_window.showProgress(texts::ScanStopped, ScanWindow::Tone::Stopped);
+    m_host.scanFailed();
+    m_host.showProgress(texts::ScanStopped, ScanHost::Tone::Stopped);
     // A scan the user started always tells; a timed scan only the first failure of a run.
     if (!std::exchange(m_failing, true) || !m_timedScan)
-        m_window.showFailure(m_loginSubmitted
+        m_host.showFailure(m_loginSubmitted
                                  ? QStringList{QStringLiteral("Unable to login !"),
                                                QStringLiteral("Please, check your Vey"),
                                                QStringLiteral("Username and Password.")}
@@ -337,9 +336,9 @@ void ScanDriver::countdown(int step)
     if (step == 0)
         m_countdownClock.start();
     if (step <= 3) {
-        m_window.showProgress(step == 0 ? texts::CheckingFriends
+        m_host.showProgress(step == 0 ? texts::CheckingFriends
                                         : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
-                              ScanWindow::Tone::Checking);
+                              ScanHost::Tone::Checking);
         const qint64 due = qint64(step + 1) * m_timings.countdownStepMs;
         QTimer::singleShot(int(std::max<qint64>(0, due - m_countdownClock.elapsed())),
                            Qt::PreciseTimer, this, [this, step] { countdown(step + 1); });
@@ -353,7 +352,7 @@ void ScanDriver::readAndMerge()
     const QList<FriendEntry> entries = readFriendsPage(m_pageText, int(m_directRead));
     m_pageText.clear();
     // The rows move when the lists are rebuilt: the friends are followed by their numbers.
-    FriendsTable &table = m_window.friendsTable();
+    FriendsTable &table = m_host.friendsTable();
     QList<FriendsTable::RowId> cameOnline;
     const QDateTime now = Clock::now();
     const QDateTime steppedFrom = m_clockSteps.stepSince(now, Clock::steadyMs());
@@ -366,7 +365,7 @@ void ScanDriver::readAndMerge()
     m_stepTimer.stop();
     emit pageMerged();
     // Named in the order of the rebuilt main list.
-    if (const QStringList names = selectedNames(table, cameOnline, m_window.namesAreUserNames());
+    if (const QStringList names = selectedNames(table, cameOnline, m_host.namesAreUserNames());
         !names.isEmpty())
         emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
@@ -377,7 +376,7 @@ void ScanDriver::endScan()
 {
     stopScan();
     m_waitCount = 0;
-    m_window.scanEnded();
+    m_host.scanEnded();
 }
 
 void ScanDriver::stopScan()
@@ -385,7 +384,7 @@ void ScanDriver::stopScan()
     ++m_scan; // late answers of this scan are dropped
     m_tickBusy = false;
     m_running = false;
-    m_window.showScanButton(ScanWindow::Button::Start);
+    m_host.setScanButton(ScanButton::Start);
     m_stepTimer.stop();
     // No browser page stays behind an aborted or failed scan.
     if (!m_reading)

@@ -18,7 +18,7 @@ namespace amiscan {
 
 class Browser;
 class PageFetcher;
-class ScanWindow;
+class ScanHost;
 
 // Takes one scan from the Start Scan button to the friends page read and merged, or to a failure
 // message. The first scan of a run goes through the browser, later ones try the direct read
@@ -40,8 +40,8 @@ public:
         int countdownStepMs = 1000;
     };
 
-    // The step timer is the window's; the driver starts, stops and times it.
-    ScanDriver(ScanWindow &window, QTimer &stepTimer, std::unique_ptr<Browser> browser,
+    // The step timer is the model's; the driver starts, stops and times it.
+    ScanDriver(ScanHost &host, QTimer &stepTimer, std::unique_ptr<Browser> browser,
                std::unique_ptr<PageFetcher> fetcher, QObject *parent = nullptr);
     ~ScanDriver() override;
 
@@ -87,7 +87,7 @@ private:
     bool isCurrent(int scan) const { return scan == m_scan && m_tickBusy; }
     QUrl friendsPage() const;
 
-    ScanWindow &m_window;
+    ScanHost &m_host;
     ScanShared &m_shared;
     QTimer &m_stepTimer;
     std::unique_ptr<Browser> m_browser;

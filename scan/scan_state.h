@@ -33,13 +33,21 @@ enum class DirectRead : int
     Failed = 9,
 };
 
+// What the Start Scan button does now: start a scan, or abort the one under way.
+enum class ScanButton
+{
+    Start,
+    Abort,
+};
+
 // Ticks spent waiting for a page before the scan gives up.
 inline constexpr int WaitingTickLimit = 10;
 
-// What the window keeps for the scans of the whole run.
+// What the program keeps for the scans of the whole run.
 struct ScanShared
 {
     ScanState scanState = ScanState::NotStarted;
+    ScanButton scanButton = ScanButton::Start;
     // The login as typed; a placeholder means it is missing.
     QString userName = texts::UserPlaceholder;
     QString password = texts::PasswordPlaceholder;

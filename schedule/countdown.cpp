@@ -19,9 +19,9 @@ QString minutesText(double minutes)
     return QString::number(minutes, 'g', 15);
 }
 
-QString minutesAfterTick(const QString &minutes)
+double minutesAfterTick(double minutes)
 {
-    return minutesText(minutesValue(minutes) - 1.0);
+    return minutesValue(minutesText(minutes - 1.0));
 }
 
 } // namespace amiscan

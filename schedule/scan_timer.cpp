@@ -10,9 +10,9 @@ namespace amiscan {
 
 namespace {
 
-QString nextScanCaption(const QString &minutesLeft)
+QString nextScanCaption(double minutesLeft)
 {
-    return texts::NextScanPrefix + minutesLeft + texts::NextScanSuffix;
+    return texts::NextScanPrefix + minutesText(minutesLeft) + texts::NextScanSuffix;
 }
 
 } // namespace
@@ -24,7 +24,7 @@ StatusRow statusRow(const ScheduleState &s, ScanState scanState, bool counting)
     if (s.repeatOn && scanState == ScanState::PageRead) {
         row.last = row.info = row.next = Tone::Blue;
         // At 0 the caption keeps what it showed for a count of 1.
-        if (minutesValue(s.minutesLeft) != 0)
+        if (s.minutesLeft != 0)
             row.nextCaption = nextScanCaption(s.minutesLeft);
     } else {
         if (!s.repeatOn) {
@@ -47,25 +47,25 @@ StatusRow statusRow(const ScheduleState &s, ScanState scanState, bool counting)
     return row;
 }
 
-ScanTimer::ScanTimer(ScanTimerWindow &window, QTimer &minuteTimer, QObject *parent)
-    : QObject(parent), m_window(window), m_state(window.scheduleState()), m_minuteTimer(minuteTimer)
+ScanTimer::ScanTimer(ScheduleHost &host, QTimer &minuteTimer, QObject *parent)
+    : QObject(parent), m_host(host), m_state(host.scheduleState()), m_minuteTimer(minuteTimer)
 {
     connect(&m_minuteTimer, &QTimer::timeout, this, &ScanTimer::tick);
 }
 
 void ScanTimer::refreshScanStatus()
 {
-    if (m_window.isScanInProgress())
+    if (m_host.isScanInProgress())
         return;
-    m_window.showStatus(statusRow(m_state, m_window.scanState(), m_minuteTimer.isActive()));
+    m_host.showStatus(statusRow(m_state, m_host.scanState(), m_minuteTimer.isActive()));
 }
 
 void ScanTimer::toggleRepeat()
 {
-    if (m_window.isReady())
-        m_window.parkFocus();
+    if (m_host.isReady())
+        m_host.parkFocus();
     m_state.repeatOn = !m_state.repeatOn;
-    m_window.showRepeat(m_state.repeatOn);
+    m_host.showRepeat(m_state.repeatOn);
     // The count goes on from where it stood.
     if (m_state.repeatOn)
         m_minuteTimer.start();
@@ -78,28 +78,28 @@ void ScanTimer::tick()
 {
     m_state.minutesLeft = minutesAfterTick(m_state.minutesLeft);
     refreshScanStatus();
-    if (minutesValue(m_state.minutesLeft) > 0)
+    if (m_state.minutesLeft > 0)
         return;
     // A scan under way is the one that fell due: pressing the button would abort it. The count
     // starts again when that scan ends.
-    const bool scanning = m_window.isScanInProgress();
+    const bool scanning = m_host.isScanInProgress();
     // Parking the focus may take it from the interval box, whose validation restarts the
     // count: park first, so that the scan still starts as a timed scan.
-    if (!scanning && !m_window.isManageListShown())
-        m_window.parkFocus();
-    m_state.minutesLeft = QStringLiteral("-1");
+    if (!scanning && !m_host.isManageListShown())
+        m_host.parkFocus();
+    m_state.minutesLeft = TimedScanRunning;
     m_minuteTimer.stop();
     if (!scanning)
-        m_window.startScanButton();
+        m_host.startScanButton();
 }
 
 void ScanTimer::validateInterval()
 {
-    m_window.setIntervalText(validatedInterval(m_window.intervalText()));
+    m_host.setIntervalText(validatedInterval(m_host.intervalText()));
     // A timed scan under way keeps its mark, so that its end still knows it was timed; the count
     // then starts from the new interval.
-    if (minutesValue(m_state.minutesLeft) != -1 || !m_window.isScanInProgress())
-        m_state.minutesLeft = m_window.intervalText();
+    if (m_state.minutesLeft != TimedScanRunning || !m_host.isScanInProgress())
+        m_state.minutesLeft = minutesValue(m_host.intervalText());
     refreshScanStatus();
 }
 
@@ -107,8 +107,8 @@ void ScanTimer::restartCount()
 {
     // The box may be in the middle of an edit: the count takes the interval the box will hold
     // once it is left, so it always holds a number.
-    if (minutesValue(m_state.minutesLeft) <= 0)
-        m_state.minutesLeft = validatedInterval(m_window.intervalText());
+    if (m_state.minutesLeft <= 0)
+        m_state.minutesLeft = minutesValue(validatedInterval(m_host.intervalText()));
     // A running count-down keeps its minute: restarting the timer would delay the next scan.
     if (m_state.repeatOn && !m_minuteTimer.isActive())
         m_minuteTimer.start();
@@ -117,8 +117,8 @@ void ScanTimer::restartCount()
 void ScanTimer::scanEnded()
 {
     refreshScanStatus();
-    if (m_minuteTimer.isActive() || minutesValue(m_state.minutesLeft) == -1) {
-        m_state.minutesLeft = validatedInterval(m_window.intervalText());
+    if (m_minuteTimer.isActive() || m_state.minutesLeft == TimedScanRunning) {
+        m_state.minutesLeft = minutesValue(validatedInterval(m_host.intervalText()));
         // Switched off only: repetition the user switched off during the scan stays off.
         if (m_state.repeatOn)
             toggleRepeat();

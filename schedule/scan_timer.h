@@ -11,11 +11,14 @@ class QTimer;
 
 namespace amiscan {
 
-// What the window keeps for the repeat count-down and the status row.
+// A mark of the count-down: a timed scan is under way.
+inline constexpr double TimedScanRunning = -1.0;
+
+// What the program keeps for the repeat count-down and the status row.
 struct ScheduleState
 {
-    // Minutes to the next timed scan, as plain decimal text; "-1" while a timed scan runs.
-    QString minutesLeft = QStringLiteral("15");
+    // Minutes to the next timed scan; TimedScanRunning while a timed scan runs.
+    double minutesLeft = 15.0;
     bool repeatOn = true;
     // A scan has completed in this run.
     bool scanCompleted = false;
@@ -45,11 +48,11 @@ struct StatusRow
 // counting: the count-down runs, as it does again after a failed scan.
 StatusRow statusRow(const ScheduleState &state, ScanState scanState, bool counting);
 
-// What the scan timer needs of the main window. The window implements it; tests use a fake.
-class ScanTimerWindow
+// What the scan timer needs of the program. The model implements it; tests use a fake.
+class ScheduleHost
 {
 public:
-    virtual ~ScanTimerWindow() = default;
+    virtual ~ScheduleHost() = default;
 
     virtual ScheduleState &scheduleState() = 0;
     virtual ScanState scanState() const = 0;
@@ -58,7 +61,7 @@ public:
     virtual bool isManageListShown() const = 0;
     // A scan is under way: the status row shows its progress.
     virtual bool isScanInProgress() const = 0;
-    // The interval box.
+    // The repeat interval as written in the interval box.
     virtual QString intervalText() const = 0;
     virtual void setIntervalText(const QString &text) = 0;
 
@@ -70,8 +73,8 @@ public:
     virtual void startScanButton() = 0;
 
 protected:
-    ScanTimerWindow() = default;
-    Q_DISABLE_COPY_MOVE(ScanTimerWindow)
+    ScheduleHost() = default;
+    Q_DISABLE_COPY_MOVE(ScheduleHost)
 };
 
 // Repeats the scan every N minutes on a one-minute timer, and keeps the status row between
@@ -82,8 +85,8 @@ class ScanTimer final : public QObject
     Q_DISABLE_COPY_MOVE(ScanTimer)
 
 public:
-    // The minute timer is the window's; the scan timer starts and stops it.
-    ScanTimer(ScanTimerWindow &window, QTimer &minuteTimer, QObject *parent = nullptr);
+    // The minute timer is the model's; the scan timer starts and stops it.
+    ScanTimer(ScheduleHost &host, QTimer &minuteTimer, QObject *parent = nullptr);
 
     void refreshScanStatus();
     // The Timer button: switches repetition on or off.
@@ -103,7 +106,7 @@ public:
     void scanFailed();
 
 private:
-    ScanTimerWindow &m_window;
+    ScheduleHost &m_host;
     ScheduleState &m_state;
     QTimer &m_minuteTimer;
 };

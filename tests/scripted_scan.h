@@ -4,7 +4,9 @@
 #include "fake_platform.h"
 #include "scan/scan_driver.h"
 #include "scan_pages.h"
+#include "model/main_model.h"
 #include "ui/form1.h"
+#include "window_controls.h"
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -15,14 +17,15 @@ namespace amiscan {
 struct ScriptedScan
 {
     QTemporaryDir dir;
-    Form1 form{dir.path()};
+    MainModel model{dir.path()};
+    Form1 form{model};
     FakeBrowser *browser = new FakeBrowser;
     FakePageFetcher *fetcher = new FakePageFetcher;
     explicit ScriptedScan(bool started = true)
     {
-        form.setScanPlatform(std::unique_ptr<FakeBrowser>(browser),
+        model.setScanPlatform(std::unique_ptr<FakeBrowser>(browser),
                              std::unique_ptr<FakePageFetcher>(fetcher));
-        form.scanDriver().setTimings({20, 5, 5});
+        model.scanDriver().setTimings({20, 5, 5});
         if (started) {
             form.load();
             logIn();
@@ -30,11 +33,11 @@ struct ScriptedScan
     }
     void logIn()
     {
-        form.TextLogin->setText(QStringLiteral("demo"));
-        form.state.userName = QStringLiteral("demo");
-        form.state.password = form.state.savedPassword = QStringLiteral("demo123");
+        findControl<QLineEdit>(form, "TextLogin")->setText(QStringLiteral("demo"));
+        model.stateForTests().userName = QStringLiteral("demo");
+        model.stateForTests().password = model.stateForTests().savedPassword = QStringLiteral("demo123");
     }
-    bool scanning() const { return form.ButGo->text() == QStringLiteral("Abort Scan"); }
+    bool scanning() const { return findControl<QPushButton>(form, "ButGo")->text() == QStringLiteral("Abort Scan"); }
 };
 
 } // namespace amiscan

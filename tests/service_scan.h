@@ -3,9 +3,12 @@
 // helper program) and the real direct read, with shortened timings, answering every message with
 // OK. Users define AMISCAN_BROWSER_EXECUTABLE, the helper program's path (tests/CMakeLists.txt).
 #include "dialog_driver.h"
+#include "model/main_model.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "scan/scan_driver.h"
+#include "window_controls.h"
+#include <QLabel>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -19,7 +22,8 @@ namespace amiscan {
 struct ScanRig
 {
     QTemporaryDir dir;
-    Form1 form;
+    MainModel model;
+    Form1 form{model};
     HelperProcessBrowser *browser = nullptr;
     NetworkPageFetcher *fetcher = nullptr;
     QStringList messages; // the first line of each message shown
@@ -29,15 +33,15 @@ struct ScanRig
                      ScanDriver::Timings timings = {500, 20, 20},
                      const QString &helper = QStringLiteral(AMISCAN_BROWSER_EXECUTABLE),
                      const QString &dataDir = {})
-        : form(dataDir.isEmpty() ? dir.path() : dataDir)
+        : model(dataDir.isEmpty() ? dir.path() : dataDir)
     {
         auto b = std::make_unique<HelperProcessBrowser>(helper);
         auto f = std::make_unique<NetworkPageFetcher>();
         b->shareCookiesWith(f->manager()->cookieJar());
         browser = b.get();
         fetcher = f.get();
-        form.setScanPlatform(std::move(b), std::move(f));
-        form.scanDriver().setTimings(timings);
+        model.setScanPlatform(std::move(b), std::move(f));
+        model.scanDriver().setTimings(timings);
         // Also the messages of a scan that Auto Start begins at start-up.
         whenModalDialogAppears(
             form,
@@ -47,10 +51,10 @@ struct ScanRig
             },
             true);
         form.load();
-        form.state.serviceUrl = service.toString();
-        form.TextLogin->setText(QStringLiteral("demo"));
-        form.state.userName = QStringLiteral("demo");
-        form.state.password = form.state.savedPassword = password;
+        model.stateForTests().serviceUrl = service.toString();
+        findControl<QLineEdit>(form, "TextLogin")->setText(QStringLiteral("demo"));
+        model.stateForTests().userName = QStringLiteral("demo");
+        model.stateForTests().password = model.stateForTests().savedPassword = password;
     }
     // Logs in as an earlier scan of the run would have, through the direct read's own access.
     bool logInDirectly(const QUrl &service)
@@ -67,9 +71,9 @@ struct ScanRig
     // Runs one scan to its end (completion, or failure and its message answered).
     bool scan(int timeoutMs = 30000)
     {
-        form.ButGo->click();
+        findControl<QPushButton>(form, "ButGo")->click();
         return QTest::qWaitFor(
-            [this] { return form.ButGo->text() == texts::StartCaption && !form.dialog(); },
+            [this] { return findControl<QPushButton>(form, "ButGo")->text() == texts::StartCaption && !form.dialog(); },
             timeoutMs);
     }
 };

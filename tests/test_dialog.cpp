@@ -2,9 +2,12 @@
 #include "data_table.h"
 #include "desktop/url_opener.h"
 #include "dialog_driver.h"
+#include "friend_rows.h"
+#include "model/main_model.h"
 #include "ui/line_list.h"
 #include "ui/plain_text.h"
 #include "widget_test_main.h"
+#include "window_controls.h"
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -21,10 +24,12 @@ class TestDialog : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    std::unique_ptr<MainModel> m_model;
     std::unique_ptr<Form1> m_form;
     QList<QUrl> m_opened;
     WebAddressOpener m_systemOpener;
     Form1 &form() { return *m_form; }
+    MainModel &model() { return *m_model; }
 
 private slots:
     void initTestCase()
@@ -36,12 +41,13 @@ private slots:
     void init()
     {
         m_opened.clear();
-        m_form = std::make_unique<Form1>(m_dir.path());
+        m_model = std::make_unique<MainModel>(m_dir.path());
+        m_form = std::make_unique<Form1>(*m_model);
         m_form->load();
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { m_form.reset(), m_model.reset(); }
 
     // A message is modal, owned and centred over the main window, and stays until Ok, whatever
     // is clicked or activated meanwhile. Each use starts from the design: the Ok a three-line
@@ -70,11 +76,12 @@ private slots:
                 QVERIFY(dialog->isVisible());
                 QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
             });
-            form().showMessage(shown);
+            emit model().messageRequested(shown);
             QVERIFY(seen);
         }
     }
 
+    // The question before a friend leaves the management list.
     void confirmation_data()
     {
         // key: 0: the button is clicked
@@ -91,9 +98,13 @@ private slots:
     {
         auto [lines, button, key, answer] =
             fetch<QStringList, QString, int, bool>("lines", "button", "key", "answer");
-        form().state.dialogAnswer = true; // a stale yes must not leak into this answer
+        friend_rows::add(model().tableForTests(),
+                         {lines.at(0), lines.size() == 3 ? QStringLiteral("alice") : lines.at(0)});
+        form().showTable();
+        form().showManageList();
+        auto *list = findControl<LineList>(form(), "List2");
+        list->setCurrentRow(0);
         whenModalDialogAppears(form(), [&](Form2 *dialog) {
-            QVERIFY(!form().state.dialogAnswer);
             QVERIFY(!dialog->ButOk->isVisible() && dialog->ButYes->isVisible());
             QCOMPARE(dialog->Label3->isVisible(), lines.size() == 3);
             QCOMPARE(dialog->Label1->text(), lines.at(0));
@@ -108,8 +119,8 @@ private slots:
                 QTest::keyClick(pressed, Qt::Key(key));
             }
         });
-        QCOMPARE(form().confirm(lines), answer);
-        QCOMPARE(form().state.dialogAnswer, answer);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(model().table().friendCount(), answer ? 0 : 1);
         QVERIFY(!form().dialog());
     }
 
@@ -117,11 +128,11 @@ private slots:
     // or the address keeps it open, the address going to the user's browser.
     void about_showsItsTextsWhole()
     {
-        QTest::mouseClick(form().ButAbout, Qt::LeftButton);
+        QTest::mouseClick(findControl<QPushButton>(form(), "ButAbout"), Qt::LeftButton);
         QPointer<Form2> about = form().dialog();
         QVERIFY(about && about->isVisible() && !about->isModal());
         QVERIFY(!about->parentWidget() && !QApplication::activeModalWidget());
-        QCOMPARE(about->Label2->text(), form().state.versionText);
+        QCOMPARE(about->Label2->text(), model().state().versionText);
         for (QLabel *label :
              {about->Label1, about->Label2, about->Label3, about->LabURL, about->Label4}) {
             QVERIFY2(label->isVisible() && !label->text().isEmpty(),

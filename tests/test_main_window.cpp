@@ -15,6 +15,10 @@
 #include "store/history_file.h"
 #include "store/time_text.h"
 #include "ui/colors.h"
+#include "ui/form2.h"
+#include "ui/form1_texts.h"
+#include "ui/status_label.h"
+#include "ui/twips.h"
 #include "widget_test_main.h"
 #include <QAccessible>
 #include <QCheckBox>
@@ -60,8 +64,9 @@ class TestMainWindow : public QObject
     FakeTrayIcon *m_tray = nullptr;
     FakeNotifier *m_notifier = nullptr;
     Form1 &form() { return m_scan->form; }
-    LineList *main() { return form().List1; }
-    LineList *manage() { return form().List2; }
+    MainModel &model() { return m_scan->model; }
+    LineList *main() { return findControl<LineList>(form(), "List1"); }
+    LineList *manage() { return findControl<LineList>(form(), "List2"); }
     QString historyPath() const { return historyFilePath(m_scan->dir.path()); }
     QString settingsPath() const { return settingsFilePath(m_scan->dir.path()); }
     QStringList asideFiles() const
@@ -79,23 +84,19 @@ class TestMainWindow : public QObject
     {
         start();
         for (const Friend &f : friends)
-            add(form().table, f);
-        form().state.dataPresent = true;
-        form().state.scanState = ScanState::PageRead;
-        form().sortByKey();
-        form().fillManageList();
-        form().sortOnlineFirst();
-        form().fillMainList();
-        form().layoutLists();
+            add(model().tableForTests(), f);
+        model().stateForTests().dataPresent = true;
+        model().stateForTests().scanState = ScanState::PageRead;
+        form().showTable();
     }
     bool scan()
     {
         m_scan->logIn();
-        QTest::mouseClick(form().ButGo, Qt::LeftButton);
+        QTest::mouseClick(findControl<QPushButton>(form(), "ButGo"), Qt::LeftButton);
         return QTest::qWaitFor([this] { return !scanning(); });
     }
-    bool scanning() { return form().ButGo->text() == texts::AbortCaption; }
-    void saveBoth() { form().saveHistory(), form().waitForHistorySave(), form().saveSettings(); }
+    bool scanning() { return findControl<QPushButton>(form(), "ButGo")->text() == texts::AbortCaption; }
+    void saveBoth() { model().saveHistory(), model().waitForHistorySave(), model().saveSettings(); }
     QStringList savedAccounts() const
     {
         FriendsTable saved;
@@ -104,7 +105,7 @@ class TestMainWindow : public QObject
     }
     QString cell(const QString &account, int col)
     {
-        return form().table.cell(form().table.findByAccountName(account), col);
+        return model().table().cell(model().tableForTests().findByAccountName(account), col);
     }
     void click(const QString &control)
     {
@@ -169,22 +170,22 @@ private slots:
         const QByteArray notes = "; my notes\r\n[Parameters]\r\nScanTimer=20\r\n";
         QVERIFY(writeBytes(settingsPath(), notes));
         start();
-        const QStringList instructions = list_lines::all(form().List1);
+        const QStringList instructions = list_lines::all(findControl<LineList>(form(), "List1"));
         QCOMPARE(instructions,
                  QStringList({"", " - Enter your <Vey Username> and your <Vey Password>,",
                               " - Then click on <Start Scan>"}) +
                      QStringList(12, QString()));
-        clickLine(form().List1, 0); // an instruction line is not left selected
-        QVERIFY(!form().List1->selectionModel()->hasSelection());
-        add(form().table, "Amy", true);
+        clickLine(findControl<LineList>(form(), "List1"), 0); // an instruction line is not left selected
+        QVERIFY(!findControl<LineList>(form(), "List1")->selectionModel()->hasSelection());
+        add(model().tableForTests(), "Amy", true);
         click("CheckHideOff");
-        QVERIFY(form().CheckHideOff->isChecked());
-        QCOMPARE(list_lines::all(form().List1), instructions);
+        QVERIFY(findControl<QCheckBox>(form(), "CheckHideOff")->isChecked());
+        QCOMPARE(list_lines::all(findControl<LineList>(form(), "List1")), instructions);
         saveBoth();
         QCOMPARE(fileBytes(settingsPath()), notes);
         QVERIFY(!QFileInfo::exists(historyPath()));
 
-        form().state.scanState = ScanState::PageRead;
+        model().stateForTests().scanState = ScanState::PageRead;
         saveBoth();
         QVERIFY(fileBytes(historyPath()).startsWith("Friends (1)"));
         QVERIFY(fileBytes(settingsPath()).contains("FriendsOff=1\r\n"));
@@ -199,19 +200,19 @@ private slots:
         start();
         rlimit core{}; // the password read, the process leaves no core and is closed to debuggers
         QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
-        QCOMPARE(form().LabScanLast->text(), QStringLiteral(" Last Scan : 14/10 - 21:05"));
-        QCOMPARE(column(form().table, AccountName), (QStringList{"exampleuser", "usertwo"}));
-        QCOMPARE((QStringList{form().TextLogin->text(), form().TextPw->text(),
-                              form().TextTimerScan->text()}),
+        QCOMPARE(findControl<QLabel>(form(), "LabScanLast")->text(), QStringLiteral(" Last Scan : 14/10 - 21:05"));
+        QCOMPARE(column(model().table(), AccountName), (QStringList{"exampleuser", "usertwo"}));
+        QCOMPARE((QStringList{findControl<QLineEdit>(form(), "TextLogin")->text(), findControl<QLineEdit>(form(), "TextPw")->text(),
+                              findControl<QLineEdit>(form(), "TextTimerScan")->text()}),
                  (QStringList{"ann", "**", "20"}));
-        for (QCheckBox *box : {form().CheckFlter, form().CheckHideOff, form().CheckUser})
+        for (QCheckBox *box : {findControl<QCheckBox>(form(), "CheckFlter"), findControl<QCheckBox>(form(), "CheckHideOff"), findControl<QCheckBox>(form(), "CheckUser")})
             QVERIFY(box->isChecked());
-        QVERIFY(!form().CheckAutoStart->isChecked());
+        QVERIFY(!findControl<QCheckBox>(form(), "CheckAutoStart")->isChecked());
 
-        form().CheckFlter->setChecked(false);
-        form().CheckAutoStart->setChecked(true);
-        form().TextTimerScan->clear();
-        form().togglePanel();
+        findControl<QCheckBox>(form(), "CheckFlter")->setChecked(false);
+        findControl<QCheckBox>(form(), "CheckAutoStart")->setChecked(true);
+        findControl<QLineEdit>(form(), "TextTimerScan")->clear();
+        findControl<QPushButton>(form(), "ButHidePanel")->click();
         saveBoth();
         QCOMPARE(fileBytes(settingsPath()),
                  QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
@@ -254,7 +255,7 @@ private slots:
         else
             QVERIFY(makeUnreadableEntry(path));
         start();
-        QVERIFY(form().state.dataPresent);
+        QVERIFY(model().state().dataPresent);
         if (how.startsWith("readable"))
             QVERIFY(QFile::remove(path) && writeBytes(path, stored));
         QVERIFY(asideFiles().isEmpty()); // nothing moves before a save
@@ -289,15 +290,15 @@ private slots:
     {
         auto [clicks, expected] = fetch<QStringList, QStringList>("clicks", "expected");
         startWithFriends();
-        form().togglePanel(); // shows the top-row toggles
+        findControl<QPushButton>(form(), "ButHidePanel")->click(); // shows the top-row toggles
         for (const QString &control : clicks.filter(QStringLiteral("Check")))
             click(control);
         QCOMPARE(names(main()), expected);
         QCOMPARE(form().windowTitle(),
                  QStringLiteral("Amiscan : %1")
                      .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
-        QCOMPARE(form().ButHideCheckHideOff->text(),
-                 form().CheckHideOff->isChecked() ? "Hide offline: ON" : "Hide offline: OFF");
+        QCOMPARE(findControl<QPushButton>(form(), "ButHideCheckHideOff")->text(),
+                 findControl<QCheckBox>(form(), "CheckHideOff")->isChecked() ? "Hide offline: ON" : "Hide offline: OFF");
     }
 
     // On the dark theme, a control with a colour in the table shows it as its background (the
@@ -307,7 +308,7 @@ private slots:
     void controls_keepTheDesignsColoursAndTellScreenReadersWhatTheyAre()
     {
         startWithFriends();
-        form().togglePanel();
+        findControl<QPushButton>(form(), "ButHidePanel")->click();
         click("LabSession");
         click("ButHideCheckFlter");
         const Form2 dialog;
@@ -318,20 +319,20 @@ private slots:
         const QColor none;
         for (const auto &[control, back, name, help] :
              QList<std::tuple<QWidget *, QColor, QString, QString>>{
-                 {form().ButGo, colors::LightGreen, "Start Scan", texts::StartScanHelp},
-                 {form().LabCheckFlter, colors::WindowBack, "Filter", texts::FilterHelp},
-                 {form().CheckFlter, colors::White, "Filter", texts::FilterHelp},
-                 {form().CheckAutoStart, none, "Auto Start", texts::AutoStartHelp},
-                 {form().CheckHideOff, none, "Offline", texts::OfflineHelp},
-                 {form().CheckUser, none, "User", texts::UserHelp},
-                 {form().CheckTray, none, "Minimize icon", texts::TrayHelp},
-                 {form().TextLogin, none, "Vey Username", texts::UserNameHelp},
-                 {form().TextPw, none, "Vey Password", texts::PasswordHelp},
-                 {form().TextTimerScan, colors::White, texts::IntervalName, texts::IntervalHelp},
-                 {form().ButAbout, none, "About Amiscan", texts::AboutHelp},
-                 {form().ButHidePanel, none, texts::ShowPanelCaption, texts::ShowPanelHelp},
-                 {form().ButHideCheckFlter, none, texts::FilterOn, texts::FilterOnHelp},
-                 {form().LabSession, colors::TitleGrey, "2", texts::SessionHelpToFirst},
+                 {findControl<QPushButton>(form(), "ButGo"), colors::LightGreen, "Start Scan", texts::StartScanHelp},
+                 {findControl<QLabel>(form(), "LabCheckFlter"), colors::WindowBack, "Filter", texts::FilterHelp},
+                 {findControl<QCheckBox>(form(), "CheckFlter"), colors::White, "Filter", texts::FilterHelp},
+                 {findControl<QCheckBox>(form(), "CheckAutoStart"), none, "Auto Start", texts::AutoStartHelp},
+                 {findControl<QCheckBox>(form(), "CheckHideOff"), none, "Offline", texts::OfflineHelp},
+                 {findControl<QCheckBox>(form(), "CheckUser"), none, "User", texts::UserHelp},
+                 {findControl<QCheckBox>(form(), "CheckTray"), none, "Minimize icon", texts::TrayHelp},
+                 {findControl<QLineEdit>(form(), "TextLogin"), none, "Vey Username", texts::UserNameHelp},
+                 {findControl<QLineEdit>(form(), "TextPw"), none, "Vey Password", texts::PasswordHelp},
+                 {findControl<QLineEdit>(form(), "TextTimerScan"), colors::White, texts::IntervalName, texts::IntervalHelp},
+                 {findControl<QPushButton>(form(), "ButAbout"), none, "About Amiscan", texts::AboutHelp},
+                 {findControl<QPushButton>(form(), "ButHidePanel"), none, texts::ShowPanelCaption, texts::ShowPanelHelp},
+                 {findControl<QPushButton>(form(), "ButHideCheckFlter"), none, texts::FilterOn, texts::FilterOnHelp},
+                 {findControl<QLabel>(form(), "LabSession"), colors::TitleGrey, "2", texts::SessionHelpToFirst},
                  {main(), colors::PaleYellow, "Friends", texts::MainListHelpSelectsFirst},
                  {dialog.Label1, colors::DialogBack, "Amiscan", QString()},
                  {dialog.ButOk, colors::ButtonFace, "Ok", QString()}}) {
@@ -359,7 +360,7 @@ private slots:
     void wideLines_areCutByTheListsEdge()
     {
         start();
-        for (LineList *list : {form().List1, form().List2}) {
+        for (LineList *list : {findControl<LineList>(form(), "List1"), findControl<LineList>(form(), "List2")}) {
             list->show();
             list->setLines({separatorLine()});
             list->doItemsLayout();
@@ -419,8 +420,8 @@ private slots:
             fetch<QString, QString, int, QString>("box", "typed", "key", "kept");
         startWithFriends();
         auto *edit = form().findChild<QLineEdit *>(box);
-        const bool password = edit == form().TextPw;
-        QLineEdit *other = password ? form().TextLogin : form().TextPw;
+        const bool password = edit == findControl<QLineEdit>(form(), "TextPw");
+        QLineEdit *other = password ? findControl<QLineEdit>(form(), "TextLogin") : findControl<QLineEdit>(form(), "TextPw");
         const QString placeholder = password ? "Vey Password" : "Vey Username";
         int returnsSeen = 0;
         connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
@@ -436,14 +437,14 @@ private slots:
         QTest::keyClicks(edit, typed);
         if (key) {
             QTest::keyClick(edit, Qt::Key(key));
-            QTRY_VERIFY(form().ListTri->hasFocus());
+            QTRY_VERIFY(findControl<QListWidget>(form(), "ListTri")->hasFocus());
         } else {
             giveFocus(other);
         }
         QCOMPARE(returnsSeen, 0);
         QCOMPARE(prctl(PR_GET_DUMPABLE), password ? 0 : 1);
         QTEST(edit->text(), "shown");
-        QCOMPARE(password ? form().state.password : form().state.userName, kept);
+        QCOMPARE(password ? model().state().password : model().state().userName, kept);
         giveFocus(edit);
         QCOMPARE(edit->text(), kept == placeholder ? QString() : kept);
         edit->clear(); // erased, it shows the placeholder again
@@ -488,13 +489,13 @@ private slots:
             } else if (toggle == u'd') {
                 QTest::mouseDClick(main()->viewport(), Qt::LeftButton);
             } else { // Enter presses the focused button
-                giveFocus(form().ButHidePanel);
-                QTest::keyClick(form().ButHidePanel, Qt::Key_Return);
+                giveFocus(findControl<QPushButton>(form(), "ButHidePanel"));
+                QTest::keyClick(findControl<QPushButton>(form(), "ButHidePanel"), Qt::Key_Return);
             }
         }
         const bool hidden = toggles.size() % 2;
-        QCOMPARE(form().ButHidePanel->text(), hidden ? "Show Panel" : "Hide Panel");
-        QCOMPARE(form().ButHideCheckUser->isVisible(), hidden);
+        QCOMPARE(findControl<QPushButton>(form(), "ButHidePanel")->text(), hidden ? "Show Panel" : "Hide Panel");
+        QCOMPARE(findControl<QPushButton>(form(), "ButHideCheckUser")->isVisible(), hidden);
         const QWidget *shown = form().findChild<QWidget *>(control);
         const auto px = [](int twips) { return qRound(twips / 15.0); };
         QCOMPARE(shown->y(), px(twips.top()));
@@ -507,10 +508,10 @@ private slots:
     void marks_areWrittenBackOnReturn()
     {
         startWithFriends();
-        giveFocus(form().TextLogin); // the list just filled takes the focus, not a current line
+        giveFocus(findControl<QLineEdit>(form(), "TextLogin")); // the list just filled takes the focus, not a current line
         form().showManageList();
-        QVERIFY(manage()->isVisible() && form().CheckList2All->isVisible());
-        QVERIFY(!main()->isVisible() && !form().LabHelpNom->isVisible());
+        QVERIFY(manage()->isVisible() && findControl<QCheckBox>(form(), "CheckList2All")->isVisible());
+        QVERIFY(!main()->isVisible() && !findControl<QLabel>(form(), "LabHelpNom")->isVisible());
         QCOMPARE(manage()->currentRow(), -1);
         QTest::keyClick(manage(), Qt::Key_Delete); // no current line: no question
         QVERIFY(!form().dialog());
@@ -566,9 +567,8 @@ private slots:
         });
         QTest::keyClick(manage(), Qt::Key_Delete);
         QCOMPARE(asked, question);
-        QVERIFY(!form().state.dialogAnswer); // back to no once the question is answered
-        QCOMPARE((QList<int>{form().table.friendCount(), form().state.listedCount,
-                             form().state.selectedCount}),
+        QCOMPARE((QList<int>{model().table().friendCount(), model().state().listedCount,
+                             model().state().selectedCount}),
                  QList<int>(3, yes ? 2 : 3));
     }
 
@@ -581,16 +581,16 @@ private slots:
         invert(4); // Eve, not yet written back
         clickLine(manage(), 3);
         whenModalDialogAppears(form(), [this](Form2 *dialog) {
-            form().startScanButton();
+            model().startScanButton();
             QTRY_VERIFY(!scanning());
-            QCOMPARE(form().table.friendCount(), 6);
+            QCOMPARE(model().table().friendCount(), 6);
             QTest::mouseClick(dialog->ButYes, Qt::LeftButton);
         });
         QTest::keyClick(manage(), Qt::Key_Delete);
         QCOMPARE(names(manage()), (QStringList{"Ann", "Ann Lee", "Bob", "-Cara", "-Eve"}));
-        for (int row = 1; row <= form().table.friendCount(); ++row) {
-            const int line = form().table.cell(row, ManagePos).toInt() - 1;
-            QCOMPARE(nameFromLine(manage()->lineText(line)), form().table.cell(row, DisplayName));
+        for (int row = 1; row <= model().table().friendCount(); ++row) {
+            const int line = model().table().cell(row, ManagePos).toInt() - 1;
+            QCOMPARE(nameFromLine(manage()->lineText(line)), model().table().cell(row, DisplayName));
         }
         QCOMPARE(names(main()), (QStringList{"Ann Lee", "Bob", "+", "Ann", "Cara", "Eve"}));
         QCOMPARE(cell("vv.eve", Unselected), QStringLiteral("1"));
@@ -604,7 +604,7 @@ private slots:
         clickLine(main(), 0, Qt::RightButton);
         invert(1);
         click("ButGo");
-        QVERIFY(main()->isVisible() && !form().state.manageMode);
+        QVERIFY(main()->isVisible() && !model().state().manageMode);
         QCOMPARE(cell("bob", Unselected), QStringLiteral("1"));
         clickLine(main(), 0, Qt::RightButton);
         invert(0); // kept through the refill at the end of the scan
@@ -617,31 +617,31 @@ private slots:
     void switchTwice_restoresTitlesAndHelp_companionLineShowsTheOtherSession()
     {
         startWithFriends();
-        QTest::mousePress(form().LabTitList1, Qt::RightButton);
-        QCOMPARE(form().state.sessionShown, Session::First);
-        QTest::mousePress(form().LabTitList1, Qt::LeftButton);
+        QTest::mousePress(findControl<QLabel>(form(), "LabTitList1"), Qt::RightButton);
+        QCOMPARE(model().state().sessionShown, Session::First);
+        QTest::mousePress(findControl<QLabel>(form(), "LabTitList1"), Qt::LeftButton);
         const QString blanks(57, u' ');
-        QCOMPARE(form().LabTitList1->text(), " Friends     (2nd session)" + blanks.left(31) +
+        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(), " Friends     (2nd session)" + blanks.left(31) +
                                                  "Start 2" + blanks.left(35) + "End 2" +
                                                  blanks.left(21) + "Lenght");
-        QCOMPARE(form().LabSession->text(), QStringLiteral("2"));
+        QCOMPARE(findControl<QLabel>(form(), "LabSession")->text(), QStringLiteral("2"));
         const QString first = QStringLiteral("07/09/12 22:53 - .. .. .. .. .. > .. ..");
         const QString second = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
         QVERIFY(main()->lineText(0).endsWith(second));
         QVERIFY(manage()->lineText(0).endsWith(second));
-        QTest::mouseClick(form().LabSession, Qt::LeftButton);
-        QCOMPARE(form().LabTitList1->text(), " Friends" + blanks + "Start" + blanks.left(38) +
+        QTest::mouseClick(findControl<QLabel>(form(), "LabSession"), Qt::LeftButton);
+        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(), " Friends" + blanks + "Start" + blanks.left(38) +
                                                  "End" + blanks.left(24) + "Lenght");
-        QCOMPARE(form().LabSession->text(), QStringLiteral("1"));
+        QCOMPARE(findControl<QLabel>(form(), "LabSession")->text(), QStringLiteral("1"));
         QVERIFY(main()->lineText(0).endsWith(first));
         // Leaving the list brings the help line back; Escape in it parks the focus.
         clickLine(main(), 0);
-        form().TextLogin->setFocus();
-        QTRY_VERIFY(form().LabHelp->isVisible() && !form().LabHelpNom->isVisible());
+        findControl<QLineEdit>(form(), "TextLogin")->setFocus();
+        QTRY_VERIFY(findControl<QLabel>(form(), "LabHelp")->isVisible() && !findControl<QLabel>(form(), "LabHelpNom")->isVisible());
         clickLine(main(), 0);
         QTest::keyClick(main(), Qt::Key_Escape);
         QCOMPARE(main()->currentRow(), -1);
-        QTRY_VERIFY(form().ListTri->hasFocus());
+        QTRY_VERIFY(findControl<QListWidget>(form(), "ListTri")->hasFocus());
         // The arrow keys pass over the separator line.
         clickLine(main(), 1);
         QTest::keyClick(main(), Qt::Key_Down);
@@ -681,11 +681,11 @@ private slots:
             click(state == "user" ? "LabCheckUser" : "LabSession");
         clickLine(main(), 0);
         clickLine(main(), line);
-        QCOMPARE(form().LabHelpNom->text(), companion);
-        QVERIFY(form().LabHelpNom->isVisible() != companion.isEmpty() &&
-                form().LabHelp->isVisible() == companion.isEmpty());
+        QCOMPARE(findControl<QLabel>(form(), "LabHelpNom")->text(), companion);
+        QVERIFY(findControl<QLabel>(form(), "LabHelpNom")->isVisible() != companion.isEmpty() &&
+                findControl<QLabel>(form(), "LabHelp")->isVisible() == companion.isEmpty());
         if (!companion.isEmpty())
-            QTEST(form().LabHelpNom->palette().color(QPalette::WindowText), "colour");
+            QTEST(findControl<QLabel>(form(), "LabHelpNom")->palette().color(QPalette::WindowText), "colour");
         QCOMPARE(main()->currentRow(), main()->lineText(line).contains(u':') ? line : -1);
         QCOMPARE(main()->selectionModel()->hasSelection(), main()->currentRow() >= 0);
     }
@@ -762,10 +762,10 @@ private slots:
             fetch<QString, QString, bool>("control", "state", "switches");
         startWithFriends();
         if (state.contains("hidden"))
-            form().togglePanel();
-        form().CheckFlter->setChecked(state.contains("filter"));
-        form().CheckHideOff->setChecked(state.contains("offline"));
-        form().CheckUser->setChecked(state.contains("user"));
+            findControl<QPushButton>(form(), "ButHidePanel")->click();
+        findControl<QCheckBox>(form(), "CheckFlter")->setChecked(state.contains("filter"));
+        findControl<QCheckBox>(form(), "CheckHideOff")->setChecked(state.contains("offline"));
+        findControl<QCheckBox>(form(), "CheckUser")->setChecked(state.contains("user"));
         if (state.contains("second"))
             form().switchSession();
         // The mouse meets the help line only while it is shown, the main list only unselected.
@@ -777,13 +777,13 @@ private slots:
                         : control.startsWith("List")
                             ? form().findChild<LineList *>(control)->viewport()
                             : form().findChild<QWidget *>(control);
-        form().LabHelp->setText(QStringLiteral("-"));
+        findControl<QLabel>(form(), "LabHelp")->setText(QStringLiteral("-"));
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), over->mapToGlobal(QPointF(5, 5)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(over, &move);
-        QTEST(form().LabHelp->text(), "text");
-        QCOMPARE(form().LabHelp->isVisible(), switches || !selected);
-        QCOMPARE(form().LabHelpNom->isVisible(), selected && !switches);
+        QTEST(findControl<QLabel>(form(), "LabHelp")->text(), "text");
+        QCOMPARE(findControl<QLabel>(form(), "LabHelp")->isVisible(), switches || !selected);
+        QCOMPARE(findControl<QLabel>(form(), "LabHelpNom")->isVisible(), selected && !switches);
     }
 
     // The text colours of the main list, the management list and their title, and the lists'
@@ -815,7 +815,7 @@ private slots:
         QCOMPARE(main()->palette().color(QPalette::Base), QColor(255, 255, 241));
         clickLine(main(), 0, Qt::RightButton); // the management list shown
         texts << manage()->palette().color(QPalette::Text)
-              << form().LabTitList1->palette().color(QPalette::WindowText);
+              << findControl<QLabel>(form(), "LabTitList1")->palette().color(QPalette::WindowText);
         QCOMPARE(manage()->palette().color(QPalette::Base), QColor(255, 255, 255));
         QTEST(texts, "texts");
     }
@@ -852,7 +852,7 @@ private slots:
         for (LineList *list : {main(), manage()})
             QCOMPARE(QList<int>({list->y(), list->height()}),
                      QList<int>({px(top), px(top + twips[0]) - px(top)}));
-        QCOMPARE(QList<int>({form().LabHelp->y(), form().LabHelpNom->y(), form().height()}),
+        QCOMPARE(QList<int>({findControl<QLabel>(form(), "LabHelp")->y(), findControl<QLabel>(form(), "LabHelpNom")->y(), form().height()}),
                  QList<int>({px(twips[1]), px(twips[1]), px(twips[2])}));
     }
 
@@ -871,25 +871,25 @@ private slots:
         start();
         click(control);
         QCOMPARE(m_tray->toolTip, QStringLiteral("Amiscan"));
-        QCOMPARE(form().focusWidget(), form().ListTri);
-        const int height = form().windowHeightTwips();
+        QCOMPARE(form().focusWidget(), findControl<QListWidget>(form(), "ListTri"));
+        const int height = twipsGeometry(&form()).height();
         form().showMinimized();
         if (notificationArea) {
             QTRY_VERIFY(!form().isVisible());
             // The tooltip follows the status while hidden, cut to 63 characters, never in one.
             QVERIFY(scan());
-            QVERIFY(form().LabInfo->text() != texts::ProgramName);
-            QCOMPARE(m_tray->toolTip, form().LabInfo->text());
+            QVERIFY(findControl<StatusLabel>(form(), "LabInfo")->text() != texts::ProgramName);
+            QCOMPARE(m_tray->toolTip, findControl<StatusLabel>(form(), "LabInfo")->text());
             const QString wide = QString::fromUcs4(U"\U0001F600");
-            form().LabInfo->setText(QString(62, u'x') + wide + QStringLiteral("tail"));
+            findControl<StatusLabel>(form(), "LabInfo")->setText(QString(62, u'x') + wide + QStringLiteral("tail"));
             QCOMPARE(m_tray->toolTip, QString(62, u'x') + wide);
-            form().setWindowHeightTwips(height + 3000);
+            setTwipsHeight(&form(), height + 3000);
             m_tray->press();
             QVERIFY(form().isVisible());
             QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
-            const int restored = form().windowHeightTwips(); // laid out again
-            form().layoutLists();
-            QCOMPARE(restored, form().windowHeightTwips());
+            const int restored = twipsGeometry(&form()).height(); // laid out again
+            form().showTable();
+            QCOMPARE(restored, twipsGeometry(&form()).height());
             QVERIFY(m_tray->shown);
             form().showMinimized(); // a notification's click brings it back from there too
             QTRY_VERIFY(!form().isVisible());
@@ -918,16 +918,16 @@ private slots:
         }
         QTest::qWait(20);
         QVERIFY(form().isVisible() && form().isMinimized() &&
-                form().CheckTray->isChecked() == !notificationArea);
+                findControl<QCheckBox>(form(), "CheckTray")->isChecked() == !notificationArea);
         // Minimised, it takes a new height only when it comes back.
-        const int before = form().windowHeightTwips();
-        form().state.minListLines = form().state.maxListLines; // the lists grow
-        form().layoutLists();
-        QCOMPARE(form().windowHeightTwips(), before);
+        const int before = twipsGeometry(&form()).height();
+        model().stateForTests().minListLines = model().state().maxListLines; // the lists grow
+        form().showTable();
+        QCOMPARE(twipsGeometry(&form()).height(), before);
         m_notifier->click();
         QVERIFY(form().isVisible());
         QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
-        QVERIFY(form().windowHeightTwips() > before);
+        QVERIFY(twipsGeometry(&form()).height() > before);
     }
 
     // Zed and Ann (selected) and Bob (not) come online, Cy resumes the session that ended
@@ -944,9 +944,9 @@ private slots:
     void scan_announcesTheSelectedFriendsWhoCameOnline()
     {
         auto [notifyOnline, userNames] = fetch<bool, bool>("notifyOnline", "userNames");
-        form().CheckUser->setChecked(userNames);
         start();
-        form().state.notifyOnline = notifyOnline;
+        findControl<QCheckBox>(form(), "CheckUser")->setChecked(userNames);
+        model().stateForTests().notifyOnline = notifyOnline;
         Friend cy{"Cy", "cy"};
         cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
         for (const Friend &f : {Friend{"Zed", "zed"},
@@ -954,12 +954,12 @@ private slots:
                                 {"Bob", "bob", false, false},
                                 cy,
                                 {"Dee", "dee", true}})
-            add(form().table, f);
+            add(model().tableForTests(), f);
         const QString page = browserFriendsPage(
             {{"ann.lee", "ann.lee"}, {"Bob", "bob"}, {"Cy", "cy"}, {"Dee", "dee"}, {"Zed", "zed"}});
         m_scan->browser->pageFor = [page](const QUrl &) { return page; };
         QVERIFY(scan());
-        QCOMPARE(int(form().state.onlineCount), 5); // the page was merged
+        QCOMPARE(int(model().state().onlineCount), 5); // the page was merged
         QTEST(m_notifier->shown, "shown");
         QVERIFY(m_notifier->withIcon);
     }
@@ -997,7 +997,7 @@ private slots:
         }
         // Busy: a confirmation waiting for its answer, or a scan waiting for a page that never
         // loads. The signal is handled all the same.
-        addRow("SIGTERM, confirmation open", "confirmation", SIGTERM, true);
+        addRow("SIGTERM, message open", "message", SIGTERM, true);
         addRow("SIGTERM, scan in progress", "scan", SIGTERM, true);
     }
     // The close box keeps the history as of the scan.
@@ -1006,12 +1006,12 @@ private slots:
         auto [route, signalNumber, scanned] =
             fetch<QString, int, bool>("route", "signalNumber", "scanned");
         start();
-        EndOfRun endOfRun(form());
+        EndOfRun endOfRun(form(), model());
         QSignalSpy ended(&form(), &Form1::programEnded);
         click("CheckTray");
         if (scanned) {
             QVERIFY(scan());
-            form().table.removeFriend(form().table.findByAccountName("bob"));
+            model().tableForTests().removeFriend(model().tableForTests().findByAccountName("bob"));
         }
         QEvent quit(QEvent::Quit);
         bool leftOpen = false;
@@ -1021,13 +1021,13 @@ private slots:
             form().close();
         } else if (route == "session end") {
             QCoreApplication::sendEvent(qApp, &quit);
-        } else if (route == "confirmation") {
+        } else if (route == "message") {
             QTimer::singleShot(0, [] { std::raise(SIGTERM); });
             QTimer::singleShot(3000, &form(), [&] {
                 if ((leftOpen = form().dialog() != nullptr))
-                    form().unloadDialog();
+                    form().dialog()->close();
             });
-            QVERIFY(!form().confirm({QStringLiteral("Delete ?"), QString()}));
+            emit model().messageRequested({QStringLiteral("Unable to connect !"), QString()});
         } else {
             if (route == "scan") {
                 m_scan->fetcher->fails = true;
@@ -1037,8 +1037,8 @@ private slots:
             }
             std::raise(signalNumber);
         }
-        QTRY_VERIFY(form().hasEnded());
-        QVERIFY(!leftOpen && !form().Timer1->isActive());
+        QTRY_VERIFY(model().hasEnded());
+        QVERIFY(!leftOpen && !model().stepTimer().isActive());
         form().close(); // a later closing ends nothing more
         QCOMPARE(ended.count(), 1);
         QVERIFY(!form().isVisible() && !m_tray->shown);
@@ -1084,7 +1084,7 @@ private slots:
         else if (reason = EROFS; !readOnly.emplace(dir, dir, true).active)
             QSKIP("a read-only directory needs a read-only bind mount, which was refused");
         QVERIFY(deleted || scan());
-        form().waitForHistorySave();
+        model().waitForHistorySave();
         QVERIFY(savedAccounts().isEmpty());
         const auto lift = [&] {
             full.reset(), readOnly.reset(), QFile::setPermissions(dir, writable);
@@ -1102,7 +1102,7 @@ private slots:
         };
         whenModalDialogAppears(form(), answer, true);
         fault == "full" && answers.isEmpty() ? void(form().close()) : click("ButExit");
-        QTRY_VERIFY(form().hasEnded());
+        QTRY_VERIFY(model().hasEnded());
         QCOMPARE(asked, QStringList(answers.size(),
                                     "Amiscan.txt|" + qt_error_string(reason) + "|Retry|Quit"));
         const bool quit = answers.contains("Quit");

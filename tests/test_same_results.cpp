@@ -2,6 +2,7 @@
 // lines built as shown, the history saved on its own thread) give what the plain ways give, on
 // random tables (names equal as text or but for case), pages and clicks: cells, lines and bytes.
 #include "friend_rows.h"
+#include "model/main_model.h"
 #include "list_lines.h"
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
@@ -11,6 +12,7 @@
 #include "store/time_text.h"
 #include "ui/form1.h"
 #include "widget_test_main.h"
+#include "window_controls.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -47,14 +49,15 @@ private slots:
         const auto stamp = [&] { return formatStamp(now.addSecs(-60 * pick(600))); };
 
         QTemporaryDir dir;
-        Form1 form(dir.path());
+        MainModel model(dir.path());
+        Form1 form(model);
         form.load();
-        form.state.sortNameMode = seed % 2;
-        form.state.dataPresent = true;
+        model.stateForTests().sortNameMode = seed % 2;
+        model.stateForTests().dataPresent = true;
         for (int i = 0; i < 40 + seed * 7; ++i) {
             const QString name = names.at(pick(names.size()));
             const bool open = pick(4) == 0; // online, its session open
-            friend_rows::add(form.table,
+            friend_rows::add(model.tableForTests(),
                              {pick(3) ? name + QString::number(pick(40)) : name,
                               QStringLiteral("u%1").arg(pick(50)), open, pick(4) != 0,
                               pick(5) ? QString() : QStringLiteral("\u00B2"),
@@ -62,16 +65,16 @@ private slots:
                               QStringLiteral("00:%1").arg(i % 60), pick(2) ? stamp() : EmptyStamp,
                               pick(2) ? stamp() : EmptyStamp, EmptyLength});
         }
-        markCurrentLengths(form.table);
+        markCurrentLengths(model.tableForTests());
 
         // The window's work done the plain way, full sorts and every line, on a table of its own.
-        FriendsTable plain = form.table;
+        FriendsTable plain = model.tableForTests();
         const Collation collation;
         QStringList manageLines;
         MainListContent main;
         const auto modes = [&] {
-            return LineModes{form.CheckUser->isChecked(),
-                             form.state.sessionShown != Session::First};
+            return LineModes{findControl<QCheckBox>(form, "CheckUser")->isChecked(),
+                             model.state().sessionShown != Session::First};
         };
         const auto fillManageList = [&](bool sort) {
             if (sort)
@@ -85,78 +88,75 @@ private slots:
         const auto fillMainList = [&](bool sort) {
             if (sort)
                 sortOnlineFirst(plain, seed % 2, collation);
-            const LineFilter filter{form.CheckFlter->isChecked(), form.CheckHideOff->isChecked()};
-            main = buildMainList(plain, {form.state.scanState != ScanState::NotStarted, modes(),
-                                         filter, form.state.minListLines});
+            const LineFilter filter{findControl<QCheckBox>(form, "CheckFlter")->isChecked(), findControl<QCheckBox>(form, "CheckHideOff")->isChecked()};
+            main = buildMainList(plain, {model.state().scanState != ScanState::NotStarted, modes(),
+                                         filter, model.state().minListLines});
         };
         const auto counts = [](int online, int shown) {
             return QStringList{QString::number(online), QString::number(shown)};
         };
 
-        form.sortByKey();
-        form.fillManageList();
-        form.sortOnlineFirst();
-        form.fillMainList();
+        form.showTable();
         for (int step = 0; step <= 30 && !QTest::currentTestFailed(); ++step) {
             const int what = step ? pick(6) : -1;
             if (what < 0) {
                 fillManageList(true);
                 fillMainList(true);
             } else if (what <= 1) { // a scan from the main list, some minutes after the last one
-                if (form.state.manageMode) {
+                if (model.state().manageMode) {
                     form.showMainList();
                     fillMainList(true);
                 }
                 now = now.addSecs(60 * pick(25));
                 QList<FriendEntry> page;
                 for (int i = pick(12); i > 0; --i) {
-                    const int row = 1 + pick(form.table.friendCount());
+                    const int row = 1 + pick(model.table().friendCount());
                     page.append(
-                        {pick(3) ? form.table.cell(row, DisplayName) : names.at(pick(names.size())),
-                         pick(5) ? form.table.cell(row, AccountName)
+                        {pick(3) ? model.table().cell(row, DisplayName) : names.at(pick(names.size())),
+                         pick(5) ? model.table().cell(row, AccountName)
                                  : QStringLiteral("new%1").arg(pick(4)),
                          pick(6) ? QString() : QStringLiteral("\u00B2")});
                 }
-                QCOMPARE(mergePresence(form.table, page, now),
+                QCOMPARE(mergePresence(model.tableForTests(), page, now),
                          mergePresenceEveryRow(plain, page, now));
                 // Namesakes need not come and go together.
-                const int flipped = 1 + pick(form.table.friendCount());
-                for (FriendsTable *table : {&form.table, &plain})
+                const int flipped = 1 + pick(model.table().friendCount());
+                for (FriendsTable *table : {&model.tableForTests(), &plain})
                     table->setCell(flipped, Online,
                                    QString::number(int(!isOnlineRow(*table, flipped))));
-                form.state.scanState = ScanState::PageRead;
-                form.finishMergedScan();
+                model.stateForTests().scanState = ScanState::PageRead;
+                model.finishMergedScan();
                 fillManageList(true);
                 fillMainList(true);
             } else if (what == 2) {
-                (pick(2) ? form.CheckFlter : form.CheckHideOff)->click();
-                if (!form.List1->isHidden())
+                (pick(2) ? findControl<QCheckBox>(form, "CheckFlter") : findControl<QCheckBox>(form, "CheckHideOff"))->click();
+                if (!findControl<LineList>(form, "List1")->isHidden())
                     fillMainList(true);
             } else if (what == 3) {
-                form.CheckUser->click();
-                form.List1->isHidden() ? fillManageList(false) : fillMainList(false);
+                findControl<QCheckBox>(form, "CheckUser")->click();
+                findControl<LineList>(form, "List1")->isHidden() ? fillManageList(false) : fillMainList(false);
             } else if (what == 4) {
                 form.switchSession();
                 fillManageList(false);
                 fillMainList(false);
-            } else if (form.state.manageMode) {
+            } else if (model.state().manageMode) {
                 form.showMainList();
                 fillMainList(true);
             } else {
                 form.showManageList();
                 sortByKey(plain, seed % 2, collation);
             }
-            QVERIFY2(friend_rows::cells(form.table) + list_lines::all(form.List1) +
-                             list_lines::all(form.List2) +
-                             counts(form.state.onlineCount, form.state.shownOnlineCount) ==
+            QVERIFY2(friend_rows::cells(model.table()) + list_lines::all(findControl<LineList>(form, "List1")) +
+                             list_lines::all(findControl<LineList>(form, "List2")) +
+                             counts(model.state().onlineCount, model.state().shownOnlineCount) ==
                          friend_rows::cells(plain) + main.lines + manageLines +
                              counts(main.onlineCount, main.shownOnlineCount),
                      qPrintable(QString::number(what)));
             if (what == 0 || what == 1) {
-                form.waitForHistorySave();
+                model.waitForHistorySave();
                 QFile file(historyFilePath(dir.path()));
                 QVERIFY(file.open(QIODevice::ReadOnly));
-                QCOMPARE(file.readAll(), history::formatFile(plain, form.state.lastScanStamp));
+                QCOMPARE(file.readAll(), history::formatFile(plain, model.state().lastScanStamp));
             }
         }
     }

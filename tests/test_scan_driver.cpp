@@ -4,7 +4,7 @@
 #include "fake_platform.h"
 #include "platform/address_policy.h"
 #include "scan/scan_driver.h"
-#include "scan/scan_window.h"
+#include "scan/scan_host.h"
 #include "scan/service_address.h"
 #include "scan_pages.h"
 #include "store/clock.h"
@@ -15,14 +15,12 @@ using namespace amiscan::testing;
 
 namespace {
 
-using Tone = ScanWindow::Tone;
-using Button = ScanWindow::Button;
+using Tone = ScanHost::Tone;
 
-struct FakeWindow final : ScanWindow
+struct FakeHost final : ScanHost
 {
-    ScanShared shared{ScanState::NotStarted, "demo", "demo123", "demo123", {}};
+    ScanShared shared{ScanState::NotStarted, ScanButton::Start, "demo", "demo123", "demo123", {}};
     FriendsTable table;
-    Button button = Button::Start;
     QString caption;
     Tone tone = Tone::Running;
     QList<QStringList> messages;
@@ -33,10 +31,8 @@ struct FakeWindow final : ScanWindow
     ScanShared &scanShared() override { return shared; }
     FriendsTable &friendsTable() override { return table; }
     bool namesAreUserNames() const override { return false; }
-    QString typedUserName() const override { return QStringLiteral("demo"); }
     bool isTimedScan() const override { return timed; }
-    Button scanButton() const override { return button; }
-    void showScanButton(Button b) override { button = b; }
+    void setScanButton(ScanButton b) override { shared.scanButton = b; }
     void showProgress(const QString &c, Tone t) override { caption = c, tone = t; }
     void showProgress(const QString &c) override { caption = c; }
     void showNextScanNow() override { nextScanNow = true; }
@@ -49,7 +45,7 @@ struct FakeWindow final : ScanWindow
 
 struct Rig
 {
-    FakeWindow window;
+    FakeHost window;
     QTimer stepTimer;
     FakeBrowser *browser = new FakeBrowser;
     FakePageFetcher *fetcher = new FakePageFetcher;
@@ -62,11 +58,11 @@ struct Rig
         driver->setTimings({20, 5, 5});
         QObject::connect(driver.get(), &ScanDriver::pageMerged, [this] {
             ++merged;
-            window.button = Button::Start; // as the window's completion does
+            window.shared.scanButton = ScanButton::Start; // as the model's completion does
         });
         QObject::connect(&stepTimer, &QTimer::timeout, [this] { ++ticks; });
     }
-    bool scanning() const { return window.button == Button::Abort; }
+    bool scanning() const { return window.shared.scanButton == ScanButton::Abort; }
     void press() { driver->startScanButton(); }
 };
 

@@ -9,6 +9,7 @@
 #include "store/clock.h"
 #include "ui/line_list.h"
 #include "widget_test_main.h"
+#include "window_controls.h"
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -20,7 +21,7 @@ namespace {
 
 using Tone = StatusRow::Tone;
 
-struct FakeWindow final : ScanTimerWindow
+struct FakeWindow final : ScheduleHost
 {
     ScheduleState state;
     ScanState scan = ScanState::PageRead;
@@ -54,10 +55,10 @@ void editInterval(ScriptedScan &w, const QString &typed)
 {
     w.form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
-    QTest::mouseClick(w.form.TextTimerScan, Qt::LeftButton);
-    w.form.TextTimerScan->selectAll();
-    QTest::keyClick(w.form.TextTimerScan, Qt::Key_Delete);
-    QTest::keyClicks(w.form.TextTimerScan, typed);
+    QTest::mouseClick(findControl<QLineEdit>(w.form, "TextTimerScan"), Qt::LeftButton);
+    findControl<QLineEdit>(w.form, "TextTimerScan")->selectAll();
+    QTest::keyClick(findControl<QLineEdit>(w.form, "TextTimerScan"), Qt::Key_Delete);
+    QTest::keyClicks(findControl<QLineEdit>(w.form, "TextTimerScan"), typed);
 }
 
 } // namespace
@@ -86,9 +87,10 @@ private slots:
     void arithmetic()
     {
         auto [from, ticks] = fetch<QString, int>("from", "ticks");
+        double minutes = minutesValue(from);
         for (int i = 0; i < ticks; ++i)
-            from = minutesAfterTick(from);
-        QTEST(ticks ? from : validatedInterval(from), "result");
+            minutes = minutesAfterTick(minutes);
+        QTEST(ticks ? minutesText(minutes) : validatedInterval(from), "result");
     }
 
     void statusRow_data()
@@ -121,7 +123,8 @@ private slots:
             fetch<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
                 "repeatOn", "scan", "completed", "minutes", "counting", "next", "tones");
         const StatusRow row =
-            amiscan::statusRow({minutes, repeatOn, completed, "05/12 - 14:07"}, scan, counting);
+            amiscan::statusRow({minutesValue(minutes), repeatOn, completed, "05/12 - 14:07"}, scan,
+                               counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
         QList<Tone> set;
         for (const auto &tone : {row.last, row.info, row.next})
@@ -155,13 +158,13 @@ private slots:
         r.window.interval = QStringLiteral("3");
         if (editing)
             r.window.onPark = [&r] { r.timer.validateInterval(); };
-        r.window.state.minutesLeft = minutes;
+        r.window.state.minutesLeft = minutesValue(minutes);
         r.minute.start(60000);
         for (int i = 1; i < ticks; ++i)
             r.timer.tick();
         QVERIFY(r.minute.isActive() && r.window.starts == 0);
         r.timer.tick();
-        QCOMPARE(r.window.state.minutesLeft, QStringLiteral("-1"));
+        QCOMPARE(r.window.state.minutesLeft, TimedScanRunning);
         QVERIFY(!r.minute.isActive());
         QCOMPARE(r.window.starts, int(!scanning));
         QCOMPARE(r.window.parks, manage || scanning ? 0 : 1);
@@ -197,13 +200,13 @@ private slots:
         Rig r;
         r.window.interval = QStringLiteral("4");
         r.window.state.repeatOn = given.at(1) == u"on";
-        r.window.state.minutesLeft = given.at(2);
+        r.window.state.minutesLeft = minutesValue(given.at(2));
         if (given.contains(u"counting"))
             r.minute.start(60000);
         if (given.contains(u"edited")) // the box left during the scan
             r.window.scanning = true, r.timer.validateInterval(), r.window.scanning = false;
         given.first() == u"failed" ? r.timer.scanFailed() : r.timer.scanEnded();
-        QTEST((r.window.state.repeatOn ? "on " : "off ") + r.window.state.minutesLeft +
+        QTEST((r.window.state.repeatOn ? "on " : "off ") + minutesText(r.window.state.minutesLeft) +
                   (r.minute.isActive() ? " counting" : ""),
               "after");
     }
@@ -226,23 +229,23 @@ private slots:
         ScriptedScan w;
         Form1 &f = w.form;
         Clock::set(QDateTime(QDate(2026, 12, 5), QTime(14, 7)));
-        f.state.repeatOn = repeatOn;
-        f.state.minutesLeft = minutes;
-        f.TextTimerScan->setText(box);
-        f.TimerScan->setTimerType(Qt::PreciseTimer);
+        w.model.stateForTests().repeatOn = repeatOn;
+        w.model.stateForTests().minutesLeft = minutesValue(minutes);
+        findControl<QLineEdit>(f, "TextTimerScan")->setText(box);
+        w.model.minuteTimer().setTimerType(Qt::PreciseTimer);
         if (counting)
-            f.TimerScan->start();
+            w.model.minuteTimer().start();
         QTest::qWait(100);
-        f.state.scanState = ScanState::PageRead;
-        f.ButGo->setText(QStringLiteral("Abort Scan"));
-        f.completeScan();
-        QCOMPARE(f.state.minutesLeft, minutesAfter);
-        QCOMPARE(f.TimerScan->isActive(), repeatOn);
-        QVERIFY(!counting || f.TimerScan->remainingTime() < 59950); // its minute goes on
-        QVERIFY(f.state.scanCompleted);
+        w.model.stateForTests().scanState = ScanState::PageRead;
+        findControl<QPushButton>(f, "ButGo")->setText(QStringLiteral("Abort Scan"));
+        w.model.finishMergedScan();
+        QCOMPARE(minutesText(w.model.state().minutesLeft), minutesAfter);
+        QCOMPARE(w.model.minuteTimer().isActive(), repeatOn);
+        QVERIFY(!counting || w.model.minuteTimer().remainingTime() < 59950); // its minute goes on
+        QVERIFY(w.model.state().scanCompleted);
         QCOMPARE(
-            (QStringList{f.LabScanLast->text(), f.state.lastScanStamp, f.ButGo->text(),
-                         f.LabScanNext->text()}),
+            (QStringList{findControl<QLabel>(f, "LabScanLast")->text(), w.model.state().lastScanStamp, findControl<QPushButton>(f, "ButGo")->text(),
+                         findControl<QLabel>(f, "LabScanNext")->text()}),
             (QStringList{" Last Scan : 05/12 - 14:07", "05/12 - 14:07", "Start Scan",
                          repeatOn ? "Next scan in " + minutesAfter + " mn " : "Timer stopped "}));
     }
@@ -263,7 +266,7 @@ private slots:
     {
         auto [typed, end, kept] = fetch<QString, QString, QString>("typed", "end", "kept");
         ScriptedScan w;
-        w.form.state.minutesLeft = QStringLiteral("0.5");
+        w.model.stateForTests().minutesLeft = 0.5;
         editInterval(w, typed);
         if (end.startsWith(u'a')) { // another program takes the focus: the edit goes on
             QWidget other;
@@ -274,45 +277,45 @@ private slots:
             QString textWhileMenuOpen = QStringLiteral("unseen");
             QTimer::singleShot(50, &w.form, [&] {
                 if (QWidget *menu = QApplication::activePopupWidget())
-                    textWhileMenuOpen = w.form.TextTimerScan->text(), menu->close();
+                    textWhileMenuOpen = findControl<QLineEdit>(w.form, "TextTimerScan")->text(), menu->close();
             });
             QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
-                                        w.form.TextTimerScan->mapToGlobal(QPoint(5, 5)));
-            QApplication::sendEvent(w.form.TextTimerScan, &menuEvent);
+                                        findControl<QLineEdit>(w.form, "TextTimerScan")->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(findControl<QLineEdit>(w.form, "TextTimerScan"), &menuEvent);
             QTRY_COMPARE(textWhileMenuOpen, typed);
         }
         if (end.contains(u','))
             end = QStringLiteral("Return");
-        QCOMPARE(w.form.state.minutesLeft, QStringLiteral("0.5")); // typing alone changes nothing
+        QCOMPARE(w.model.state().minutesLeft, 0.5); // typing alone changes nothing
         if (end.startsWith(u'L'))
             QTest::mouseClick(w.form.findChild<QLabel *>(end), Qt::LeftButton);
         else
-            QTest::keyClick(w.form.TextTimerScan,
+            QTest::keyClick(findControl<QLineEdit>(w.form, "TextTimerScan"),
                             end == u"Return" ? Qt::Key_Return : Qt::Key_Escape);
-        QCOMPARE(w.form.TextTimerScan->text(), kept);
-        QCOMPARE(w.form.state.minutesLeft, kept);
-        QVERIFY(w.form.ListTri->hasFocus());
+        QCOMPARE(findControl<QLineEdit>(w.form, "TextTimerScan")->text(), kept);
+        QCOMPARE(minutesText(w.model.state().minutesLeft), kept);
+        QVERIFY(findControl<QListWidget>(w.form, "ListTri")->hasFocus());
     }
 
     void statusLabelsAndTimedScansThatFail()
     {
         ScriptedScan w;
         Form1 &f = w.form;
-        for (QWidget *label : {f.LabScanNext, f.LabScanLast}) {
+        for (QWidget *label : {findControl<QLabel>(f, "LabScanNext"), findControl<QLabel>(f, "LabScanLast")}) {
             QTest::mousePress(label, Qt::RightButton);
             QTest::mousePress(label, Qt::MiddleButton);
         }
-        QVERIFY(f.state.repeatOn && !w.scanning());
-        QTest::mousePress(f.LabScanLast, Qt::LeftButton); // Start Scan
+        QVERIFY(w.model.state().repeatOn && !w.scanning());
+        QTest::mousePress(findControl<QLabel>(f, "LabScanLast"), Qt::LeftButton); // Start Scan
         QVERIFY(w.scanning());
-        QTest::mousePress(f.LabScanLast, Qt::LeftButton); // and Abort Scan
-        QVERIFY(!w.scanning() && f.state.repeatOn);
-        f.state.minutesLeft = QStringLiteral("9");
-        QTest::mousePress(f.LabScanNext, Qt::LeftButton);
-        QVERIFY(!f.state.repeatOn && !f.TimerScan->isActive());
-        QTest::mousePress(f.LabScanNext, Qt::LeftButton); // counts on from where it stood
-        QVERIFY(f.state.repeatOn && f.TimerScan->isActive());
-        QCOMPARE(f.state.minutesLeft, QStringLiteral("9"));
+        QTest::mousePress(findControl<QLabel>(f, "LabScanLast"), Qt::LeftButton); // and Abort Scan
+        QVERIFY(!w.scanning() && w.model.state().repeatOn);
+        w.model.stateForTests().minutesLeft = 9;
+        QTest::mousePress(findControl<QLabel>(f, "LabScanNext"), Qt::LeftButton);
+        QVERIFY(!w.model.state().repeatOn && !w.model.minuteTimer().isActive());
+        QTest::mousePress(findControl<QLabel>(f, "LabScanNext"), Qt::LeftButton); // counts on from where it stood
+        QVERIFY(w.model.state().repeatOn && w.model.minuteTimer().isActive());
+        QCOMPARE(w.model.state().minutesLeft, 9.0);
         // Timed scans that fail, the interval changed during the first: the count runs from it
         // before the one message shows, and the next scans start while it waits for its Ok.
         QStringList messages;
@@ -321,24 +324,24 @@ private slots:
             f,
             [&](Form2 *dialog) {
                 messages << dialog->Label1->text();
-                countingAtMessage = f.TimerScan->isActive() && f.state.minutesLeft == u"4";
+                countingAtMessage = w.model.minuteTimer().isActive() && w.model.state().minutesLeft == 4;
                 nextScanWhileOpen = QTest::qWaitFor([&] { return w.scanning(); }, 3000);
                 QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
             },
             true);
-        f.scanDriver().setTimings({300, 5, 5}); // time for the edit
-        f.state.minutesLeft = QStringLiteral("1");
-        f.TimerScan->start(30);
+        w.model.scanDriver().setTimings({300, 5, 5}); // time for the edit
+        w.model.stateForTests().minutesLeft = 1;
+        w.model.minuteTimer().start(30);
         QTRY_VERIFY(w.scanning());
         editInterval(w, QStringLiteral("4"));
-        QTest::keyClick(f.TextTimerScan, Qt::Key_Return);
+        QTest::keyClick(findControl<QLineEdit>(f, "TextTimerScan"), Qt::Key_Return);
         QVERIFY(w.scanning());
-        f.scanDriver().setTimings({20, 5, 5});
+        w.model.scanDriver().setTimings({20, 5, 5});
         QTRY_COMPARE(messages.size(), 1);
         QVERIFY(countingAtMessage && nextScanWhileOpen);
         QTRY_VERIFY(w.fetcher->fetched.size() >= 3); // the second timed scan has failed too
         w.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
-        QTRY_COMPARE(f.table.friendCount(), 2);
+        QTRY_COMPARE(w.model.table().friendCount(), 2);
         QCOMPARE(messages, QStringList{"Unable to connect !"});
     }
 };

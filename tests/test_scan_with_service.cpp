@@ -358,7 +358,7 @@ private slots:
         const int tick = arguments.isEmpty() || setup == "later" ? 100 : 500;
         ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {tick, 20, 20}, helper);
         if (setup == "later") { // as after an earlier scan of this run, and its login
-            rig.form.state.scanState = ScanState::PageRead;
+            rig.model.stateForTests().scanState = ScanState::PageRead;
             rig.fetcher->manager()->cookieJar()->setCookiesFromUrl(
                 {QNetworkCookie("sid", "s3cret")}, sim.baseUrl());
         }
@@ -382,14 +382,14 @@ private slots:
         QList<int> counts;
         for (int scan = 0; scan < friends.size(); ++scan) {
             QVERIFY(rig.scan());
-            counts << rig.form.table.friendCount();
+            counts << rig.model.table().friendCount();
             QVERIFY(!rig.browser->isLoaded());
             QTRY_COMPARE_WITH_TIMEOUT(browserProcesses().size(), 0, 15000);
         }
         QCOMPARE(rig.messages, messages);
         QCOMPARE(counts, friends);
-        QTEST(rig.form.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
-        const FriendsTable &table = rig.form.table; // every page lists its friends online
+        QTEST(rig.model.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
+        const FriendsTable &table = rig.model.tableForTests(); // every page lists its friends online
         QCOMPARE(friend_rows::column(table, Online).count("1"), table.friendCount());
         QCOMPARE(friend_rows::column(table, End1).count(EmptyStamp), table.friendCount());
         QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
@@ -424,8 +424,8 @@ private slots:
         for (const bool restarted : {false, true}) {
             ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {200, 20, 20},
                         QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
-            QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
-            rig.form.TimerScan->setInterval(50);      // a minute of the count-down
+            QSignalSpy merged(&rig.model.scanDriver(), &ScanDriver::pageMerged);
+            rig.model.minuteTimer().setInterval(50);      // a minute of the count-down
             QVERIFY(restarted || merged.wait(30000)); // the first run's Auto Start scan
             QVERIFY(writeBytes(away, ""));
             QTRY_COMPARE_WITH_TIMEOUT(rig.messages.size(), 1, 30000);
@@ -489,13 +489,13 @@ private slots:
                     QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
-            rig.form.state.scanState = ScanState::PageRead; // as after an earlier scan of this run
+            rig.model.stateForTests().scanState = ScanState::PageRead; // as after an earlier scan of this run
             if (fault != "https")
                 QVERIFY(rig.logInDirectly(sim.baseUrl()));
         }
-        QCOMPARE(rig.form.table.friendCount(), RosterSize + 1);
-        const QStringList before = friend_rows::cells(rig.form.table);
-        QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
+        QCOMPARE(rig.model.table().friendCount(), RosterSize + 1);
+        const QStringList before = friend_rows::cells(rig.model.table());
+        QSignalSpy merged(&rig.model.scanDriver(), &ScanDriver::pageMerged);
         // The longest time between two turns of the event loop, as a 20 ms timer sees it.
         qint64 longestBlock = 0;
         QElapsedTimer sinceLast;
@@ -509,15 +509,15 @@ private slots:
         QVERIFY2(longestBlock < 200, qPrintable(QString::number(longestBlock)));
         QCOMPARE(rig.messages, message.isEmpty() ? QStringList() : QStringList{message});
         if (direct)
-            QCOMPARE(rig.form.scanDriver().directReadResult(),
+            QCOMPARE(rig.model.scanDriver().directReadResult(),
                      fault == "trickle" || fault == "frame" ? DirectRead::FriendsPage
                                                             : DirectRead::Failed);
         // One whole page merged, every friend it lists online, the other one not; or nothing.
         QCOMPARE(merged.size(), message.isEmpty() ? 1 : 0);
         if (message.isEmpty())
-            QCOMPARE(friend_rows::column(rig.form.table, Online).count("1"), RosterSize);
+            QCOMPARE(friend_rows::column(rig.model.table(), Online).count("1"), RosterSize);
         else
-            QCOMPARE(friend_rows::cells(rig.form.table), before);
+            QCOMPARE(friend_rows::cells(rig.model.table()), before);
         QVERIFY(!rig.browser->isLoaded());
         // The certificate is refused before any request, the password's above all.
         QVERIFY(fault == "https"
@@ -539,14 +539,14 @@ private slots:
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {500, duringWait ? 1500 : 20, 20});
         QVERIFY(rig.logInDirectly(sim.baseUrl()));
-        rig.form.state.scanState = ScanState::PageRead;
-        QSignalSpy merged(&rig.form.scanDriver(), &ScanDriver::pageMerged);
-        rig.form.ButGo->click();
-        QTRY_COMPARE(rig.form.scanDriver().directReadResult(),
+        rig.model.stateForTests().scanState = ScanState::PageRead;
+        QSignalSpy merged(&rig.model.scanDriver(), &ScanDriver::pageMerged);
+        findControl<QPushButton>(rig.form, "ButGo")->click();
+        QTRY_COMPARE(rig.model.scanDriver().directReadResult(),
                      duringWait ? DirectRead::FriendsPage : DirectRead::NotTried);
-        rig.form.ButGo->click();
-        QCOMPARE(rig.form.ButGo->text(), texts::StartCaption);
-        QVERIFY((merged.size() == 1 || merged.wait(10000)) && rig.form.table.friendCount() > 0);
+        findControl<QPushButton>(rig.form, "ButGo")->click();
+        QCOMPARE(findControl<QPushButton>(rig.form, "ButGo")->text(), texts::StartCaption);
+        QVERIFY((merged.size() == 1 || merged.wait(10000)) && rig.model.table().friendCount() > 0);
         QTRY_VERIFY(QFileInfo::exists(historyFilePath(rig.dir.path())));
         QVERIFY(rig.messages.isEmpty() && !rig.browser->isLoaded());
     }

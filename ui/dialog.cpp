@@ -2,9 +2,10 @@
 // confirmations and the About box, and placing and showing it over the main window.
 #include "ui/dialog.h"
 
-#include "ui/form1.h"
+#include "model/main_model.h"
 #include "ui/form2.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 #include "ui/twips.h"
@@ -53,53 +54,57 @@ void fillLines(Form2 *dialog, const QStringList &lines, bool confirmation)
 class AboutCloser final : public QObject
 {
 public:
-    explicit AboutCloser(Form1 &form) : QObject(&form), m_form(form) {}
+    AboutCloser(QWidget *window, Dialogs &dialogs)
+        : QObject(window), m_window(window), m_dialogs(dialogs)
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == &m_form && event->type() == QEvent::WindowActivate) {
-            const Form2 *dialog = m_form.dialog();
+        if (watched == m_window && event->type() == QEvent::WindowActivate) {
+            const Form2 *dialog = m_dialogs.dialog();
             if (dialog && dialog->isVisible() && !dialog->isModal())
-                m_form.unloadDialog();
+                m_dialogs.unload();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
-    Form1 &m_form;
+    QWidget *m_window;
+    Dialogs &m_dialogs;
 };
 
 } // namespace
 
-void connectDialogControls(Form1 &form)
+Dialogs::Dialogs(const MainControls &controls, const MainModel &model)
+    : m_c(controls), m_model(model)
 {
-    QObject::connect(form.ButAbout, &QPushButton::clicked, &form, [&form] { form.showAbout(); });
-    onClick(form.LabelProg1, [&form] { form.showAbout(); });
-    onClick(form.LabelProg2, [&form] { form.showAbout(); });
-    form.installEventFilter(new AboutCloser(form));
+    QWidget *window = m_c.window;
+    QObject::connect(m_c.ButAbout, &QPushButton::clicked, window, [this] { showAbout(); });
+    onClick(m_c.LabelProg1, [this] { showAbout(); });
+    onClick(m_c.LabelProg2, [this] { showAbout(); });
+    window->installEventFilter(new AboutCloser(window, *this));
 }
 
-Form2 *Form1::loadDialog()
+Dialogs::~Dialogs()
+{
+    // The About box has no owner; it must still not outlive the main window.
+    delete m_dialog;
+}
+
+Form2 *Dialogs::load()
 {
     // One dialog at a time: whatever is still open (the About box) goes first.
-    unloadDialog();
+    unload();
 
     auto *dialog = new Form2;
     dialog->setWindowTitle(QStringLiteral("Amiscan"));
-    connect(dialog, &Form2::answeredYes, this, [this] { state.dialogAnswer = true; });
-    // The About box has no owner; it must still not outlive the main window.
-    connect(this, &QObject::destroyed, dialog, [dialog] { delete dialog; });
     m_dialog = dialog;
     return dialog;
 }
 
-Form2 *Form1::dialog() const
-{
-    return m_dialog;
-}
-
-void Form1::unloadDialog()
+void Dialogs::unload()
 {
     if (Form2 *dialog = m_dialog) {
         m_dialog.clear();
@@ -107,20 +112,20 @@ void Form1::unloadDialog()
     }
 }
 
-void Form1::showDialog(bool wait)
+void Dialogs::show(bool about, bool wait)
 {
     Form2 *dialog = m_dialog;
     if (!dialog)
         return;
 
-    const bool about = dialog->windowTitle() == AboutCaption;
+    QWidget *window = m_c.window;
     if (!about)
-        dialog->setParent(this, dialog->windowFlags());
+        dialog->setParent(window, dialog->windowFlags());
 
     // Centred horizontally on the main window, 2800 twips below its top. The dialog's frame is
     // not known before it is shown: take it as thick as the main window's.
-    const QRect main = frameGeometry();
-    const int dialogOuterWidth = dialog->width() + main.width() - width();
+    const QRect main = window->frameGeometry();
+    const int dialogOuterWidth = dialog->width() + main.width() - window->width();
     dialog->move(main.x() + main.width() / 2 - dialogOuterWidth / 2, main.y() + toPixels(2800));
 
     if (about) {
@@ -136,49 +141,52 @@ void Form1::showDialog(bool wait)
     dialog->show();
 }
 
-void Form1::showMessage(const QStringList &lines)
+void Dialogs::showMessage(const QStringList &lines)
 {
-    fillLines(loadDialog(), lines, false);
-    showDialog();
+    fillLines(load(), lines, false);
+    show(false, true);
 }
 
-Form2 *Form1::openMessage(const QStringList &lines)
+Form2 *Dialogs::openMessage(const QStringList &lines)
 {
-    Form2 *dialog = loadDialog();
+    Form2 *dialog = load();
     fillLines(dialog, lines, false);
-    showDialog(false);
+    show(false, false);
     return dialog;
 }
 
-bool Form1::confirm(const QStringList &lines, const QStringList &captions)
+bool Dialogs::confirm(const QStringList &lines, const QStringList &captions)
 {
-    Form2 *dialog = loadDialog();
+    Form2 *dialog = load();
     fillLines(dialog, lines, true);
     if (captions.size() == 2) {
         dialog->ButYes->setText(captions.at(0));
         dialog->ButCancel->setText(captions.at(1));
     }
-    state.dialogAnswer = false;
-    showDialog();
-    return state.dialogAnswer;
+    bool yes = false;
+    const QMetaObject::Connection answer =
+        QObject::connect(dialog, &Form2::answeredYes, dialog, [&yes] { yes = true; });
+    show(false, true);
+    QObject::disconnect(answer);
+    return yes;
 }
 
-void Form1::showAbout()
+void Dialogs::showAbout()
 {
-    ListTri->setFocus(Qt::OtherFocusReason);
-    clearCurrentLine(List1);
+    m_c.ListTri->setFocus(Qt::OtherFocusReason);
+    clearCurrentLine(m_c.List1);
 
-    Form2 *dialog = loadDialog();
+    Form2 *dialog = load();
     dialog->setWindowTitle(AboutCaption);
     dialog->Label1->setText(dialog->Label1->property("tag").toString());
-    dialog->Label2->setText(state.versionText);
+    dialog->Label2->setText(m_model.state().versionText);
     dialog->Label3->setText(dialog->Label3->property("tag").toString());
     dialog->Label4->show();
     dialog->LabURL->show();
     dialog->LabURL->setText(dialog->LabURL->property("tag").toString());
     for (QPushButton *button : {dialog->ButOk, dialog->ButYes, dialog->ButCancel})
         button->hide();
-    showDialog();
+    show(true, false);
 }
 
 } // namespace amiscan

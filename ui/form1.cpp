@@ -2,130 +2,122 @@
 
 #include "desktop/notifier.h"
 #include "desktop/tray_icon.h"
-#include "platform/helper_process_browser.h"
-#include "platform/network_page_fetcher.h"
-#include "scan/scan_driver.h"
-#include "schedule/scan_timer.h"
-#include "store/history_saver.h"
+#include "model/main_model.h"
 #include "ui/dialog.h"
+#include "ui/form2.h"
+#include "ui/form1_texts.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
+#include "ui/list_options.h"
+#include "ui/lists_view.h"
 #include "ui/login_controls.h"
-#include "ui/main_list_view.h"
 #include "ui/manage_list.h"
+#include "ui/online_announcer.h"
 #include "ui/panel.h"
-#include "ui/scan_view.h"
+#include "ui/scan_controls.h"
 #include "ui/session_switch.h"
+#include "ui/status_label.h"
 #include "ui/tray.h"
 #include "ui/twips.h"
 #include "ui/window_events.h"
 
 #include <QIcon>
-#include <QNetworkAccessManager>
 #include <QPushButton>
 
 namespace amiscan {
 
-Form1::Form1(const QString &dataDir, QWidget *parent)
-    : QWidget(parent), m_dataDir(dataDir), m_historySaver(std::make_unique<HistorySaver>())
+Form1::Form1(MainModel &model, QWidget *parent) : QWidget(parent), m_model(model)
 {
     setWindowIcon(QIcon(QStringLiteral(":/amiscan/amiscan.png")));
-    createControls();
-    m_scanView = std::make_unique<ScanView>(*this);
-    m_scanTimer = std::make_unique<ScanTimer>(*m_scanView, *TimerScan);
-    connectListOptions(*this);
-    connectManageList(*this);
-    connectSessionSwitch(*this);
+    createMainControls(this, m_controls);
+    const MainControls &c = m_controls;
+    m_dialogs = std::make_unique<Dialogs>(c, model);
+    m_helpLine = std::make_unique<HelpLine>(c, model);
+    m_lists = std::make_unique<ListsView>(c, model);
+    m_listOptions = std::make_unique<ListOptions>(c, model, *m_lists);
+    m_manageList = std::make_unique<ManageList>(c, model, *m_lists, *m_helpLine, *m_dialogs);
+    m_sessionSwitch = std::make_unique<SessionSwitch>(c, model, *m_lists, *m_helpLine);
     setTwipsGeometry(this, QRect(0, 0, 7905, 5295));
-    connectLoginControls(*this);
-    connectDialogControls(*this);
-    connectScanTimerControls(*this);
-    connect(ButGo, &QPushButton::clicked, this, &Form1::startScanButton);
-    connectPanel(*this);
-    connectWindowEvents(*this);
-    connectHelpLine(*this);
-    connectTrayControls(*this);
-    connect(ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
+    m_loginBoxes = std::make_unique<LoginBoxes>(c, model);
+    m_scanControls = std::make_unique<ScanControls>(c, model, *m_dialogs);
+    m_panel = std::make_unique<Panel>(c, model, *m_lists, *m_helpLine);
+    m_tray = std::make_unique<TrayControls>(c, model, [this] { bringBack(); });
+    new WindowEvents(
+        this, model, [this] { return m_tray->hidesWhenMinimised(); },
+        [this] { m_lists->layoutLists(); });
+    m_announcer = std::make_unique<OnlineAnnouncer>(model, this, [this] { bringBack(); });
+    connect(c.ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
+    connectModel();
 }
 
 Form1::~Form1()
 {
     // Hide while the window is whole: the box that has the focus loses it now, and its handlers
-    // still find the state they work on. Hidden later, during the destruction, they would not.
+    // still find the parts they work on. Hidden later, during the destruction, they would not.
     hide();
-    // The scan goes first, while the window it writes to is whole: whatever the browser still
-    // owes it is answered now and dropped.
-    m_scanDriver.reset();
+    m_model.disconnect(this);
 }
 
-bool Form1::scanInProgress() const
+void Form1::connectModel()
 {
-    return m_scanDriver && m_scanDriver->isScanInProgress();
+    connect(&m_model, &MainModel::historyReading, this,
+            [this] { m_controls.LabInfo->setText(texts::ReadingFile); });
+    connect(&m_model, &MainModel::focusParkRequested, this, [this] { parkFocus(m_controls); });
+    connect(&m_model, &MainModel::manageListLeaveRequested, this,
+            [this] { m_manageList->showMainList(); });
+    connect(&m_model, &MainModel::manageListRefillDue, this,
+            [this](const QList<int> &rowsByKey) { m_lists->refillManageList(rowsByKey); });
+    connect(&m_model, &MainModel::mainListRefillDue, this, [this] {
+        m_lists->fillMainList();
+        m_lists->layoutLists();
+    });
 }
 
-ScanDriver &Form1::scanDriver()
+void Form1::showTable()
 {
-    if (!m_scanDriver) {
-        // The direct read sends the cookies the browser's login received.
-        auto browser = std::make_unique<HelperProcessBrowser>();
-        auto fetcher = std::make_unique<NetworkPageFetcher>();
-        browser->shareCookiesWith(fetcher->manager()->cookieJar());
-        setScanPlatform(std::move(browser), std::move(fetcher));
-    }
-    return *m_scanDriver;
+    m_model.sortByKey();
+    m_lists->fillManageList();
+    m_model.sortOnlineFirst();
+    m_lists->fillMainList();
+    m_lists->layoutLists();
 }
 
-void Form1::setScanPlatform(std::unique_ptr<Browser> browser, std::unique_ptr<PageFetcher> fetcher)
+void Form1::showManageList()
 {
-    m_scanDriver =
-        std::make_unique<ScanDriver>(*m_scanView, *Timer1, std::move(browser), std::move(fetcher));
-    connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &Form1::finishMergedScan);
-    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this, &Form1::announceOnline);
+    m_manageList->show();
 }
 
-void Form1::startScanButton()
+void Form1::showMainList()
 {
-    scanDriver().startScanButton();
+    m_manageList->showMainList();
 }
 
-void Form1::refreshScanStatus()
+void Form1::switchSession()
 {
-    m_scanTimer->refreshScanStatus();
+    m_sessionSwitch->switchSession();
 }
 
-void Form1::toggleRepeat()
+void Form1::bringBack()
 {
-    m_scanTimer->toggleRepeat();
+    showNormal();
+    raise();
+    activateWindow();
+    m_lists->layoutLists();
 }
 
-void Form1::validateInterval()
+Form2 *Form1::dialog() const
 {
-    m_scanTimer->validateInterval();
+    return m_dialogs->dialog();
 }
 
-int Form1::windowHeightTwips() const
+void Form1::setTrayIcon(std::unique_ptr<TrayIcon> icon)
 {
-    return twipsGeometry(this).height();
+    m_tray->setIcon(std::move(icon));
 }
 
-void Form1::setWindowHeightTwips(int height)
+void Form1::setNotifier(std::unique_ptr<Notifier> notifier)
 {
-    QRect r = twipsGeometry(this);
-    r.setHeight(height);
-    setTwipsGeometry(this, r);
-}
-
-void Form1::fillInstructions()
-{
-    QStringList mainLines{QString()};
-    for (const QString &line : texts::MainListInstructions)
-        mainLines << line;
-    for (int i = 0; i < 12; ++i)
-        mainLines << QString();
-    List1->setLines(mainLines);
-
-    List2->setLines({QString(), texts::ManageListInstructions[0], texts::ManageListInstructions[1]},
-                    {false, true, true});
+    m_announcer->setNotifier(std::move(notifier));
 }
 
 } // namespace amiscan

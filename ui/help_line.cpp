@@ -1,8 +1,11 @@
 // The help line at the bottom of the main window explains whatever control the mouse is over.
 #include "ui/help_line.h"
 
-#include "ui/form1.h"
+#include "model/main_model.h"
+#include "ui/form1_texts.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
+#include "ui/status_label.h"
 #include "ui/mouse_events.h"
 
 #include <QCheckBox>
@@ -14,23 +17,23 @@
 
 namespace amiscan {
 
-void writeHelp(Form1 &form, const QString &text, HelpSwitch switching)
+void HelpLine::write(const QString &text, HelpSwitch switching)
 {
-    form.LabHelp->setText(text);
+    m_c.LabHelp->setText(text);
     if (switching == HelpSwitch::ToHelp)
-        showHelpLine(form);
+        showHelp();
 }
 
-void showHelpLine(Form1 &form)
+void HelpLine::showHelp()
 {
-    form.LabHelp->show();
-    form.LabHelpNom->hide();
+    m_c.LabHelp->show();
+    m_c.LabHelpNom->hide();
 }
 
-void showCompanionLine(Form1 &form)
+void HelpLine::showCompanion()
 {
-    form.LabHelp->hide();
-    form.LabHelpNom->show();
+    m_c.LabHelp->hide();
+    m_c.LabHelpNom->show();
 }
 
 namespace {
@@ -39,7 +42,7 @@ namespace {
 class HelpDescription final : public QObject
 {
 public:
-    HelpDescription(QWidget *control, HelpText text)
+    HelpDescription(QWidget *control, std::function<QString()> text)
         : QObject(control), m_control(control), m_text(std::move(text))
     {
         update();
@@ -48,111 +51,114 @@ public:
 
 private:
     QWidget *m_control;
-    HelpText m_text;
+    std::function<QString()> m_text;
 };
+
+// One of two texts by the value of a check box.
+std::function<QString()> byCheck(const QCheckBox *box, const QString &checked,
+                                 const QString &unchecked)
+{
+    return [box, checked, unchecked] { return box->isChecked() ? checked : unchecked; };
+}
 
 } // namespace
 
-void describeControls(Form1 &form)
+void HelpLine::describeControls()
 {
-    for (const QObject *child : form.findChildren<QObject *>()) {
+    for (const QObject *child : m_c.window->findChildren<QObject *>()) {
         if (const auto *description = dynamic_cast<const HelpDescription *>(child))
             description->update();
     }
 }
 
-void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const HelpText &text,
-             HelpSwitch switching)
+void HelpLine::add(std::initializer_list<QWidget *> controls, const HelpText &text,
+                   HelpSwitch switching)
 {
     for (QWidget *control : controls) {
-        onMouseMove(control, [&form, text, switching](const QPoint &) {
-            writeHelp(form, text(), switching);
-        });
+        onMouseMove(control,
+                    [this, text, switching](const QPoint &) { write(text(), switching); });
         if (!text().isEmpty())
             new HelpDescription(control, text);
     }
 }
 
-void addHelp(Form1 &form, std::initializer_list<QWidget *> controls, const QString &text,
-             HelpSwitch switching)
+void HelpLine::add(std::initializer_list<QWidget *> controls, const QString &text,
+                   HelpSwitch switching)
 {
-    addHelp(form, controls, HelpText([text] { return text; }), switching);
+    add(controls, HelpText([text] { return text; }), switching);
 }
 
-HelpText byCheck(const QCheckBox *box, const QString &checked, const QString &unchecked)
-{
-    return [box, checked, unchecked] { return box->isChecked() ? checked : unchecked; };
-}
-
-void connectHelpLine(Form1 &f)
+HelpLine::HelpLine(const MainControls &c, const MainModel &model) : m_c(c)
 {
     using enum HelpSwitch;
-    addHelp(f, {f.LabelProg1, f.LabelProg2},
-            [&f] { return texts::TitleHelpPrefix + f.state.versionText; });
-    addHelp(f, {f.ButHidePanel}, [&f] {
-        return f.state.panelState != PanelState::Shown ? texts::ShowPanelHelp
+    const MainControls &f = c;
+    const MainState &state = model.state();
+    add({f.LabelProg1, f.LabelProg2},
+            [&state] { return texts::TitleHelpPrefix + state.versionText; });
+    add({f.ButHidePanel}, [&state] {
+        return state.panelState != PanelState::Shown ? texts::ShowPanelHelp
                                                        : texts::HidePanelHelp;
     });
-    addHelp(f, {f.TextLogin}, texts::UserNameHelp);
-    addHelp(f, {f.TextPw}, texts::PasswordHelp);
-    addHelp(f, {f.LabCheckAutoStart, f.CheckAutoStart}, texts::AutoStartHelp);
-    addHelp(f, {f.ButGo}, texts::StartScanHelp);
-    addHelp(f, {f.LabTextTimerScan1, f.TextTimerScan, f.LabTextTimerScan2}, texts::IntervalHelp);
-    addHelp(f, {f.ButTimerOnOff}, texts::TimerHelp);
-    addHelp(f, {f.LabCheckFlter, f.CheckFlter}, texts::FilterHelp);
-    addHelp(f, {f.LabCheckHideOff, f.CheckHideOff}, texts::OfflineHelp);
-    addHelp(f, {f.LabCheckUser, f.CheckUser}, texts::UserHelp);
-    addHelp(f, {f.LabCheckTray, f.CheckTray}, texts::TrayHelp);
-    addHelp(f, {f.ButAbout}, texts::AboutHelp);
-    addHelp(f, {f.ButExit}, texts::ExitHelp);
-    addHelp(f, {f.ButHideCheckFlter},
+    add({f.TextLogin}, texts::UserNameHelp);
+    add({f.TextPw}, texts::PasswordHelp);
+    add({f.LabCheckAutoStart, f.CheckAutoStart}, texts::AutoStartHelp);
+    add({f.ButGo}, texts::StartScanHelp);
+    add({f.LabTextTimerScan1, f.TextTimerScan, f.LabTextTimerScan2}, texts::IntervalHelp);
+    add({f.ButTimerOnOff}, texts::TimerHelp);
+    add({f.LabCheckFlter, f.CheckFlter}, texts::FilterHelp);
+    add({f.LabCheckHideOff, f.CheckHideOff}, texts::OfflineHelp);
+    add({f.LabCheckUser, f.CheckUser}, texts::UserHelp);
+    add({f.LabCheckTray, f.CheckTray}, texts::TrayHelp);
+    add({f.ButAbout}, texts::AboutHelp);
+    add({f.ButExit}, texts::ExitHelp);
+    add({f.ButHideCheckFlter},
             byCheck(f.CheckFlter, texts::FilterOnHelp, texts::FilterOffHelp));
-    addHelp(f, {f.ButHideCheckHideOff},
+    add({f.ButHideCheckHideOff},
             byCheck(f.CheckHideOff, texts::HideOfflineOnHelp, texts::HideOfflineOffHelp));
-    addHelp(f, {f.ButHideCheckUser},
+    add({f.ButHideCheckUser},
             byCheck(f.CheckUser, texts::NameUserHelp, texts::NameDisplayHelp));
-    addHelp(f, {f.LabScanLast}, texts::ScanLastHelp, ToHelp);
-    addHelp(f, {f.LabScanNext}, texts::ScanNextHelp, ToHelp);
-    addHelp(f, {f.CheckList2All}, texts::CheckAllHelp, ToHelp);
-    addHelp(f, {f.LabInfo}, QString(), ToHelp);
-    addHelp(f, {f.LabHelp, f.LabHelpNom}, QString());
+    add({f.LabScanLast}, texts::ScanLastHelp, ToHelp);
+    add({f.LabScanNext}, texts::ScanNextHelp, ToHelp);
+    add({f.CheckList2All}, texts::CheckAllHelp, ToHelp);
+    add({f.LabInfo}, QString(), ToHelp);
+    add({f.LabHelp, f.LabHelpNom}, QString());
 
     // The bare window: the move arrives here from no control, or passed on by one that
     // did not take it.
-    onMouseMove(&f, [&f](const QPoint &at) {
-        if (!f.childAt(at))
-            writeHelp(f, QString(), ToHelp);
+    onMouseMove(f.window, [this](const QPoint &at) {
+        if (!m_c.window->childAt(at))
+            write(QString(), ToHelp);
     });
 
-    onClick(f.LabHelp, [&f] { f.parkFocus(); });
+    onClick(f.LabHelp, [this] { parkFocus(m_c); });
 
-    const auto sessionHelp = [&f] {
-        return f.state.sessionShown != Session::First ? texts::SessionHelpToFirst
+    const auto sessionHelp = [&state] {
+        return state.sessionShown != Session::First ? texts::SessionHelpToFirst
                                                       : texts::SessionHelpToSecond;
     };
-    addHelp(f, {f.LabTitList1, f.LabSession}, sessionHelp, ToHelp);
-    const HelpText mainListHelp = [&f] {
-        return f.state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
+    add({f.LabTitList1, f.LabSession}, sessionHelp, ToHelp);
+    const HelpText mainListHelp = [&state] {
+        return state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
                                                       : texts::MainListHelpSelectsSecond;
     };
     // Over the main list a selected friend keeps its companion line in view.
-    onMouseMove(f.List1, [&f, mainListHelp](const QPoint &) {
-        if (f.List1->currentRow() >= 0)
-            showCompanionLine(f);
+    onMouseMove(f.List1, [this, mainListHelp](const QPoint &) {
+        if (m_c.List1->currentRow() >= 0)
+            showCompanion();
         else
-            writeHelp(f, mainListHelp(), ToHelp);
+            write(mainListHelp(), ToHelp);
     });
     new HelpDescription(f.List1, mainListHelp);
     // The management list only words the help line; which label shows is left as it is.
-    onMouseMove(f.List2, [&f](const QPoint &) {
-        if (f.List2->currentRow() < 0)
-            writeHelp(f, texts::ManageListHelp);
+    onMouseMove(f.List2, [this](const QPoint &) {
+        if (m_c.List2->currentRow() < 0)
+            write(texts::ManageListHelp);
     });
     new HelpDescription(f.List2, [] { return texts::ManageListHelp; });
 
     // The top row's toggles word what their check box now does.
     for (QCheckBox *box : {f.CheckFlter, f.CheckHideOff, f.CheckUser})
-        QObject::connect(box, &QCheckBox::toggled, &f, [&f] { describeControls(f); });
+        QObject::connect(box, &QCheckBox::toggled, f.window, [this] { describeControls(); });
 }
 
 } // namespace amiscan

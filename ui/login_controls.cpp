@@ -1,12 +1,13 @@
-// The login boxes keep userName, password and savedPassword in step with what is typed. The
-// password box shows one "*" per character whenever it does not have the focus; the real password
-// lives in savedPassword while the box shows the mask.
+// The login boxes keep the model's user name, password and saved password in step with what is
+// typed. The real password lives in the saved password while the box shows the mask.
 #include "ui/login_controls.h"
-#include "platform/secret_memory.h"
 
+#include "model/main_model.h"
+#include "platform/secret_memory.h"
 #include "ui/control_events.h"
-#include "ui/form1.h"
+#include "ui/form1_texts.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
 #include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 
@@ -18,13 +19,59 @@
 
 namespace amiscan {
 
-namespace {
+LoginBoxes::LoginBoxes(const MainControls &c, MainModel &model) : m_c(c), m_model(model)
+{
+    // Enter and Escape end the edit: nothing is typed, the focus is parked.
+    for (QLineEdit *box : {c.TextLogin, c.TextPw})
+        onEditEnd(box, [this] { parkFocus(m_c); });
+    onEditFocus(c.TextLogin,
+                [this](bool gotFocus) { gotFocus ? userNameGotFocus() : userNameLostFocus(); });
+    onEditFocus(c.TextPw,
+                [this](bool gotFocus) { gotFocus ? passwordGotFocus() : passwordLostFocus(); });
+    // A name typed equal to the placeholder counts as missing: the user name takes the
+    // placeholder too, rather than keeping the text typed one key before.
+    QObject::connect(c.TextLogin, &QLineEdit::textChanged, c.window,
+                     [this](const QString &text) { m_model.setUserName(text); });
+    QObject::connect(c.TextPw, &QLineEdit::textChanged, c.window,
+                     [this](const QString &text) { passwordChanged(text); });
+
+    // The label acts for its check square; every change of value, the program's included, runs
+    // the square's handling.
+    onClick(c.LabCheckAutoStart, [this] {
+        parkFocus(m_c);
+        m_c.CheckAutoStart->setChecked(!m_c.CheckAutoStart->isChecked());
+    });
+    QObject::connect(c.CheckAutoStart, &QCheckBox::toggled, c.window, [this](bool checked) {
+        m_model.setOption(Option::AutoStart, checked);
+        if (!m_model.state().windowReady)
+            return;
+        m_c.ListTri->setFocus(Qt::OtherFocusReason);
+        clearCurrentLine(m_c.List1);
+    });
+}
+
+void LoginBoxes::showLogin()
+{
+    const MainState &state = m_model.state();
+    m_c.CheckAutoStart->setChecked(state.autoStart);
+    const QString userName = state.userName;
+    const QString password = state.password;
+    if (!userName.isEmpty() && userName != texts::UserPlaceholder)
+        m_c.TextLogin->setText(userName);
+    else
+        m_c.TextLogin->setText(texts::UserPlaceholder);
+    // The mask's "*" never reach the password (passwordChanged).
+    if (!password.isEmpty() && password != texts::PasswordPlaceholder)
+        m_c.TextPw->setText(QString(password.size(), u'*'));
+    else
+        m_c.TextPw->setText(texts::PasswordPlaceholder);
+}
 
 // Entering a box leaves no line selected in either list. The lists' own reaction to losing their
 // current line would park the focus, taking it straight back from the box being entered.
-void clearListsQuietly(Form1 &form)
+void LoginBoxes::clearListsQuietly()
 {
-    for (LineList *list : {form.List1, form.List2}) {
+    for (LineList *list : {m_c.List1, m_c.List2}) {
         const QSignalBlocker listSignals(list);
         const QSignalBlocker selectionSignals(list->selectionModel());
         clearCurrentLine(list);
@@ -32,100 +79,61 @@ void clearListsQuietly(Form1 &form)
     }
 }
 
-void userNameGotFocus(Form1 &form)
+void LoginBoxes::userNameGotFocus()
 {
-    clearListsQuietly(form);
-    if (form.TextLogin->text() == texts::UserPlaceholder)
-        form.TextLogin->clear();
+    clearListsQuietly();
+    if (m_c.TextLogin->text() == texts::UserPlaceholder)
+        m_c.TextLogin->clear();
 }
 
-void userNameLostFocus(Form1 &form)
+void LoginBoxes::userNameLostFocus()
 {
-    if (form.TextLogin->text().isEmpty()) {
-        form.TextLogin->setText(texts::UserPlaceholder);
-        form.state.userName = texts::UserPlaceholder;
+    if (m_c.TextLogin->text().isEmpty()) {
+        m_c.TextLogin->setText(texts::UserPlaceholder);
+        m_model.setUserName(texts::UserPlaceholder);
     }
 }
 
-void userNameChanged(Form1 &form, const QString &text)
+void LoginBoxes::passwordGotFocus()
 {
-    // A name typed equal to the placeholder counts as missing: userName takes the placeholder
-    // too, rather than keeping the text typed one key before.
-    form.state.userName = text;
-}
-
-void passwordGotFocus(Form1 &form)
-{
-    clearListsQuietly(form);
-    if (form.TextPw->text() == texts::PasswordPlaceholder)
-        form.TextPw->clear();
+    clearListsQuietly();
+    if (m_c.TextPw->text() == texts::PasswordPlaceholder)
+        m_c.TextPw->clear();
     else
-        form.TextPw->setText(form.state.savedPassword);
+        m_c.TextPw->setText(m_model.state().savedPassword);
 }
 
-void passwordLostFocus(Form1 &form)
+void LoginBoxes::passwordLostFocus()
 {
-    const QString text = form.TextPw->text();
+    const QString text = m_c.TextPw->text();
     if (text == texts::PasswordPlaceholder)
         return;
     if (text.isEmpty()) {
-        form.TextPw->setText(texts::PasswordPlaceholder);
-        form.state.password = texts::PasswordPlaceholder;
+        m_c.TextPw->setText(texts::PasswordPlaceholder);
+        m_model.setPassword(texts::PasswordPlaceholder);
         return;
     }
-    form.state.savedPassword = text;
-    // A password with a "*" never reaches `password` while it is typed (the mask is made of
+    m_model.setSavedPassword(text);
+    // A password with a "*" never reaches the password while it is typed (the mask is made of
     // them); take it whole here, or the settings would keep only the part before the "*".
-    form.state.password = text;
-    form.TextPw->setText(QString(text.size(), u'*'));
+    m_model.setPassword(text);
+    m_c.TextPw->setText(QString(text.size(), u'*'));
 }
 
-void passwordChanged(Form1 &form, const QString &text)
+void LoginBoxes::passwordChanged(const QString &text)
 {
     // While masked the box holds only "*": never take the mask for the password.
     if (text.contains(u'*'))
         return;
     if (text == texts::PasswordPlaceholder) {
         // Typed equal to the placeholder: the password counts as missing, as the box shows.
-        form.state.password = texts::PasswordPlaceholder;
+        m_model.setPassword(texts::PasswordPlaceholder);
         return;
     }
-    form.state.savedPassword = text;
-    form.state.password = form.state.savedPassword;
+    m_model.setSavedPassword(text);
+    m_model.setPassword(text);
     if (!text.isEmpty())
         keepMemoryPrivate();
-}
-
-} // namespace
-
-void connectLoginControls(Form1 &form)
-{
-    // Enter and Escape end the edit: nothing is typed, the focus is parked.
-    for (QLineEdit *box : {form.TextLogin, form.TextPw})
-        onEditEnd(box, [&form] { form.parkFocus(); });
-    onEditFocus(form.TextLogin, [&form](bool gotFocus) {
-        gotFocus ? userNameGotFocus(form) : userNameLostFocus(form);
-    });
-    onEditFocus(form.TextPw, [&form](bool gotFocus) {
-        gotFocus ? passwordGotFocus(form) : passwordLostFocus(form);
-    });
-    QObject::connect(form.TextLogin, &QLineEdit::textChanged, &form,
-                     [&form](const QString &text) { userNameChanged(form, text); });
-    QObject::connect(form.TextPw, &QLineEdit::textChanged, &form,
-                     [&form](const QString &text) { passwordChanged(form, text); });
-
-    // The label acts for its check square; every change of value, the program's included, runs
-    // the square's handling.
-    onClick(form.LabCheckAutoStart, [&form] {
-        form.parkFocus();
-        form.CheckAutoStart->setChecked(!form.CheckAutoStart->isChecked());
-    });
-    QObject::connect(form.CheckAutoStart, &QCheckBox::toggled, &form, [&form] {
-        if (!form.state.windowReady)
-            return;
-        form.ListTri->setFocus(Qt::OtherFocusReason);
-        clearCurrentLine(form.List1);
-    });
 }
 
 } // namespace amiscan

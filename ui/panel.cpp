@@ -2,9 +2,13 @@
 // under a thin row of buttons, and the window loses height. Showing the panel reverses it.
 #include "ui/panel.h"
 
-#include "ui/form1.h"
+#include "model/main_model.h"
+#include "ui/form1_texts.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
+#include "ui/lists_view.h"
+#include "ui/main_controls.h"
+#include "ui/status_label.h"
 #include "ui/mouse_events.h"
 #include "ui/panel_slide.h"
 #include "ui/twips.h"
@@ -20,7 +24,7 @@ namespace amiscan {
 namespace {
 
 // Everything above the status row except the two buttons that stay in the top row.
-QList<QWidget *> upperGroup(const Form1 &f)
+QList<QWidget *> upperGroup(const MainControls &f)
 {
     return {f.LineHoriz,
             f.LineV1,
@@ -53,13 +57,13 @@ QList<QWidget *> upperGroup(const Form1 &f)
             f.LineV6};
 }
 
-QList<QWidget *> lowerGroup(const Form1 &f)
+QList<QWidget *> lowerGroup(const MainControls &f)
 {
     return {f.LabScanLast, f.LabInfo, f.LabScanNext, f.LabTitList1, f.CheckList2All,
             f.LabSession,  f.List1,   f.List2,       f.LabHelp,     f.LabHelpNom};
 }
 
-QList<QPushButton *> topRowToggles(const Form1 &f)
+QList<QPushButton *> topRowToggles(const MainControls &f)
 {
     return {f.ButHideCheckFlter, f.ButHideCheckHideOff, f.ButHideCheckUser};
 }
@@ -87,7 +91,7 @@ void shape(QWidget *button, const ButtonShape &to)
 
 // The slide's steps run one after another with nothing in between, so the controls go straight
 // to where the last step leaves them.
-void slide(Form1 &f, SlidePositions (*slideFrom)(SlidePositions))
+void slide(const MainControls &f, SlidePositions (*slideFrom)(SlidePositions))
 {
     const SlidePositions from{top(f.LineHoriz), top(f.ButAbout), top(f.ButHidePanel),
                               top(f.ButExit), top(f.LabScanLast)};
@@ -98,11 +102,29 @@ void slide(Form1 &f, SlidePositions (*slideFrom)(SlidePositions))
     moveBy(lowerGroup(f), to.statusRow - from.statusRow);
 }
 
-void hidePanel(Form1 &f)
+void changeWindowHeight(QWidget *window, int change)
 {
-    f.state.panelState = PanelState::Sliding;
+    setTwipsHeight(window, twipsGeometry(window).height() + change);
+}
+
+} // namespace
+
+Panel::Panel(const MainControls &controls, MainModel &model, ListsView &lists, HelpLine &helpLine)
+    : m_c(controls), m_model(model), m_lists(lists), m_helpLine(helpLine)
+{
+    QObject::connect(m_c.ButHidePanel, &QPushButton::clicked, m_c.window, [this] { toggle(); });
+    onDoubleClick(m_c.List1, [this] {
+        parkFocus(m_c);
+        toggle();
+    });
+}
+
+void Panel::hide()
+{
+    const MainControls &f = m_c;
+    m_model.setPanelState(PanelState::Sliding);
     slide(f, hideSlide);
-    f.setWindowHeightTwips(f.windowHeightTwips() - PanelHeightChange);
+    changeWindowHeight(f.window, -PanelHeightChange);
     f.ButHidePanel->setText(texts::ShowPanelCaption);
     shape(f.ButHidePanel, PanelButtonHidden);
     shape(f.ButExit, ExitButtonHidden);
@@ -110,42 +132,32 @@ void hidePanel(Form1 &f)
         setTwipsTop(toggle, top(f.ButHidePanel));
         toggle->show();
     }
-    f.state.panelState = PanelState::Hidden;
+    m_model.setPanelState(PanelState::Hidden);
 }
 
-void showPanel(Form1 &f)
+void Panel::show()
 {
-    f.state.panelState = PanelState::Sliding;
+    const MainControls &f = m_c;
+    m_model.setPanelState(PanelState::Sliding);
     for (QPushButton *toggle : topRowToggles(f))
         toggle->hide();
-    f.setWindowHeightTwips(f.windowHeightTwips() + PanelHeightChange);
+    changeWindowHeight(f.window, PanelHeightChange);
     f.ButHidePanel->setText(texts::HidePanelCaption);
     shape(f.ButHidePanel, PanelButtonShown);
     shape(f.ButExit, ExitButtonShown);
     slide(f, showSlide);
-    f.state.panelState = PanelState::Shown;
+    m_model.setPanelState(PanelState::Shown);
 }
 
-} // namespace
-
-void Form1::togglePanel()
+void Panel::toggle()
 {
-    parkFocus();
-    if (state.panelState == PanelState::Shown)
-        hidePanel(*this);
+    parkFocus(m_c);
+    if (m_model.state().panelState == PanelState::Shown)
+        hide();
     else
-        showPanel(*this);
-    layoutLists();
-    describeControls(*this);
-}
-
-void connectPanel(Form1 &form)
-{
-    QObject::connect(form.ButHidePanel, &QPushButton::clicked, &form, &Form1::togglePanel);
-    onDoubleClick(form.List1, [&form] {
-        form.parkFocus();
-        form.togglePanel();
-    });
+        show();
+    m_lists.layoutLists();
+    m_helpLine.describeControls();
 }
 
 } // namespace amiscan

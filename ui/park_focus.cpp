@@ -2,8 +2,8 @@
 // list, outside the window's visible area, so no control shows it and no line stays selected.
 #include "ui/park_focus.h"
 
-#include "ui/form1.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
 
 #include <QListWidget>
 
@@ -18,14 +18,14 @@ void clearCurrentLine(QAbstractItemView *list)
     list->clearSelection();
 }
 
-void Form1::parkFocus()
+void parkFocus(const MainControls &c)
 {
     // Hidden in the notification area: leave everything as it is for the user's return.
-    if (!isVisible())
+    if (!c.window->isVisible())
         return;
-    ListTri->setFocus(Qt::OtherFocusReason);
-    clearCurrentLine(List1);
-    clearCurrentLine(List2);
+    c.ListTri->setFocus(Qt::OtherFocusReason);
+    clearCurrentLine(c.List1);
+    clearCurrentLine(c.List2);
 }
 
 } // namespace amiscan

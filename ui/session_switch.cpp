@@ -4,10 +4,13 @@
 #include "lists/friend_line.h"
 #include "ui/colors.h"
 #include "ui/control_events.h"
-#include "ui/form1.h"
+#include "model/main_model.h"
 #include "ui/form1_texts.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
+#include "ui/lists_view.h"
+#include "ui/main_controls.h"
+#include "ui/mouse_events.h"
 #include "ui/park_focus.h"
 
 #include <QCheckBox>
@@ -26,41 +29,67 @@ bool holdsNoFriend(const QString &line)
     return !line.contains(u':');
 }
 
-// The friend of the main list's current line, in the help line; anything else empties it.
-void showSelectedFriend(Form1 &form)
+} // namespace
+
+SessionSwitch::SessionSwitch(const MainControls &controls, MainModel &model, ListsView &lists,
+                             HelpLine &helpLine)
+    : m_c(controls), m_model(model), m_lists(lists), m_helpLine(helpLine)
 {
-    if (form.table.friendCount() == 0) {
-        form.parkFocus();
+    const auto switchLists = [this] {
+        parkFocus(m_c);
+        switchSession();
+    };
+    onMousePress(m_c.LabTitList1, [switchLists](Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            switchLists();
+    });
+    onClick(m_c.LabSession, switchLists);
+
+    QObject::connect(m_c.List1, &LineList::currentRowChanged, m_c.window,
+                     [this] { showSelectedFriend(); });
+    // The keyboard reaches the offline friends past the separator; a click on it parks the focus.
+    m_c.List1->passOverWithKeys(holdsNoFriend);
+    onFocusOut(m_c.List1, [this] { m_helpLine.showHelp(); });
+    onKeyPress(m_c.List1, Qt::Key_Escape, [this] { parkFocus(m_c); });
+}
+
+// The friend of the main list's current line, in the help line; anything else empties it.
+void SessionSwitch::showSelectedFriend()
+{
+    const FriendsTable &table = m_model.table();
+    if (table.friendCount() == 0) {
+        parkFocus(m_c);
         return;
     }
-    const QString line = form.List1->lineText(form.List1->currentRow());
+    const QString line = m_c.List1->lineText(m_c.List1->currentRow());
     if (holdsNoFriend(line)) {
-        form.LabHelpNom->clear();
-        showHelpLine(form);
-        form.parkFocus();
+        m_c.LabHelpNom->clear();
+        m_helpLine.showHelp();
+        parkFocus(m_c);
         return;
     }
-    const LineModes modes{form.CheckUser->isChecked(), form.state.sessionShown != Session::First};
+    const LineModes modes = m_model.lineModes();
     const int nameColumn = modes.userNames ? AccountName : DisplayName;
     const QString name = nameFromLine(line);
     // Of friends with the same name the last in table order is shown.
-    for (int row = form.table.friendCount(); row >= 1; --row) {
-        if (form.table.cellText(row, nameColumn) != name)
+    for (int row = table.friendCount(); row >= 1; --row) {
+        if (table.cellText(row, nameColumn) != name)
             continue;
-        setForeColor(form.LabHelpNom, modes.secondSession ? colors::Black : colors::Green);
-        form.LabHelpNom->setText(companionLine(form.table, row, modes));
-        showCompanionLine(form);
+        setForeColor(m_c.LabHelpNom, modes.secondSession ? colors::Black : colors::Green);
+        m_c.LabHelpNom->setText(companionLine(table, row, modes));
+        m_helpLine.showCompanion();
         return;
     }
 }
 
-} // namespace
-
-void Form1::switchSession()
+void SessionSwitch::switchSession()
 {
-    const bool toSecond = state.sessionShown == Session::First;
-    state.sessionShown = toSecond ? Session::Second : Session::First;
-    LabSession->setText(toSecond ? texts::SessionMarkSecond : texts::SessionMarkFirst);
+    const bool toSecond = m_model.state().sessionShown == Session::First;
+    m_model.setSessionShown(toSecond ? Session::Second : Session::First);
+    QLabel *LabTitList1 = m_c.LabTitList1;
+    LineList *List1 = m_c.List1;
+    LineList *List2 = m_c.List2;
+    m_c.LabSession->setText(toSecond ? texts::SessionMarkSecond : texts::SessionMarkFirst);
     const QString shownTitle = LabTitList1->text();
     LabTitList1->setText(LabTitList1->property(TitleTag).toString());
     LabTitList1->setProperty(TitleTag, shownTitle);
@@ -70,35 +99,15 @@ void Form1::switchSession()
             setForeColor(control, colors::GreyGreen);
     } else {
         setForeColor(LabTitList1, colors::Black);
-        setForeColor(List1,
-                     state.scanState != ScanState::NotStarted ? colors::Blue : colors::Black);
+        setForeColor(List1, m_model.state().scanState != ScanState::NotStarted ? colors::Blue
+                                                                                : colors::Black);
         setForeColor(List2, colors::Black);
     }
     // Same lines in the same order, with the other session's fields.
-    fillManageList();
-    fillMainList();
+    m_lists.fillManageList();
+    m_lists.fillMainList();
     clearCurrentLine(List2);
-    describeControls(*this);
-}
-
-void connectSessionSwitch(Form1 &form)
-{
-    const auto switchLists = [&form] {
-        form.parkFocus();
-        form.switchSession();
-    };
-    onMousePress(form.LabTitList1, [switchLists](Qt::MouseButton button) {
-        if (button == Qt::LeftButton)
-            switchLists();
-    });
-    onClick(form.LabSession, switchLists);
-
-    QObject::connect(form.List1, &LineList::currentRowChanged, &form,
-                     [&form] { showSelectedFriend(form); });
-    // The keyboard reaches the offline friends past the separator; a click on it parks the focus.
-    form.List1->passOverWithKeys(holdsNoFriend);
-    onFocusOut(form.List1, [&form] { showHelpLine(form); });
-    onKeyPress(form.List1, Qt::Key_Escape, [&form] { form.parkFocus(); });
+    m_helpLine.describeControls();
 }
 
 } // namespace amiscan

@@ -3,8 +3,10 @@
 #include "ui/tray.h"
 
 #include "desktop/system_tray_icon.h"
-#include "ui/form1.h"
+#include "model/main_model.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
+#include "ui/status_label.h"
 #include "ui/mouse_events.h"
 
 #include <QCheckBox>
@@ -29,65 +31,75 @@ QString trayToolTip(const QString &caption)
     return caption.left(end);
 }
 
-void connectTrayControls(Form1 &form)
+TrayControls::TrayControls(const MainControls &c, MainModel &model,
+                           std::function<void()> bringBack)
+    : m_c(c), m_model(model), m_bringBack(std::move(bringBack))
 {
-    onClick(form.LabCheckTray, [&form] {
-        form.parkFocus();
-        form.CheckTray->setChecked(!form.CheckTray->isChecked());
+    onClick(c.LabCheckTray, [this] {
+        parkFocus(m_c);
+        m_c.CheckTray->setChecked(!m_c.CheckTray->isChecked());
     });
-    QObject::connect(form.CheckTray, &QCheckBox::toggled, &form,
-                     [&form] { form.trayOptionClicked(); });
+    QObject::connect(c.CheckTray, &QCheckBox::toggled, c.window, [this](bool checked) {
+        m_model.setOption(Option::TrayIcon, checked);
+        optionClicked();
+    });
     // The platform tells nothing when the mouse passes over the icon: keep the tooltip current.
-    QObject::connect(form.LabInfo, &StatusLabel::captionChanged, &form,
-                     [&form](const QString &caption) {
-                         if (form.CheckTray->isChecked())
-                             form.trayIcon().setToolTip(trayToolTip(caption));
+    QObject::connect(c.LabInfo, &StatusLabel::captionChanged, c.window,
+                     [this](const QString &caption) {
+                         if (m_model.state().trayIcon)
+                             icon().setToolTip(trayToolTip(caption));
                      });
 }
 
-TrayIcon &Form1::trayIcon()
+TrayControls::~TrayControls() = default;
+
+TrayIcon &TrayControls::icon()
 {
-    if (!m_trayIcon)
-        setTrayIcon(std::make_unique<SystemTrayIcon>());
-    return *m_trayIcon;
+    if (!m_icon)
+        setIcon(std::make_unique<SystemTrayIcon>());
+    return *m_icon;
 }
 
-void Form1::setTrayIcon(std::unique_ptr<TrayIcon> icon)
+void TrayControls::setIcon(std::unique_ptr<TrayIcon> icon)
 {
-    m_trayIcon = std::move(icon);
-    connect(m_trayIcon.get(), &TrayIcon::pressed, this, &Form1::restoreFromTray);
+    m_icon = std::move(icon);
+    QObject::connect(m_icon.get(), &TrayIcon::pressed, m_c.window, [this] { restore(); });
 }
 
-void Form1::trayOptionClicked()
+void TrayControls::showOption()
+{
+    m_c.CheckTray->setChecked(m_model.state().trayIcon);
+}
+
+void TrayControls::optionClicked()
 {
     // At start-up the focus stays where it is.
-    if (state.windowReady)
-        ListTri->setFocus(Qt::OtherFocusReason);
-    if (CheckTray->isChecked())
-        trayIcon().add(windowIcon(), trayToolTip(LabInfo->text()));
+    if (m_model.state().windowReady)
+        m_c.ListTri->setFocus(Qt::OtherFocusReason);
+    if (m_model.state().trayIcon)
+        icon().add(m_c.window->windowIcon(), trayToolTip(m_c.LabInfo->text()));
     else
-        trayIcon().remove();
+        icon().remove();
 }
 
-void Form1::restoreFromTray()
+void TrayControls::restore()
 {
-    if (!CheckTray->isChecked() || (isVisible() && !isMinimized()))
+    const QWidget *window = m_c.window;
+    if (!m_model.state().trayIcon || (window->isVisible() && !window->isMinimized()))
         return;
-    bringBack();
+    m_bringBack();
 }
 
-void Form1::bringBack()
-{
-    showNormal();
-    raise();
-    activateWindow();
-    layoutLists();
-}
-
-bool Form1::hidesWhenMinimised() const
+bool TrayControls::hidesWhenMinimised() const
 {
     // Where the desktop offers no notification area, a hidden window could not be brought back.
-    return CheckTray->isChecked() && m_trayIcon && m_trayIcon->isAvailable();
+    return m_model.state().trayIcon && m_icon && m_icon->isAvailable();
+}
+
+void TrayControls::remove()
+{
+    if (m_icon)
+        m_icon->remove();
 }
 
 } // namespace amiscan

@@ -16,8 +16,9 @@ enum class PanelState : int
     Sliding = 2,
 };
 
-// The main window's state for the whole run, with the parts the scan and the repeat count-down
-// keep in it. Numbers that the program writes as plain decimal text (the count-down) stay text.
+// The program's state for the whole run, with the parts the scan and the repeat count-down keep
+// in it. Every value is typed; the text forms the files use exist only where they are read and
+// written (settings_table.cpp, the history file).
 struct MainState : ScanShared, ScheduleState
 {
     QString versionText;
@@ -31,9 +32,18 @@ struct MainState : ScanShared, ScheduleState
     Session sessionShown = Session::First;
     // The management list is shown in place of the main list.
     bool manageMode = false;
-    bool dialogAnswer = false;
     // Selected friends who come online are announced by a desktop notification ("NotifyOnline").
     bool notifyOnline = false;
+
+    // The options the window's check boxes show.
+    bool autoStart = false;
+    bool onlySelected = false; // the main list shows the selected friends only
+    bool hideOffline = false;
+    bool userNames = false; // the lists name friends by their user names
+    bool trayIcon = false;  // the notification-area icon, and minimising hides the window
+    // The repeat interval in minutes as the user wrote it, once checked: the settings keep it as
+    // written ("2.50" stays so).
+    QString intervalEntry = QStringLiteral("15");
 
     qint16 onlineCount = 0;
     qint16 shownOnlineCount = 0;

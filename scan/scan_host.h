@@ -9,9 +9,9 @@ namespace amiscan {
 
 class FriendsTable;
 
-// What the scan driver needs of the main window: the state it shares with the rest of the
-// program, and the few things it shows there. The window implements it; tests use a fake.
-class ScanWindow
+// What the scan driver needs of the program: the state it shares with the rest of it, and the
+// few things the user is shown. The model implements it; tests use a fake.
+class ScanHost
 {
 public:
     // The colours of the scan's progress in the status row.
@@ -21,25 +21,17 @@ public:
         Checking, // the direct read and the count-down before the read
         Stopped,  // the scan has failed
     };
-    enum class Button
-    {
-        Start,
-        Abort,
-    };
-
-    virtual ~ScanWindow() = default;
+    virtual ~ScanHost() = default;
 
     virtual ScanShared &scanShared() = 0;
     virtual FriendsTable &friendsTable() = 0;
     // The lists name friends by their user names.
     virtual bool namesAreUserNames() const = 0;
-    // The text of the user name box, as it stands.
-    virtual QString typedUserName() const = 0;
     // The repeat count-down has fired the scan that is starting.
     virtual bool isTimedScan() const = 0;
 
-    virtual Button scanButton() const = 0;
-    virtual void showScanButton(Button button) = 0;
+    // What the Start Scan button does from now on (scanShared().scanButton).
+    virtual void setScanButton(ScanButton button) = 0;
     // The scan's progress in the status row: with a tone, or keeping the one shown.
     virtual void showProgress(const QString &caption, Tone tone) = 0;
     virtual void showProgress(const QString &caption) = 0;
@@ -60,8 +52,8 @@ public:
     virtual void scanFailed() = 0;
 
 protected:
-    ScanWindow() = default;
-    Q_DISABLE_COPY_MOVE(ScanWindow)
+    ScanHost() = default;
+    Q_DISABLE_COPY_MOVE(ScanHost)
 };
 
 } // namespace amiscan

@@ -1,0 +1,270 @@
+#include "model/main_model.h"
+
+#include "platform/helper_process_browser.h"
+#include "platform/network_page_fetcher.h"
+#include "scan/scan_driver.h"
+#include "schedule/countdown.h"
+#include "schedule/interval.h"
+#include "store/clock.h"
+#include "store/history_saver.h"
+#include "store/time_text.h"
+
+#include <QNetworkAccessManager>
+
+namespace amiscan {
+
+namespace {
+
+// The scan driver's step and the repeat count-down's minute.
+constexpr int StepMs = 3000;
+constexpr int MinuteMs = 60000;
+
+} // namespace
+
+MainModel::MainModel(const QString &dataDir, QObject *parent)
+    : QObject(parent), m_dataDir(dataDir), m_historySaver(std::make_unique<HistorySaver>())
+{
+    m_scanTimer = std::make_unique<ScanTimer>(static_cast<ScheduleHost &>(*this), m_minuteTimer);
+}
+
+MainModel::~MainModel()
+{
+    // The scan goes first, while the model it reports to is whole: whatever the browser still
+    // owes it is answered now and dropped.
+    m_scanDriver.reset();
+}
+
+void MainModel::startRun()
+{
+    // First values of the state, in the order the program has always set them.
+    m_state = MainState{};
+    m_state.versionText = programVersionText();
+    readSettings();
+    if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
+        m_state.savedPassword = m_state.password;
+    // The sort key follows the name mode in force at start-up, for the whole run.
+    m_state.sortNameMode = m_state.userNames ? 1 : 0;
+}
+
+void MainModel::applyStoredRepeat()
+{
+    // Switched on, then the toggle turns it off with everything that goes with it.
+    if (!m_state.repeatOn) {
+        m_state.repeatOn = true;
+        toggleRepeat();
+    }
+}
+
+void MainModel::setWindowReady(bool ready)
+{
+    m_state.windowReady = ready;
+}
+
+void MainModel::prepareTimers()
+{
+    m_stepTimer.stop();
+    m_stepTimer.setInterval(StepMs);
+    m_minuteTimer.stop();
+    m_minuteTimer.setInterval(MinuteMs);
+    // The count-down always holds a number: a stored interval goes through the box's checks.
+    setIntervalEntry(validatedInterval(m_state.intervalEntry), true);
+    m_state.minutesLeft = minutesValue(m_state.intervalEntry);
+}
+
+void MainModel::setOption(Option option, bool on)
+{
+    switch (option) {
+    case Option::AutoStart:
+        m_state.autoStart = on;
+        break;
+    case Option::OnlySelected:
+        m_state.onlySelected = on;
+        break;
+    case Option::HideOffline:
+        m_state.hideOffline = on;
+        break;
+    case Option::UserNames:
+        m_state.userNames = on;
+        break;
+    case Option::TrayIcon:
+        m_state.trayIcon = on;
+        break;
+    }
+}
+
+void MainModel::setUserName(const QString &userName)
+{
+    m_state.userName = userName;
+}
+
+void MainModel::setPassword(const QString &password)
+{
+    m_state.password = password;
+}
+
+void MainModel::setSavedPassword(const QString &password)
+{
+    m_state.savedPassword = password;
+}
+
+void MainModel::setIntervalEntry(const QString &text)
+{
+    setIntervalEntry(text, false);
+}
+
+void MainModel::setIntervalEntry(const QString &text, bool tellWindows)
+{
+    if (m_state.intervalEntry == text)
+        return;
+    m_state.intervalEntry = text;
+    if (tellWindows)
+        emit intervalEntryChanged(text);
+}
+
+void MainModel::setPanelState(PanelState panel)
+{
+    m_state.panelState = panel;
+}
+
+void MainModel::setManageMode(bool shown)
+{
+    m_state.manageMode = shown;
+}
+
+void MainModel::setSessionShown(Session session)
+{
+    m_state.sessionShown = session;
+}
+
+// The scans.
+
+ScanDriver &MainModel::scanDriver()
+{
+    if (!m_scanDriver) {
+        // The direct read sends the cookies the browser's login received.
+        auto browser = std::make_unique<HelperProcessBrowser>();
+        auto fetcher = std::make_unique<NetworkPageFetcher>();
+        browser->shareCookiesWith(fetcher->manager()->cookieJar());
+        setScanPlatform(std::move(browser), std::move(fetcher));
+    }
+    return *m_scanDriver;
+}
+
+void MainModel::setScanPlatform(std::unique_ptr<Browser> browser,
+                                std::unique_ptr<PageFetcher> fetcher)
+{
+    m_scanDriver = std::make_unique<ScanDriver>(static_cast<ScanHost &>(*this), m_stepTimer,
+                                                std::move(browser), std::move(fetcher));
+    connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &MainModel::finishMergedScan);
+    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this,
+            &MainModel::friendsCameOnline);
+}
+
+bool MainModel::scanInProgress() const
+{
+    return m_stepTimer.isActive() || (m_scanDriver && m_scanDriver->isScanInProgress());
+}
+
+void MainModel::startScanButton()
+{
+    scanDriver().startScanButton();
+}
+
+void MainModel::toggleRepeat()
+{
+    m_scanTimer->toggleRepeat();
+}
+
+void MainModel::validateInterval()
+{
+    m_scanTimer->validateInterval();
+}
+
+void MainModel::refreshScanStatus()
+{
+    m_scanTimer->refreshScanStatus();
+}
+
+void MainModel::stopTimers()
+{
+    m_stepTimer.stop();
+    m_minuteTimer.stop();
+}
+
+bool MainModel::isTimedScan() const
+{
+    return m_state.minutesLeft == TimedScanRunning;
+}
+
+void MainModel::setScanButton(ScanButton button)
+{
+    m_state.scanButton = button;
+    emit scanButtonChanged(button);
+}
+
+void MainModel::showProgress(const QString &caption, Tone tone)
+{
+    emit progressShown(caption, tone == Tone::Running    ? ProgressTone::Running
+                                : tone == Tone::Checking ? ProgressTone::Checking
+                                                         : ProgressTone::Stopped);
+}
+
+void MainModel::showProgress(const QString &caption)
+{
+    emit progressShown(caption, ProgressTone::Kept);
+}
+
+void MainModel::showNextScanNow()
+{
+    emit nextScanNowShown();
+}
+
+void MainModel::leaveManageList()
+{
+    emit focusParkRequested();
+    if (m_state.manageMode)
+        emit manageListLeaveRequested();
+}
+
+void MainModel::scanEnded()
+{
+    m_scanTimer->scanEnded();
+}
+
+void MainModel::scanFailed()
+{
+    m_scanTimer->scanFailed();
+}
+
+// The end of a scan that read the friends page: the lists show the merged table again, the
+// scan is stamped, the history is kept, and the repeat count-down goes on.
+
+void MainModel::finishMergedScan()
+{
+    // The table is reordered once, online friends first; the management list takes its places
+    // from the key order that this starts from.
+    const QList<int> rowsByKey =
+        m_keyOrder.rows(m_table, sortKeyColumn(m_state.sortNameMode), m_collation);
+    emit manageListRefillDue(rowsByKey);
+    m_table.rebuild(onlineFirst(m_table, rowsByKey));
+    sortedAs(TableOrder::OnlineFirst);
+    emit mainListRefillDue();
+    completeScan();
+}
+
+void MainModel::completeScan()
+{
+    m_stepTimer.stop();
+    const QString stamp = formatScanStamp(Clock::now());
+    m_state.lastScanStamp = stamp;
+    emit scanStamped(stamp);
+    // While the management list is shown the history waits for the next save.
+    if (!m_state.manageMode)
+        saveHistory();
+    setScanButton(ScanButton::Start);
+    m_scanTimer->restartCount();
+    m_state.scanCompleted = true;
+    refreshScanStatus();
+}
+
+} // namespace amiscan

@@ -1,0 +1,127 @@
+// The model's two files: the friends history and the settings.
+// No failure loses what the files held before; a save that fails is remembered, written again
+// at the next one, and told at the end of the run.
+#include "model/main_model.h"
+#include "model/settings_table.h"
+#include "platform/secret_memory.h"
+#include "scan/presence_merge.h"
+#include "store/data_dir.h"
+#include "store/history_file.h"
+#include "store/history_saver.h"
+#include "store/settings_file.h"
+
+namespace amiscan {
+
+namespace {
+
+// The first scan finds the index of names built this long after start-up.
+constexpr int NameIndexDelayMs = 500;
+
+// A file that could not be read at start-up is kept under a name of its own before the first
+// save, whatever it holds by then: the program never had its content. False when it is still in
+// the way (it could not be moved), so that it is not written over either.
+bool moveUnreadAside(const QString &path, bool &unread, QString *error)
+{
+    if (unread && fileExists(path))
+        unread = keepFileAside(path, QStringLiteral("unreadable"), error).isEmpty();
+    else
+        unread = false;
+    return !unread;
+}
+
+} // namespace
+
+void MainModel::saveHistory()
+{
+    // Once the program has ended, what its way out saved (or chose not to) stays as it is.
+    if (m_ended)
+        return;
+    const QString path = historyFilePath(m_dataDir);
+    // A run that started without a history creates none until a scan has been merged. A history
+    // read or a save already asked for counts as the file, which may be gone with its directory
+    // or not written yet.
+    if (!m_state.dataPresent && !fileExists(path) && m_state.scanState != ScanState::PageRead)
+        return;
+    QString error;
+    if (moveUnreadAside(path, m_state.historyUnreadable, &error)) {
+        m_historySaver->save(path, m_table, m_state.lastScanStamp);
+        m_historyAsideFailure.reset();
+    } else {
+        m_historyAsideFailure = SaveFailure{path, error};
+    }
+    m_state.dataPresent = true;
+}
+
+void MainModel::waitForHistorySave()
+{
+    m_historySaver->wait();
+}
+
+void MainModel::retryFailedSaves()
+{
+    if (m_historyAsideFailure)
+        saveHistory();
+    else
+        m_historySaver->retry();
+    if (m_settingsFailure)
+        saveSettings();
+}
+
+std::optional<SaveFailure> MainModel::saveFailure() const
+{
+    if (m_historyAsideFailure)
+        return m_historyAsideFailure;
+    if (const auto failure = m_historySaver->failure())
+        return failure;
+    return m_settingsFailure;
+}
+
+void MainModel::loadHistory()
+{
+    const QString path = historyFilePath(m_dataDir);
+    if (!fileExists(path))
+        return;
+    m_state.dataPresent = true;
+    emit historyReading();
+    const history::ReadResult read = history::readFile(path, m_table);
+    m_state.lastScanStamp = read.lastScanStamp;
+    m_state.historyUnreadable = !read.intact;
+    // Checking the stored lengths now spares the first scan that work; so does the index of
+    // names, built a moment after the window is up, on its own.
+    markCurrentLengths(m_table);
+    QTimer::singleShot(NameIndexDelayMs, this, [this] { m_table.indexNames(); });
+}
+
+void MainModel::readSettings()
+{
+    const settings::ReadResult read = settings::readFile(settingsFilePath(m_dataDir));
+    if (!read.exists)
+        return;
+    m_state.settingsUnreadable = !read.readable;
+    applySettings(m_state, read);
+    m_state.serviceUrl = read.serviceUrl;
+    if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
+        keepMemoryPrivate();
+
+    saveSettings();
+}
+
+void MainModel::saveSettings()
+{
+    // Before the history has been read or written once, the settings are never written.
+    if (!m_state.dataPresent || m_ended)
+        return;
+    const QString interval = m_state.intervalEntry;
+    const settings::Values values = settingsToWrite(m_state);
+    if (m_state.intervalEntry != interval)
+        emit intervalEntryChanged(m_state.intervalEntry);
+    const QString path = settingsFilePath(m_dataDir);
+    QString error;
+    if (moveUnreadAside(path, m_state.settingsUnreadable, &error) &&
+        settings::writeFile(path, values, &error))
+        m_settingsFailure.reset();
+    else
+        m_settingsFailure = SaveFailure{path, error};
+}
+
+} // namespace amiscan
