@@ -112,11 +112,12 @@ void Dialogs::unload()
     }
 }
 
-void Dialogs::show(bool about, bool wait)
+void Dialogs::show(bool wait)
 {
     Form2 *dialog = m_dialog;
     if (!dialog)
         return;
+    const bool about = dialog->isAboutBox();
 
     QWidget *window = m_c.window;
     if (!about)
@@ -144,14 +145,14 @@ void Dialogs::show(bool about, bool wait)
 void Dialogs::showMessage(const QStringList &lines)
 {
     fillLines(load(), lines, false);
-    show(false, true);
+    show(true);
 }
 
 Form2 *Dialogs::openMessage(const QStringList &lines)
 {
     Form2 *dialog = load();
     fillLines(dialog, lines, false);
-    show(false, false);
+    show(false);
     return dialog;
 }
 
@@ -166,7 +167,7 @@ bool Dialogs::confirm(const QStringList &lines, const QStringList &captions)
     bool yes = false;
     const QMetaObject::Connection answer =
         QObject::connect(dialog, &Form2::answeredYes, dialog, [&yes] { yes = true; });
-    show(false, true);
+    show(true);
     QObject::disconnect(answer);
     return yes;
 }
@@ -178,6 +179,7 @@ void Dialogs::showAbout()
 
     Form2 *dialog = load();
     dialog->setWindowTitle(AboutCaption);
+    dialog->makeAboutBox();
     dialog->Label1->setText(dialog->Label1->property("tag").toString());
     dialog->Label2->setText(m_model.state().versionText);
     dialog->Label3->setText(dialog->Label3->property("tag").toString());
@@ -186,7 +188,7 @@ void Dialogs::showAbout()
     dialog->LabURL->setText(dialog->LabURL->property("tag").toString());
     for (QPushButton *button : {dialog->ButOk, dialog->ButYes, dialog->ButCancel})
         button->hide();
-    show(true, false);
+    show(false);
 }
 
 } // namespace amiscan

@@ -35,8 +35,9 @@ public:
 private:
     // A fresh dialog captioned "Amiscan", in place of whatever was open.
     Form2 *load();
-    // Messages and confirmations wait for their answer unless told otherwise.
-    void show(bool about, bool wait);
+    // Messages and confirmations wait for their answer unless told otherwise; the About box
+    // never does.
+    void show(bool wait);
 
     const MainControls &m_c;
     const MainModel &m_model;

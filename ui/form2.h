@@ -33,8 +33,9 @@ public:
     QPushButton *ButCancel = nullptr;
     QPushButton *ButFocus = nullptr;
 
-    // The About box is the use without buttons.
-    bool isAboutBox() const;
+    // The About box, as its caller made it: modeless, closed by a click anywhere on it.
+    void makeAboutBox() { m_aboutBox = true; }
+    bool isAboutBox() const { return m_aboutBox; }
 
 signals:
     // Yes was clicked in a confirmation; the dialog closes right after.
@@ -43,6 +44,8 @@ signals:
 private:
     void connectEvents();
     void unload();
+
+    bool m_aboutBox = false;
 };
 
 } // namespace amiscan

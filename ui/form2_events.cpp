@@ -43,11 +43,6 @@ void Form2::connectEvents()
     connect(this, &QDialog::finished, this, &QObject::deleteLater);
 }
 
-bool Form2::isAboutBox() const
-{
-    return ButOk->isHidden() && ButYes->isHidden() && ButCancel->isHidden();
-}
-
 void Form2::unload()
 {
     ButFocus->setFocus();
