@@ -3,10 +3,10 @@
 #include "app/data_location.h"
 #include "app/end_of_run.h"
 #include "app/single_copy.h"
+#include "model/main_model.h"
 #include "platform/logging.h"
 #include "store/data_dir.h"
 #include "store/safe_file.h"
-#include "model/main_model.h"
 #include "ui/form1.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The start-up's list build on the real window: both sorts, both lists and their heights, for a
 // typical and for the largest friends table.
+#include "model/main_model.h"
 #include "random_friends.h"
 #include "store/friends_table.h"
-#include "model/main_model.h"
 #include "tests/window_controls.h"
 #include "ui/form1.h"
 

@@ -1,8 +1,8 @@
 // The management list and the session switch on the real window, for a typical and for the
 // largest friends table: opening the management list, returning from it with the marks written
 // back, deleting one friend (answered Yes), and switching the session shown.
-#include "random_friends.h"
 #include "model/main_model.h"
+#include "random_friends.h"
 #include "tests/window_controls.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
@@ -74,7 +74,8 @@ void BM_DeleteOneFriend(benchmark::State &state)
     w.form.showManageList();
     for (auto _ : state) {
         state.PauseTiming();
-        findControl<LineList>(w.form, "List2")->setCurrentRow(findControl<LineList>(w.form, "List2")->count() / 2);
+        findControl<LineList>(w.form, "List2")
+            ->setCurrentRow(findControl<LineList>(w.form, "List2")->count() / 2);
         QTimer::singleShot(0, &w.form, [&w] {
             if (Form2 *dialog = w.form.dialog())
                 dialog->ButYes->click();

@@ -1,9 +1,9 @@
 // The window's own work on a full table, each measured as one block of its event loop: a scan's
 // completion, the list option check boxes, and start-up from a history file to the filled window.
+#include "model/main_model.h"
 #include "random_friends.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
-#include "model/main_model.h"
 #include "tests/window_controls.h"
 #include "ui/form1.h"
 
@@ -59,7 +59,9 @@ BENCHMARK(BM_ScanCompletion)->Arg(1024)->Arg(MaxFriends)->Unit(benchmark::kMilli
 void BM_ToggleOption(benchmark::State &state)
 {
     Window w(MaxFriends);
-    QCheckBox *boxes[] = {findControl<QCheckBox>(w.form, "CheckFlter"), findControl<QCheckBox>(w.form, "CheckHideOff"), findControl<QCheckBox>(w.form, "CheckUser")};
+    QCheckBox *boxes[] = {findControl<QCheckBox>(w.form, "CheckFlter"),
+                          findControl<QCheckBox>(w.form, "CheckHideOff"),
+                          findControl<QCheckBox>(w.form, "CheckUser")};
     QCheckBox *box = boxes[state.range(0)];
     for (auto _ : state) {
         box->click();

@@ -3,13 +3,13 @@
 // (the first through the browser, the next ones by direct read), the three list options, the
 // session switch and the management list. Not a test: run by hand, e.g.
 //   QT_QPA_PLATFORM=offscreen build/bench/probe_scan_block build/tools/vey-sim/vey-sim
+#include "model/main_model.h"
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
 #include "random_friends.h"
 #include "scan/scan_driver.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
-#include "model/main_model.h"
 #include "tests/window_controls.h"
 #include "ui/form1.h"
 
@@ -196,7 +196,9 @@ int main(int argc, char **argv)
         runFor(100);
         report(what, std::max(actionMs, probe.longestMs()));
     };
-    for (QCheckBox *box : {findControl<QCheckBox>(form, "CheckFlter"), findControl<QCheckBox>(form, "CheckHideOff"), findControl<QCheckBox>(form, "CheckUser")}) {
+    for (QCheckBox *box :
+         {findControl<QCheckBox>(form, "CheckFlter"), findControl<QCheckBox>(form, "CheckHideOff"),
+          findControl<QCheckBox>(form, "CheckUser")}) {
         for (int i = 0; i < 2; ++i) {
             const QByteArray what = box->objectName().toLatin1() + " click";
             measure(what.constData(), [box] { box->click(); });

@@ -105,8 +105,8 @@ public:
     // or 0 when it was gone already.
     int removeFriend(FriendsTable::RowId friendId);
 
-    // The scans.
-    void startScanButton();
+    // The scans. The Start Scan button is also what the count-down presses.
+    void startScanButton() override;
     void toggleRepeat();
     // Leaving the interval box.
     void validateInterval();

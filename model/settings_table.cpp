@@ -45,6 +45,7 @@ template <class... Handlers> struct Overloaded : Handlers...
 {
     using Handlers::operator()...;
 };
+template <class... Handlers> Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 } // namespace
 
@@ -73,19 +74,18 @@ settings::Values settingsToWrite(MainState &state)
     settings::Values values;
     for (const Setting &setting : table()) {
         QString &text = values[size_t(setting.key)];
-        std::visit(Overloaded{
-                       [&](bool MainState::*member) { text = settings::flagText(state.*member); },
-                       [&](PanelState MainState::*member) {
-                           text = QString::number(int(state.*member));
-                       },
-                       [&](const TextValue &value) {
-                           QString &held = state.*value.member;
-                           if (held.isEmpty())
-                               held = value.defaultText;
-                           text = held;
-                       },
-                   },
-                   setting.value);
+        std::visit(
+            Overloaded{
+                [&](bool MainState::*member) { text = settings::flagText(state.*member); },
+                [&](PanelState MainState::*member) { text = QString::number(int(state.*member)); },
+                [&](const TextValue &value) {
+                    QString &held = state.*value.member;
+                    if (held.isEmpty())
+                        held = value.defaultText;
+                    text = held;
+                },
+            },
+            setting.value);
     }
     return values;
 }

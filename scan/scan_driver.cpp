@@ -320,13 +320,12 @@ void ScanDriver::failScan()
     m_host.showProgress(texts::ScanStopped, ScanHost::Tone::Stopped);
     // A scan the user started always tells; a timed scan only the first failure of a run.
     if (!std::exchange(m_failing, true) || !m_timedScan)
-        m_host.showFailure(m_loginSubmitted
-                                 ? QStringList{QStringLiteral("Unable to login !"),
-                                               QStringLiteral("Please, check your Vey"),
-                                               QStringLiteral("Username and Password.")}
-                                 : QStringList{QStringLiteral("Unable to connect !"),
-                                               QStringLiteral("Please, check your"),
-                                               QStringLiteral("internet connection.")});
+        m_host.showFailure(m_loginSubmitted ? QStringList{QStringLiteral("Unable to login !"),
+                                                          QStringLiteral("Please, check your Vey"),
+                                                          QStringLiteral("Username and Password.")}
+                                            : QStringList{QStringLiteral("Unable to connect !"),
+                                                          QStringLiteral("Please, check your"),
+                                                          QStringLiteral("internet connection.")});
     m_waitCount = 0;
 }
 
@@ -337,8 +336,8 @@ void ScanDriver::countdown(int step)
         m_countdownClock.start();
     if (step <= 3) {
         m_host.showProgress(step == 0 ? texts::CheckingFriends
-                                        : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
-                              ScanHost::Tone::Checking);
+                                      : texts::CheckingFriends + QStringLiteral("(%1)").arg(step),
+                            ScanHost::Tone::Checking);
         const qint64 due = qint64(step + 1) * m_timings.countdownStepMs;
         QTimer::singleShot(int(std::max<qint64>(0, due - m_countdownClock.elapsed())),
                            Qt::PreciseTimer, this, [this, step] { countdown(step + 1); });

@@ -2,9 +2,9 @@
 // A main window that scans through the scripted browser and fetcher, started and logged in as
 // "demo" unless asked otherwise.
 #include "fake_platform.h"
+#include "model/main_model.h"
 #include "scan/scan_driver.h"
 #include "scan_pages.h"
-#include "model/main_model.h"
 #include "ui/form1.h"
 #include "window_controls.h"
 #include <QLineEdit>
@@ -24,7 +24,7 @@ struct ScriptedScan
     explicit ScriptedScan(bool started = true)
     {
         model.setScanPlatform(std::unique_ptr<FakeBrowser>(browser),
-                             std::unique_ptr<FakePageFetcher>(fetcher));
+                              std::unique_ptr<FakePageFetcher>(fetcher));
         model.scanDriver().setTimings({20, 5, 5});
         if (started) {
             form.load();
@@ -35,9 +35,13 @@ struct ScriptedScan
     {
         findControl<QLineEdit>(form, "TextLogin")->setText(QStringLiteral("demo"));
         model.stateForTests().userName = QStringLiteral("demo");
-        model.stateForTests().password = model.stateForTests().savedPassword = QStringLiteral("demo123");
+        model.stateForTests().password = model.stateForTests().savedPassword =
+            QStringLiteral("demo123");
     }
-    bool scanning() const { return findControl<QPushButton>(form, "ButGo")->text() == QStringLiteral("Abort Scan"); }
+    bool scanning() const
+    {
+        return findControl<QPushButton>(form, "ButGo")->text() == QStringLiteral("Abort Scan");
+    }
 };
 
 } // namespace amiscan

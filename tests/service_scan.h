@@ -73,7 +73,10 @@ struct ScanRig
     {
         findControl<QPushButton>(form, "ButGo")->click();
         return QTest::qWaitFor(
-            [this] { return findControl<QPushButton>(form, "ButGo")->text() == texts::StartCaption && !form.dialog(); },
+            [this] {
+                return findControl<QPushButton>(form, "ButGo")->text() == texts::StartCaption &&
+                       !form.dialog();
+            },
             timeoutMs);
     }
 };

@@ -15,8 +15,8 @@
 #include "store/history_file.h"
 #include "store/time_text.h"
 #include "ui/colors.h"
-#include "ui/form2.h"
 #include "ui/form1_texts.h"
+#include "ui/form2.h"
 #include "ui/status_label.h"
 #include "ui/twips.h"
 #include "widget_test_main.h"
@@ -95,7 +95,10 @@ class TestMainWindow : public QObject
         QTest::mouseClick(findControl<QPushButton>(form(), "ButGo"), Qt::LeftButton);
         return QTest::qWaitFor([this] { return !scanning(); });
     }
-    bool scanning() { return findControl<QPushButton>(form(), "ButGo")->text() == texts::AbortCaption; }
+    bool scanning()
+    {
+        return findControl<QPushButton>(form(), "ButGo")->text() == texts::AbortCaption;
+    }
     void saveBoth() { model().saveHistory(), model().waitForHistorySave(), model().saveSettings(); }
     QStringList savedAccounts() const
     {
@@ -175,7 +178,8 @@ private slots:
                  QStringList({"", " - Enter your <Vey Username> and your <Vey Password>,",
                               " - Then click on <Start Scan>"}) +
                      QStringList(12, QString()));
-        clickLine(findControl<LineList>(form(), "List1"), 0); // an instruction line is not left selected
+        clickLine(findControl<LineList>(form(), "List1"),
+                  0); // an instruction line is not left selected
         QVERIFY(!findControl<LineList>(form(), "List1")->selectionModel()->hasSelection());
         add(model().tableForTests(), "Amy", true);
         click("CheckHideOff");
@@ -200,12 +204,16 @@ private slots:
         start();
         rlimit core{}; // the password read, the process leaves no core and is closed to debuggers
         QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
-        QCOMPARE(findControl<QLabel>(form(), "LabScanLast")->text(), QStringLiteral(" Last Scan : 14/10 - 21:05"));
+        QCOMPARE(findControl<QLabel>(form(), "LabScanLast")->text(),
+                 QStringLiteral(" Last Scan : 14/10 - 21:05"));
         QCOMPARE(column(model().table(), AccountName), (QStringList{"exampleuser", "usertwo"}));
-        QCOMPARE((QStringList{findControl<QLineEdit>(form(), "TextLogin")->text(), findControl<QLineEdit>(form(), "TextPw")->text(),
+        QCOMPARE((QStringList{findControl<QLineEdit>(form(), "TextLogin")->text(),
+                              findControl<QLineEdit>(form(), "TextPw")->text(),
                               findControl<QLineEdit>(form(), "TextTimerScan")->text()}),
                  (QStringList{"ann", "**", "20"}));
-        for (QCheckBox *box : {findControl<QCheckBox>(form(), "CheckFlter"), findControl<QCheckBox>(form(), "CheckHideOff"), findControl<QCheckBox>(form(), "CheckUser")})
+        for (QCheckBox *box : {findControl<QCheckBox>(form(), "CheckFlter"),
+                               findControl<QCheckBox>(form(), "CheckHideOff"),
+                               findControl<QCheckBox>(form(), "CheckUser")})
             QVERIFY(box->isChecked());
         QVERIFY(!findControl<QCheckBox>(form(), "CheckAutoStart")->isChecked());
 
@@ -298,7 +306,8 @@ private slots:
                  QStringLiteral("Amiscan : %1")
                      .arg(expected.indexOf("+") < 0 ? expected.size() : expected.indexOf("+")));
         QCOMPARE(findControl<QPushButton>(form(), "ButHideCheckHideOff")->text(),
-                 findControl<QCheckBox>(form(), "CheckHideOff")->isChecked() ? "Hide offline: ON" : "Hide offline: OFF");
+                 findControl<QCheckBox>(form(), "CheckHideOff")->isChecked() ? "Hide offline: ON"
+                                                                             : "Hide offline: OFF");
     }
 
     // On the dark theme, a control with a colour in the table shows it as its background (the
@@ -319,20 +328,33 @@ private slots:
         const QColor none;
         for (const auto &[control, back, name, help] :
              QList<std::tuple<QWidget *, QColor, QString, QString>>{
-                 {findControl<QPushButton>(form(), "ButGo"), colors::LightGreen, "Start Scan", texts::StartScanHelp},
-                 {findControl<QLabel>(form(), "LabCheckFlter"), colors::WindowBack, "Filter", texts::FilterHelp},
-                 {findControl<QCheckBox>(form(), "CheckFlter"), colors::White, "Filter", texts::FilterHelp},
-                 {findControl<QCheckBox>(form(), "CheckAutoStart"), none, "Auto Start", texts::AutoStartHelp},
-                 {findControl<QCheckBox>(form(), "CheckHideOff"), none, "Offline", texts::OfflineHelp},
+                 {findControl<QPushButton>(form(), "ButGo"), colors::LightGreen, "Start Scan",
+                  texts::StartScanHelp},
+                 {findControl<QLabel>(form(), "LabCheckFlter"), colors::WindowBack, "Filter",
+                  texts::FilterHelp},
+                 {findControl<QCheckBox>(form(), "CheckFlter"), colors::White, "Filter",
+                  texts::FilterHelp},
+                 {findControl<QCheckBox>(form(), "CheckAutoStart"), none, "Auto Start",
+                  texts::AutoStartHelp},
+                 {findControl<QCheckBox>(form(), "CheckHideOff"), none, "Offline",
+                  texts::OfflineHelp},
                  {findControl<QCheckBox>(form(), "CheckUser"), none, "User", texts::UserHelp},
-                 {findControl<QCheckBox>(form(), "CheckTray"), none, "Minimize icon", texts::TrayHelp},
-                 {findControl<QLineEdit>(form(), "TextLogin"), none, "Vey Username", texts::UserNameHelp},
-                 {findControl<QLineEdit>(form(), "TextPw"), none, "Vey Password", texts::PasswordHelp},
-                 {findControl<QLineEdit>(form(), "TextTimerScan"), colors::White, texts::IntervalName, texts::IntervalHelp},
-                 {findControl<QPushButton>(form(), "ButAbout"), none, "About Amiscan", texts::AboutHelp},
-                 {findControl<QPushButton>(form(), "ButHidePanel"), none, texts::ShowPanelCaption, texts::ShowPanelHelp},
-                 {findControl<QPushButton>(form(), "ButHideCheckFlter"), none, texts::FilterOn, texts::FilterOnHelp},
-                 {findControl<QLabel>(form(), "LabSession"), colors::TitleGrey, "2", texts::SessionHelpToFirst},
+                 {findControl<QCheckBox>(form(), "CheckTray"), none, "Minimize icon",
+                  texts::TrayHelp},
+                 {findControl<QLineEdit>(form(), "TextLogin"), none, "Vey Username",
+                  texts::UserNameHelp},
+                 {findControl<QLineEdit>(form(), "TextPw"), none, "Vey Password",
+                  texts::PasswordHelp},
+                 {findControl<QLineEdit>(form(), "TextTimerScan"), colors::White,
+                  texts::IntervalName, texts::IntervalHelp},
+                 {findControl<QPushButton>(form(), "ButAbout"), none, "About Amiscan",
+                  texts::AboutHelp},
+                 {findControl<QPushButton>(form(), "ButHidePanel"), none, texts::ShowPanelCaption,
+                  texts::ShowPanelHelp},
+                 {findControl<QPushButton>(form(), "ButHideCheckFlter"), none, texts::FilterOn,
+                  texts::FilterOnHelp},
+                 {findControl<QLabel>(form(), "LabSession"), colors::TitleGrey, "2",
+                  texts::SessionHelpToFirst},
                  {main(), colors::PaleYellow, "Friends", texts::MainListHelpSelectsFirst},
                  {dialog.Label1, colors::DialogBack, "Amiscan", QString()},
                  {dialog.ButOk, colors::ButtonFace, "Ok", QString()}}) {
@@ -360,7 +382,8 @@ private slots:
     void wideLines_areCutByTheListsEdge()
     {
         start();
-        for (LineList *list : {findControl<LineList>(form(), "List1"), findControl<LineList>(form(), "List2")}) {
+        for (LineList *list :
+             {findControl<LineList>(form(), "List1"), findControl<LineList>(form(), "List2")}) {
             list->show();
             list->setLines({separatorLine()});
             list->doItemsLayout();
@@ -421,7 +444,8 @@ private slots:
         startWithFriends();
         auto *edit = form().findChild<QLineEdit *>(box);
         const bool password = edit == findControl<QLineEdit>(form(), "TextPw");
-        QLineEdit *other = password ? findControl<QLineEdit>(form(), "TextLogin") : findControl<QLineEdit>(form(), "TextPw");
+        QLineEdit *other = password ? findControl<QLineEdit>(form(), "TextLogin")
+                                    : findControl<QLineEdit>(form(), "TextPw");
         const QString placeholder = password ? "Vey Password" : "Vey Username";
         int returnsSeen = 0;
         connect(edit, &QLineEdit::returnPressed, this, [&] { ++returnsSeen; });
@@ -494,7 +518,8 @@ private slots:
             }
         }
         const bool hidden = toggles.size() % 2;
-        QCOMPARE(findControl<QPushButton>(form(), "ButHidePanel")->text(), hidden ? "Show Panel" : "Hide Panel");
+        QCOMPARE(findControl<QPushButton>(form(), "ButHidePanel")->text(),
+                 hidden ? "Show Panel" : "Hide Panel");
         QCOMPARE(findControl<QPushButton>(form(), "ButHideCheckUser")->isVisible(), hidden);
         const QWidget *shown = form().findChild<QWidget *>(control);
         const auto px = [](int twips) { return qRound(twips / 15.0); };
@@ -508,9 +533,11 @@ private slots:
     void marks_areWrittenBackOnReturn()
     {
         startWithFriends();
-        giveFocus(findControl<QLineEdit>(form(), "TextLogin")); // the list just filled takes the focus, not a current line
+        giveFocus(findControl<QLineEdit>(
+            form(), "TextLogin")); // the list just filled takes the focus, not a current line
         form().showManageList();
-        QVERIFY(manage()->isVisible() && findControl<QCheckBox>(form(), "CheckList2All")->isVisible());
+        QVERIFY(manage()->isVisible() &&
+                findControl<QCheckBox>(form(), "CheckList2All")->isVisible());
         QVERIFY(!main()->isVisible() && !findControl<QLabel>(form(), "LabHelpNom")->isVisible());
         QCOMPARE(manage()->currentRow(), -1);
         QTest::keyClick(manage(), Qt::Key_Delete); // no current line: no question
@@ -590,7 +617,8 @@ private slots:
         QCOMPARE(names(manage()), (QStringList{"Ann", "Ann Lee", "Bob", "-Cara", "-Eve"}));
         for (int row = 1; row <= model().table().friendCount(); ++row) {
             const int line = model().table().cell(row, ManagePos).toInt() - 1;
-            QCOMPARE(nameFromLine(manage()->lineText(line)), model().table().cell(row, DisplayName));
+            QCOMPARE(nameFromLine(manage()->lineText(line)),
+                     model().table().cell(row, DisplayName));
         }
         QCOMPARE(names(main()), (QStringList{"Ann Lee", "Bob", "+", "Ann", "Cara", "Eve"}));
         QCOMPARE(cell("vv.eve", Unselected), QStringLiteral("1"));
@@ -621,23 +649,25 @@ private slots:
         QCOMPARE(model().state().sessionShown, Session::First);
         QTest::mousePress(findControl<QLabel>(form(), "LabTitList1"), Qt::LeftButton);
         const QString blanks(57, u' ');
-        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(), " Friends     (2nd session)" + blanks.left(31) +
-                                                 "Start 2" + blanks.left(35) + "End 2" +
-                                                 blanks.left(21) + "Lenght");
+        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(),
+                 " Friends     (2nd session)" + blanks.left(31) + "Start 2" + blanks.left(35) +
+                     "End 2" + blanks.left(21) + "Lenght");
         QCOMPARE(findControl<QLabel>(form(), "LabSession")->text(), QStringLiteral("2"));
         const QString first = QStringLiteral("07/09/12 22:53 - .. .. .. .. .. > .. ..");
         const QString second = QStringLiteral("04/09/12 14:19 - .. .. .. .. .. > .. ..");
         QVERIFY(main()->lineText(0).endsWith(second));
         QVERIFY(manage()->lineText(0).endsWith(second));
         QTest::mouseClick(findControl<QLabel>(form(), "LabSession"), Qt::LeftButton);
-        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(), " Friends" + blanks + "Start" + blanks.left(38) +
-                                                 "End" + blanks.left(24) + "Lenght");
+        QCOMPARE(findControl<QLabel>(form(), "LabTitList1")->text(),
+                 " Friends" + blanks + "Start" + blanks.left(38) + "End" + blanks.left(24) +
+                     "Lenght");
         QCOMPARE(findControl<QLabel>(form(), "LabSession")->text(), QStringLiteral("1"));
         QVERIFY(main()->lineText(0).endsWith(first));
         // Leaving the list brings the help line back; Escape in it parks the focus.
         clickLine(main(), 0);
         findControl<QLineEdit>(form(), "TextLogin")->setFocus();
-        QTRY_VERIFY(findControl<QLabel>(form(), "LabHelp")->isVisible() && !findControl<QLabel>(form(), "LabHelpNom")->isVisible());
+        QTRY_VERIFY(findControl<QLabel>(form(), "LabHelp")->isVisible() &&
+                    !findControl<QLabel>(form(), "LabHelpNom")->isVisible());
         clickLine(main(), 0);
         QTest::keyClick(main(), Qt::Key_Escape);
         QCOMPARE(main()->currentRow(), -1);
@@ -685,7 +715,8 @@ private slots:
         QVERIFY(findControl<QLabel>(form(), "LabHelpNom")->isVisible() != companion.isEmpty() &&
                 findControl<QLabel>(form(), "LabHelp")->isVisible() == companion.isEmpty());
         if (!companion.isEmpty())
-            QTEST(findControl<QLabel>(form(), "LabHelpNom")->palette().color(QPalette::WindowText), "colour");
+            QTEST(findControl<QLabel>(form(), "LabHelpNom")->palette().color(QPalette::WindowText),
+                  "colour");
         QCOMPARE(main()->currentRow(), main()->lineText(line).contains(u':') ? line : -1);
         QCOMPARE(main()->selectionModel()->hasSelection(), main()->currentRow() >= 0);
     }
@@ -852,7 +883,8 @@ private slots:
         for (LineList *list : {main(), manage()})
             QCOMPARE(QList<int>({list->y(), list->height()}),
                      QList<int>({px(top), px(top + twips[0]) - px(top)}));
-        QCOMPARE(QList<int>({findControl<QLabel>(form(), "LabHelp")->y(), findControl<QLabel>(form(), "LabHelpNom")->y(), form().height()}),
+        QCOMPARE(QList<int>({findControl<QLabel>(form(), "LabHelp")->y(),
+                             findControl<QLabel>(form(), "LabHelpNom")->y(), form().height()}),
                  QList<int>({px(twips[1]), px(twips[1]), px(twips[2])}));
     }
 
@@ -881,7 +913,8 @@ private slots:
             QVERIFY(findControl<StatusLabel>(form(), "LabInfo")->text() != texts::ProgramName);
             QCOMPARE(m_tray->toolTip, findControl<StatusLabel>(form(), "LabInfo")->text());
             const QString wide = QString::fromUcs4(U"\U0001F600");
-            findControl<StatusLabel>(form(), "LabInfo")->setText(QString(62, u'x') + wide + QStringLiteral("tail"));
+            findControl<StatusLabel>(form(), "LabInfo")
+                ->setText(QString(62, u'x') + wide + QStringLiteral("tail"));
             QCOMPARE(m_tray->toolTip, QString(62, u'x') + wide);
             setTwipsHeight(&form(), height + 3000);
             m_tray->press();

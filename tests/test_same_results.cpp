@@ -2,10 +2,10 @@
 // lines built as shown, the history saved on its own thread) give what the plain ways give, on
 // random tables (names equal as text or but for case), pages and clicks: cells, lines and bytes.
 #include "friend_rows.h"
-#include "model/main_model.h"
 #include "list_lines.h"
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
+#include "model/main_model.h"
 #include "scan/presence_merge.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
@@ -88,7 +88,8 @@ private slots:
         const auto fillMainList = [&](bool sort) {
             if (sort)
                 sortOnlineFirst(plain, seed % 2, collation);
-            const LineFilter filter{findControl<QCheckBox>(form, "CheckFlter")->isChecked(), findControl<QCheckBox>(form, "CheckHideOff")->isChecked()};
+            const LineFilter filter{findControl<QCheckBox>(form, "CheckFlter")->isChecked(),
+                                    findControl<QCheckBox>(form, "CheckHideOff")->isChecked()};
             main = buildMainList(plain, {model.state().scanState != ScanState::NotStarted, modes(),
                                          filter, model.state().minListLines});
         };
@@ -111,11 +112,11 @@ private slots:
                 QList<FriendEntry> page;
                 for (int i = pick(12); i > 0; --i) {
                     const int row = 1 + pick(model.table().friendCount());
-                    page.append(
-                        {pick(3) ? model.table().cell(row, DisplayName) : names.at(pick(names.size())),
-                         pick(5) ? model.table().cell(row, AccountName)
-                                 : QStringLiteral("new%1").arg(pick(4)),
-                         pick(6) ? QString() : QStringLiteral("\u00B2")});
+                    page.append({pick(3) ? model.table().cell(row, DisplayName)
+                                         : names.at(pick(names.size())),
+                                 pick(5) ? model.table().cell(row, AccountName)
+                                         : QStringLiteral("new%1").arg(pick(4)),
+                                 pick(6) ? QString() : QStringLiteral("\u00B2")});
                 }
                 QCOMPARE(mergePresence(model.tableForTests(), page, now),
                          mergePresenceEveryRow(plain, page, now));
@@ -129,12 +130,15 @@ private slots:
                 fillManageList(true);
                 fillMainList(true);
             } else if (what == 2) {
-                (pick(2) ? findControl<QCheckBox>(form, "CheckFlter") : findControl<QCheckBox>(form, "CheckHideOff"))->click();
+                (pick(2) ? findControl<QCheckBox>(form, "CheckFlter")
+                         : findControl<QCheckBox>(form, "CheckHideOff"))
+                    ->click();
                 if (!findControl<LineList>(form, "List1")->isHidden())
                     fillMainList(true);
             } else if (what == 3) {
                 findControl<QCheckBox>(form, "CheckUser")->click();
-                findControl<LineList>(form, "List1")->isHidden() ? fillManageList(false) : fillMainList(false);
+                findControl<LineList>(form, "List1")->isHidden() ? fillManageList(false)
+                                                                 : fillMainList(false);
             } else if (what == 4) {
                 form.switchSession();
                 fillManageList(false);
@@ -146,7 +150,8 @@ private slots:
                 form.showManageList();
                 sortByKey(plain, seed % 2, collation);
             }
-            QVERIFY2(friend_rows::cells(model.table()) + list_lines::all(findControl<LineList>(form, "List1")) +
+            QVERIFY2(friend_rows::cells(model.table()) +
+                             list_lines::all(findControl<LineList>(form, "List1")) +
                              list_lines::all(findControl<LineList>(form, "List2")) +
                              counts(model.state().onlineCount, model.state().shownOnlineCount) ==
                          friend_rows::cells(plain) + main.lines + manageLines +

@@ -122,9 +122,8 @@ private slots:
         auto [repeatOn, scan, completed, minutes, counting, next, tones] =
             fetch<bool, ScanState, bool, QString, bool, QString, QList<Tone>>(
                 "repeatOn", "scan", "completed", "minutes", "counting", "next", "tones");
-        const StatusRow row =
-            amiscan::statusRow({minutesValue(minutes), repeatOn, completed, "05/12 - 14:07"}, scan,
-                               counting);
+        const StatusRow row = amiscan::statusRow(
+            {minutesValue(minutes), repeatOn, completed, "05/12 - 14:07"}, scan, counting);
         QCOMPARE(row.nextCaption.value_or("-"), next);
         QList<Tone> set;
         for (const auto &tone : {row.last, row.info, row.next})
@@ -244,7 +243,9 @@ private slots:
         QVERIFY(!counting || w.model.minuteTimer().remainingTime() < 59950); // its minute goes on
         QVERIFY(w.model.state().scanCompleted);
         QCOMPARE(
-            (QStringList{findControl<QLabel>(f, "LabScanLast")->text(), w.model.state().lastScanStamp, findControl<QPushButton>(f, "ButGo")->text(),
+            (QStringList{findControl<QLabel>(f, "LabScanLast")->text(),
+                         w.model.state().lastScanStamp,
+                         findControl<QPushButton>(f, "ButGo")->text(),
                          findControl<QLabel>(f, "LabScanNext")->text()}),
             (QStringList{" Last Scan : 05/12 - 14:07", "05/12 - 14:07", "Start Scan",
                          repeatOn ? "Next scan in " + minutesAfter + " mn " : "Timer stopped "}));
@@ -277,10 +278,12 @@ private slots:
             QString textWhileMenuOpen = QStringLiteral("unseen");
             QTimer::singleShot(50, &w.form, [&] {
                 if (QWidget *menu = QApplication::activePopupWidget())
-                    textWhileMenuOpen = findControl<QLineEdit>(w.form, "TextTimerScan")->text(), menu->close();
+                    textWhileMenuOpen = findControl<QLineEdit>(w.form, "TextTimerScan")->text(),
+                    menu->close();
             });
-            QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, {5, 5},
-                                        findControl<QLineEdit>(w.form, "TextTimerScan")->mapToGlobal(QPoint(5, 5)));
+            QContextMenuEvent menuEvent(
+                QContextMenuEvent::Mouse, {5, 5},
+                findControl<QLineEdit>(w.form, "TextTimerScan")->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(findControl<QLineEdit>(w.form, "TextTimerScan"), &menuEvent);
             QTRY_COMPARE(textWhileMenuOpen, typed);
         }
@@ -301,7 +304,8 @@ private slots:
     {
         ScriptedScan w;
         Form1 &f = w.form;
-        for (QWidget *label : {findControl<QLabel>(f, "LabScanNext"), findControl<QLabel>(f, "LabScanLast")}) {
+        for (QWidget *label :
+             {findControl<QLabel>(f, "LabScanNext"), findControl<QLabel>(f, "LabScanLast")}) {
             QTest::mousePress(label, Qt::RightButton);
             QTest::mousePress(label, Qt::MiddleButton);
         }
@@ -313,7 +317,8 @@ private slots:
         w.model.stateForTests().minutesLeft = 9;
         QTest::mousePress(findControl<QLabel>(f, "LabScanNext"), Qt::LeftButton);
         QVERIFY(!w.model.state().repeatOn && !w.model.minuteTimer().isActive());
-        QTest::mousePress(findControl<QLabel>(f, "LabScanNext"), Qt::LeftButton); // counts on from where it stood
+        QTest::mousePress(findControl<QLabel>(f, "LabScanNext"),
+                          Qt::LeftButton); // counts on from where it stood
         QVERIFY(w.model.state().repeatOn && w.model.minuteTimer().isActive());
         QCOMPARE(w.model.state().minutesLeft, 9.0);
         // Timed scans that fail, the interval changed during the first: the count runs from it
@@ -324,7 +329,8 @@ private slots:
             f,
             [&](Form2 *dialog) {
                 messages << dialog->Label1->text();
-                countingAtMessage = w.model.minuteTimer().isActive() && w.model.state().minutesLeft == 4;
+                countingAtMessage =
+                    w.model.minuteTimer().isActive() && w.model.state().minutesLeft == 4;
                 nextScanWhileOpen = QTest::qWaitFor([&] { return w.scanning(); }, 3000);
                 QTest::mouseClick(dialog->ButOk, Qt::LeftButton);
             },

@@ -389,7 +389,8 @@ private slots:
         QCOMPARE(rig.messages, messages);
         QCOMPARE(counts, friends);
         QTEST(rig.model.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
-        const FriendsTable &table = rig.model.tableForTests(); // every page lists its friends online
+        const FriendsTable &table =
+            rig.model.tableForTests(); // every page lists its friends online
         QCOMPARE(friend_rows::column(table, Online).count("1"), table.friendCount());
         QCOMPARE(friend_rows::column(table, End1).count(EmptyStamp), table.friendCount());
         QCOMPARE(m_reachedElsewhere, QList<QByteArray>());
@@ -425,7 +426,7 @@ private slots:
             ScanRig rig(sim.baseUrl(), QStringLiteral("demo123"), {200, 20, 20},
                         QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
             QSignalSpy merged(&rig.model.scanDriver(), &ScanDriver::pageMerged);
-            rig.model.minuteTimer().setInterval(50);      // a minute of the count-down
+            rig.model.minuteTimer().setInterval(50);  // a minute of the count-down
             QVERIFY(restarted || merged.wait(30000)); // the first run's Auto Start scan
             QVERIFY(writeBytes(away, ""));
             QTRY_COMPARE_WITH_TIMEOUT(rig.messages.size(), 1, 30000);
@@ -489,7 +490,8 @@ private slots:
                     QStringLiteral(AMISCAN_BROWSER_EXECUTABLE), data.path());
         rig.fetcher->setTimeoutMs(1500);
         if (direct) {
-            rig.model.stateForTests().scanState = ScanState::PageRead; // as after an earlier scan of this run
+            rig.model.stateForTests().scanState =
+                ScanState::PageRead; // as after an earlier scan of this run
             if (fault != "https")
                 QVERIFY(rig.logInDirectly(sim.baseUrl()));
         }

@@ -14,7 +14,7 @@ mkdir -p build/tidy
 python3 - "$root" <<'PY'
 import json, re, sys
 root = sys.argv[1]
-program = re.compile(re.escape(root) + r'/(store|platform|lists|scan|schedule|desktop|ui|app|browser|tools/vey-sim)/[^/]+\.cpp$')
+program = re.compile(re.escape(root) + r'/(store|platform|lists|scan|schedule|model|desktop|ui|app|browser|tools/vey-sim)/[^/]+\.cpp$')
 seen, kept = set(), []
 for entry in json.load(open(f'{root}/build/compile_commands.json')):
     if program.match(entry['file']) and entry['file'] not in seen:

@@ -3,8 +3,8 @@
 #include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/form1_texts.h"
-#include "ui/main_controls.h"
 #include "ui/line_list.h"
+#include "ui/main_controls.h"
 #include "ui/status_label.h"
 #include "ui/twips.h"
 
@@ -131,7 +131,8 @@ void createMainControls(QWidget *window, MainControls &c)
         handButton(window, "ButTimerOnOff", texts::TimerCaption, QRect(4530, 120, 535, 300));
     setBackColor(c.ButTimerOnOff, colors::PaleYellow);
     c.LabTimerOn = label(window, "LabTimerOn", texts::TimerOnCaption, QRect(4530, 480, 505, 195));
-    c.LabTimerOff = label(window, "LabTimerOff", texts::TimerOffCaption, QRect(4530, 660, 505, 195));
+    c.LabTimerOff =
+        label(window, "LabTimerOff", texts::TimerOffCaption, QRect(4530, 660, 505, 195));
     for (QLabel *small : {c.LabTimerOn, c.LabTimerOff}) {
         small->setFont(smallFont());
         small->setAlignment(Qt::AlignCenter);
@@ -141,7 +142,8 @@ void createMainControls(QWidget *window, MainControls &c)
     setForeColor(c.LabTimerOff, colors::Grey);
 
     // Column 4: the three list options, a label with its check square.
-    c.LabCheckFlter = label(window, "LabCheckFlter", texts::FilterCaption, QRect(5310, 95, 450, 255));
+    c.LabCheckFlter =
+        label(window, "LabCheckFlter", texts::FilterCaption, QRect(5310, 95, 450, 255));
     c.CheckFlter = checkSquare(window, "CheckFlter", 5760, 80);
     c.LabCheckHideOff =
         label(window, "LabCheckHideOff", texts::OfflineCaption, QRect(5310, 400, 450, 255));
@@ -171,7 +173,8 @@ void createMainControls(QWidget *window, MainControls &c)
 
     // Status row.
     c.LabScanLast = label(window, "LabScanLast", QString(), QRect(180, 1140, 2055, 225));
-    c.LabInfo = label<StatusLabel>(window, "LabInfo", texts::ProgramName, QRect(2227, 1140, 3360, 225));
+    c.LabInfo =
+        label<StatusLabel>(window, "LabInfo", texts::ProgramName, QRect(2227, 1140, 3360, 225));
     c.LabInfo->setAlignment(Qt::AlignCenter);
     c.LabScanNext = label(window, "LabScanNext", QString(), QRect(5570, 1140, 2055, 225));
     c.LabScanNext->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -181,7 +184,8 @@ void createMainControls(QWidget *window, MainControls &c)
         status->setCursor(Qt::PointingHandCursor);
 
     // List title row.
-    c.LabTitList1 = label(window, "LabTitList1", texts::FirstSessionTitle, QRect(180, 1380, 7445, 240));
+    c.LabTitList1 =
+        label(window, "LabTitList1", texts::FirstSessionTitle, QRect(180, 1380, 7445, 240));
     // The title of the session not shown waits in the tag.
     c.LabTitList1->setProperty("tag", texts::SecondSessionTitle);
     setBackColor(c.LabTitList1, colors::TitleGrey);

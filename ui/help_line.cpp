@@ -5,8 +5,8 @@
 #include "ui/form1_texts.h"
 #include "ui/line_list.h"
 #include "ui/main_controls.h"
-#include "ui/status_label.h"
 #include "ui/mouse_events.h"
+#include "ui/status_label.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -75,8 +75,7 @@ void HelpLine::add(std::initializer_list<QWidget *> controls, const HelpText &te
                    HelpSwitch switching)
 {
     for (QWidget *control : controls) {
-        onMouseMove(control,
-                    [this, text, switching](const QPoint &) { write(text(), switching); });
+        onMouseMove(control, [this, text, switching](const QPoint &) { write(text(), switching); });
         if (!text().isEmpty())
             new HelpDescription(control, text);
     }
@@ -94,10 +93,9 @@ HelpLine::HelpLine(const MainControls &c, const MainModel &model) : m_c(c)
     const MainControls &f = c;
     const MainState &state = model.state();
     add({f.LabelProg1, f.LabelProg2},
-            [&state] { return texts::TitleHelpPrefix + state.versionText; });
+        [&state] { return texts::TitleHelpPrefix + state.versionText; });
     add({f.ButHidePanel}, [&state] {
-        return state.panelState != PanelState::Shown ? texts::ShowPanelHelp
-                                                       : texts::HidePanelHelp;
+        return state.panelState != PanelState::Shown ? texts::ShowPanelHelp : texts::HidePanelHelp;
     });
     add({f.TextLogin}, texts::UserNameHelp);
     add({f.TextPw}, texts::PasswordHelp);
@@ -111,12 +109,10 @@ HelpLine::HelpLine(const MainControls &c, const MainModel &model) : m_c(c)
     add({f.LabCheckTray, f.CheckTray}, texts::TrayHelp);
     add({f.ButAbout}, texts::AboutHelp);
     add({f.ButExit}, texts::ExitHelp);
-    add({f.ButHideCheckFlter},
-            byCheck(f.CheckFlter, texts::FilterOnHelp, texts::FilterOffHelp));
+    add({f.ButHideCheckFlter}, byCheck(f.CheckFlter, texts::FilterOnHelp, texts::FilterOffHelp));
     add({f.ButHideCheckHideOff},
-            byCheck(f.CheckHideOff, texts::HideOfflineOnHelp, texts::HideOfflineOffHelp));
-    add({f.ButHideCheckUser},
-            byCheck(f.CheckUser, texts::NameUserHelp, texts::NameDisplayHelp));
+        byCheck(f.CheckHideOff, texts::HideOfflineOnHelp, texts::HideOfflineOffHelp));
+    add({f.ButHideCheckUser}, byCheck(f.CheckUser, texts::NameUserHelp, texts::NameDisplayHelp));
     add({f.LabScanLast}, texts::ScanLastHelp, ToHelp);
     add({f.LabScanNext}, texts::ScanNextHelp, ToHelp);
     add({f.CheckList2All}, texts::CheckAllHelp, ToHelp);
@@ -134,12 +130,12 @@ HelpLine::HelpLine(const MainControls &c, const MainModel &model) : m_c(c)
 
     const auto sessionHelp = [&state] {
         return state.sessionShown != Session::First ? texts::SessionHelpToFirst
-                                                      : texts::SessionHelpToSecond;
+                                                    : texts::SessionHelpToSecond;
     };
     add({f.LabTitList1, f.LabSession}, sessionHelp, ToHelp);
     const HelpText mainListHelp = [&state] {
         return state.sessionShown != Session::First ? texts::MainListHelpSelectsFirst
-                                                      : texts::MainListHelpSelectsSecond;
+                                                    : texts::MainListHelpSelectsSecond;
     };
     // Over the main list a selected friend keeps its companion line in view.
     onMouseMove(f.List1, [this, mainListHelp](const QPoint &) {

@@ -44,8 +44,8 @@ ListOptions::ListOptions(const MainControls &c, MainModel &model, ListsView &lis
     };
     connectFilter(c.CheckFlter, Option::OnlySelected, c.ButHideCheckFlter, texts::FilterOn,
                   texts::FilterOff);
-    connectFilter(c.CheckHideOff, Option::HideOffline, c.ButHideCheckHideOff,
-                  texts::HideOfflineOn, texts::HideOfflineOff);
+    connectFilter(c.CheckHideOff, Option::HideOffline, c.ButHideCheckHideOff, texts::HideOfflineOn,
+                  texts::HideOfflineOff);
 
     // The name mode changes the names shown, never the order.
     QObject::connect(c.CheckUser, &QCheckBox::toggled, c.window, [this](bool checked) {

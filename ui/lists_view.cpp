@@ -15,8 +15,7 @@
 
 namespace amiscan {
 
-ListsView::ListsView(const MainControls &controls, MainModel &model)
-    : m_c(controls), m_model(model)
+ListsView::ListsView(const MainControls &controls, MainModel &model) : m_c(controls), m_model(model)
 {
 }
 
@@ -71,9 +70,8 @@ void ListsView::refillManageList(const QList<int> &rowsByKey)
 {
     // The marks reach the table only on the return to the main list: until then the list keeps
     // them through a scan's refill, new friends taking the table's.
-    const QHash<FriendsTable::RowId, bool> unsaved = m_model.state().manageMode
-                                                         ? m_c.List2->friendMarks()
-                                                         : QHash<FriendsTable::RowId, bool>();
+    const QHash<FriendsTable::RowId, bool> unsaved =
+        m_model.state().manageMode ? m_c.List2->friendMarks() : QHash<FriendsTable::RowId, bool>();
     fillManageList(rowsByKey);
     m_c.List2->setFriendMarks(unsaved);
 }

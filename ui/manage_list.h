@@ -19,8 +19,8 @@ class ManageList final
     Q_DISABLE_COPY_MOVE(ManageList)
 
 public:
-    ManageList(const MainControls &controls, MainModel &model, ListsView &lists,
-               HelpLine &helpLine, Dialogs &dialogs);
+    ManageList(const MainControls &controls, MainModel &model, ListsView &lists, HelpLine &helpLine,
+               Dialogs &dialogs);
     ~ManageList() = default;
 
     void show();

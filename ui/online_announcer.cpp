@@ -9,8 +9,7 @@
 
 namespace amiscan {
 
-OnlineAnnouncer::OnlineAnnouncer(MainModel &model, QWidget *window,
-                                 std::function<void()> bringBack)
+OnlineAnnouncer::OnlineAnnouncer(MainModel &model, QWidget *window, std::function<void()> bringBack)
     : m_model(model), m_window(window), m_bringBack(std::move(bringBack))
 {
     QObject::connect(&model, &MainModel::friendsCameOnline, window,

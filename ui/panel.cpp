@@ -8,9 +8,9 @@
 #include "ui/line_list.h"
 #include "ui/lists_view.h"
 #include "ui/main_controls.h"
-#include "ui/status_label.h"
 #include "ui/mouse_events.h"
 #include "ui/panel_slide.h"
+#include "ui/status_label.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>

@@ -55,11 +55,10 @@ ScanControls::ScanControls(const MainControls &c, MainModel &model, Dialogs &dia
                      [this](const QString &caption, ProgressTone tone) {
                          m_c.LabScanLast->setText(caption);
                          if (tone != ProgressTone::Kept)
-                             setForeColor(m_c.LabScanLast, tone == ProgressTone::Running
-                                                               ? colors::Purple
-                                                           : tone == ProgressTone::Checking
-                                                               ? colors::Magenta
-                                                               : colors::Red);
+                             setForeColor(m_c.LabScanLast,
+                                          tone == ProgressTone::Running    ? colors::Purple
+                                          : tone == ProgressTone::Checking ? colors::Magenta
+                                                                           : colors::Red);
                      });
     QObject::connect(&model, &MainModel::nextScanNowShown, window,
                      [this] { m_c.LabScanNext->setText(texts::NextScanNow); });
@@ -135,8 +134,8 @@ void ScanControls::showRepeat(bool on)
 void ScanControls::showScanStamp(const QString &stamp)
 {
     m_c.LabScanLast->setText(texts::LastScanPrefix + stamp);
-    setForeColor(m_c.List1, m_model.state().sessionShown == Session::First ? colors::Blue
-                                                                           : colors::Green);
+    setForeColor(m_c.List1,
+                 m_model.state().sessionShown == Session::First ? colors::Blue : colors::Green);
 }
 
 void ScanControls::showMessage(const QStringList &lines)

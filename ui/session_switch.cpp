@@ -2,9 +2,9 @@
 #include "ui/session_switch.h"
 
 #include "lists/friend_line.h"
+#include "model/main_model.h"
 #include "ui/colors.h"
 #include "ui/control_events.h"
-#include "model/main_model.h"
 #include "ui/form1_texts.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
@@ -100,7 +100,7 @@ void SessionSwitch::switchSession()
     } else {
         setForeColor(LabTitList1, colors::Black);
         setForeColor(List1, m_model.state().scanState != ScanState::NotStarted ? colors::Blue
-                                                                                : colors::Black);
+                                                                               : colors::Black);
         setForeColor(List2, colors::Black);
     }
     // Same lines in the same order, with the other session's fields.

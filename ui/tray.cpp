@@ -6,8 +6,8 @@
 #include "model/main_model.h"
 #include "ui/line_list.h"
 #include "ui/main_controls.h"
-#include "ui/status_label.h"
 #include "ui/mouse_events.h"
+#include "ui/status_label.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -31,8 +31,7 @@ QString trayToolTip(const QString &caption)
     return caption.left(end);
 }
 
-TrayControls::TrayControls(const MainControls &c, MainModel &model,
-                           std::function<void()> bringBack)
+TrayControls::TrayControls(const MainControls &c, MainModel &model, std::function<void()> bringBack)
     : m_c(c), m_model(model), m_bringBack(std::move(bringBack))
 {
     onClick(c.LabCheckTray, [this] {
