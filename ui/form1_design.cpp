@@ -187,7 +187,6 @@ void createMainControls(QWidget *window, MainControls &c)
     c.LabTitList1 =
         label(window, "LabTitList1", texts::FirstSessionTitle, QRect(180, 1380, 7445, 240));
     // The title of the session not shown waits in the tag.
-    c.LabTitList1->setProperty("tag", texts::SecondSessionTitle);
     setBackColor(c.LabTitList1, colors::TitleGrey);
     c.LabTitList1->setCursor(Qt::PointingHandCursor);
     c.CheckList2All = place<QCheckBox>(window, "CheckList2All", QRect(220, 1410, 2500, 195));

@@ -27,7 +27,6 @@ void Form1::load()
     const MainControls &c = m_controls;
     m_model.setWindowReady(false);
     c.LabTitList1->setText(texts::FirstSessionTitle);
-    c.LabTitList1->setProperty("tag", texts::SecondSessionTitle);
 
     m_model.startRun();
     // The settings' options, in the order the file keeps them.

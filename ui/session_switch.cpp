@@ -20,9 +20,6 @@ namespace amiscan {
 
 namespace {
 
-// The column title keeps the other session's title as its tag (set by the design and start-up).
-const char *const TitleTag = "tag";
-
 // The separator, blank lines and the instructions are no friend's line.
 bool holdsNoFriend(const QString &line)
 {
@@ -86,27 +83,23 @@ void SessionSwitch::switchSession()
 {
     const bool toSecond = m_model.state().sessionShown == Session::First;
     m_model.setSessionShown(toSecond ? Session::Second : Session::First);
-    QLabel *LabTitList1 = m_c.LabTitList1;
-    LineList *List1 = m_c.List1;
-    LineList *List2 = m_c.List2;
+    QLabel *title = m_c.LabTitList1;
     m_c.LabSession->setText(toSecond ? texts::SessionMarkSecond : texts::SessionMarkFirst);
-    const QString shownTitle = LabTitList1->text();
-    LabTitList1->setText(LabTitList1->property(TitleTag).toString());
-    LabTitList1->setProperty(TitleTag, shownTitle);
+    title->setText(toSecond ? texts::SecondSessionTitle : texts::FirstSessionTitle);
     if (toSecond) {
-        for (QWidget *control : {static_cast<QWidget *>(LabTitList1), static_cast<QWidget *>(List1),
-                                 static_cast<QWidget *>(List2)})
+        for (QWidget *control : {static_cast<QWidget *>(title), static_cast<QWidget *>(m_c.List1),
+                                 static_cast<QWidget *>(m_c.List2)})
             setForeColor(control, colors::GreyGreen);
     } else {
-        setForeColor(LabTitList1, colors::Black);
-        setForeColor(List1, m_model.state().scanState != ScanState::NotStarted ? colors::Blue
-                                                                               : colors::Black);
-        setForeColor(List2, colors::Black);
+        setForeColor(title, colors::Black);
+        setForeColor(m_c.List1, m_model.state().scanState != ScanState::NotStarted ? colors::Blue
+                                                                                   : colors::Black);
+        setForeColor(m_c.List2, colors::Black);
     }
     // Same lines in the same order, with the other session's fields.
     m_lists.fillManageList();
     m_lists.fillMainList();
-    clearCurrentLine(List2);
+    clearCurrentLine(m_c.List2);
     m_helpLine.describeControls();
 }
 
