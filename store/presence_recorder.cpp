@@ -70,15 +70,17 @@ bool PresenceRecorder::load()
     m_online.clear();
     m_lastRead.reset();
     if (!query.exec(QStringLiteral(
-            "SELECT f.id, f.user_name, f.online, (SELECT display_name FROM names n"
+            "SELECT f.id, f.user_name, (SELECT display_name FROM names n"
             " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1) FROM friends f")))
         return failed(query);
     while (query.next()) {
-        const qint64 id = query.value(0).toLongLong();
-        m_friends.insert(query.value(1).toString(), Known{id, query.value(3).toString()});
-        if (query.value(2).toInt() != 0)
-            m_online.insert(id);
+        m_friends.insert(query.value(1).toString(),
+                         Known{query.value(0).toLongLong(), query.value(2).toString()});
     }
+    if (!query.exec(QStringLiteral("SELECT friend_id FROM online")))
+        return failed(query);
+    while (query.next())
+        m_online.insert(query.value(0).toLongLong());
     if (!query.exec(QStringLiteral("SELECT id, start_ms, end_ms, offset_s, steady_ms, run_id,"
                                    " interval_min FROM scans WHERE outcome = 'read'"
                                    " ORDER BY id DESC LIMIT 1")))
@@ -248,15 +250,16 @@ bool PresenceRecorder::recordChanges(QSqlQuery &query, const ScanRecord &scan, q
     QSqlQuery change(m_db->db());
     change.prepare(QStringLiteral("INSERT OR REPLACE INTO changes(friend_id, scan_id, online)"
                                   " VALUES(?, ?, ?)"));
-    QSqlQuery flag(m_db->db());
-    flag.prepare(QStringLiteral("UPDATE friends SET online = ? WHERE id = ?"));
+    QSqlQuery cameOnline(m_db->db()), wentOffline(m_db->db());
+    cameOnline.prepare(QStringLiteral("INSERT OR IGNORE INTO online(friend_id) VALUES(?)"));
+    wentOffline.prepare(QStringLiteral("DELETE FROM online WHERE friend_id = ?"));
     const auto changed = [&](qint64 id, bool on) {
         change.addBindValue(id);
         change.addBindValue(scanId);
         change.addBindValue(on ? 1 : 0);
-        flag.addBindValue(on ? 1 : 0);
+        QSqlQuery &flag = on ? cameOnline : wentOffline;
         flag.addBindValue(id);
-        return change.exec() && flag.exec();
+        return (change.exec() || failed(change)) && (flag.exec() || failed(flag));
     };
     QSqlQuery name(m_db->db());
     name.prepare(QStringLiteral(
@@ -295,11 +298,11 @@ bool PresenceRecorder::recordChanges(QSqlQuery &query, const ScanRecord &scan, q
             continue;
         online.insert(id);
         if (!m_online.contains(id) && !changed(id, true))
-            return failed(change.lastError().isValid() ? change : flag);
+            return false;
     }
     for (const qint64 id : std::as_const(m_online)) {
         if (!online.contains(id) && !changed(id, false))
-            return failed(change.lastError().isValid() ? change : flag);
+            return false;
     }
     return true;
 }
@@ -429,7 +432,7 @@ bool PresenceRecorder::forget(const QString &userName)
     // What is forgotten is overwritten, in the log and in its journal.
     query.exec(QStringLiteral("PRAGMA secure_delete = ON"));
     bool ok = begin();
-    for (const char *table : {"changes", "names", "imported"}) {
+    for (const char *table : {"changes", "names", "imported", "online"}) {
         ok = ok && query.exec(QStringLiteral("DELETE FROM %1 WHERE friend_id = %2")
                                   .arg(QLatin1String(table))
                                   .arg(id));

@@ -119,7 +119,7 @@ private slots:
             // who is online is that scan's: its changes went with it.
             const qsizetype at = output.lastIndexOf("logged ");
             const bool written = at >= 0;
-            const qint64 last = written ? output.mid(at + 7).trimmed().toLongLong() + 1 : base;
+            const qint64 last = (written ? output.mid(at + 7).trimmed().toLongLong() : base) + 1;
             PresenceDb log(presenceLogPath(dir.path()), PresenceDb::Mode::Read);
             QCOMPARE(log.open(false), PresenceDb::State::Ready);
             QSqlQuery query(log.db());
@@ -131,8 +131,8 @@ private slots:
             QVERIFY2(latest <= last && (!written || latest >= last - 1),
                      qPrintable(QStringLiteral("scan %1 logged at kill %2").arg(latest).arg(kill)));
             QStringList online;
-            QVERIFY(
-                query.exec("SELECT user_name FROM friends WHERE online = 1 ORDER BY user_name"));
+            QVERIFY(query.exec(
+                "SELECT user_name FROM friends JOIN online ON friend_id = id ORDER BY user_name"));
             while (query.next())
                 online << query.value(0).toString();
             QCOMPARE(online, onlineIn(latest));
