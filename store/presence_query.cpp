@@ -19,19 +19,22 @@ QDateTime optionalTime(const QVariant &ms, const QVariant &offset)
     return ms.isNull() ? QDateTime() : logTime(ms.toLongLong(), offset.toInt());
 }
 
-// The read scans in order, for reading many friends.
+// The read scans by id, for reading many friends: ids are dense, so each is found at once.
 class ReadScans
 {
 public:
     bool load(QSqlQuery &query)
     {
-        if (!query.exec(QStringLiteral("SELECT id, end_ms, offset_s, prev_id FROM scans WHERE "
-                                       "outcome = 'read' ORDER BY id")))
+        if (!query.exec(QStringLiteral("SELECT id, end_ms, offset_s, prev_id FROM scans"
+                                       " WHERE outcome = 'read' ORDER BY id")))
             return false;
         while (query.next()) {
-            m_scans.push_back({query.value(0).toLongLong(), query.value(1).toLongLong(),
-                               query.value(2).toInt(),
-                               query.value(3).isNull() ? 0 : query.value(3).toLongLong()});
+            const qint64 id = query.value(0).toLongLong();
+            if (m_scans.empty())
+                m_first = id;
+            m_scans.resize(size_t(id - m_first + 1));
+            m_scans.back() = {query.value(1).toLongLong(), query.value(2).toInt(),
+                              query.value(3).isNull() ? 0 : query.value(3).toLongLong(), true};
         }
         return true;
     }
@@ -49,17 +52,19 @@ public:
 private:
     struct Scan
     {
-        qint64 id;
-        qint64 ms;
-        int offset;
-        qint64 previousId;
+        qint64 ms = 0;
+        int offset = 0;
+        qint64 previousId = 0;
+        bool read = false;
     };
     const Scan *find(qint64 id) const
     {
-        const auto it = std::lower_bound(m_scans.begin(), m_scans.end(), id,
-                                         [](const Scan &s, qint64 i) { return s.id < i; });
-        return it != m_scans.end() && it->id == id ? &*it : nullptr;
+        const qint64 index = id - m_first;
+        return index >= 0 && index < qint64(m_scans.size()) && m_scans[size_t(index)].read
+                   ? &m_scans[size_t(index)]
+                   : nullptr;
     }
+    qint64 m_first = 0;
     std::vector<Scan> m_scans;
 };
 
