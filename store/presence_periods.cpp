@@ -37,13 +37,13 @@ QString unobservedCode(Unobserved unobserved)
     return {};
 }
 
-Unobserved unobservedFromCode(QStringView text)
+Unobserved unobservedFromCode(QStringView code)
 {
-    if (text.isEmpty())
+    if (code.isEmpty())
         return Unobserved::None;
-    for (const Code &code : Codes) {
-        if (text == QStringView(code.text))
-            return code.unobserved;
+    for (const Code &known : Codes) {
+        if (code == QStringView(known.text))
+            return known.unobserved;
     }
     // A code of a newer version: whatever it is, the stretch was not observed.
     return Unobserved::Gap;

@@ -5,6 +5,7 @@
 import csv
 import datetime
 import json
+import re
 import sys
 
 fmt, path = sys.argv[1:3]
@@ -17,7 +18,16 @@ def utc(moment):
 if fmt == 'ics':
     import icalendar  # fails loudly when missing: tools/install-deps.sh installs it
     with open(path, 'rb') as file:
-        calendar = icalendar.Calendar.from_ical(file.read())
+        data = file.read()
+    # Lines end with CR LF and are folded at 75 octets (RFC 5545, 3.1).
+    assert data.endswith(b'\r\n') and b'\n' not in data.replace(b'\r\n', b''), 'line ends'
+    assert max(len(line) for line in data.split(b'\r\n')) <= 75, 'a line is not folded'
+    # Text values escape their commas and semicolons (3.3.11).
+    for line in data.replace(b'\r\n ', b'').split(b'\r\n'):
+        if line.startswith((b'SUMMARY:', b'DESCRIPTION:')):
+            value = re.sub(rb'\\.', b'', line.split(b':', 1)[1])
+            assert b',' not in value and b';' not in value, line
+    calendar = icalendar.Calendar.from_ical(data)
     events = calendar.walk('VEVENT')
     assert len({str(event['UID']) for event in events}) == len(events), 'UIDs not unique'
     for event in events:
