@@ -37,6 +37,10 @@ ReadResult readFile(const QString &path)
             cutValue(profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name)));
     }
     result.serviceUrl = cutValue(profile.value(Section, ServiceUrlKey));
+    bool number = false;
+    const int days = profile.value(LogSection, KeepDaysKey).toInt(&number);
+    if (number && days > 0)
+        result.keepDays = days;
     return result;
 }
 
@@ -50,6 +54,18 @@ bool writeFile(const QString &path, const Values &values, QString *error)
     }
     for (int key = 0; key < KeyCount; ++key)
         profile.setValue(Section, QString::fromLatin1(Keys[size_t(key)].name), values[size_t(key)]);
+    return profile.save(path, error);
+}
+
+bool writeKeepDays(const QString &path, std::optional<int> days, QString *error)
+{
+    ProfileFile profile;
+    if (!profile.load(path)) {
+        if (error)
+            *error = QStringLiteral("The file cannot be read.");
+        return false;
+    }
+    profile.setValue(LogSection, KeepDaysKey, days ? QString::number(*days) : QString());
     return profile.save(path, error);
 }
 

@@ -65,7 +65,14 @@ struct ReadResult
     // Every key's value as read, empty when missing.
     Values values;
     QString serviceUrl;
+    // [Log] KeepDays: the days of the presence log to keep; none (missing, or not a whole number
+    // from 1 on) keeps everything.
+    std::optional<int> keepDays;
 };
+
+// The presence log's own section, apart from "Parameters", whose keys never change.
+inline const QString LogSection = QStringLiteral("Log");
+inline const QString KeepDaysKey = QStringLiteral("KeepDays");
 
 // A flag key's value: only "0" and "1" exactly; anything else changes nothing.
 std::optional<bool> acceptedFlag(const QString &value);
@@ -79,6 +86,8 @@ ReadResult readFile(const QString &path);
 // answers false when an existing file cannot be read, so its content is never lost. On failure
 // `*error` says why.
 bool writeFile(const QString &path, const Values &values, QString *error = nullptr);
+// Writes [Log] KeepDays (none: removes the value, so everything is kept), keeping the rest.
+bool writeKeepDays(const QString &path, std::optional<int> days, QString *error = nullptr);
 
 } // namespace settings
 } // namespace amiscan
