@@ -7,9 +7,12 @@
 #include "schedule/interval.h"
 #include "store/clock.h"
 #include "store/history_saver.h"
+#include "store/presence_log.h"
 #include "store/time_text.h"
 
 #include <QNetworkAccessManager>
+
+#include <cmath>
 
 namespace amiscan {
 
@@ -40,6 +43,8 @@ void MainModel::startRun()
     m_state = MainState{};
     m_state.versionText = programVersionText();
     readSettings();
+    m_runStart = Clock::now();
+    m_runStartSteadyMs = Clock::steadyMs();
     if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
         m_state.savedPassword = m_state.password;
     // The sort key follows the name mode in force at start-up, for the whole run.
@@ -158,6 +163,55 @@ void MainModel::setScanPlatform(std::unique_ptr<Browser> browser,
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &MainModel::finishMergedScan);
     connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this,
             &MainModel::friendsCameOnline);
+    connect(m_scanDriver.get(), &ScanDriver::attemptEnded, this, &MainModel::recordAttempt);
+}
+
+void MainModel::openLog()
+{
+    if (m_log)
+        return;
+    m_log = PresenceLog::open(m_dataDir);
+    m_log->runStarted(m_runStart, m_runStartSteadyMs);
+    applyRetention();
+}
+
+void MainModel::recordAttempt(ScanRecord record)
+{
+    if (!m_log) {
+        // No history was read at start-up: there is nothing to import, now or later.
+        openLog();
+        m_log->importHistory(FriendsTable());
+    }
+    record.steadyMsAtEnd = Clock::steadyMs();
+    // The log counts whole minutes: a fraction is rounded up, so no gap is taken for less.
+    if (m_state.repeatOn)
+        record.intervalMinutes =
+            std::max(1, int(std::ceil(minutesValue(validatedInterval(m_state.intervalEntry)))));
+    if (record.outcome == ScanOutcome::Read) {
+        for (int row = 1; row <= m_table.friendCount(); ++row) {
+            if (isOnlineRow(m_table, row))
+                record.online.append(LoggedFriend{m_table.cellText(row, AccountName),
+                                                  m_table.cellText(row, DisplayName)});
+        }
+    }
+    m_log->recordScan(record);
+    applyRetention();
+}
+
+void MainModel::applyRetention()
+{
+    const QDateTime now = Clock::now();
+    if (!m_log || m_retainedOn == now.date())
+        return;
+    m_retainedOn = now.date();
+    m_log->applyRetention(m_state.keepDays.value_or(0), now);
+}
+
+void MainModel::end()
+{
+    if (m_log && !m_ended)
+        m_log->runEnded(Clock::now());
+    m_ended = true;
 }
 
 bool MainModel::scanInProgress() const

@@ -11,6 +11,7 @@
 #include "store/key_order.h"
 #include "store/safe_file.h"
 
+#include <QDate>
 #include <QObject>
 #include <QTimer>
 
@@ -21,6 +22,8 @@ namespace amiscan {
 
 class Browser;
 class HistorySaver;
+class PresenceLog;
+struct ScanRecord;
 class PageFetcher;
 class ScanDriver;
 
@@ -133,7 +136,8 @@ public:
     void retryFailedSaves();
     // The run is over: both timers stop, and nothing is written after end().
     void stopTimers();
-    void end() { m_ended = true; }
+    // The run is over: the presence log hears it, and nothing is written after.
+    void end();
     bool hasEnded() const { return m_ended; }
 
 signals:
@@ -189,6 +193,13 @@ private:
     void parkFocus() override { emit focusParkRequested(); }
 
     void setIntervalEntry(const QString &text, bool tellWindows);
+    // The presence log, once there is anything to keep: a run that starts with neither a history
+    // nor a log writes nothing until a scan ends.
+    void openLog();
+    // A scan attempt ended: the presence log keeps it, with who is online after a read.
+    void recordAttempt(ScanRecord record);
+    // The days the presence log keeps, applied once a day.
+    void applyRetention();
     void readSettings();
     void completeScan();
 
@@ -211,6 +222,11 @@ private:
     std::unique_ptr<ScanTimer> m_scanTimer;
     std::unique_ptr<ScanDriver> m_scanDriver;
     std::unique_ptr<HistorySaver> m_historySaver;
+    // Every scan kept, beside the history file; absent until the run starts.
+    std::unique_ptr<PresenceLog> m_log;
+    QDate m_retainedOn;
+    QDateTime m_runStart;
+    qint64 m_runStartSteadyMs = 0;
     // The unreadable history could not be moved aside, so no save was asked for.
     std::optional<SaveFailure> m_historyAsideFailure;
     std::optional<SaveFailure> m_settingsFailure;

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace amiscan {
 
 // Whether the top panel is shown.
@@ -44,6 +46,8 @@ struct MainState : ScanShared, ScheduleState
     // The repeat interval in minutes as the user wrote it, once checked: the settings keep it as
     // written ("2.50" stays so).
     QString intervalEntry = QStringLiteral("15");
+    // The days the presence log keeps ("KeepDays"); none: everything.
+    std::optional<int> keepDays;
 
     qint16 onlineCount = 0;
     qint16 shownOnlineCount = 0;

@@ -8,6 +8,7 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
+#include "store/presence_log.h"
 #include "store/settings_file.h"
 
 namespace amiscan {
@@ -79,6 +80,8 @@ std::optional<SaveFailure> MainModel::saveFailure() const
 void MainModel::loadHistory()
 {
     const QString path = historyFilePath(m_dataDir);
+    if (fileExists(presenceLogPath(m_dataDir)))
+        openLog();
     if (!fileExists(path))
         return;
     m_state.dataPresent = true;
@@ -89,6 +92,9 @@ void MainModel::loadHistory()
     // Checking the stored lengths now spares the first scan that work; so does the index of
     // names, built a moment after the window is up, on its own.
     markCurrentLengths(m_table);
+    // The log takes the two sessions of each friend once, the first time it is started.
+    openLog();
+    m_log->importHistory(m_table);
     QTimer::singleShot(NameIndexDelayMs, this, [this] { m_table.indexNames(); });
 }
 
@@ -100,6 +106,7 @@ void MainModel::readSettings()
     m_state.settingsUnreadable = !read.readable;
     applySettings(m_state, read);
     m_state.serviceUrl = read.serviceUrl;
+    m_state.keepDays = read.keepDays;
     if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
         keepMemoryPrivate();
 

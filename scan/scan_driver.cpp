@@ -90,6 +90,7 @@ void ScanDriver::startScan()
     const int scan = ++m_scan;
     m_tickBusy = false;
     m_running = true;
+    m_attemptStart = Clock::now();
     m_host.showProgress(texts::ScanRunning, ScanHost::Tone::Running);
     m_timedScan = m_host.isTimedScan();
     if (m_timedScan)
@@ -316,6 +317,7 @@ void ScanDriver::failScan()
                                        : "no page of the service came",
            m_pageAddress.isEmpty() ? "none" : qPrintable(m_pageAddress.toDisplayString()));
     stopScan();
+    recordAttempt(ScanOutcome::Failed, 0);
     m_host.scanFailed();
     m_host.showProgress(texts::ScanStopped, ScanHost::Tone::Stopped);
     // A scan the user started always tells; a timed scan only the first failure of a run.
@@ -363,6 +365,7 @@ void ScanDriver::readAndMerge()
     m_running = false;
     m_stepTimer.stop();
     emit pageMerged();
+    recordAttempt(ScanOutcome::Read, int(entries.size()));
     // Named in the order of the rebuilt main list.
     if (const QStringList names = selectedNames(table, cameOnline, m_host.namesAreUserNames());
         !names.isEmpty())
@@ -373,6 +376,9 @@ void ScanDriver::readAndMerge()
 
 void ScanDriver::endScan()
 {
+    // An abort leaves a read under way to its end, which records the scan.
+    if (!m_reading)
+        recordAttempt(ScanOutcome::Failed, 0);
     stopScan();
     m_waitCount = 0;
     m_host.scanEnded();
@@ -388,6 +394,19 @@ void ScanDriver::stopScan()
     // No browser page stays behind an aborted or failed scan.
     if (!m_reading)
         m_browser->unload();
+}
+
+void ScanDriver::recordAttempt(ScanOutcome outcome, int entryCount)
+{
+    if (!m_attemptStart.isValid())
+        return;
+    ScanRecord record;
+    record.start = std::exchange(m_attemptStart, QDateTime());
+    record.end = Clock::now();
+    record.route = m_directRead == DirectRead::FriendsPage ? ScanRoute::Direct : ScanRoute::Browser;
+    record.outcome = outcome;
+    record.entryCount = entryCount;
+    emit attemptEnded(record);
 }
 
 } // namespace amiscan

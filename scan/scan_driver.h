@@ -3,6 +3,7 @@
 #include "scan/scan_state.h"
 #include "store/clock.h"
 #include "store/friends_table.h"
+#include "store/scan_record.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -68,6 +69,8 @@ signals:
     // After pageMerged: the selected friends who came online in the scan, as the lists name
     // them. Not emitted when there are none.
     void friendsCameOnline(const QStringList &names);
+    // Every scan started ends here once, read or not: its times, route, outcome and entries.
+    void attemptEnded(const amiscan::ScanRecord &record);
 
 private:
     void directRead(int scan);
@@ -79,6 +82,7 @@ private:
     void finishTick();
     void waitedWithoutAnswer();
     void failScan();
+    void recordAttempt(ScanOutcome outcome, int entryCount);
     // The scan comes to rest: what it is still owed is dropped, the button shows Start Scan.
     void stopScan();
     void showWaitCount();
@@ -120,6 +124,8 @@ private:
     // scans that fail next tell nothing more, so that a service away for the night leaves one
     // message, not one a scan.
     bool m_failing = false;
+    // When the scan under way started; invalid once it has been recorded.
+    QDateTime m_attemptStart;
     QString m_pageHtml;
     QUrl m_pageAddress;
 };

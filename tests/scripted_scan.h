@@ -17,11 +17,13 @@ namespace amiscan {
 struct ScriptedScan
 {
     QTemporaryDir dir;
-    MainModel model{dir.path()};
+    MainModel model;
     Form1 form{model};
     FakeBrowser *browser = new FakeBrowser;
     FakePageFetcher *fetcher = new FakePageFetcher;
-    explicit ScriptedScan(bool started = true)
+    // A data directory of its own unless given one.
+    explicit ScriptedScan(bool started = true, const QString &dataDir = {})
+        : model(dataDir.isEmpty() ? dir.path() : dataDir)
     {
         model.setScanPlatform(std::unique_ptr<FakeBrowser>(browser),
                               std::unique_ptr<FakePageFetcher>(fetcher));

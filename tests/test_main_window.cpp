@@ -13,6 +13,7 @@
 #include "scripted_scan.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
+#include "store/presence_log.h"
 #include "store/time_text.h"
 #include "ui/colors.h"
 #include "ui/form1_texts.h"
@@ -164,7 +165,7 @@ private slots:
         form().setTrayIcon(std::unique_ptr<FakeTrayIcon>(m_tray = new FakeTrayIcon));
         form().setNotifier(std::unique_ptr<FakeNotifier>(m_notifier = new FakeNotifier));
     }
-    void cleanup() { m_scan.reset(); }
+    void cleanup() { m_scan.reset(), Clock::set({}); }
 
     // Nothing is written before the history has been read or a scan merged, not even over a
     // settings file of the user's; the lists keep their instructions until there is data.
@@ -961,6 +962,32 @@ private slots:
         QVERIFY(form().isVisible());
         QCOMPARE(form().windowState() & ~Qt::WindowActive, Qt::WindowNoState);
         QVERIFY(twipsGeometry(&form()).height() > before);
+    }
+
+    // Every scan is kept in the presence log; the time the program was closed is nobody's
+    // online time: each period ends or starts there unseen.
+    void presenceLog_keepsTheRunsApart()
+    {
+        QTemporaryDir dir;
+        const QDateTime at(QDate(2026, 12, 7), QTime(10, 0));
+        for (const int minutes : {0, 22}) { // two runs, twenty minutes apart
+            ScriptedScan run(true, dir.path());
+            run.fetcher->answer = [](const QUrl &) { return FriendsDirect; };
+            run.browser->pageFor = [](const QUrl &) { return FriendsBrowser; };
+            for (const int minute : {minutes, minutes + 1}) {
+                Clock::set(at.addSecs(60 * minute));
+                QTest::mouseClick(findControl<QPushButton>(run.form, "ButGo"), Qt::LeftButton);
+                QVERIFY(QTest::qWaitFor([&run] { return !run.scanning(); }));
+            }
+            run.form.endProgram(ExitRoute::ExitButton);
+        }
+        QStringList periods;
+        for (const Period &p : PresenceLog::open(dir.path())->periods({{}, {}, {"ann.lee"}}))
+            periods << formatStamp(p.innerStart) + u'-' + formatStamp(p.innerEnd) +
+                           (p.outerStart.isValid() ? u'<' : u'?') +
+                           (p.outerEnd.isValid() ? u'>' : u'?');
+        QCOMPARE(periods, (QStringList{"07/12/26 10:00-07/12/26 10:01??",
+                                       "07/12/26 10:22-07/12/26 10:23??"}));
     }
 
     // Zed and Ann (selected) and Bob (not) come online, Cy resumes the session that ended
