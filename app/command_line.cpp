@@ -25,10 +25,10 @@ const QString FilesRule = QStringLiteral(
     "  A data directory that does not exist is created, open to its owner only.\n"
     "  One copy of Amiscan runs per data directory; starting another one brings the\n"
     "  running copy's window back.\n"
-    "\nNotifications:\n"
-    "  To be told by a desktop notification when selected friends come online, put\n"
-    "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
-    "  running. The friends are the ones checked in the management list.\n");
+    "\nPreferences:\n"
+    "  The desktop notifications, starting at login and where the password is kept\n"
+    "  are set in the preferences (Ctrl+, in the main window, or --preferences). The\n"
+    "  password is kept in the desktop's keyring when one answers, else in Amiscan.ini.\n");
 
 // The options of the application object, which reads them itself: accepted here, not shown.
 void acceptQtOptions(QCommandLineParser &parser)
@@ -64,13 +64,25 @@ struct Parser
                        "toolkit and of the browser engine. Without it Amiscan prints nothing "
                        "but its own messages.")};
 
+    QCommandLineOption minimized{
+        QStringLiteral("minimized"),
+        QStringLiteral("Starts with the window minimised: in the notification area when "
+                       "\"Minimize icon\" is checked.")};
+    QCommandLineOption preferences{
+        QStringLiteral("preferences"),
+        QStringLiteral("Opens the preferences, in the copy of Amiscan already running if any.")};
+    QCommandLineOption history{
+        QStringLiteral("history"),
+        QStringLiteral("Opens the history window, in the copy of Amiscan already running if "
+                       "any.")};
+
     Parser()
     {
         // "-platform xcb" as the application object spells it.
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
-        parser.addOptions({help, version, dataDir, verbose});
+        parser.addOptions({help, version, dataDir, verbose, minimized, preferences, history});
         acceptQtOptions(parser);
     }
 };
@@ -102,6 +114,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
     }
     result.verbose = result.action == CommandLine::Action::Run && p.parser.isSet(p.verbose);
+    result.minimized = p.parser.isSet(p.minimized);
+    if (result.action != CommandLine::Action::Run) {
+    } else if (p.parser.isSet(p.preferences) && p.parser.isSet(p.history)) {
+        result.action = CommandLine::Action::Refuse;
+        result.error =
+            QStringLiteral("The options --preferences and --history exclude each other.");
+    } else if (p.parser.isSet(p.preferences)) {
+        result.window = CommandLine::Window::Preferences;
+    } else if (p.parser.isSet(p.history)) {
+        result.window = CommandLine::Window::History;
+    }
     return result;
 }
 

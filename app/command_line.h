@@ -20,6 +20,17 @@ struct CommandLine
     QString dataDir;      // from --data-dir, absolute; empty when not given
     bool verbose = false; // --verbose: the reasons of failures on standard error
     QString error;        // why the command line is refused
+    // --minimized: the window starts minimised, in the notification area when its option is on
+    // (how the autostart entry starts it).
+    bool minimized = false;
+    // --preferences, --history: the window to open, in the running copy when there is one.
+    enum class Window
+    {
+        Main,
+        Preferences,
+        History,
+    };
+    Window window = Window::Main;
 };
 
 // Reads the arguments, the program's name first. Qt's own options (-platform, -style,

@@ -2,6 +2,7 @@
 
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/secret_store.h"
 #include "scan/scan_driver.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
@@ -39,9 +40,12 @@ void MainModel::startRun()
     // First values of the state, in the order the program has always set them.
     m_state = MainState{};
     m_state.versionText = programVersionText();
+    m_toldLongOnline.clear();
+    m_scansFailing = false;
     readSettings();
     if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
         m_state.savedPassword = m_state.password;
+    settlePasswordPlace();
     // The sort key follows the name mode in force at start-up, for the whole run.
     m_state.sortNameMode = m_state.userNames ? 1 : 0;
 }
@@ -156,8 +160,7 @@ void MainModel::setScanPlatform(std::unique_ptr<Browser> browser,
     m_scanDriver = std::make_unique<ScanDriver>(static_cast<ScanHost &>(*this), m_stepTimer,
                                                 std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &MainModel::finishMergedScan);
-    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this,
-            &MainModel::friendsCameOnline);
+    connect(m_scanDriver.get(), &ScanDriver::presenceChanged, this, &MainModel::announceChanges);
 }
 
 bool MainModel::scanInProgress() const
@@ -234,6 +237,7 @@ void MainModel::scanEnded()
 void MainModel::scanFailed()
 {
     m_scanTimer->scanFailed();
+    announceHealth(true);
 }
 
 // The end of a scan that read the friends page: the lists show the merged table again, the
@@ -265,6 +269,8 @@ void MainModel::completeScan()
     m_scanTimer->restartCount();
     m_state.scanCompleted = true;
     refreshScanStatus();
+    // The password just logged in with: kept in the keyring at once.
+    keepPasswordInKeyring();
 }
 
 } // namespace amiscan

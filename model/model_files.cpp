@@ -94,13 +94,16 @@ void MainModel::loadHistory()
 
 void MainModel::readSettings()
 {
-    const settings::ReadResult read = settings::readFile(settingsFilePath(m_dataDir));
+    const settings::ReadResult read =
+        settings::readFile(settingsFilePath(m_dataDir), ownSettingKeys());
     if (!read.exists)
         return;
     m_state.settingsUnreadable = !read.readable;
     applySettings(m_state, read);
     m_state.serviceUrl = read.serviceUrl;
-    if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
+    m_passwordInFile =
+        !m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder;
+    if (m_passwordInFile)
         keepMemoryPrivate();
 
     saveSettings();
@@ -112,16 +115,24 @@ void MainModel::saveSettings()
     if (!m_state.dataPresent || m_ended)
         return;
     const QString interval = m_state.intervalEntry;
-    const settings::Values values = settingsToWrite(m_state);
+    settings::Values values = settingsToWrite(m_state);
     if (m_state.intervalEntry != interval)
         emit intervalEntryChanged(m_state.intervalEntry);
+    // The keyring that holds the password keeps it alone.
+    if (passwordOnlyInKeyring())
+        values[settings::UserPw].clear();
     const QString path = settingsFilePath(m_dataDir);
     QString error;
     if (moveUnreadAside(path, m_state.settingsUnreadable, &error) &&
-        settings::writeFile(path, values, &error))
+        settings::writeFile(path, values, &error, ownSettingsToWrite(m_state))) {
         m_settingsFailure.reset();
-    else
+        m_passwordInFile = !values[settings::UserPw].isEmpty() &&
+                           values[settings::UserPw] != texts::PasswordPlaceholder;
+    } else {
         m_settingsFailure = SaveFailure{path, error};
+    }
+    forgetPasswordInKeyring();
+    keepPasswordInKeyring();
 }
 
 } // namespace amiscan

@@ -65,9 +65,9 @@ public:
 signals:
     // The friends page has been read and merged into the table.
     void pageMerged();
-    // After pageMerged: the selected friends who came online in the scan, as the lists name
-    // them. Not emitted when there are none.
-    void friendsCameOnline(const QStringList &names);
+    // After pageMerged: the friends who came online in the scan and those who went offline.
+    void presenceChanged(const QList<FriendsTable::RowId> &cameOnline,
+                         const QList<FriendsTable::RowId> &wentOffline);
 
 private:
     void directRead(int scan);
