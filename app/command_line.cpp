@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <tuple>
 
 namespace amiscan {
 
@@ -25,6 +26,18 @@ const QString FilesRule = QStringLiteral(
     "  A data directory that does not exist is created, open to its owner only.\n"
     "  One copy of Amiscan runs per data directory; starting another one brings the\n"
     "  running copy's window back.\n"
+    "\nPresence log:\n"
+    "  Every scan is also kept in Amiscan.db in the data directory: who came online and\n"
+    "  who went offline, from which --export reads every online period with both of its\n"
+    "  bounds (online at least from the first scan that saw the friend to the last, at\n"
+    "  most from the scan before to the scan after), whether its start and end were\n"
+    "  seen, and whether it was imported from the history file. Stretches without a\n"
+    "  scan, while Amiscan was not running or the computer slept, are not observed.\n"
+    "  It works while Amiscan runs. A date is YYYY-MM-DD (--to takes the whole day) or\n"
+    "  an ISO 8601 date and time such as 2026-03-01T18:30 or 2026-03-01T18:30+01:00.\n"
+    "  Everything is kept, unless KeepDays=N in the [Log] section of Amiscan.ini keeps\n"
+    "  the last N days only; a friend deleted in the management list keeps their log\n"
+    "  until --forget removes it.\n"
     "\nPreferences:\n"
     "  The desktop notifications, starting at login and where the password is kept\n"
     "  are set in the preferences (Ctrl+, in the main window, or --preferences). The\n"
@@ -75,6 +88,30 @@ struct Parser
         QStringLiteral("history"),
         QStringLiteral("Opens the history window, in the copy of Amiscan already running if "
                        "any.")};
+    QCommandLineOption exportFormat{
+        QStringLiteral("export"),
+        QStringLiteral("Writes every online period of the presence log as csv, json or ics (a "
+                       "calendar), then exits."),
+        QStringLiteral("FORMAT")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("Exports the periods from <DATE> on."),
+                            QStringLiteral("DATE")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("Exports the periods up to <DATE>, that day included."),
+                          QStringLiteral("DATE")};
+    QCommandLineOption friendName{
+        QStringLiteral("friend"),
+        QStringLiteral("Exports the periods of the friend with this user name only; repeat it "
+                       "for more friends."),
+        QStringLiteral("USERNAME")};
+    QCommandLineOption output{
+        QStringLiteral("output"),
+        QStringLiteral("Writes the export to <FILE> rather than to standard output."),
+        QStringLiteral("FILE")};
+    QCommandLineOption forget{
+        QStringLiteral("forget"),
+        QStringLiteral("Removes the presence log of the friend with this user name, then exits."),
+        QStringLiteral("USERNAME")};
 
     Parser()
     {
@@ -82,10 +119,76 @@ struct Parser
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
-        parser.addOptions({help, version, dataDir, verbose, minimized, preferences, history});
+        parser.addOptions({help, version, dataDir, verbose, minimized, preferences, history,
+                           exportFormat, from, to, friendName, output, forget});
         acceptQtOptions(parser);
     }
 };
+
+// A date of --from or --to: a day in local time (--to takes the whole of it), or an ISO 8601
+// date and time, local when it names no offset.
+QDateTime readDate(const QString &text, bool endOfDay)
+{
+    if (text.size() == 10) {
+        const QDate day = QDate::fromString(text, Qt::ISODate);
+        return !day.isValid() ? QDateTime()
+               : endOfDay     ? day.addDays(1).startOfDay().addMSecs(-1)
+                              : day.startOfDay();
+    }
+    return text.contains(u'T') ? QDateTime::fromString(text, Qt::ISODate) : QDateTime();
+}
+
+// Reads the options of --export and --forget; false with the reason when they are refused.
+bool readLogOptions(const Parser &p, CommandLine &result)
+{
+    const QCommandLineParser &parser = p.parser;
+    const auto refuse = [&result](const QString &error) {
+        result.error = error;
+        return false;
+    };
+    if (parser.isSet(p.forget)) {
+        if (parser.isSet(p.exportFormat))
+            return refuse(QStringLiteral("The options --export and --forget go one at a time."));
+        result.forgetUser = parser.value(p.forget);
+        if (result.forgetUser.isEmpty())
+            return refuse(QStringLiteral("The option --forget needs a user name."));
+        result.action = CommandLine::Action::Forget;
+    }
+    for (const QCommandLineOption *option : {&p.from, &p.to, &p.friendName, &p.output}) {
+        if (parser.isSet(*option) && !parser.isSet(p.exportFormat))
+            return refuse(
+                QStringLiteral("The option --%1 goes with --export.").arg(option->names().first()));
+    }
+    if (!parser.isSet(p.exportFormat))
+        return true;
+    const QString format = parser.value(p.exportFormat);
+    const std::optional<ExportFormat> named = exportFormatNamed(format.toLower());
+    if (!named)
+        return refuse(
+            QStringLiteral("The format of --export is csv, json or ics, not '%1'.").arg(format));
+    result.action = CommandLine::Action::Export;
+    result.exportFormat = *named;
+    PeriodQuery &query = result.exportQuery;
+    for (const auto &[option, date, end] :
+         {std::tuple{&p.from, &query.from, false}, std::tuple{&p.to, &query.to, true}}) {
+        if (!parser.isSet(*option))
+            continue;
+        *date = readDate(parser.value(*option), end);
+        if (!date->isValid())
+            return refuse(QStringLiteral("Cannot read the date '%1' of --%2: give YYYY-MM-DD or "
+                                         "an ISO 8601 date and time such as 2026-03-01T18:30.")
+                              .arg(parser.value(*option), option->names().first()));
+    }
+    if (query.from.isValid() && query.to.isValid() && query.from > query.to)
+        return refuse(QStringLiteral("The date of --from comes after that of --to."));
+    query.friends = parser.values(p.friendName);
+    if (query.friends.contains(QString()))
+        return refuse(QStringLiteral("The option --friend needs a user name."));
+    if (parser.isSet(p.output) && parser.value(p.output).isEmpty())
+        return refuse(QStringLiteral("The option --output needs a file."));
+    result.output = parser.value(p.output);
+    return true;
+}
 
 } // namespace
 
@@ -113,7 +216,11 @@ CommandLine parseCommandLine(const QStringList &arguments)
             result.dataDir = QDir::cleanPath(QDir::current().absoluteFilePath(dir));
         }
     }
-    result.verbose = result.action == CommandLine::Action::Run && p.parser.isSet(p.verbose);
+    if (result.action == CommandLine::Action::Run && !readLogOptions(p, result))
+        result.action = CommandLine::Action::Refuse;
+    result.verbose = result.action != CommandLine::Action::Refuse &&
+                     result.action != CommandLine::Action::ShowHelp &&
+                     result.action != CommandLine::Action::ShowVersion && p.parser.isSet(p.verbose);
     result.minimized = p.parser.isSet(p.minimized);
     if (result.action != CommandLine::Action::Run) {
     } else if (p.parser.isSet(p.preferences) && p.parser.isSet(p.history)) {
@@ -152,6 +259,8 @@ int answerCommandLine(const CommandLine &commandLine)
                    stderr);
         return 2;
     case CommandLine::Action::Run:
+    case CommandLine::Action::Export:
+    case CommandLine::Action::Forget:
         break;
     }
     return 0;

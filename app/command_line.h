@@ -1,5 +1,8 @@
 #pragma once
 
+#include "store/period_export.h"
+#include "store/presence_query.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,13 +16,20 @@ struct CommandLine
         Run,
         ShowHelp,
         ShowVersion,
-        Refuse
+        Refuse,
+        Export, // --export: the presence log's periods, without the window
+        Forget, // --forget: a friend's presence log removed
     };
 
     Action action = Action::Run;
     QString dataDir;      // from --data-dir, absolute; empty when not given
     bool verbose = false; // --verbose: the reasons of failures on standard error
     QString error;        // why the command line is refused
+    // --export FORMAT, with --from, --to and --friend; --output, or standard output when empty.
+    ExportFormat exportFormat = ExportFormat::Csv;
+    PeriodQuery exportQuery;
+    QString output;
+    QString forgetUser; // --forget USERNAME
     // --minimized: the window starts minimised, in the notification area when its option is on
     // (how the autostart entry starts it).
     bool minimized = false;

@@ -5,7 +5,7 @@
 
 namespace amiscan {
 
-// The two files live in the data directory: the directory of the program's executable.
+// The files live in the data directory: the directory of the program's executable.
 inline QString historyFilePath(const QString &dataDir)
 {
     return QDir(dataDir).filePath(QStringLiteral("Amiscan.txt"));
@@ -14,6 +14,12 @@ inline QString historyFilePath(const QString &dataDir)
 inline QString settingsFilePath(const QString &dataDir)
 {
     return QDir(dataDir).filePath(QStringLiteral("Amiscan.ini"));
+}
+
+// The presence log: every scan, in SQLite.
+inline QString presenceLogPath(const QString &dataDir)
+{
+    return QDir(dataDir).filePath(QStringLiteral("Amiscan.db"));
 }
 
 } // namespace amiscan

@@ -41,6 +41,10 @@ ReadResult readFile(const QString &path, const QList<OwnKey> &ownKeys)
             cutValue(profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name)));
     }
     result.serviceUrl = cutValue(profile.value(Section, ServiceUrlKey));
+    bool number = false;
+    const int days = profile.value(LogSection, KeepDaysKey).toInt(&number);
+    if (number && days > 0)
+        result.keepDays = days;
     return result;
 }
 
@@ -61,6 +65,18 @@ bool writeFile(const QString &path, const Values &values, QString *error, const 
     }
     for (const auto &[key, value] : own)
         profile.setValue(key.section, key.key, value);
+    return profile.save(path, error);
+}
+
+bool writeKeepDays(const QString &path, std::optional<int> days, QString *error)
+{
+    ProfileFile profile;
+    if (!profile.load(path)) {
+        if (error)
+            *error = QStringLiteral("The file cannot be read.");
+        return false;
+    }
+    profile.setValue(LogSection, KeepDaysKey, days ? QString::number(*days) : QString());
     return profile.save(path, error);
 }
 

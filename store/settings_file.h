@@ -80,7 +80,14 @@ struct ReadResult
     QString serviceUrl;
     // The values of the keys of our own sections asked for, in their order, empty when missing.
     QStringList own;
+    // [Log] KeepDays: the days of the presence log to keep; none (missing, or not a whole number
+    // from 1 on) keeps everything.
+    std::optional<int> keepDays;
 };
+
+// The presence log's own section, apart from "Parameters", whose keys never change.
+inline const QString LogSection = QStringLiteral("Log");
+inline const QString KeepDaysKey = QStringLiteral("KeepDays");
 
 // A flag key's value: only "0" and "1" exactly; anything else changes nothing.
 std::optional<bool> acceptedFlag(const QString &value);
@@ -95,6 +102,8 @@ ReadResult readFile(const QString &path, const QList<OwnKey> &ownKeys = {});
 // never lost. On failure `*error` says why.
 bool writeFile(const QString &path, const Values &values, QString *error = nullptr,
                const OwnValues &own = {});
+// Writes [Log] KeepDays (none: removes the value, so everything is kept), keeping the rest.
+bool writeKeepDays(const QString &path, std::optional<int> days, QString *error = nullptr);
 
 } // namespace settings
 } // namespace amiscan

@@ -52,6 +52,28 @@ private slots:
                                  << "/d verbose";
         QTest::newRow("verbose with a value") << QStringList{"--verbose=1"} << Action::Refuse
                                               << "Unexpected value after '--verbose'.";
+        QTest::newRow("export")
+            << QStringList{"--export=CSV", "--from", "2026-03-01", "--to",     "2026-03-02",
+                           "--friend",     "a",      "--friend=b", "--output", "x.csv"}
+            << Action::Export << "csv 2026-03-01T00:00:00 2026-03-02T23:59:59 a,b x.csv";
+        QTest::newRow("export at a time")
+            << QStringList{"--export", "ics", "--to=2026-03-01T18:30+01:00"} << Action::Export
+            << "ics  2026-03-01T18:30:00  ";
+        QTest::newRow("export format") << QStringList{"--export", "xml"} << Action::Refuse
+                                       << "The format of --export is csv, json or ics, not 'xml'.";
+        QTest::newRow("export date")
+            << QStringList{"--export", "json", "--from", "2026-02-30"} << Action::Refuse
+            << "Cannot read the date '2026-02-30' of --from: give YYYY-MM-DD or an ISO 8601 date "
+               "and time such as 2026-03-01T18:30.";
+        QTest::newRow("export dates in turn")
+            << QStringList{"--export", "json", "--from", "2026-03-02", "--to", "2026-03-01"}
+            << Action::Refuse << "The date of --from comes after that of --to.";
+        QTest::newRow("export's option alone") << QStringList{"--friend", "a"} << Action::Refuse
+                                               << "The option --friend goes with --export.";
+        QTest::newRow("forget") << QStringList{"--forget", "a b"} << Action::Forget << "forget a b";
+        QTest::newRow("forget and export")
+            << QStringList{"--forget", "a", "--export", "csv"} << Action::Refuse
+            << "The options --export and --forget go one at a time.";
     }
 
     void parse()
@@ -59,8 +81,15 @@ private slots:
         QFETCH(QStringList, arguments);
         const CommandLine line = parseCommandLine(QStringList{"amiscan"} + arguments);
         QTEST(line.action, "action");
-        QTEST(line.action == Action::Refuse ? line.error
-                                            : line.dataDir + (line.verbose ? " verbose" : ""),
+        const PeriodQuery &query = line.exportQuery;
+        const auto time = [](const QDateTime &t) { return t.toString("yyyy-MM-ddTHH:mm:ss"); };
+        const QString format = line.exportFormat == ExportFormat::Csv ? "csv" : "ics";
+        const QStringList exported{format, time(query.from), time(query.to),
+                                   query.friends.join(','), line.output};
+        QTEST(line.action == Action::Refuse   ? line.error
+              : line.action == Action::Export ? exported.join(' ')
+              : line.action == Action::Forget ? "forget " + line.forgetUser
+                                              : line.dataDir + (line.verbose ? " verbose" : ""),
               "result");
     }
 

@@ -134,6 +134,25 @@ private slots:
         QCOMPARE(read.serviceUrl, QStringLiteral("http://127.0.0.1:8"));
     }
 
+    // The presence log's days to keep, in a section of its own: none keeps everything.
+    void keepDays_inASectionOfItsOwn_data()
+    {
+        addColumns<QByteArray, int>({"stored", "days"});
+        addRow("none", QByteArray(), 0);
+        addRow("30 days", QByteArray("[log]\r\nkeepdays = 30\r\n"), 30);
+        for (const char *refused : {"0", "-5", "ten", "2147483648"})
+            addRow(refused, "[Log]\r\nKeepDays=" + QByteArray(refused) + "\r\n", 0);
+    }
+    void keepDays_inASectionOfItsOwn()
+    {
+        auto [stored, days] = fetch<QByteArray, int>("stored", "days");
+        QVERIFY(writeBytes(m_path, "[Parameters]\r\n" + SampleKeys + stored));
+        QCOMPARE(settings::readFile(m_path).keepDays.value_or(0), days);
+        QVERIFY(settings::writeKeepDays(m_path, 7) && settings::writeFile(m_path, Sample));
+        QVERIFY(fileBytes(m_path).startsWith("[Parameters]\r\n" + SampleKeys + "[")); // unchanged
+        QCOMPARE(settings::readFile(m_path).keepDays, std::optional<int>(7));
+    }
+
     void unreadableFile_isNeverWrittenOver()
     {
         QVERIFY(makeUnreadableEntry(m_path));

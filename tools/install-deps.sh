@@ -5,12 +5,12 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
-    qt6-httpserver-dev qt6-websockets-dev libgl-dev
+    qt6-httpserver-dev qt6-websockets-dev libgl-dev libqt6sql6-sqlite
     libbenchmark-dev libxcb1-dev
     clang clang-tidy clang-format libclang-rt-14-dev llvm
     xvfb xauth x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev lintian
-    dbus-daemon python3
+    dbus-daemon python3 python3-icalendar
     qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dex
     fonts-liberation fonts-dejavu-core
 )
