@@ -8,6 +8,7 @@
 #include "schedule/interval.h"
 #include "store/clock.h"
 #include "store/history_saver.h"
+#include "store/presence_log.h"
 #include "store/time_text.h"
 
 #include <QNetworkAccessManager>

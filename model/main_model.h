@@ -10,6 +10,7 @@
 #include "store/friends_table.h"
 #include "store/key_order.h"
 #include "store/safe_file.h"
+#include "store/settings_file.h"
 
 #include <QObject>
 #include <QTimer>
@@ -22,6 +23,7 @@ namespace amiscan {
 class Browser;
 class HistorySaver;
 class PageFetcher;
+class PresenceLog;
 class ScanDriver;
 class SecretStore;
 
@@ -91,6 +93,10 @@ public:
     void setNotificationRules(const NotificationRules &rules);
     void setPasswordPlace(PasswordPlace place);
     void sendTestNotification() { emit notificationDue(testNotification()); }
+    // The presence log: the days it keeps (none: everything), and forgetting all of it.
+    void setKeepDays(std::optional<int> days);
+    void forgetAllHistory();
+    PresenceLog &presenceLog();
     // The history is asked for: from a notification, a later start or the preferences.
     void requestHistory() { emit historyRequested(); }
 
@@ -208,6 +214,7 @@ private:
 
     void setIntervalEntry(const QString &text, bool tellWindows);
     void readSettings();
+    settings::OwnValues ownValues() const;
     void completeScan();
 
     // The password and the keyring (model_password.cpp).
@@ -252,6 +259,9 @@ private:
     KeyOrder m_keyOrder;
     TableOrder m_tableOrder = TableOrder::None;
     std::unique_ptr<SecretStore> m_secretStore;
+    std::unique_ptr<PresenceLog> m_presenceLog;
+    // KeepDays is written once it was read or set.
+    bool m_keepDaysKnown = false;
     // The user name and the password the keyring holds, as far as this run knows.
     std::optional<std::pair<QString, QString>> m_keyringHolds;
     bool m_keyringWriting = false;

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace amiscan {
 
 // Whether the top panel is shown.
@@ -56,6 +58,8 @@ struct MainState : ScanShared, ScheduleState
     PasswordPlace passwordPlace = PasswordPlace::Keyring;
     KeyringState keyringState = KeyringState::NotAsked;
     QString keyringReason; // why none answered
+    // The days of the presence log to keep ([Log] KeepDays); none keeps everything.
+    std::optional<int> keepDays;
 
     // The options the window's check boxes show.
     bool autoStart = false;

@@ -8,7 +8,9 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
+#include "store/presence_log.h"
 #include "store/settings_file.h"
+#include "store/clock.h"
 
 namespace amiscan {
 
@@ -101,12 +103,23 @@ void MainModel::readSettings()
     m_state.settingsUnreadable = !read.readable;
     applySettings(m_state, read);
     m_state.serviceUrl = read.serviceUrl;
+    m_state.keepDays = read.keepDays;
+    m_keepDaysKnown = read.keepDays.has_value();
     m_passwordInFile =
         !m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder;
     if (m_passwordInFile)
         keepMemoryPrivate();
 
     saveSettings();
+}
+
+settings::OwnValues MainModel::ownValues() const
+{
+    settings::OwnValues values = ownSettingsToWrite(m_state);
+    if (m_keepDaysKnown)
+        values.append({{settings::LogSection, settings::KeepDaysKey},
+                       m_state.keepDays ? QString::number(*m_state.keepDays) : QString()});
+    return values;
 }
 
 void MainModel::saveSettings()
@@ -124,7 +137,7 @@ void MainModel::saveSettings()
     const QString path = settingsFilePath(m_dataDir);
     QString error;
     if (moveUnreadAside(path, m_state.settingsUnreadable, &error) &&
-        settings::writeFile(path, values, &error, ownSettingsToWrite(m_state))) {
+        settings::writeFile(path, values, &error, ownValues())) {
         m_settingsFailure.reset();
         m_passwordInFile = !values[settings::UserPw].isEmpty() &&
                            values[settings::UserPw] != texts::PasswordPlaceholder;
@@ -133,6 +146,27 @@ void MainModel::saveSettings()
     }
     forgetPasswordInKeyring();
     keepPasswordInKeyring();
+}
+
+void MainModel::setKeepDays(std::optional<int> days)
+{
+    m_state.keepDays = days;
+    m_keepDaysKnown = true;
+    saveSettings();
+    if (days)
+        presenceLog().applyRetention(*days, Clock::now());
+}
+
+void MainModel::forgetAllHistory()
+{
+    presenceLog().forgetAll();
+}
+
+PresenceLog &MainModel::presenceLog()
+{
+    if (!m_presenceLog)
+        m_presenceLog = PresenceLog::open(m_dataDir);
+    return *m_presenceLog;
 }
 
 } // namespace amiscan

@@ -12,6 +12,7 @@
 #include "platform/keychain_secret_store.h"
 #include "scripted_scan.h"
 #include "store/data_dir.h"
+#include "store/presence_log.h"
 #include "store/time_text.h"
 #include "ui/preferences_window.h"
 #include "widget_test_main.h"
@@ -19,6 +20,7 @@
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -308,7 +310,8 @@ private slots:
     }
 
     // Ctrl+, opens them; every change is saved at once in a section of its own; starting at
-    // login writes and removes a valid autostart entry.
+    // login writes and removes a valid autostart entry; the presence log keeps the days asked
+    // for, and forgets all once confirmed.
     void preferences_applyAtOnce()
     {
         QVERIFY(writeBytes(historyFilePath(m_scan->dir.path()), ExampleHistory));
@@ -330,6 +333,19 @@ private slots:
         QVERIFY(fileBytes(autostartEntryPath()).contains(" --minimized --data-dir "));
         click("CheckStartAtLogin");
         QVERIFY(!QFile::exists(autostartEntryPath()));
+        // The presence log: the days it keeps, and all of it forgotten after a Yes.
+        PresenceLog::open(m_scan->dir.path())->importHistory(model().table());
+        findControl<QSpinBox>(form(), "SpinKeepDays")->setValue(36500); // since 1926
+        QVERIFY(settings().contains("[Log]\r\nKeepDays=36500\r\n"));
+        model().presenceLog().flush();
+        QVERIFY(!PresenceLog::open(m_scan->dir.path())->periods({}).isEmpty());
+        QTimer::singleShot(0, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        click("ButForgetHistory");
+        model().presenceLog().flush();
+        QVERIFY(PresenceLog::open(m_scan->dir.path())->periods({}).isEmpty());
     }
 
     // The entry as written starts the program when a test session logs in: its arguments arrive

@@ -71,6 +71,7 @@ PreferencesWindow::PreferencesWindow(MainModel &model, QStringList autostartComm
     buildNotifications();
     buildStart();
     buildPassword();
+    buildPresenceLog();
     static_cast<QVBoxLayout *>(layout())->addStretch();
     connect(&model, &MainModel::keyringStateChanged, this, [this] { showKeyringState(); });
 }
@@ -161,6 +162,36 @@ void PreferencesWindow::buildPassword()
     });
 }
 
+void PreferencesWindow::buildPresenceLog()
+{
+    auto *group = new QGroupBox(QStringLiteral("Presence log"), this);
+    auto *box = new QVBoxLayout(group);
+    m_keepDays = named(new QSpinBox, "SpinKeepDays");
+    m_keepDays->setRange(0, 36500);
+    m_keepDays->setSuffix(QStringLiteral(" days"));
+    m_keepDays->setSpecialValueText(QStringLiteral("everything"));
+    auto *forget = named(new QPushButton(QStringLiteral("Forget all history...")),
+                         "ButForgetHistory");
+    box->addLayout(row({new QLabel(QStringLiteral("Keep")), m_keepDays}));
+    box->addLayout(row({forget}));
+    layout()->addWidget(group);
+    connect(m_keepDays, &QSpinBox::valueChanged, this, [this](int days) {
+        if (!m_filling)
+            m_model.setKeepDays(days > 0 ? std::optional<int>(days) : std::nullopt);
+    });
+    connect(forget, &QPushButton::clicked, this, &PreferencesWindow::forgetHistory);
+}
+
+void PreferencesWindow::forgetHistory()
+{
+    if (QMessageBox::question(this, windowTitle(),
+                              QStringLiteral("Forget everything the presence log keeps, for every "
+                                             "friend? This cannot be undone."),
+                              QMessageBox::Yes | QMessageBox::Cancel,
+                              QMessageBox::Cancel) == QMessageBox::Yes)
+        m_model.forgetAllHistory();
+}
+
 void PreferencesWindow::showPreferences()
 {
     const NotificationRules &rules = m_model.state().notify;
@@ -178,6 +209,7 @@ void PreferencesWindow::showPreferences()
     m_startAtLogin->setChecked(isAutostartOn());
     (m_model.state().passwordPlace == PasswordPlace::File ? m_inFile : m_inKeyring)
         ->setChecked(true);
+    m_keepDays->setValue(m_model.state().keepDays.value_or(0));
     showKeyringState();
 }
 

@@ -16,7 +16,7 @@ namespace amiscan {
 class MainModel;
 
 // The preferences: what the notifications tell and when, starting at login, where the password
-// is kept. Every change applies at once: the model saves it in the settings file. The controls
+// is kept, how long the presence log keeps what it saw. Every change applies at once: the model saves it in the settings file. The controls
 // carry object names, as the main window's do.
 class PreferencesWindow final : public QWidget
 {
@@ -35,6 +35,8 @@ private:
     void buildNotifications();
     void buildStart();
     void buildPassword();
+    void buildPresenceLog();
+    void forgetHistory();
     void applyRules();
     void applyAutostart(bool on);
     void showKeyringState();
@@ -55,6 +57,7 @@ private:
     QRadioButton *m_inKeyring = nullptr;
     QRadioButton *m_inFile = nullptr;
     QLabel *m_keyringState = nullptr;
+    QSpinBox *m_keepDays = nullptr;
     bool m_filling = false;
 };
 
