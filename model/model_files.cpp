@@ -5,12 +5,12 @@
 #include "model/settings_table.h"
 #include "platform/secret_memory.h"
 #include "scan/presence_merge.h"
+#include "store/clock.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
 #include "store/presence_log.h"
 #include "store/settings_file.h"
-#include "store/clock.h"
 
 namespace amiscan {
 

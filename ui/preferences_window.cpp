@@ -170,8 +170,8 @@ void PreferencesWindow::buildPresenceLog()
     m_keepDays->setRange(0, 36500);
     m_keepDays->setSuffix(QStringLiteral(" days"));
     m_keepDays->setSpecialValueText(QStringLiteral("everything"));
-    auto *forget = named(new QPushButton(QStringLiteral("Forget all history...")),
-                         "ButForgetHistory");
+    auto *forget =
+        named(new QPushButton(QStringLiteral("Forget all history...")), "ButForgetHistory");
     box->addLayout(row({new QLabel(QStringLiteral("Keep")), m_keepDays}));
     box->addLayout(row({forget}));
     layout()->addWidget(group);

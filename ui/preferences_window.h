@@ -16,8 +16,8 @@ namespace amiscan {
 class MainModel;
 
 // The preferences: what the notifications tell and when, starting at login, where the password
-// is kept, how long the presence log keeps what it saw. Every change applies at once: the model saves it in the settings file. The controls
-// carry object names, as the main window's do.
+// is kept, how long the presence log keeps what it saw. Every change applies at once: the model
+// saves it in the settings file. The controls carry object names, as the main window's do.
 class PreferencesWindow final : public QWidget
 {
     Q_OBJECT
