@@ -23,8 +23,7 @@ public:
     explicit DesktopNotifier(const QDBusConnection &bus, QObject *parent = nullptr);
     ~DesktopNotifier() override;
 
-    void notify(const QIcon &icon, const QString &title, const QString &text,
-                const QString &category = {}) override;
+    void notify(const QIcon &icon, const QString &title, const QString &text) override;
 
 private slots:
     void actionInvoked(uint id, const QString &action);
@@ -32,8 +31,7 @@ private slots:
 
 private:
     void listen();
-    void send(const QImage &image, const QString &title, const QString &text,
-              const QString &category, const QStringList &capabilities);
+    void send(const QImage &image, const QString &title, const QString &text, bool markup);
 
     QDBusConnection m_bus;
     bool m_listening = false;

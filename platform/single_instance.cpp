@@ -34,22 +34,17 @@ QString SingleInstance::lockPathFor(const QString &dataDir)
     return runtimePathFor(dataDir, QStringLiteral(".lock"));
 }
 
-QString SingleInstance::dataDirKey(const QString &dataDir)
+QString SingleInstance::runtimePathFor(const QString &dataDir, const QString &suffix)
 {
     const QString canonical = QFileInfo(dataDir).canonicalFilePath();
     const QByteArray key = (canonical.isEmpty() ? QDir::cleanPath(dataDir) : canonical).toUtf8();
-    return QString::fromLatin1(
-        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
-}
-
-QString SingleInstance::runtimePathFor(const QString &dataDir, const QString &suffix)
-{
-    const QString hash = dataDirKey(dataDir);
+    const QByteArray hash =
+        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
     // Qt answers only with a directory that the user owns and that is closed to everyone else.
     const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtimeDir.isEmpty())
         return {};
-    return QDir(runtimeDir).filePath(QStringLiteral("amiscan-") + hash + suffix);
+    return QDir(runtimeDir).filePath(QStringLiteral("amiscan-") + QLatin1StringView(hash) + suffix);
 }
 
 QString SingleInstance::dataDirLockPathFor(const QString &dataDir)

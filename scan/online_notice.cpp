@@ -1,5 +1,6 @@
 #include "scan/online_notice.h"
 
+#include "lists/line_filter.h"
 #include "store/characters.h"
 
 #include <algorithm>
@@ -28,13 +29,8 @@ QString notifiedName(const QString &name)
 
 } // namespace
 
-QString listedName(const FriendsTable &table, int row, bool userNames)
-{
-    return userNames ? table.cellText(row, AccountName)
-                     : table.cellText(row, DisplayName) + table.cellText(row, NameMark);
-}
-
-QList<int> rowsInTableOrder(const FriendsTable &table, const QList<FriendsTable::RowId> &friends)
+QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::RowId> &friends,
+                          bool userNames)
 {
     // In table order, without walking the table.
     QList<int> rows;
@@ -45,15 +41,18 @@ QList<int> rowsInTableOrder(const FriendsTable &table, const QList<FriendsTable:
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    const LineFilter selectedOnly{.onlySelected = true};
+    QStringList names;
+    for (const int row : std::as_const(rows)) {
+        if (selectedOnly.leavesOut(table, row))
+            continue;
+        names << (userNames ? table.cellText(row, AccountName)
+                            : table.cellText(row, DisplayName) + table.cellText(row, NameMark));
+    }
+    return names;
 }
 
-QString onlineAnnouncement(const QStringList &names)
-{
-    return namesAnnouncement(names, QStringLiteral("is online"), QStringLiteral("are online"));
-}
-
-QString namesAnnouncement(const QStringList &friendNames, const QString &one, const QString &many)
+QString onlineAnnouncement(const QStringList &friendNames)
 {
     QStringList names;
     for (const QString &name : friendNames)
@@ -62,18 +61,18 @@ QString namesAnnouncement(const QStringList &friendNames, const QString &one, co
     case 0:
         return {};
     case 1:
-        return names.constFirst() + u' ' + one;
+        return QStringLiteral("%1 is online").arg(names.constFirst());
     default:
         break;
     }
     // One pass of arg(): a "%2" in a name stays as it is.
     if (names.size() > NamesInFull) {
-        return QStringLiteral("%1 and %2 more %3")
+        return QStringLiteral("%1 and %2 more are online")
             .arg(names.first(NamesBeforeCount).join(QLatin1StringView(", ")),
-                 QString::number(names.size() - NamesBeforeCount), many);
+                 QString::number(names.size() - NamesBeforeCount));
     }
-    return QStringLiteral("%1 and %2 %3")
-        .arg(names.first(names.size() - 1).join(QLatin1StringView(", ")), names.constLast(), many);
+    return QStringLiteral("%1 and %2 are online")
+        .arg(names.first(names.size() - 1).join(QLatin1StringView(", ")), names.constLast());
 }
 
 } // namespace amiscan

@@ -22,7 +22,7 @@
 
 namespace amiscan {
 
-void Form1::load(bool minimised)
+void Form1::load()
 {
     const MainControls &c = m_controls;
     m_model.setWindowReady(false);
@@ -68,10 +68,7 @@ void Form1::load(bool minimised)
     }
 
     m_helpLine->describeControls();
-    if (!minimised)
-        show();
-    else if (!m_tray->hidesWhenMinimised())
-        showMinimized();
+    show();
     m_model.setWindowReady(true);
 
     // AutoHide: the settings asked for a hidden panel.
@@ -81,7 +78,7 @@ void Form1::load(bool minimised)
     }
     // Auto Start.
     if (state.autoStart && !state.userName.isEmpty())
-        m_model.startScanOnceLoginKnown();
+        m_model.startScanButton();
 }
 
 } // namespace amiscan

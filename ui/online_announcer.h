@@ -12,10 +12,8 @@ namespace amiscan {
 class MainModel;
 class Notifier;
 
-// The desktop notifications the model's rules ask for: who came online, went offline or stayed
-// online long, the scans' health, the preferences' test. A click on one, or its action "Show",
-// brings the window back, from the notification area or not; its action "History" asks for the
-// history.
+// The desktop notification that tells which selected friends came online in a scan, when the
+// option is on; a click on it brings the window back, from the notification area or not.
 class OnlineAnnouncer final
 {
     Q_DISABLE_COPY_MOVE(OnlineAnnouncer)
@@ -30,8 +28,9 @@ public:
 
 private:
     Notifier &notifier();
+    void announce(const QStringList &names);
 
-    MainModel &m_model;
+    const MainModel &m_model;
     QWidget *m_window;
     std::function<void()> m_bringBack;
     std::unique_ptr<Notifier> m_notifier;
