@@ -207,10 +207,18 @@ void MainModel::applyRetention()
     m_log->applyRetention(m_state.keepDays.value_or(0), now);
 }
 
-void MainModel::end()
+void MainModel::end(bool exiting)
 {
-    if (m_log && !m_ended)
-        m_log->runEnded(Clock::now());
+    if (m_log && !m_ended) {
+        if (exiting) {
+            // The process is already ending through exit(): the database library may be torn
+            // down, so the log is left as it stands (its thread idle), not closed. The next start
+            // sees the run ended all the same.
+            static_cast<void>(m_log.release());
+        } else {
+            m_log->runEnded(Clock::now());
+        }
+    }
     m_ended = true;
 }
 

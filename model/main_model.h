@@ -136,8 +136,9 @@ public:
     void retryFailedSaves();
     // The run is over: both timers stop, and nothing is written after end().
     void stopTimers();
-    // The run is over: the presence log hears it, and nothing is written after.
-    void end();
+    // The run is over: the presence log hears it, and nothing is written after. exiting: the
+    // process is ending through exit() (the display is gone).
+    void end(bool exiting = false);
     bool hasEnded() const { return m_ended; }
 
 signals:

@@ -56,7 +56,7 @@ void Form1::endProgram(ExitRoute route)
         m_model.retryFailedSaves();
         m_model.waitForHistorySave();
     }
-    m_model.end();
+    m_model.end(route == ExitRoute::DisplayLost);
     // The display is gone with the window and the icon.
     if (route == ExitRoute::DisplayLost)
         return;
