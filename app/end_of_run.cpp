@@ -1,6 +1,7 @@
 #include "app/end_of_run.h"
 
 #include "model/main_model.h"
+#include "store/presence_db.h"
 #include "ui/form1.h"
 
 #include <QGuiApplication>
@@ -44,6 +45,9 @@ EndOfRun::EndOfRun(Form1 &form, MainModel &model, QObject *parent)
 
     // Qt's X11 platform ends the process with exit() when its connection to the display breaks
     // (the X server died): the objects are still whole then, and the saving thread still runs.
+    // The presence log is closed then too, on its own thread: the database library it uses is
+    // loaded first, so that exit() tears it down only after the handler has run.
+    loadDatabaseLibrary();
     static const bool registered = std::atexit(saveAtExit) == 0;
     Q_UNUSED(registered)
     formAtExit = &m_form;

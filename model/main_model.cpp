@@ -210,14 +210,11 @@ void MainModel::applyRetention()
 void MainModel::end(bool exiting)
 {
     if (m_log && !m_ended) {
-        if (exiting) {
-            // The process is already ending through exit(): the database library may be torn
-            // down, so the log is left as it stands (its thread idle), not closed. The next start
-            // sees the run ended all the same.
-            static_cast<void>(m_log.release());
-        } else {
-            m_log->runEnded(Clock::now());
-        }
+        m_log->runEnded(Clock::now());
+        // The process is ending through exit(), which destroys no object of the program's: the
+        // log's thread is finished here, before the libraries it uses are torn down.
+        if (exiting)
+            m_log.reset();
     }
     m_ended = true;
 }

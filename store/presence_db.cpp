@@ -85,6 +85,23 @@ bool run(QSqlDatabase &db, const QString &sql, QString *reason, int *code,
 
 } // namespace
 
+void loadDatabaseLibrary()
+{
+    // A connection opened and used once: the driver's plug-in is loaded and the library's
+    // globals made, which exit() destroys in the reverse order of their making.
+    const QString name = QStringLiteral("amiscan-library-load");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open()) {
+            const QSqlQuery query(QStringLiteral("SELECT 1"), db);
+            Q_UNUSED(query)
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 int sqliteCode(const QSqlError &error)
 {
     bool ok = false;

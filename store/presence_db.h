@@ -50,6 +50,10 @@ private:
     QSqlDatabase m_db;
 };
 
+// Loads the database library and its SQLite driver on the calling thread and leaves them ready.
+// What a program registers with atexit() after this runs before they are torn down at exit().
+void loadDatabaseLibrary();
+
 // SQLite's primary result code behind an error of the driver; 0 for none.
 int sqliteCode(const QSqlError &error);
 // The codes that say that the log is locked or its disk failing for now, not damaged.
