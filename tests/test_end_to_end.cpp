@@ -252,7 +252,8 @@ private slots:
         QVERIFY(server.waitForFinished(10000) && run.waitForFinished(20000));
         // Ended by the platform's exit(), not by a crash while the libraries were torn down.
         const QByteArray output = run.readAll();
-        QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() != 0, output.constData());
+        QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() != 0,
+                 output.constData());
         QCOMPARE(fileBytes(history), friend_rows::ExampleHistory);
         QVERIFY(fileBytes(settings).endsWith("MinimizeIcon=0\r\nNotifyOnline=0\r\n"));
     }
