@@ -255,7 +255,8 @@ private slots:
         QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() != 0,
                  output.constData());
         QCOMPARE(fileBytes(history), friend_rows::ExampleHistory);
-        QVERIFY(fileBytes(settings).endsWith("MinimizeIcon=0\r\nNotifyOnline=0\r\n"));
+        QVERIFY(fileBytes(settings).contains("MinimizeIcon=0\r\n[Preferences]\r\n") &&
+                fileBytes(settings).endsWith("PasswordInFile=0\r\n"));
     }
 };
 

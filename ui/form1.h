@@ -2,6 +2,7 @@
 
 #include "ui/main_controls.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -19,6 +20,7 @@ class ManageList;
 class Notifier;
 class OnlineAnnouncer;
 class Panel;
+class PreferencesWindow;
 class ScanControls;
 class SessionSwitch;
 class TrayControls;
@@ -48,8 +50,9 @@ public:
     ~Form1() override;
 
     // The start-up sequence, from the first values of the state to Auto Start. The single-copy
-    // check has already run.
-    void load();
+    // check has already run. Minimised, the window starts in the notification area when its
+    // option is on.
+    void load(bool minimised = false);
     // The lists show the table as it stands: both orders, both lists, their heights.
     void showTable();
     // The management list in the main list's place, and back (the marks written to the table).
@@ -59,6 +62,9 @@ public:
     void switchSession();
     // Shows the window in its normal state, in front, its lists laid out.
     void bringBack();
+    // Opens the preferences (Ctrl+,), or brings them to the front.
+    void showPreferences();
+    PreferencesWindow *preferences() const;
     // Ends the program the given way: the Exit button saves the history and the settings, the
     // close box the settings only, every other closing both. A save that cannot be made is told
     // in the dialog, which offers to try again or to quit. The icon goes, the dialog closes,
@@ -96,6 +102,7 @@ private:
     std::unique_ptr<ScanControls> m_scanControls;
     std::unique_ptr<TrayControls> m_tray;
     std::unique_ptr<OnlineAnnouncer> m_announcer;
+    QPointer<PreferencesWindow> m_preferences;
     bool m_ending = false;
 };
 
