@@ -38,6 +38,12 @@ const QString FilesRule = QStringLiteral(
     "  Everything is kept, unless KeepDays=N in the [Log] section of Amiscan.ini keeps\n"
     "  the last N days only; a friend deleted in the management list keeps their log\n"
     "  until --forget removes it.\n"
+    "  --status prints the latest scans, newest first, one a line: the time it ended,\n"
+    "  its outcome's code and its cause in plain words (a failed scan says why: logged\n"
+    "  out, page not understood, service error, network unavailable, certificate\n"
+    "  refused, no answer, aborted); then, when the presence of friends is not observed\n"
+    "  now, a line 'unobserved', since when and why. It exits with 1 when the latest\n"
+    "  scan failed.\n"
     "\nNotifications:\n"
     "  To be told by a desktop notification when selected friends come online, put\n"
     "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
@@ -101,6 +107,11 @@ struct Parser
         QStringLiteral("forget"),
         QStringLiteral("Removes the presence log of the friend with this user name, then exits."),
         QStringLiteral("USERNAME")};
+    QCommandLineOption status{
+        QStringLiteral("status"),
+        QStringLiteral("Prints the outcomes of the latest scans and the stretch not observed "
+                       "now, if any, from the presence log, then exits: with 1 when the latest "
+                       "scan failed.")};
 
     Parser()
     {
@@ -108,8 +119,8 @@ struct Parser
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
-        parser.addOptions(
-            {help, version, dataDir, verbose, exportFormat, from, to, friendName, output, forget});
+        parser.addOptions({help, version, dataDir, verbose, exportFormat, from, to, friendName,
+                           output, forget, status});
         acceptQtOptions(parser);
     }
 };
@@ -135,6 +146,12 @@ bool readLogOptions(const Parser &p, CommandLine &result)
         result.error = error;
         return false;
     };
+    if (parser.isSet(p.status)) {
+        if (parser.isSet(p.exportFormat) || parser.isSet(p.forget))
+            return refuse(QStringLiteral("The options --export, --forget and --status go one at a "
+                                         "time."));
+        result.action = CommandLine::Action::Status;
+    }
     if (parser.isSet(p.forget)) {
         if (parser.isSet(p.exportFormat))
             return refuse(QStringLiteral("The options --export and --forget go one at a time."));
@@ -239,6 +256,7 @@ int answerCommandLine(const CommandLine &commandLine)
     case CommandLine::Action::Run:
     case CommandLine::Action::Export:
     case CommandLine::Action::Forget:
+    case CommandLine::Action::Status:
         break;
     }
     return 0;

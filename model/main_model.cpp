@@ -141,6 +141,11 @@ void MainModel::setSessionShown(Session session)
     m_state.sessionShown = session;
 }
 
+void MainModel::setScanHealthMessages(bool on)
+{
+    m_state.scanHealthMessages = on;
+}
+
 // The scans.
 
 ScanDriver &MainModel::scanDriver()
@@ -196,6 +201,10 @@ void MainModel::recordAttempt(ScanRecord record)
     }
     m_log->recordScan(record);
     applyRetention();
+    if (const std::optional<HealthNotice> notice = m_scanHealth.scanEnded(
+            record.outcome, record.detail, record.end, record.steadyMsAtEnd,
+            minutesValue(validatedInterval(m_state.intervalEntry)), m_state.scanHealthMessages))
+        emit scanHealthNotice(notice->title, notice->text);
 }
 
 void MainModel::applyRetention()

@@ -4,6 +4,7 @@
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
 #include "model/main_state.h"
+#include "model/scan_health.h"
 #include "scan/scan_host.h"
 #include "schedule/scan_timer.h"
 #include "store/collation.h"
@@ -93,6 +94,8 @@ public:
     void setPanelState(PanelState panel);
     void setManageMode(bool shown);
     void setSessionShown(Session session);
+    // Whether failing scans and their recovery are told by desktop notifications (on by default).
+    void setScanHealthMessages(bool on);
 
     // The orders of the table and the lists' contents, counted into the state.
     void sortByKey();
@@ -164,6 +167,8 @@ signals:
     // The scan completed at the given stamp.
     void scanStamped(const QString &stamp);
     void friendsCameOnline(const QStringList &names);
+    // Scans have started failing, or work again: told once an episode (ScanHealth).
+    void scanHealthNotice(const QString &title, const QString &text);
 
 private:
     // ScanHost
@@ -225,6 +230,7 @@ private:
     // Every scan kept, beside the history file; absent until the run starts.
     std::unique_ptr<PresenceLog> m_log;
     QDate m_retainedOn;
+    ScanHealth m_scanHealth;
     QDateTime m_runStart;
     qint64 m_runStartSteadyMs = 0;
     // The unreadable history could not be moved aside, so no save was asked for.

@@ -36,6 +36,8 @@ struct MainState : ScanShared, ScheduleState
     bool manageMode = false;
     // Selected friends who come online are announced by a desktop notification ("NotifyOnline").
     bool notifyOnline = false;
+    // Scans that start failing, and their working again, are told by desktop notifications.
+    bool scanHealthMessages = true;
 
     // The options the window's check boxes show.
     bool autoStart = false;

@@ -63,7 +63,7 @@ struct Page
 Page readPageNow(Browser &browser)
 {
     auto page = std::make_shared<std::optional<Page>>();
-    browser.readPage([page](bool has, const QString &html, const QUrl &at) {
+    browser.readPage([page](bool has, const QString &html, const QUrl &at, const LoadTrouble &) {
         *page = Page{has, html, at};
     });
     (void)QTest::qWaitFor([&] { return page->has_value(); }, 10000);
@@ -217,9 +217,8 @@ private slots:
                                  10000);
         NetworkPageFetcher fetcher(manager);
         QString body;
-        fetcher.fetch(url("/moved"), [&](bool, const QString &text, const QUrl &at) {
-            body = at.path() + ' ' + text;
-        });
+        fetcher.fetch(url("/moved"), [&](bool, const QString &text, const QUrl &at,
+                                         const LoadTrouble &) { body = at.path() + ' ' + text; });
         QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("/whoami session=abc123"), 10000);
         browser.unload();
         // ...and the next helper starts with the login the direct read holds.
@@ -286,8 +285,9 @@ private slots:
         } manager;
         NetworkPageFetcher fetcher(&manager);
         std::optional<bool> fetched;
-        fetcher.fetch(QUrl("http://www.vey.example/my/account/friends.php"),
-                      [&](bool ok, const QString &, const QUrl &) { fetched = ok; });
+        fetcher.fetch(
+            QUrl("http://www.vey.example/my/account/friends.php"),
+            [&](bool ok, const QString &, const QUrl &, const LoadTrouble &) { fetched = ok; });
         QTRY_VERIFY(fetched.has_value());
         QVERIFY(!*fetched);
         QVERIFY(manager.asked.isEmpty());

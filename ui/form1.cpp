@@ -6,6 +6,7 @@
 #include "ui/dialog.h"
 #include "ui/form1_texts.h"
 #include "ui/form2.h"
+#include "ui/health_announcer.h"
 #include "ui/help_line.h"
 #include "ui/line_list.h"
 #include "ui/list_options.h"
@@ -46,6 +47,7 @@ Form1::Form1(MainModel &model, QWidget *parent) : QWidget(parent), m_model(model
         this, model, [this] { return m_tray->hidesWhenMinimised(); },
         [this] { m_lists->layoutLists(); });
     m_announcer = std::make_unique<OnlineAnnouncer>(model, this, [this] { bringBack(); });
+    m_healthAnnouncer = std::make_unique<HealthAnnouncer>(model, this, [this] { bringBack(); });
     connect(c.ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
     connectModel();
 }
@@ -118,6 +120,11 @@ void Form1::setTrayIcon(std::unique_ptr<TrayIcon> icon)
 void Form1::setNotifier(std::unique_ptr<Notifier> notifier)
 {
     m_announcer->setNotifier(std::move(notifier));
+}
+
+void Form1::setHealthNotifier(std::unique_ptr<Notifier> notifier)
+{
+    m_healthAnnouncer->setNotifier(std::move(notifier));
 }
 
 } // namespace amiscan

@@ -10,6 +10,7 @@ namespace amiscan {
 
 class Dialogs;
 class Form2;
+class HealthAnnouncer;
 class HelpLine;
 class ListOptions;
 class ListsView;
@@ -71,6 +72,8 @@ public:
     // test sets others.
     void setTrayIcon(std::unique_ptr<TrayIcon> icon);
     void setNotifier(std::unique_ptr<Notifier> notifier);
+    // The notifications that tell failing scans and their recovery.
+    void setHealthNotifier(std::unique_ptr<Notifier> notifier);
 
 signals:
     void programEnded();
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<ScanControls> m_scanControls;
     std::unique_ptr<TrayControls> m_tray;
     std::unique_ptr<OnlineAnnouncer> m_announcer;
+    std::unique_ptr<HealthAnnouncer> m_healthAnnouncer;
     bool m_ending = false;
 };
 

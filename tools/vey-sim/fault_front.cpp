@@ -102,7 +102,7 @@ const char *faultName(Fault fault)
         return "garbage";
     case Fault::Frame:
         return "frame";
-    case Fault::None:
+    default:
         break;
     }
     return "none";
@@ -157,6 +157,10 @@ private:
 
         switch (fault) {
         case Fault::None:
+        case Fault::Deeper: // the service's own, never met here
+        case Fault::Unmarked:
+        case Fault::CountOff:
+        case Fault::LoggedOut:
             passOn(request);
             break;
         case Fault::Cut:
@@ -333,9 +337,7 @@ Fault FaultFront::faultFor(const QByteArray &head) const
         return Fault::None;
     if (m_options.faultAfterLogin && !headerValue(head, "Cookie").contains("session="))
         return Fault::None;
-    if (!m_options.faultWhileFile.isEmpty() && !QFile::exists(m_options.faultWhileFile))
-        return Fault::None;
-    return m_options.fault;
+    return m_options.faultOn() && !isServiceFault(m_options.fault) ? m_options.fault : Fault::None;
 }
 
 void FaultFront::logLine(const QByteArray &line)

@@ -122,8 +122,9 @@ QHttpServerResponse SimServer::answerFriendsPage(const QHttpServerRequest &reque
         return QHttpServerResponse(textType, QByteArrayLiteral("Not found\n"),
                                    StatusCode::NotFound);
     }
-    if (!validSession) {
-        logRequest(request, false, "login");
+    // Logged out, every session is as none.
+    if (!validSession || serviceFault() == Fault::LoggedOut) {
+        logRequest(request, validSession, "login");
         return loginPageResponse({});
     }
     logRequest(request, true, "friends");
@@ -147,7 +148,8 @@ QHttpServerResponse SimServer::answerLogin(const QHttpServerRequest &request)
     }
     const QByteArray body = request.body();
     if (formField(body, QStringLiteral("username")) != m_options.user ||
-        formField(body, QStringLiteral("password")) != m_options.password) {
+        formField(body, QStringLiteral("password")) != m_options.password ||
+        serviceFault() == Fault::LoggedOut) {
         logRequest(request, validSession, "login");
         return loginPageResponse(QStringLiteral("Wrong user name or password."));
     }
@@ -195,7 +197,17 @@ QByteArray SimServer::nextFriendsPage()
     const QList<RosterFriend> online =
         m_options.allOnline ? m_roster
                             : onlineFriends(m_roster, m_options.seed, m_clock.nowSeconds());
-    return friendsPage(online, m_options.foreign);
+    const Fault fault = serviceFault();
+    return friendsPage(online, m_options.foreign,
+                       fault == Fault::Deeper     ? FriendsLayout::Deeper
+                       : fault == Fault::Unmarked ? FriendsLayout::Unmarked
+                       : fault == Fault::CountOff ? FriendsLayout::CountOff
+                                                  : FriendsLayout::Usual);
+}
+
+Fault SimServer::serviceFault() const
+{
+    return m_options.faultOn() && isServiceFault(m_options.fault) ? m_options.fault : Fault::None;
 }
 
 bool SimServer::hasValidSession(const QHttpServerRequest &request)

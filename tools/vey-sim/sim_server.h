@@ -36,6 +36,8 @@ private:
     QHttpServerResponse htmlPage(const QByteArray &page) const;
     QHttpServerResponse loginPageResponse(const QString &errorLine) const;
     QByteArray nextFriendsPage();
+    // The fault of the service itself met now, if any.
+    Fault serviceFault() const;
     bool hasValidSession(const QHttpServerRequest &request);
     void logRequest(const QHttpServerRequest &request, bool validSession, const char *page);
     void delayAnswer() const;
