@@ -1,5 +1,7 @@
 #include "store/presence_periods.h"
 
+#include "store/scan_status.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -186,7 +188,7 @@ const QString &nameAt(const QList<std::pair<QDateTime, QString>> &names, const Q
     return after == names.begin() ? names.constFirst().second : std::prev(after)->second;
 }
 
-QList<Period> derivePeriods(const QList<RunScan> &scans)
+QList<Period> derivePeriods(const QList<RunScan> &scans, const QDateTime &now)
 {
     struct Friend
     {
@@ -234,11 +236,34 @@ QList<Period> derivePeriods(const QList<RunScan> &scans)
         previous = &scans[i];
         latest = mark;
     }
+    // The stretch since the latest read scan: its failures, and whether another run came.
+    Unobserved openEnd = Unobserved::None;
+    if (now.isValid() && previous) {
+        std::optional<LoggedScan> latestRead;
+        QList<LoggedScan> after;
+        bool runEnded = false;
+        for (const RunScan &scan : scans) {
+            const ScanRecord &r = scan.record;
+            const LoggedScan logged{r.start,      r.end,    r.route,          r.outcome,
+                                    r.entryCount, r.detail, r.intervalMinutes};
+            if (r.outcome == ScanOutcome::Read) {
+                latestRead = logged;
+                after.clear();
+            } else {
+                after << logged;
+            }
+            // A scan of a later run than the latest read scan's.
+            runEnded = r.outcome != ScanOutcome::Read && scan.runId != previous->runId;
+        }
+        openEnd = currentStretch(latestRead, after, runEnded, now).cause;
+    }
     QList<Period> periods;
     for (const auto &[userName, known] : friends) {
         for (Period period : friendPeriods(known.changes, breaks, latest)) {
             period.userName = userName;
             period.displayName = nameAt(known.names, period.innerStart);
+            if (!period.endSeen && period.endUnseen == Unobserved::None)
+                period.endUnseen = openEnd;
             periods << period;
         }
     }

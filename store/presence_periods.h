@@ -116,7 +116,9 @@ struct RunScan
 };
 
 // The periods of every friend from the scans as recorded, in order of user name then start:
-// the whole rule the log applies, with the display name of each period's first scan.
-QList<Period> derivePeriods(const QList<RunScan> &scans);
+// the whole rule the log applies, with the display name of each period's first scan. Given the
+// time now, a period still open ends unseen for the cause of the stretch since the latest read
+// scan, if that is not observed (currentStretch).
+QList<Period> derivePeriods(const QList<RunScan> &scans, const QDateTime &now = {});
 
 } // namespace amiscan
