@@ -292,7 +292,13 @@ void ScanDriver::stepLogIn(int scan)
                                if (!isCurrent(scan))
                                    return;
                                if (result == Browser::LoginResult::Submitted) {
-                                   m_loginSubmitted = m_seen.loginSent = true;
+                                   // What counts now is what the first login brings: the
+                                   // form again, whatever comes after it.
+                                   if (!std::exchange(m_seen.loginSent, true)) {
+                                       m_seen.page = ScanSeen::Page::None;
+                                       m_seen.trouble = {};
+                                   }
+                                   m_loginSubmitted = true;
                                    m_step = ScanStep::Wait;
                                } else if (result == Browser::LoginResult::OtherPage) {
                                    // The page has gone elsewhere: the new one is checked first.

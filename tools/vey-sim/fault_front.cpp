@@ -83,30 +83,6 @@ QByteArray errorPage(int status)
     return answer + "Connection: close\r\n\r\n" + body;
 }
 
-const char *faultName(Fault fault)
-{
-    switch (fault) {
-    case Fault::Hang:
-        return "hang";
-    case Fault::Cut:
-        return "cut";
-    case Fault::Reset:
-        return "reset";
-    case Fault::Error500:
-        return "500";
-    case Fault::Error503:
-        return "503";
-    case Fault::Trickle:
-        return "trickle";
-    case Fault::Garbage:
-        return "garbage";
-    case Fault::Frame:
-        return "frame";
-    default:
-        break;
-    }
-    return "none";
-}
 
 // One client's connection: its requests are read one at a time and each is passed through to
 // the service or met with the fault.
@@ -153,7 +129,7 @@ private:
         const QByteArray head = request.left(request.indexOf(HeadEnd));
         const Fault fault = friendsPage ? m_front.faultFor(head) : Fault::None;
         if (fault != Fault::None)
-            m_front.logLine(QByteArray("fault ") + faultName(fault) + ' ' + method + ' ' + target);
+            m_front.logLine("fault " + faultName(fault) + ' ' + method + ' ' + target);
 
         switch (fault) {
         case Fault::None:

@@ -77,6 +77,15 @@ bool isServiceFault(Fault fault)
            fault == Fault::LoggedOut;
 }
 
+QByteArray faultName(Fault fault)
+{
+    for (const auto &[name, named] : faultNames) {
+        if (named == fault)
+            return name.toUtf8();
+    }
+    return QByteArrayLiteral("none");
+}
+
 bool SimOptions::faultOn() const
 {
     return fault != Fault::None && (faultWhileFile.isEmpty() || QFile::exists(faultWhileFile));

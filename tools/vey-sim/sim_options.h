@@ -34,6 +34,8 @@ enum class Fault
 
 // The faults the service itself serves, rather than the front before it.
 bool isServiceFault(Fault fault);
+// The fault's name on the command line and in the log; "none" for none.
+QByteArray faultName(Fault fault);
 
 // Everything the command line can change about the simulated service.
 struct SimOptions
