@@ -3,6 +3,7 @@
 // the network fails. The wiring of a good scan is the end-to-end test's.
 #include "browser_processes.h"
 #include "data_table.h"
+#include "fake_platform.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
@@ -10,6 +11,7 @@
 #include "platform/page_limits.h"
 #include "scan_pages.h"
 #include "service_scan.h"
+#include "store/clock.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/time_text.h"
@@ -188,6 +190,7 @@ private slots:
     }
 
     void init() { m_posted.clear(), m_surveyed.clear(), m_reachedElsewhere.clear(); }
+    void cleanup() { Clock::set({}); }
 
     void login_typesOnlyIntoTheFormAndSharesTheCookie()
     {
@@ -549,6 +552,72 @@ private slots:
         QVERIFY(fault == "https"
                     ? sim.requests().isEmpty() && !sim.logLines().filter("tls failed").isEmpty()
                     : !sim.logLines().filter("fault " + fault).isEmpty());
+    }
+
+    // The friends page laid out otherwise during a run, then as before: no session closes, the
+    // history is not rewritten meanwhile, one notification says the page was not understood and
+    // one that scans work again; --status and the export name the stretch not observed.
+    void changedLayout_leavesTheRecordAndTellsOnce()
+    {
+        QTemporaryDir data;
+        const QString changed = data.filePath("changed");
+        QVERIFY(writeBytes(data.filePath("roster.txt"), "Ann Lee\tann\nBob\tbob\nCy\tcy\n"));
+        VeySimProcess sim({"--roster", data.filePath("roster.txt"), "--all-online", "--fault",
+                           "deeper", "--fault-while", changed});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        auto *notifier = new FakeNotifier;
+        rig.form.setHealthNotifier(std::unique_ptr<Notifier>(notifier));
+        rig.model.setIntervalEntry("1");
+        // Each scan a minute after the one before, as the log and the notices see it.
+        QDateTime now = QDateTime::currentDateTime();
+        Clock::set(now);
+        QObject::connect(&rig.model.scanDriver(), &ScanDriver::attemptEnded,
+                         [&] { Clock::set(now = now.addSecs(60)); });
+        const auto run = [&](const QStringList &options, QString *output) {
+            QProcess program;
+            program.start(AMISCAN_EXECUTABLE, QStringList{"--data-dir", rig.dir.path()} + options);
+            program.waitForFinished(30000);
+            if (output)
+                *output = QString::fromUtf8(program.readAllStandardOutput());
+            return program.exitCode();
+        };
+        QVERIFY(rig.scan());
+        rig.model.waitForHistorySave();
+        const QString history = historyFilePath(rig.dir.path());
+        const QByteArray saved = fileBytes(history);
+        const QStringList before = friend_rows::cells(rig.model.table());
+        QCOMPARE(friend_rows::column(rig.model.table(), End1), QStringList(3, EmptyStamp));
+
+        QVERIFY(writeBytes(changed, ""));
+        for (int scan = 0; scan < 3; ++scan)
+            QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList(3, UnableToConnect)); // the scan's own, as ever
+        QCOMPARE(friend_rows::cells(rig.model.table()), before);
+        QCOMPARE(fileBytes(history), saved);
+        QString status;
+        QCOMPARE(run({"--status"}, &status), 1);
+        QVERIFY2(status.contains("\tnot-understood\tnot observed since then: page not understood"),
+                 qPrintable(status));
+
+        QVERIFY(QFile::remove(changed));
+        QVERIFY(rig.scan());
+        rig.model.waitForHistorySave();
+        QCOMPARE(friend_rows::cells(rig.model.table()), before); // the sessions went on
+        QCOMPARE(notifier->shown.size(), 2);
+        QCOMPARE(notifier->shown[0].first(), "Amiscan: page not understood");
+        QCOMPARE(notifier->shown[1].first(), "Amiscan: scans work again");
+        QCOMPARE(run({"--status"}, &status), 0);
+        QVERIFY2(!status.contains("unobserved"), qPrintable(status));
+        // Each friend's period ends, and the next starts, unseen for the page not understood.
+        QString csv;
+        QCOMPARE(run({"--export", "csv"}, &csv), 0);
+        QStringList periods;
+        for (const QString &line : csv.split("\r\n", Qt::SkipEmptyParts).mid(1))
+            periods << line.section(u',', 0, 0) + u' ' + line.section(u',', -2);
+        QCOMPARE(periods, (QStringList{"ann start,not-understood", "ann not-understood,",
+                                       "bob start,not-understood", "bob not-understood,",
+                                       "cy start,not-understood", "cy not-understood,"}));
     }
 
     // Abort during the direct read's fetch or wait: the button returns, the page is still merged.
