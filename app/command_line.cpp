@@ -47,7 +47,11 @@ const QString FilesRule = QStringLiteral(
     "\nNotifications:\n"
     "  To be told by a desktop notification when selected friends come online, put\n"
     "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
-    "  running. The friends are the ones checked in the management list.\n");
+    "  running. The friends are the ones checked in the management list.\n"
+    "  Scans that start failing for a cause you can act on (logged out, page not\n"
+    "  understood, certificate refused), or that fail for longer than three scan\n"
+    "  intervals, are told once by a desktop notification, and once more when they\n"
+    "  work again.\n");
 
 // The options of the application object, which reads them itself: accepted here, not shown.
 void acceptQtOptions(QCommandLineParser &parser)
