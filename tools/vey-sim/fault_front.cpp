@@ -83,7 +83,6 @@ QByteArray errorPage(int status)
     return answer + "Connection: close\r\n\r\n" + body;
 }
 
-
 // One client's connection: its requests are read one at a time and each is passed through to
 // the service or met with the fault.
 class FrontConnection final : public QObject
