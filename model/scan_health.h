@@ -30,7 +30,6 @@ public:
     // interval entered. `messagesOn`: the user wants these messages; while off, nothing is told.
     std::optional<HealthNotice> scanEnded(ScanOutcome outcome, int detail, const QDateTime &end,
                                           qint64 steadyMs, double intervalMinutes, bool messagesOn);
-    bool isFailing() const { return m_failingSinceMs.has_value(); }
 
 private:
     // Steady time of the episode's first failure.
