@@ -38,10 +38,20 @@ const QString FilesRule = QStringLiteral(
     "  Everything is kept, unless KeepDays=N in the [Log] section of Amiscan.ini keeps\n"
     "  the last N days only; a friend deleted in the management list keeps their log\n"
     "  until --forget removes it.\n"
+    "  --status prints the latest scans, newest first, one a line: the time it ended,\n"
+    "  its outcome's code and its cause in plain words (a failed scan says why: logged\n"
+    "  out, page not understood, service error, network unavailable, certificate\n"
+    "  refused, no answer, aborted); then, when the presence of friends is not observed\n"
+    "  now, a line 'unobserved', since when and why. It exits with 1 when the latest\n"
+    "  scan failed.\n"
     "\nPreferences:\n"
     "  The desktop notifications, starting at login and where the password is kept\n"
     "  are set in the preferences (Ctrl+, in the main window, or --preferences). The\n"
-    "  password is kept in the desktop's keyring when one answers, else in Amiscan.ini.\n");
+    "  password is kept in the desktop's keyring when one answers, else in Amiscan.ini.\n"
+    "  Unless turned off there, scans that start failing for a cause you can act on\n"
+    "  (logged out, page not understood, certificate refused), or that fail for longer\n"
+    "  than three scan intervals, are told once by a desktop notification, and once\n"
+    "  more when they work again.\n");
 
 // The options of the application object, which reads them itself: accepted here, not shown.
 void acceptQtOptions(QCommandLineParser &parser)
@@ -112,6 +122,11 @@ struct Parser
         QStringLiteral("forget"),
         QStringLiteral("Removes the presence log of the friend with this user name, then exits."),
         QStringLiteral("USERNAME")};
+    QCommandLineOption status{
+        QStringLiteral("status"),
+        QStringLiteral("Prints the outcomes of the latest scans and the stretch not observed "
+                       "now, if any, from the presence log, then exits: with 1 when the latest "
+                       "scan failed.")};
 
     Parser()
     {
@@ -120,7 +135,7 @@ struct Parser
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
         parser.addOptions({help, version, dataDir, verbose, minimized, preferences, history,
-                           exportFormat, from, to, friendName, output, forget});
+                           exportFormat, from, to, friendName, output, forget, status});
         acceptQtOptions(parser);
     }
 };
@@ -146,6 +161,12 @@ bool readLogOptions(const Parser &p, CommandLine &result)
         result.error = error;
         return false;
     };
+    if (parser.isSet(p.status)) {
+        if (parser.isSet(p.exportFormat) || parser.isSet(p.forget))
+            return refuse(QStringLiteral("The options --export, --forget and --status go one at a "
+                                         "time."));
+        result.action = CommandLine::Action::Status;
+    }
     if (parser.isSet(p.forget)) {
         if (parser.isSet(p.exportFormat))
             return refuse(QStringLiteral("The options --export and --forget go one at a time."));
@@ -261,6 +282,7 @@ int answerCommandLine(const CommandLine &commandLine)
     case CommandLine::Action::Run:
     case CommandLine::Action::Export:
     case CommandLine::Action::Forget:
+    case CommandLine::Action::Status:
         break;
     }
     return 0;

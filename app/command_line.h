@@ -19,6 +19,7 @@ struct CommandLine
         Refuse,
         Export, // --export: the presence log's periods, without the window
         Forget, // --forget: a friend's presence log removed
+        Status, // --status: the latest scans' outcomes and the stretch not observed now
     };
 
     Action action = Action::Run;

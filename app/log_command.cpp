@@ -7,6 +7,7 @@
 #include "store/presence_db.h"
 #include "store/presence_recorder.h"
 #include "store/safe_file.h"
+#include "store/scan_status.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -56,6 +57,46 @@ int exportPeriods(const QString &path, const CommandLine &commandLine)
     return 0;
 }
 
+// --status shows this many of the latest scans.
+constexpr int StatusScans = 10;
+// --status: the latest scan failed; the log cannot be read.
+constexpr int LatestScanFailed = 1;
+constexpr int NoStatus = 3;
+
+int showStatus(const QString &path)
+{
+    PresenceDb log(path, PresenceDb::Mode::Read);
+    QString error;
+    ScanStatus status;
+    if (log.open(false, &error) != PresenceDb::State::Ready ||
+        !readScanStatus(log.db(), StatusScans, Clock::now(), &status, &error)) {
+        failure(QStringLiteral("Cannot read the presence log %1: %2").arg(path, error));
+        return NoStatus;
+    }
+    // One line a scan, newest first, then the stretch not observed now: tab-separated, for
+    // scripts, the last column in plain words.
+    QString text;
+    for (const LoggedScan &scan : std::as_const(status.latest))
+        text += QStringLiteral("%1\t%2\t%3\n")
+                    .arg(scan.end.toString(Qt::ISODate), outcomeCode(scan.outcome),
+                         outcomeWords(scan.outcome, scan.detail, scan.entryCount));
+    if (status.latest.isEmpty())
+        text += QStringLiteral("No scan recorded yet.\n");
+    if (const CurrentStretch &stretch = status.stretch; stretch.cause != Unobserved::None)
+        text += QStringLiteral("unobserved\t%1\t%2\t%3\n")
+                    .arg(stretch.since.toString(Qt::ISODate), unobservedCode(stretch.cause),
+                         QStringLiteral("not observed since then: %1")
+                             .arg(stretch.failure ? outcomeWords(stretch.failure->outcome,
+                                                                 stretch.failure->detail,
+                                                                 stretch.failure->entryCount)
+                                                  : unobservedWords(stretch.cause)));
+    std::fputs(text.toUtf8().constData(), stdout);
+    const bool failed = !status.latest.isEmpty() &&
+                        status.latest.constFirst().outcome != ScanOutcome::Read &&
+                        status.latest.constFirst().outcome != ScanOutcome::Aborted;
+    return failed ? LatestScanFailed : 0;
+}
+
 int forgetFriend(const QString &path, const QString &userName)
 {
     PresenceRecorder log(path);
@@ -79,11 +120,18 @@ int runLogCommand(int argc, char **argv, const CommandLine &commandLine)
     const QString dataDir = chooseDataDir(probeDataLocation(commandLine.dataDir));
     const QString path = presenceLogPath(dataDir);
     // Nothing is made where there is no log.
-    if (!fileExists(path))
-        return failure(QStringLiteral("There is no presence log in %1.").arg(dataDir));
-    return commandLine.action == CommandLine::Action::Forget
-               ? forgetFriend(path, commandLine.forgetUser)
-               : exportPeriods(path, commandLine);
+    if (!fileExists(path)) {
+        failure(QStringLiteral("There is no presence log in %1.").arg(dataDir));
+        return commandLine.action == CommandLine::Action::Status ? NoStatus : 1;
+    }
+    switch (commandLine.action) {
+    case CommandLine::Action::Forget:
+        return forgetFriend(path, commandLine.forgetUser);
+    case CommandLine::Action::Status:
+        return showStatus(path);
+    default:
+        return exportPeriods(path, commandLine);
+    }
 }
 
 } // namespace amiscan

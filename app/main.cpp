@@ -11,7 +11,8 @@ int main(int argc, char **argv)
     const amiscan::CommandLine commandLine = amiscan::parseCommandLine(arguments);
     // The presence log's commands run beside the program, without its window.
     if (commandLine.action == amiscan::CommandLine::Action::Export ||
-        commandLine.action == amiscan::CommandLine::Action::Forget)
+        commandLine.action == amiscan::CommandLine::Action::Forget ||
+        commandLine.action == amiscan::CommandLine::Action::Status)
         return amiscan::runLogCommand(argc, argv, commandLine);
     if (commandLine.action != amiscan::CommandLine::Action::Run)
         return amiscan::answerCommandLine(commandLine);

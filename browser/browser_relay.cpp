@@ -92,7 +92,8 @@ void BrowserRelay::receive(const QJsonObject &message)
     } else if (op == msg::Stop) {
         m_browser.stop();
     } else if (op == msg::Read) {
-        m_browser.readPage([guard, id](bool hasDocument, const QString &html, const QUrl &address) {
+        m_browser.readPage([guard, id](bool hasDocument, const QString &html, const QUrl &address,
+                                       const LoadTrouble &trouble) {
             // A page larger than any friends page is not sent: it counts as none.
             const bool sent = hasDocument && html.size() <= MaxPageBytes;
             if (guard)
@@ -100,7 +101,9 @@ void BrowserRelay::receive(const QJsonObject &message)
                              {msg::Id, id},
                              {msg::HasDocument, sent},
                              {msg::Html, sent ? html : QString()},
-                             {msg::Address, address.toString(QUrl::FullyEncoded)}});
+                             {msg::Address, address.toString(QUrl::FullyEncoded)},
+                             {msg::Status, trouble.httpStatus},
+                             {msg::CertificateRefused, trouble.certificateRefused}});
         });
     } else if (op == msg::Login) {
         m_browser.submitLogin(

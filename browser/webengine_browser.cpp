@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkCookieJar>
+#include <QWebEngineCertificateError>
 #include <QWebEngineCookieStore>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -147,14 +148,26 @@ void WebEngineBrowser::load()
     // log in with. Pages of other statuses are read: a login form may come with any of them.
     connect(
         m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
-            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
                 m_pageFailed = m_pageTooLarge = false;
-            else if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
+                m_trouble = {};
+                return;
+            }
+            if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus)
                 m_pageFailed = true;
             else
                 m_pageFailed = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
                                info.errorCode() >= 500;
+            // The scan tells its user what it can: the service's error, a refused certificate.
+            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain &&
+                info.errorCode() >= 400)
+                m_trouble.httpStatus = info.errorCode();
+            if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain)
+                m_trouble.certificateRefused = true;
         });
+    // Refused, as every certificate error is by default.
+    connect(m_page, &QWebEnginePage::certificateError, this,
+            [this] { m_trouble.certificateRefused = true; });
     // Why a page did not come, for the user who asks: the network, the certificate, the server.
     connect(m_page, &QWebEnginePage::loadingChanged, this, [](const QWebEngineLoadingInfo &info) {
         if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus || info.errorCode() >= 400)
@@ -259,7 +272,7 @@ void WebEngineBrowser::stop()
 void WebEngineBrowser::readPage(PageCallback callback)
 {
     if (!m_page || m_rendererGone || m_pageFailed || m_pageTooLarge) {
-        callback(false, QString(), QUrl());
+        callback(false, QString(), QUrl(), m_page ? m_trouble : LoadTrouble{});
         return;
     }
     const QString serializer = PageSerializerScript.arg(MaxPageBytes);
@@ -274,10 +287,10 @@ void WebEngineBrowser::readPage(PageCallback callback)
         const QVariantList page = result.toList();
         // A load that failed meanwhile leaves no page to read.
         if (page.size() != 2 || m_pageFailed || m_pageTooLarge) {
-            callback(false, QString(), QUrl());
+            callback(false, QString(), QUrl(), m_trouble);
             return;
         }
-        callback(true, page.at(1).toString(), QUrl(page.at(0).toString()));
+        callback(true, page.at(1).toString(), QUrl(page.at(0).toString()), m_trouble);
     });
 }
 

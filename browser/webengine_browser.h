@@ -71,6 +71,8 @@ private:
     bool m_pageTooLarge = false;
     // True when the current page's load failed or the server answered with a server error.
     bool m_pageFailed = false;
+    // Why the current page's load failed, as far as it tells: handed on with every read.
+    LoadTrouble m_trouble;
     quint64 m_loadsStarted = 0;
     // The page's process has ended abnormally: the page is dead until it is replaced.
     bool m_rendererGone = false;

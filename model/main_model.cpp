@@ -44,7 +44,8 @@ void MainModel::startRun()
     m_state = MainState{};
     m_state.versionText = programVersionText();
     m_toldLongOnline.clear();
-    m_scansFailing = false;
+    m_scanHealth = ScanHealth();
+    m_healthToTell.reset();
     readSettings();
     m_runStart = Clock::now();
     m_runStartSteadyMs = Clock::steadyMs();
@@ -198,6 +199,11 @@ void MainModel::recordAttempt(ScanRecord record)
     }
     m_log->recordScan(record);
     applyRetention();
+    if (const std::optional<HealthNotice> notice = m_scanHealth.scanEnded(
+            record.outcome, record.detail, record.end, record.steadyMsAtEnd,
+            minutesValue(validatedInterval(m_state.intervalEntry)), m_state.notify.scanHealth))
+        announceHealth(*notice, record.outcome == ScanOutcome::Read ||
+                                    record.outcome == ScanOutcome::Unmarked);
 }
 
 void MainModel::applyRetention()
@@ -295,7 +301,6 @@ void MainModel::scanEnded()
 void MainModel::scanFailed()
 {
     m_scanTimer->scanFailed();
-    announceHealth(true);
 }
 
 // The end of a scan that read the friends page: the lists show the merged table again, the

@@ -4,6 +4,7 @@
 #include "lists/main_list.h"
 #include "lists/table_sort.h"
 #include "model/main_state.h"
+#include "model/scan_health.h"
 #include "scan/scan_host.h"
 #include "schedule/scan_timer.h"
 #include "store/collation.h"
@@ -240,7 +241,8 @@ private:
     // The notifications a scan gives (model_notify.cpp).
     void announceChanges(const QList<FriendsTable::RowId> &cameOnline,
                          const QList<FriendsTable::RowId> &wentOffline);
-    void announceHealth(bool failing);
+    // A failing episode's start or end, told with the scan's changes when the scan merges.
+    void announceHealth(const HealthNotice &notice, bool changesFollow);
 
     // The order the table was last sorted in, and the table's order version just after.
     enum class TableOrder
@@ -287,8 +289,9 @@ private:
     bool m_scanWhenLoginKnown = false;
     // Per friend online past the rules' minutes, the online period already told.
     QHash<FriendsTable::RowId, QString> m_toldLongOnline;
-    // A scan failed since one last read the page.
-    bool m_scansFailing = false;
+    ScanHealth m_scanHealth;
+    // What the scan being merged tells of the scans' health, told with its changes.
+    std::optional<HealthNotice> m_healthToTell;
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;
     bool m_ended = false;

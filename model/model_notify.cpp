@@ -32,17 +32,18 @@ void MainModel::announceChanges(const QList<FriendsTable::RowId> &cameOnline,
             FriendChange::LongOnline);
     else
         m_toldLongOnline.clear();
-    const std::optional<bool> health =
-        std::exchange(m_scansFailing, false) ? std::optional<bool>(false) : std::nullopt;
+    const std::optional<HealthNotice> health = std::exchange(m_healthToTell, std::nullopt);
     if (const auto notification = scanNotification(rules, changes, health, now))
         emit notificationDue(*notification);
 }
 
-void MainModel::announceHealth(bool failing)
+void MainModel::announceHealth(const HealthNotice &notice, bool changesFollow)
 {
-    if (std::exchange(m_scansFailing, failing) == failing)
+    if (changesFollow) {
+        m_healthToTell = notice;
         return;
-    if (const auto notification = scanNotification(m_state.notify, {}, failing, Clock::now()))
+    }
+    if (const auto notification = scanNotification(m_state.notify, {}, notice, Clock::now()))
         emit notificationDue(*notification);
 }
 

@@ -36,17 +36,19 @@ bool isQuietTime(const NotificationRules &rules, const QTime &time)
 
 std::optional<Notification> scanNotification(const NotificationRules &rules,
                                              const QList<FriendChange> &changes,
-                                             std::optional<bool> failing, const QDateTime &now)
+                                             const std::optional<HealthNotice> &health,
+                                             const QDateTime &now)
 {
     if (isQuietTime(rules, now.time()))
         return std::nullopt;
+    QString title = Title;
     QStringList lines;
     QStringList categories;
-    if (rules.scanHealth && failing) {
-        lines << (*failing ? QStringLiteral("Scans fail: the friends page cannot be read")
-                           : QStringLiteral("Scans work again"));
-        categories << (*failing ? QStringLiteral("network.error")
-                                : QStringLiteral("network.connected"));
+    if (rules.scanHealth && health) {
+        title = health->title;
+        lines << health->text;
+        categories << (health->worksAgain ? QStringLiteral("network.connected")
+                                          : QStringLiteral("network.error"));
     }
     const auto add = [&](bool on, FriendChange::Kind kind, const QString &one, const QString &many,
                          const QString &category) {
@@ -67,7 +69,7 @@ std::optional<Notification> scanNotification(const NotificationRules &rules,
     // Several kinds together are told as presence, the most general of theirs.
     const QString category =
         categories.size() == 1 ? categories.constFirst() : QStringLiteral("presence");
-    return Notification{Title, lines.join(u'\n'), category};
+    return Notification{title, lines.join(u'\n'), category};
 }
 
 Notification testNotification()

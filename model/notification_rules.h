@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/scan_health.h"
 #include "store/friends_table.h"
 
 #include <QDateTime>
@@ -26,8 +27,8 @@ struct NotificationRules
     bool quietHours = false;
     QTime quietFrom{22, 0};
     QTime quietTo{7, 0};
-    // Scans that start failing, and work again.
-    bool scanHealth = false;
+    // Scans that start failing, and work again, told once an episode (ScanHealth).
+    bool scanHealth = true;
 };
 
 inline constexpr int MaxLongOnlineMinutes = 24 * 60;
@@ -59,12 +60,13 @@ struct Notification
 // Whether the time falls within the quiet hours (equal ends make none).
 bool isQuietTime(const NotificationRules &rules, const QTime &time);
 
-// The one notification a scan gives at most, from the friends it changed, and the scans' health
-// when it changed with it (std::nullopt: unchanged; true: scans fail; false: work again). None
-// in the quiet hours, nor when the rules want none of the changes.
+// The one notification a scan gives at most, from the friends it changed and what the scan
+// tells of the scans' health (ScanHealth), titled by the latter when there is one. None in the
+// quiet hours, nor when the rules want none of it.
 std::optional<Notification> scanNotification(const NotificationRules &rules,
                                              const QList<FriendChange> &changes,
-                                             std::optional<bool> failing, const QDateTime &now);
+                                             const std::optional<HealthNotice> &health,
+                                             const QDateTime &now);
 
 // The notification the preferences send to try the desktop's notifications out.
 Notification testNotification();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/load_trouble.h"
+
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -24,8 +26,8 @@ public:
         OtherPage, // the page is no longer at the address given: nothing was typed
     };
     Q_ENUM(LoginResult)
-    using PageCallback =
-        std::function<void(bool hasDocument, const QString &html, const QUrl &address)>;
+    using PageCallback = std::function<void(bool hasDocument, const QString &html,
+                                            const QUrl &address, const LoadTrouble &trouble)>;
     using SubmitCallback = std::function<void(LoginResult result)>;
 
     using QObject::QObject;
@@ -38,7 +40,8 @@ public:
     virtual void stop() = 0;
     // The current page's HTML as the document's root element writes it (tag names in capitals,
     // style attributes in long-hand form) and the address the page was loaded from, which may
-    // differ from the one navigated to. hasDocument is false while there is no page at all.
+    // differ from the one navigated to. hasDocument is false while there is no page at all;
+    // trouble tells why the latest load failed, as far as it can.
     virtual void readPage(PageCallback callback) = 0;
     // Types the user name and the password into the page's first two input elements and clicks
     // its first button, provided the page has both and is still the one at `pageAddress`.

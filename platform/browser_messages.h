@@ -14,7 +14,8 @@ namespace amiscan::browser_messages {
 //
 // To the helper:  load   navigate {url, cookies}   stop   read {id}
 //                 login {id, user, password, address}
-// From it:        page {id, hasDocument, html, address}   login {id, result}
+// From it:        page {id, hasDocument, html, address, status, certificateRefused}
+//                 login {id, result}
 //                 cookie {cookie}   cookie-removed {cookie}
 inline constexpr QLatin1StringView Op("op");
 inline constexpr QLatin1StringView Load("load");
@@ -35,6 +36,8 @@ inline constexpr QLatin1StringView User("user");
 inline constexpr QLatin1StringView Password("password");
 inline constexpr QLatin1StringView Address("address");
 inline constexpr QLatin1StringView Result("result");
+inline constexpr QLatin1StringView Status("status");
+inline constexpr QLatin1StringView CertificateRefused("certificateRefused");
 
 // A login's result as a message gives it, and back; anything else reads as another page.
 QString loginResultText(Browser::LoginResult result);

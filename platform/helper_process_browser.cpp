@@ -181,7 +181,7 @@ void HelperProcessBrowser::stop()
 void HelperProcessBrowser::readPage(PageCallback callback)
 {
     if (!isHelperRunning()) {
-        callback(false, QString(), QUrl());
+        callback(false, QString(), QUrl(), {});
         return;
     }
     const quint64 id = m_nextRequest++;
@@ -230,7 +230,9 @@ void HelperProcessBrowser::receive(const QJsonObject &message)
     if (op == msg::Page) {
         if (const PageCallback answer = m_pageReads.take(id))
             answer(message.value(msg::HasDocument).toBool(), message.value(msg::Html).toString(),
-                   QUrl(message.value(msg::Address).toString()));
+                   QUrl(message.value(msg::Address).toString()),
+                   LoadTrouble{message.value(msg::Status).toInt(),
+                               message.value(msg::CertificateRefused).toBool()});
     } else if (op == msg::Login) {
         if (const SubmitCallback answer = m_logins.take(id))
             answer(msg::loginResultFromText(message.value(msg::Result).toString()));
@@ -255,7 +257,7 @@ void HelperProcessBrowser::answerPending()
     const auto pageReads = std::exchange(m_pageReads, {});
     const auto logins = std::exchange(m_logins, {});
     for (const PageCallback &answer : pageReads)
-        answer(false, QString(), QUrl());
+        answer(false, QString(), QUrl(), {});
     for (const SubmitCallback &answer : logins)
         answer(LoginResult::OtherPage);
 }

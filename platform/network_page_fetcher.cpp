@@ -47,7 +47,7 @@ void NetworkPageFetcher::fetch(const QUrl &url, Callback callback)
         qCInfo(scanLog, "The direct read does not go to %s: neither HTTPS nor on this machine",
                qPrintable(url.toDisplayString()));
         // Answer on the next turn of the event loop, as a real fetch would.
-        QTimer::singleShot(0, this, [callback, url] { callback(false, QString(), url); });
+        QTimer::singleShot(0, this, [callback, url] { callback(false, QString(), url, {}); });
         return;
     }
     get(url, url, MaxRedirects, QDeadlineTimer(m_timeoutMs), std::move(callback));
@@ -88,12 +88,19 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
                    reply->error() == QNetworkReply::OperationCanceledError
                        ? "no answer in time, or a page too large"
                        : qPrintable(reply->errorString()));
-            callback(false, QString(), reply->url());
+            // What the scan can tell its user: the service's error, or its certificate refused.
+            LoadTrouble trouble;
+            trouble.certificateRefused = reply->error() == QNetworkReply::SslHandshakeFailedError;
+            if (const int status =
+                    reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+                status >= 400)
+                trouble.httpStatus = status;
+            callback(false, QString(), reply->url(), trouble);
             return;
         }
         const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
         if (!target.isValid()) {
-            callback(true, decodeBody(reply, reply->readAll()), reply->url());
+            callback(true, decodeBody(reply, reply->readAll()), reply->url(), {});
             return;
         }
         // Followed only to the service's own pages, never from HTTPS to plain HTTP.
@@ -103,7 +110,7 @@ void NetworkPageFetcher::get(const QUrl &url, const QUrl &service, int redirects
         } else {
             qCInfo(scanLog, "A redirect to %s is refused: not the service's own page",
                    qPrintable(next.toDisplayString()));
-            callback(false, QString(), next);
+            callback(false, QString(), next, {});
         }
     });
 }

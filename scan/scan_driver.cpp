@@ -90,6 +90,7 @@ void ScanDriver::startScan()
     m_tickBusy = false;
     m_running = true;
     m_attemptStart = Clock::now();
+    m_seen = {};
     m_host.showProgress(texts::ScanRunning, ScanHost::Tone::Running);
     m_timedScan = m_host.isTimedScan();
     if (m_timedScan)
@@ -120,27 +121,29 @@ void ScanDriver::directRead(int scan)
     // An abort meanwhile ends the scan at once, but not the read: the page it brings is still
     // counted down, read and merged, as when the abort comes during the count-down.
     m_directReading = true;
-    m_fetcher->fetch(
-        friendsPage(), [this, scan](bool ok, const QString &text, const QUrl &address) {
-            if (!m_directReading)
-                return; // the driver is going away
-            // Only the service's own page counts, wherever a redirect may have led.
-            if (ok && text.contains(FriendsPageMarker) && isServicePage(address, friendsPage())) {
-                m_pageText = text;
-                m_directRead = DirectRead::FriendsPage;
-                // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
-                QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
-                                   [this, scan] { afterDirectRead(scan); });
-            } else {
-                qCInfo(scanLog, "%s: the browser takes over",
-                       ok ? "The direct read found no friends page of the service (the login may "
-                            "have expired)"
-                          : "The direct read failed");
-                m_pageText.clear();
-                m_directRead = DirectRead::Failed;
-                afterDirectRead(scan);
-            }
-        });
+    m_fetcher->fetch(friendsPage(), [this, scan](bool ok, const QString &text, const QUrl &address,
+                                                 const LoadTrouble &trouble) {
+        if (!m_directReading)
+            return; // the driver is going away
+        if (trouble.httpStatus != 0 || trouble.certificateRefused)
+            m_seen.trouble = trouble;
+        // Only the service's own page counts, wherever a redirect may have led.
+        if (ok && text.contains(FriendsPageMarker) && isServicePage(address, friendsPage())) {
+            m_pageText = text;
+            m_directRead = DirectRead::FriendsPage;
+            // The scan's waits are exact: a coarse timer may end a wait up to 5 % late.
+            QTimer::singleShot(m_timings.afterDirectReadMs, Qt::PreciseTimer, this,
+                               [this, scan] { afterDirectRead(scan); });
+        } else {
+            qCInfo(scanLog, "%s: the browser takes over",
+                   ok ? "The direct read found no friends page of the service (the login may "
+                        "have expired)"
+                      : "The direct read failed");
+            m_pageText.clear();
+            m_directRead = DirectRead::Failed;
+            afterDirectRead(scan);
+        }
+    });
 }
 
 void ScanDriver::afterDirectRead(int scan)
@@ -158,6 +161,7 @@ void ScanDriver::afterDirectRead(int scan)
     if (scan != m_scan) {
         // Aborted, and nothing to read: the browser route does not follow. A start asked for
         // meanwhile runs now.
+        recordAttempt({ScanOutcome::Aborted}, 0);
         if (std::exchange(m_startQueued, false))
             startScanButton();
         return;
@@ -205,14 +209,18 @@ void ScanDriver::tick()
     }
     // Has a complete page arrived?
     ++m_waitCount;
-    m_browser->readPage([this, scan](bool hasDocument, const QString &html, const QUrl &address) {
+    m_browser->readPage([this, scan](bool hasDocument, const QString &html, const QUrl &address,
+                                     const LoadTrouble &trouble) {
         if (!isCurrent(scan))
             return;
+        if (trouble.httpStatus != 0 || trouble.certificateRefused)
+            m_seen.trouble = trouble;
         if (hasDocument && html.indexOf(PageEndMarker, 99) >= 0) {
             // The login goes only to the service's own pages, wherever the browser was sent.
             if (!html.contains(ServiceDomainWord) || !isServicePage(address, friendsPage())) {
                 qCInfo(scanLog, "The page at %s is not the service's: no login goes to it",
                        qPrintable(address.toDisplayString()));
+                m_seen.page = ScanSeen::Page::Foreign;
                 m_waitCount = WaitingTickLimit;
             } else {
                 m_step = ScanStep::PageLoaded;
@@ -239,7 +247,7 @@ void ScanDriver::waitedWithoutAnswer()
     if (++m_waitCount < WaitingTickLimit)
         return;
     qCInfo(scanLog, "The browser has not answered for %d s", m_waitCount * m_timings.tickMs / 1000);
-    failScan();
+    failScan(failureVerdict(), 0);
 }
 
 void ScanDriver::stepLoaded(int scan)
@@ -256,9 +264,16 @@ void ScanDriver::stepLoaded(int scan)
         m_browser->navigate(QUrl(QStringLiteral("about:blank")));
         m_browser->stop();
         m_browser->unload();
-    } else {
+    } else if (m_pageText.contains(QLatin1StringView("<input"), Qt::CaseInsensitive)) {
+        m_seen.page = ScanSeen::Page::LoginForm;
         m_pageText.clear();
         m_step = ScanStep::LogIn;
+    } else {
+        // Neither page: it is looked at again at the next tick, which counts as spent waiting,
+        // so that a page the scan does not understand ends it as no page does.
+        m_seen.page = ScanSeen::Page::Other;
+        m_pageText.clear();
+        m_step = ScanStep::Wait;
     }
     stepLogIn(scan);
 }
@@ -276,6 +291,12 @@ void ScanDriver::stepLogIn(int scan)
                                if (!isCurrent(scan))
                                    return;
                                if (result == Browser::LoginResult::Submitted) {
+                                   // What counts now is what the first login brings: the
+                                   // form again, whatever comes after it.
+                                   if (!std::exchange(m_seen.loginSent, true)) {
+                                       m_seen.page = ScanSeen::Page::None;
+                                       m_seen.trouble = {};
+                                   }
                                    m_loginSubmitted = true;
                                    m_step = ScanStep::Wait;
                                } else if (result == Browser::LoginResult::OtherPage) {
@@ -301,22 +322,26 @@ void ScanDriver::stepRead()
 void ScanDriver::finishTick()
 {
     if (m_waitCount >= WaitingTickLimit && m_step == ScanStep::Wait)
-        failScan();
+        failScan(failureVerdict(), 0);
     m_tickBusy = false;
 }
 
-void ScanDriver::failScan()
+ScanVerdict ScanDriver::failureVerdict()
+{
+    m_seen.ticksWaited = m_waitCount;
+    m_seen.network = m_networkReach();
+    return judgeScan(m_seen);
+}
+
+void ScanDriver::failScan(const ScanVerdict &verdict, int entryCount)
 {
     // The scan ends, and the count-down runs again, before any message: the next timed scan
     // starts whether the message has been answered or not.
     qCInfo(scanLog, "The scan gave up: %s (the last page: %s)",
-           m_loginSubmitted ? "the login was sent, but the friends page did not come: are the "
-                              "user name and the password right?"
-           : m_step == ScanStep::LogIn ? "the page is neither the friends page nor a login form"
-                                       : "no page of the service came",
+           qPrintable(outcomeWords(verdict.outcome, verdict.detail, entryCount)),
            m_pageAddress.isEmpty() ? "none" : qPrintable(m_pageAddress.toDisplayString()));
     stopScan();
-    recordAttempt(ScanOutcome::Failed, 0);
+    recordAttempt(verdict, entryCount);
     m_host.scanFailed();
     m_host.showProgress(texts::ScanStopped, ScanHost::Tone::Stopped);
     // A scan the user started always tells; a timed scan only the first failure of a run.
@@ -350,7 +375,22 @@ void ScanDriver::countdown(int step)
 void ScanDriver::readAndMerge()
 {
     const QList<FriendEntry> entries = readFriendsPage(m_pageText, int(m_directRead));
-    m_pageText.clear();
+    m_seen.page = ScanSeen::Page::Friends;
+    m_seen.friendsPage = std::exchange(m_pageText, QString());
+    m_seen.entries = entries;
+    const ScanVerdict verdict = judgeScan(m_seen);
+    if (!verdict.merge) {
+        // A page not understood leaves the table, its sessions and the history as they were,
+        // and ends the scan as a failed one; after an abort it is only recorded.
+        m_reading = false;
+        if (m_running)
+            failScan(verdict, int(entries.size()));
+        else
+            recordAttempt(verdict, int(entries.size()));
+        if (std::exchange(m_startQueued, false))
+            startScanButton();
+        return;
+    }
     // The rows move when the lists are rebuilt: the friends are followed by their numbers.
     FriendsTable &table = m_host.friendsTable();
     QList<FriendsTable::RowId> cameOnline;
@@ -368,8 +408,9 @@ void ScanDriver::readAndMerge()
     m_running = false;
     m_stepTimer.stop();
     emit pageMerged();
+    // Recorded first: the scans working again are told with the friends the scan changed.
+    recordAttempt(verdict, int(entries.size()));
     emit presenceChanged(cameOnline, wentOffline);
-    recordAttempt(ScanOutcome::Read, int(entries.size()));
     if (std::exchange(m_startQueued, false))
         startScanButton();
 }
@@ -377,8 +418,8 @@ void ScanDriver::readAndMerge()
 void ScanDriver::endScan()
 {
     // An abort leaves a read under way to its end, which records the scan.
-    if (!m_reading)
-        recordAttempt(ScanOutcome::Failed, 0);
+    if (!m_reading && !m_directReading)
+        recordAttempt({ScanOutcome::Aborted}, 0);
     stopScan();
     m_waitCount = 0;
     m_host.scanEnded();
@@ -396,7 +437,7 @@ void ScanDriver::stopScan()
         m_browser->unload();
 }
 
-void ScanDriver::recordAttempt(ScanOutcome outcome, int entryCount)
+void ScanDriver::recordAttempt(const ScanVerdict &verdict, int entryCount)
 {
     if (!m_attemptStart.isValid())
         return;
@@ -404,7 +445,8 @@ void ScanDriver::recordAttempt(ScanOutcome outcome, int entryCount)
     record.start = std::exchange(m_attemptStart, QDateTime());
     record.end = Clock::now();
     record.route = m_directRead == DirectRead::FriendsPage ? ScanRoute::Direct : ScanRoute::Browser;
-    record.outcome = outcome;
+    record.outcome = verdict.outcome;
+    record.detail = verdict.detail;
     record.entryCount = entryCount;
     emit attemptEnded(record);
 }

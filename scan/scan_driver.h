@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scan/scan_state.h"
+#include "scan/scan_verdict.h"
 #include "store/clock.h"
 #include "store/friends_table.h"
 #include "store/scan_record.h"
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -47,6 +49,9 @@ public:
     ~ScanDriver() override;
 
     void setTimings(const Timings &timings);
+    // Whether the computer has a network, asked when a scan fails; Qt's network information
+    // unless a test sets another.
+    void setNetworkReach(std::function<NetworkReach()> reach) { m_networkReach = std::move(reach); }
     Browser &browser() const { return *m_browser; }
     // From the start of a scan to its end, the count-down and the read included (these go on
     // after an abort): the status row shows the scan's progress meanwhile.
@@ -81,8 +86,10 @@ private:
     void stepRead();
     void finishTick();
     void waitedWithoutAnswer();
-    void failScan();
-    void recordAttempt(ScanOutcome outcome, int entryCount);
+    void failScan(const ScanVerdict &verdict, int entryCount);
+    // The verdict on a scan that did not reach the friends page, from what it saw.
+    ScanVerdict failureVerdict();
+    void recordAttempt(const ScanVerdict &verdict, int entryCount);
     // The scan comes to rest: what it is still owed is dropped, the button shows Start Scan.
     void stopScan();
     void showWaitCount();
@@ -126,6 +133,9 @@ private:
     bool m_failing = false;
     // When the scan under way started; invalid once it has been recorded.
     QDateTime m_attemptStart;
+    // What the scan under way has seen, which names how it ends.
+    ScanSeen m_seen;
+    std::function<NetworkReach()> m_networkReach = networkReach;
     QString m_pageHtml;
     QUrl m_pageAddress;
 };

@@ -12,19 +12,11 @@ constexpr qsizetype FlushSize = 1 << 20;
 // A calendar line's octets, its line end not counted (RFC 5545, 3.1).
 constexpr qsizetype IcsLineOctets = 75;
 
-constexpr std::array<const char *, 13> Columns{"user_name",
-                                               "display_name",
-                                               "at_least_from_utc",
-                                               "at_least_from_local",
-                                               "at_least_until_utc",
-                                               "at_least_until_local",
-                                               "at_most_from_utc",
-                                               "at_most_from_local",
-                                               "at_most_until_utc",
-                                               "at_most_until_local",
-                                               "start_seen",
-                                               "end_seen",
-                                               "imported"};
+constexpr std::array<const char *, 15> Columns{
+    "user_name",          "display_name",         "at_least_from_utc", "at_least_from_local",
+    "at_least_until_utc", "at_least_until_local", "at_most_from_utc",  "at_most_from_local",
+    "at_most_until_utc",  "at_most_until_local",  "start_seen",        "end_seen",
+    "imported",           "start_unseen_because", "end_unseen_because"};
 
 void appendDigits(QByteArray &out, qint64 value, int digits)
 {
@@ -234,7 +226,10 @@ void PeriodExport::writeCsv(const Period &p)
         }
     }
     m_buffer.append(',').append(flag(p.startSeen)).append(',').append(flag(p.endSeen));
-    m_buffer.append(',').append(flag(p.imported)).append("\r\n");
+    m_buffer.append(',').append(flag(p.imported));
+    for (const Unobserved why : {p.startUnseen, p.endUnseen})
+        m_buffer.append(',').append(unobservedCode(why).toLatin1());
+    m_buffer.append("\r\n");
 }
 
 void PeriodExport::writeJson(const Period &p)
@@ -258,6 +253,14 @@ void PeriodExport::writeJson(const Period &p)
     }
     for (const bool value : {p.startSeen, p.endSeen, p.imported})
         m_buffer.append(", \"").append(Columns[column++]).append("\": ").append(flag(value));
+    // Why a bound was not seen: null when it was, or when nothing stopped the scans.
+    for (const Unobserved why : {p.startUnseen, p.endUnseen}) {
+        m_buffer.append(", \"").append(Columns[column++]).append("\": ");
+        if (why == Unobserved::None)
+            m_buffer.append("null");
+        else
+            m_buffer.append('"').append(unobservedCode(why).toLatin1()).append('"');
+    }
     m_buffer.append('}');
 }
 
@@ -288,6 +291,11 @@ void PeriodExport::writeIcs(const Period &p)
                              " to " + localText(p.outerEnd) + ".";
     if (p.imported)
         description += " Imported from the history file.";
+    for (const auto &[why, bound] : {std::pair{p.startUnseen, "Start"}, {p.endUnseen, "End"}}) {
+        if (why != Unobserved::None)
+            description +=
+                QByteArray(" ") + bound + " not seen: " + unobservedWords(why).toUtf8() + ".";
+    }
     icsLine("DESCRIPTION:" + icsText(QString::fromUtf8(description)));
     icsLine("END:VEVENT");
 }

@@ -8,6 +8,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <iterator>
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -41,7 +43,7 @@ constexpr const char *Schema[] = {
     " start_ms INTEGER NOT NULL, end_ms INTEGER NOT NULL, offset_s INTEGER NOT NULL,"
     " steady_ms INTEGER NOT NULL, route TEXT NOT NULL, outcome TEXT NOT NULL,"
     " entries INTEGER NOT NULL, interval_min INTEGER NOT NULL, prev_id INTEGER,"
-    " unobserved TEXT)",
+    " unobserved TEXT, detail INTEGER)",
     "CREATE INDEX scans_unobserved ON scans(id) WHERE unobserved IS NOT NULL",
     // Friends by user name, and those online at the latest read scan: a few rows, so that a
     // scan's changes touch few pages beside their own.
@@ -56,6 +58,14 @@ constexpr const char *Schema[] = {
     " start_offset_s INTEGER NOT NULL, end_ms INTEGER, end_offset_s INTEGER,"
     " PRIMARY KEY(friend_id, start_ms)) WITHOUT ROWID",
 };
+
+// What each version changes in the one before it, from version 1 on: the statements that
+// bring a log of version N - 1 to version N are at index N - 2.
+constexpr const char *Migrations[] = {
+    // 2: the details of a scan's outcome (an HTTP status, the page's own count).
+    "ALTER TABLE scans ADD COLUMN detail INTEGER",
+};
+static_assert(std::size(Migrations) == PresenceLogVersion - 1);
 
 QAtomicInteger<quint64> &connectionCount()
 {
@@ -221,6 +231,22 @@ PresenceDb::State PresenceDb::tryOpen(bool check, QString *reason, QString *keep
         *reason = QStringLiteral("was written by a newer version of Amiscan");
         return State::Unusable;
     }
+    // A log of an earlier version is brought up to this one, all at once or not at all; read
+    // only, it is read as it is.
+    if (ok && m_mode == Mode::Write && version.toInt() < PresenceLogVersion) {
+        ok = run(m_db, QStringLiteral("BEGIN IMMEDIATE"), reason, &code);
+        for (int from = version.toInt(); ok && from < PresenceLogVersion; ++from)
+            ok = run(m_db, QString::fromLatin1(Migrations[from - 1]), reason, &code);
+        ok = ok &&
+             run(m_db, QStringLiteral("PRAGMA user_version=%1").arg(PresenceLogVersion), reason,
+                 &code) &&
+             run(m_db, QStringLiteral("COMMIT"), reason, &code);
+        if (!ok)
+            m_db.rollback();
+        else
+            version = PresenceLogVersion;
+    }
+    m_version = version.toInt();
     if (ok && check) {
         QVariant result;
         ok = run(m_db, QStringLiteral("PRAGMA quick_check"), reason, &code, &result);

@@ -6,8 +6,8 @@
 
 namespace amiscan {
 
-// The first version of the log's tables; a later one changes them from this on opening.
-inline constexpr int PresenceLogVersion = 1;
+// The version of the log's tables; a log of an earlier one is changed to it on opening.
+inline constexpr int PresenceLogVersion = 2;
 
 // A connection to the presence log ("Amiscan.db"), of the thread that makes it: a connection
 // never crosses threads. Closed with the object.
@@ -38,6 +38,8 @@ public:
     State open(bool check, QString *error = nullptr);
     QSqlDatabase &db() { return m_db; }
     const QString &path() const { return m_path; }
+    // The version of the log's tables, once open: an earlier one when read only.
+    int version() const { return m_version; }
 
 private:
     State tryOpen(bool check, QString *reason, QString *keepAsideAs);
@@ -48,6 +50,7 @@ private:
     Mode m_mode;
     QString m_name;
     QSqlDatabase m_db;
+    int m_version = 0;
 };
 
 // Loads the database library and its SQLite driver on the calling thread and leaves them ready.

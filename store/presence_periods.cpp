@@ -1,5 +1,7 @@
 #include "store/presence_periods.h"
 
+#include "store/scan_status.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -16,9 +18,18 @@ struct Code
     const char16_t *text;
 };
 constexpr Code Codes[] = {
-    {Unobserved::Start, u"start"},       {Unobserved::Gap, u"gap"},
-    {Unobserved::NotRunning, u"off"},    {Unobserved::Asleep, u"sleep"},
-    {Unobserved::ClockSetBack, u"back"}, {Unobserved::Lost, u"lost"},
+    {Unobserved::Start, u"start"},
+    {Unobserved::Gap, u"gap"},
+    {Unobserved::NotRunning, u"off"},
+    {Unobserved::Asleep, u"sleep"},
+    {Unobserved::ClockSetBack, u"back"},
+    {Unobserved::Lost, u"lost"},
+    {Unobserved::LoggedOut, u"logged-out"},
+    {Unobserved::NotUnderstood, u"not-understood"},
+    {Unobserved::ServiceError, u"service-error"},
+    {Unobserved::NetworkDown, u"no-network"},
+    {Unobserved::CertificateRefused, u"certificate"},
+    {Unobserved::NoAnswer, u"no-answer"},
 };
 
 qint64 msBetween(const QDateTime &from, const QDateTime &to)
@@ -49,7 +60,60 @@ Unobserved unobservedFromCode(QStringView code)
     return Unobserved::Gap;
 }
 
-Unobserved stretchBefore(const ScanClock &previous, const ScanClock &scan)
+QString unobservedWords(Unobserved unobserved)
+{
+    switch (unobserved) {
+    case Unobserved::None:
+        return {};
+    case Unobserved::Start:
+        return QStringLiteral("before the first scan of the log");
+    case Unobserved::Gap:
+        return QStringLiteral("no scan");
+    case Unobserved::NotRunning:
+        return QStringLiteral("Amiscan not running");
+    case Unobserved::Asleep:
+        return QStringLiteral("the computer asleep, or its clock set forward");
+    case Unobserved::ClockSetBack:
+        return QStringLiteral("the clock set back");
+    case Unobserved::Lost:
+        return QStringLiteral("the log could not be written");
+    case Unobserved::LoggedOut:
+        return QStringLiteral("logged out");
+    case Unobserved::NotUnderstood:
+        return QStringLiteral("page not understood");
+    case Unobserved::ServiceError:
+        return QStringLiteral("service error");
+    case Unobserved::NetworkDown:
+        return QStringLiteral("network unavailable");
+    case Unobserved::CertificateRefused:
+        return QStringLiteral("certificate refused");
+    case Unobserved::NoAnswer:
+        return QStringLiteral("no answer");
+    }
+    return {};
+}
+
+Unobserved unobservedFor(ScanOutcome failure)
+{
+    if (isPageNotUnderstood(failure))
+        return Unobserved::NotUnderstood;
+    switch (failure) {
+    case ScanOutcome::LoggedOut:
+        return Unobserved::LoggedOut;
+    case ScanOutcome::ServiceError:
+        return Unobserved::ServiceError;
+    case ScanOutcome::NetworkDown:
+        return Unobserved::NetworkDown;
+    case ScanOutcome::CertificateRefused:
+        return Unobserved::CertificateRefused;
+    case ScanOutcome::NoAnswer:
+        return Unobserved::NoAnswer;
+    default:
+        return Unobserved::Gap;
+    }
+}
+
+Unobserved stretchBefore(const ScanClock &previous, const ScanClock &scan, ScanOutcome failedSince)
 {
     const qint64 steady = scan.steadyMsAtEnd - previous.steadyMsAtEnd;
     if (previous.runId != scan.runId || steady < 0)
@@ -63,7 +127,7 @@ Unobserved stretchBefore(const ScanClock &previous, const ScanClock &scan)
         qint64(std::max(previous.intervalMinutes, scan.intervalMinutes)) * 60000;
     const qint64 scanMs = std::max<qint64>(msBetween(scan.start, scan.end), 0);
     if (intervalMs <= 0 || steady - scanMs > intervalMs * 3 / 2)
-        return Unobserved::Gap;
+        return unobservedFor(failedSince);
     return Unobserved::None;
 }
 
@@ -89,6 +153,7 @@ QList<Period> friendPeriods(const QList<PresenceChange> &changes, const QList<Sc
             current.endSeen = !broken;
             if (!broken)
                 current.outerEnd = scan.time;
+            current.endUnseen = broken ? scan.before : Unobserved::None;
             periods << current;
         }
         if (nowOnline && (broken || !online)) {
@@ -97,6 +162,8 @@ QList<Period> friendPeriods(const QList<PresenceChange> &changes, const QList<Sc
             current.startSeen = !broken && scan.previousTime.isValid();
             if (current.startSeen)
                 current.outerStart = scan.previousTime;
+            else
+                current.startUnseen = broken ? scan.before : Unobserved::Start;
         }
         online = nowOnline;
     }
@@ -121,7 +188,7 @@ const QString &nameAt(const QList<std::pair<QDateTime, QString>> &names, const Q
     return after == names.begin() ? names.constFirst().second : std::prev(after)->second;
 }
 
-QList<Period> derivePeriods(const QList<RunScan> &scans)
+QList<Period> derivePeriods(const QList<RunScan> &scans, const QDateTime &now)
 {
     struct Friend
     {
@@ -132,6 +199,8 @@ QList<Period> derivePeriods(const QList<RunScan> &scans)
     QList<ScanMark> breaks;
     QSet<QString> online;
     const RunScan *previous = nullptr;
+    // The latest scan that failed since the previous read scan, aborted ones aside.
+    ScanOutcome failedSince = ScanOutcome::Failed;
     ScanMark latest;
     const auto clock = [](const RunScan &scan) {
         return ScanClock{scan.record.start, scan.record.end, scan.record.steadyMsAtEnd, scan.runId,
@@ -139,11 +208,15 @@ QList<Period> derivePeriods(const QList<RunScan> &scans)
     };
     for (qsizetype i = 0; i < scans.size(); ++i) {
         const ScanRecord &record = scans[i].record;
-        if (record.outcome != ScanOutcome::Read)
+        if (record.outcome != ScanOutcome::Read) {
+            if (record.outcome != ScanOutcome::Aborted)
+                failedSince = record.outcome;
             continue;
+        }
         const ScanMark mark{i, record.end, previous ? previous->record.end : QDateTime(),
-                            previous ? stretchBefore(clock(*previous), clock(scans[i]))
+                            previous ? stretchBefore(clock(*previous), clock(scans[i]), failedSince)
                                      : Unobserved::Start};
+        failedSince = ScanOutcome::Failed;
         if (mark.before != Unobserved::None)
             breaks << mark;
         QSet<QString> now;
@@ -163,11 +236,34 @@ QList<Period> derivePeriods(const QList<RunScan> &scans)
         previous = &scans[i];
         latest = mark;
     }
+    // The stretch since the latest read scan: its failures, and whether another run came.
+    Unobserved openEnd = Unobserved::None;
+    if (now.isValid() && previous) {
+        std::optional<LoggedScan> latestRead;
+        QList<LoggedScan> after;
+        bool runEnded = false;
+        for (const RunScan &scan : scans) {
+            const ScanRecord &r = scan.record;
+            const LoggedScan logged{r.start,      r.end,    r.route,          r.outcome,
+                                    r.entryCount, r.detail, r.intervalMinutes};
+            if (r.outcome == ScanOutcome::Read) {
+                latestRead = logged;
+                after.clear();
+            } else {
+                after << logged;
+            }
+            // A scan of a later run than the latest read scan's.
+            runEnded = r.outcome != ScanOutcome::Read && scan.runId != previous->runId;
+        }
+        openEnd = currentStretch(latestRead, after, runEnded, now).cause;
+    }
     QList<Period> periods;
     for (const auto &[userName, known] : friends) {
         for (Period period : friendPeriods(known.changes, breaks, latest)) {
             period.userName = userName;
             period.displayName = nameAt(known.names, period.innerStart);
+            if (!period.endSeen && period.endUnseen == Unobserved::None)
+                period.endUnseen = openEnd;
             periods << period;
         }
     }

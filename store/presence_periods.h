@@ -22,11 +22,22 @@ enum class Unobserved
     Asleep,       // the wall clock ran ahead of the steady one: asleep, or the clock set forward
     ClockSetBack, // the wall clock went back
     Lost,         // the log could not be written meanwhile (a full disk, a lock)
+    // A gap in which scans failed, named by the cause of the latest failure.
+    LoggedOut,
+    NotUnderstood,
+    ServiceError,
+    NetworkDown,
+    CertificateRefused,
+    NoAnswer,
 };
 
 // Short codes that never change, as the log keeps them; an empty code is None.
 QString unobservedCode(Unobserved unobserved);
 Unobserved unobservedFromCode(QStringView code);
+// The cause in plain words: "Amiscan not running".
+QString unobservedWords(Unobserved unobserved);
+// The cause a failed scan gives the gap it falls in; Gap for a failure without a cause.
+Unobserved unobservedFor(ScanOutcome failure);
 
 // The wall clock may drift from the steady one by this much between two scans without having
 // jumped: slewing, and the moments between reading the two clocks.
@@ -44,8 +55,10 @@ struct ScanClock
 
 // Whether the stretch from the previous read scan to this one was observed. The stretch runs from
 // the previous scan's end to this one's start, on the steady clock; the interval is the longer of
-// the two in force, as a change of interval between them set when this scan came.
-Unobserved stretchBefore(const ScanClock &previous, const ScanClock &scan);
+// the two in force, as a change of interval between them set when this scan came. A gap in which
+// scans failed is named by the latest failure (none: Failed).
+Unobserved stretchBefore(const ScanClock &previous, const ScanClock &scan,
+                         ScanOutcome failedSince = ScanOutcome::Failed);
 
 // A read scan as the periods need it: its end, the end of the read scan before it, and whether
 // the stretch between them was observed.
@@ -67,8 +80,9 @@ struct PresenceChange
 // An online period, with both bounds: the friend was online at least from innerStart to innerEnd
 // (the first and last scans that saw them) and at most from outerStart to outerEnd (the scans
 // before and after those). An outer bound beyond an unobserved stretch is not known: it is
-// invalid, and the start or end is marked unseen. Imported periods come from the history file,
-// whose bounds are not known either.
+// invalid, and the start or end is marked unseen, with the stretch's cause. Imported periods come
+// from the history file, whose bounds are not known either. A period still open at the latest
+// read scan has an unseen end, caused by the stretch since when there is one.
 struct Period
 {
     QString userName;
@@ -80,6 +94,8 @@ struct Period
     bool startSeen = false;
     bool endSeen = false;
     bool imported = false;
+    Unobserved startUnseen = Unobserved::None;
+    Unobserved endUnseen = Unobserved::None;
     friend bool operator==(const Period &, const Period &) = default;
 };
 
@@ -100,7 +116,9 @@ struct RunScan
 };
 
 // The periods of every friend from the scans as recorded, in order of user name then start:
-// the whole rule the log applies, with the display name of each period's first scan.
-QList<Period> derivePeriods(const QList<RunScan> &scans);
+// the whole rule the log applies, with the display name of each period's first scan. Given the
+// time now, a period still open ends unseen for the cause of the stretch since the latest read
+// scan, if that is not observed (currentStretch).
+QList<Period> derivePeriods(const QList<RunScan> &scans, const QDateTime &now = {});
 
 } // namespace amiscan

@@ -1,5 +1,8 @@
 #include "store/presence_query.h"
 
+#include "store/clock.h"
+#include "store/scan_status.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
@@ -98,6 +101,11 @@ public:
         }
         if (!readLatestAndBreaks())
             return false;
+        // A period still open at the latest read scan runs into the stretch since, if any.
+        ScanStatus status;
+        if (!readScanStatus(m_db, 0, Clock::now(), &status, &error))
+            return false;
+        m_openEnd = status.stretch.cause;
         m_joined = friends.size() <= FriendsJoinedOneByOne;
         if (!m_joined) {
             m_all.emplace();
@@ -211,12 +219,15 @@ private:
         for (Period &p : periods) {
             p.userName = userName;
             p.displayName = nameAt(names, p.innerStart);
+            if (!p.imported && !p.endSeen && p.endUnseen == Unobserved::None)
+                p.endUnseen = m_openEnd;
         }
         return true;
     }
 
     QSqlDatabase &m_db;
     ScanMark m_latest;
+    Unobserved m_openEnd = Unobserved::None;
     QList<ScanMark> m_breaks;
     bool m_joined = true;
     std::optional<ReadScans> m_all;

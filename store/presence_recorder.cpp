@@ -92,6 +92,13 @@ bool PresenceRecorder::load()
                                query.value(4).toLongLong(), query.value(5).toLongLong(),
                                query.value(6).toInt()}};
     }
+    m_failedSince = ScanOutcome::Failed;
+    if (!query.exec(QStringLiteral("SELECT outcome FROM scans WHERE id > %1 AND outcome NOT IN"
+                                   " ('read', 'aborted') ORDER BY id DESC LIMIT 1")
+                        .arg(m_lastRead ? m_lastRead->id : 0)))
+        return failed(query);
+    if (query.next())
+        m_failedSince = outcomeFromCode(query.value(0).toString());
     m_dataVersion = dataVersion();
     return true;
 }
@@ -202,13 +209,13 @@ bool PresenceRecorder::record(const ScanRecord &scan)
     if (read) {
         before = !m_lastRead ? Unobserved::Start
                  : m_lost    ? Unobserved::Lost
-                             : stretchBefore(m_lastRead->clock, clock);
+                             : stretchBefore(m_lastRead->clock, clock, m_failedSince);
     }
     if (written) {
         query.prepare(QStringLiteral(
             "INSERT INTO scans(run_id, start_ms, end_ms, offset_s, steady_ms, route, outcome,"
-            " entries, interval_min, prev_id, unobserved) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-            "?)"));
+            " entries, interval_min, prev_id, unobserved, detail)"
+            " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         for (const QVariant &value :
              {QVariant(m_run->id), QVariant(scan.start.toMSecsSinceEpoch()),
               QVariant(scan.end.toMSecsSinceEpoch()), QVariant(scan.end.offsetFromUtc()),
@@ -217,7 +224,8 @@ bool PresenceRecorder::record(const ScanRecord &scan)
               QVariant(scan.intervalMinutes),
               nullable(m_lastRead ? m_lastRead->id : 0, !read || !m_lastRead),
               before == Unobserved::None ? QVariant(QMetaType::fromType<QString>())
-                                         : QVariant(unobservedCode(before))})
+                                         : QVariant(unobservedCode(before)),
+              QVariant(scan.detail)})
             query.addBindValue(value);
         written = query.exec() || failed(query);
     }
@@ -240,6 +248,9 @@ bool PresenceRecorder::record(const ScanRecord &scan)
         m_online = std::move(online);
         m_lastRead = LastRead{scanId, clock};
         m_lost = false;
+        m_failedSince = ScanOutcome::Failed;
+    } else if (scan.outcome != ScanOutcome::Aborted) {
+        m_failedSince = scan.outcome;
     }
     return true;
 }

@@ -90,6 +90,9 @@ private:
     std::optional<Run> m_run;
     // A read scan could not be written since the latest one that was.
     bool m_lost = false;
+    // The latest scan that failed since the latest read scan (aborted ones aside): it names the
+    // gap the next read scan closes.
+    ScanOutcome m_failedSince = ScanOutcome::Failed;
 };
 
 } // namespace amiscan

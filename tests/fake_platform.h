@@ -23,6 +23,7 @@ public:
     std::function<QString(const QUrl &)> pageFor = [](const QUrl &) { return QString(); };
     QString pageAfterLogin;
     bool hasButton = true;
+    LoadTrouble trouble; // told with every page read
     // False: reads and logins get no answer (a page script that never yields) until the browser
     // is destroyed, when it answers with the page it holds.
     bool answers = true;
@@ -56,8 +57,9 @@ public:
     void readPage(PageCallback callback) override
     {
         const bool has = m_loaded && m_hasDocument;
-        answer(
-            [callback, has, page = m_page, address = m_address] { callback(has, page, address); });
+        answer([callback, has, page = m_page, address = m_address, trouble = trouble] {
+            callback(has, page, address, trouble);
+        });
     }
     void submitLogin(const QString &user, const QString &password, const QUrl &pageAddress,
                      SubmitCallback callback) override
@@ -94,6 +96,7 @@ public:
     bool fails = false;
     int delayMs = 0;
     QUrl landsAt; // where the answer comes from, after redirects; empty: the address asked for
+    LoadTrouble trouble; // told with a failed fetch
     QList<QUrl> fetched;
     void fetch(const QUrl &url, Callback callback) override
     {
@@ -101,7 +104,9 @@ public:
         const bool ok = !fails;
         const QString text = ok ? answer(url) : QString();
         const QUrl at = landsAt.isEmpty() ? url : landsAt;
-        QTimer::singleShot(delayMs, this, [callback, ok, text, at] { callback(ok, text, at); });
+        QTimer::singleShot(delayMs, this, [callback, ok, text, at, trouble = trouble] {
+            callback(ok, text, at, ok ? LoadTrouble{} : trouble);
+        });
     }
 };
 

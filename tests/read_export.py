@@ -48,4 +48,5 @@ for row in rows:
         assert not local or utc(datetime.datetime.fromisoformat(local)) == moment, (moment, local)
     print('|'.join(text[key] for key in (
         'user_name', 'display_name', 'at_least_from_utc', 'at_least_until_utc',
-        'at_most_from_utc', 'at_most_until_utc', 'start_seen', 'end_seen', 'imported')))
+        'at_most_from_utc', 'at_most_until_utc', 'start_seen', 'end_seen', 'imported',
+        'start_unseen_because', 'end_unseen_because')))

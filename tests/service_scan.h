@@ -27,6 +27,7 @@ struct ScanRig
     HelperProcessBrowser *browser = nullptr;
     NetworkPageFetcher *fetcher = nullptr;
     QStringList messages; // the first line of each message shown
+    QStringList outcomes; // of each scan recorded: its code and detail
 
     // Loads the data directory first when given one.
     explicit ScanRig(const QUrl &service, const QString &password = QStringLiteral("demo123"),
@@ -42,6 +43,12 @@ struct ScanRig
         fetcher = f.get();
         model.setScanPlatform(std::move(b), std::move(f));
         model.scanDriver().setTimings(timings);
+        // Whatever network this machine has, the simulator is on its loopback.
+        model.scanDriver().setNetworkReach([] { return NetworkReach::Online; });
+        QObject::connect(&model.scanDriver(), &ScanDriver::attemptEnded,
+                         [this](const ScanRecord &r) {
+                             outcomes << outcomeCode(r.outcome) + u' ' + QString::number(r.detail);
+                         });
         // Also the messages of a scan that Auto Start begins at start-up.
         whenModalDialogAppears(
             form,

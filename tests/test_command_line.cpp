@@ -80,6 +80,11 @@ private slots:
         QTest::newRow("forget and export")
             << QStringList{"--forget", "a", "--export", "csv"} << Action::Refuse
             << "The options --export and --forget go one at a time.";
+        QTest::newRow("status") << QStringList{"--status", "--data-dir=/d"} << Action::Status
+                                << "/d";
+        QTest::newRow("status and forget")
+            << QStringList{"--status", "--forget", "a"} << Action::Refuse
+            << "The options --export, --forget and --status go one at a time.";
     }
 
     void parse()

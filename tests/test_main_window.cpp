@@ -231,7 +231,7 @@ private slots:
                        "ServiceUrl=http://127.0.0.1:5000\r\n[Preferences]\r\nNotifyOnline=0\r\n"
                        "NotifyOffline=0\r\nNotifyLongOnline=0\r\nLongOnlineMinutes=60\r\n"
                        "NotifyAllFriends=0\r\nQuietHours=0\r\nQuietFrom=22:00\r\n"
-                       "QuietTo=07:00\r\nScanHealth=0\r\nPasswordInFile=0\r\n"));
+                       "QuietTo=07:00\r\nScanHealth=1\r\nPasswordInFile=0\r\n"));
         QCOMPARE(fileBytes(historyPath()), ExampleHistory);
         QVERIFY(asideFiles().isEmpty());
     }

@@ -4,12 +4,14 @@
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/single_instance.h"
+#include "store/clock.h"
 #include "store/data_dir.h"
 #include "store/presence_db.h"
 #include "store/presence_log.h"
 #include "store/presence_recorder.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,12 +23,15 @@ namespace {
 
 // Scans written as "; a b; +91 a=Ann; ! a" (one scan per ";"): `+S` seconds since the previous
 // scan (60), `~S` the wall clock moved S seconds more than the steady one, `!` a new run of the
-// program, `x` a failed scan, `iM` the interval from then on (1 minute), `dS` the scan took S
-// seconds; then the user names online, each with `=` its display name if not the same.
-QList<RunScan> scenario(const QString &text)
+// program, `x` a failed scan (`x:CODE` for the outcome of that code), `iM` the interval from then
+// on (1 minute), `dS` the scan took S seconds; then the user names online, each with `=` its
+// display name if not the same. The first scan ends at `first`.
+QList<RunScan> scenario(const QString &text,
+                        const QDateTime &first = QDateTime(QDate(2026, 3, 1), QTime(12, 0),
+                                                           Qt::OffsetFromUTC, 3600))
 {
     QList<RunScan> scans;
-    QDateTime wall(QDate(2026, 3, 1), QTime(12, 0), Qt::OffsetFromUTC, 3600);
+    QDateTime wall = first;
     qint64 steady = 1000000, run = 1;
     int interval = 1;
     for (const QString &scan : text.split(u';')) {
@@ -45,7 +50,7 @@ QList<RunScan> scenario(const QString &text)
                 ++run; // the steady clock goes on: the same boot
                 break;
             case u'x':
-                r.outcome = ScanOutcome::Failed;
+                r.outcome = outcomeFromCode(word.mid(2));
                 break;
             case u'i':
                 interval = int(n);
@@ -71,15 +76,16 @@ QList<RunScan> scenario(const QString &text)
     return scans;
 }
 
-// "a=Ann:1-2/0-3": user (and display) name, the scans of the inner then outer bounds ("?" unseen);
-// imported periods by their times. "!" marks a seen flag that disagrees with its bound.
+// "a=Ann:1-2/0-3": user (and display) name, the scans of the inner then outer bounds ("?" unseen,
+// with the code of its cause); imported periods by their times. "!" marks a seen flag that
+// disagrees with its bound.
 QStringList describe(const QList<Period> &periods, const QList<RunScan> &scans)
 {
     QHash<qint64, int> scanAt;
     for (int i = 0; i < scans.size(); ++i)
         scanAt.insert(scans[i].record.end.toMSecsSinceEpoch(), i);
-    const auto at = [&](const QDateTime &t, bool imported) {
-        return !t.isValid() ? QStringLiteral("?")
+    const auto at = [&](const QDateTime &t, bool imported, Unobserved why = Unobserved::None) {
+        return !t.isValid() ? u'?' + unobservedCode(why)
                : imported   ? t.toLocalTime().toString(QStringLiteral("dd/MM/yy hh:mm"))
                             : QString::number(scanAt.value(t.toMSecsSinceEpoch(), -1));
     };
@@ -87,7 +93,8 @@ QStringList describe(const QList<Period> &periods, const QList<RunScan> &scans)
     for (const Period &p : periods) {
         lines << p.userName + (p.displayName == p.userName ? QString() : u'=' + p.displayName) +
                      u':' + at(p.innerStart, p.imported) + u'-' + at(p.innerEnd, p.imported) +
-                     u'/' + at(p.outerStart, false) + u'-' + at(p.outerEnd, false) +
+                     u'/' + at(p.outerStart, false, p.startUnseen) + u'-' +
+                     at(p.outerEnd, false, p.endUnseen) +
                      (p.startSeen != p.outerStart.isValid() || p.endSeen != p.outerEnd.isValid()
                           ? "!"
                           : "") +
@@ -120,27 +127,36 @@ class TestPresenceLog : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { Clock::set({}); }
+
     // The rules, by themselves and as the log applies them to what it recorded.
     void periods_data()
     {
         addColumns<QString, QStringList>({"scans", "periods"});
         addRow("seen from start to end", "; a; a; ", QStringList{"a:1-2/0-3"});
-        addRow("first scan of the log", "a; a; ", QStringList{"a:0-1/?-2"});
+        addRow("first scan of the log", "a; a; ", QStringList{"a:0-1/?start-2"});
         addRow("still online", "; a; a", QStringList{"a:1-2/0-?"});
         addRow("gap just under 1.5 intervals", "; a; +89 a; ", QStringList{"a:1-2/0-3"});
         addRow("gap just over 1.5 intervals", "; a; +91 a; ",
-               QStringList{"a:1-1/0-?", "a:2-2/?-3"});
+               QStringList{"a:1-1/0-?gap", "a:2-2/?gap-3"});
         addRow("a slow scan is no gap", "; a; +100 d20 a; ", QStringList{"a:1-2/0-3"});
         addRow("a longer interval", "; a; i10 +600 a; ", QStringList{"a:1-2/0-3"});
-        addRow("repetition off", "i0; a; +30 a", QStringList{"a:1-1/?-?", "a:2-2/?-?"});
-        addRow("failed scans in a gap", "; a; x; a; ", QStringList{"a:1-1/0-?", "a:3-3/?-4"});
+        addRow("repetition off", "i0; a; +30 a", QStringList{"a:1-1/?gap-?gap", "a:2-2/?gap-?gap"});
+        addRow("failed scans in a gap", "; a; x; a; ", QStringList{"a:1-1/0-?gap", "a:3-3/?gap-4"});
         addRow("a failed scan between", "; a; +30 x; +30 a; ", QStringList{"a:1-3/0-4"});
-        addRow("a restart", "; a; ! +10 a; ", QStringList{"a:1-1/0-?", "a:2-2/?-3"});
-        addRow("asleep", "; a; ~600 a; ", QStringList{"a:1-1/0-?", "a:2-2/?-3"});
-        addRow("clock set forward", "; a; ~3600 a; ", QStringList{"a:1-1/0-?", "a:2-2/?-3"});
-        addRow("clock set back", "; a; ~-3600 a; ", QStringList{"a:1-1/0-?", "a:2-2/?-3"});
+        addRow("failures name their gap", "; a; x:no-answer; x:no-user-names; a; ",
+               QStringList{"a:1-1/0-?not-understood", "a:4-4/?not-understood-5"});
+        addRow("aborted scans name nothing", "; a; x:logged-out; x:aborted; a; ",
+               QStringList{"a:1-1/0-?logged-out", "a:4-4/?logged-out-5"});
+        addRow("failing now", "; a; a; x:certificate", QStringList{"a:1-2/0-?certificate"});
+        addRow("a restart", "; a; ! +10 a; ", QStringList{"a:1-1/0-?off", "a:2-2/?off-3"});
+        addRow("restarted, no scan read since", "; a; ! x:aborted", QStringList{"a:1-1/0-?off"});
+        addRow("asleep", "; a; ~600 a; ", QStringList{"a:1-1/0-?sleep", "a:2-2/?sleep-3"});
+        addRow("clock set forward", "; a; ~3600 a; ",
+               QStringList{"a:1-1/0-?sleep", "a:2-2/?sleep-3"});
+        addRow("clock set back", "; a; ~-3600 a; ", QStringList{"a:1-1/0-?back", "a:2-2/?back-3"});
         addRow("clock set back a little", "; a; +10 ~-20 a; ",
-               QStringList{"a:1-1/0-?", "a:2-2/?-3"});
+               QStringList{"a:1-1/0-?back", "a:2-2/?back-3"});
         addRow("the clocks drifting", "; a; ~20 a; ", QStringList{"a:1-2/0-3"});
         addRow("missing from one scan", "; a; a; ; a; a; ", QStringList{"a:1-2/0-3", "a:4-5/3-6"});
         addRow("namesakes", "; a=Ann b=Ann; a=Ann; ",
@@ -152,7 +168,9 @@ private slots:
     {
         auto [text, expected] = fetch<QString, QStringList>("scans", "periods");
         const QList<RunScan> scans = scenario(text);
-        QCOMPARE(describe(derivePeriods(scans), scans), expected);
+        // Read as the last scan ends: a period still open runs into the stretch since, if any.
+        Clock::set(scans.last().record.end);
+        QCOMPARE(describe(derivePeriods(scans, Clock::now()), scans), expected);
         QTemporaryDir dir;
         const auto log = PresenceLog::open(dir.path());
         record(*log, scans);
@@ -180,6 +198,7 @@ private slots:
         addRow("a damaged page", "page", "damaged");
         addRow("a directory", "directory", "unreadable");
         addRow("a link", "link", "unreadable");
+        addRow("the first version's, brought up to date", "version 1", "");
     }
     void damagedOrUnopenable_isKeptAside()
     {
@@ -197,6 +216,12 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadWrite) && file.size() > 4 * 4096);
             file.seek(3 * 4096);
             file.write(QByteArray(4096, '\x55'));
+        } else if (kind == "version 1") { // the first version had no details of outcomes
+            PresenceDb first(path, PresenceDb::Mode::Write);
+            QCOMPARE(first.open(false), PresenceDb::State::Ready);
+            QSqlQuery query(first.db());
+            QVERIFY(query.exec("ALTER TABLE scans DROP COLUMN detail") &&
+                    query.exec("PRAGMA user_version=1"));
         } else if (kind == "directory") {
             QVERIFY(QDir(dir.path()).mkdir("Amiscan.db"));
         } else {
@@ -209,7 +234,7 @@ private slots:
         QCOMPARE(QDir(dir.path())
                      .entryList({"Amiscan." + keptAs + "-*.db"}, QDir::AllEntries | QDir::System)
                      .size(),
-                 1);
+                 keptAs.isEmpty() ? 0 : 1);
         QVERIFY(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
     }
 
@@ -247,7 +272,8 @@ private slots:
             lock.exec("ROLLBACK");
         }
         record(*log, scans, 3);
-        QCOMPARE(describe(log->periods({}), scans), (QStringList{"a:1-1/0-?", "a:3-3/?-4"}));
+        QCOMPARE(describe(log->periods({}), scans),
+                 (QStringList{"a:1-1/0-?lost", "a:3-3/?lost-4"}));
         QCOMPARE(QDir(dir.path()).entryList({"Amiscan.*"}, QDir::Files),
                  (QStringList{"Amiscan.db", "Amiscan.db-shm", "Amiscan.db-wal"}));
     }
@@ -285,6 +311,7 @@ private slots:
         QTemporaryDir dir;
         const auto log = PresenceLog::open(dir.path());
         const QList<RunScan> scans = scenario("; a b; a b; +172800 a b; a");
+        Clock::set(scans.last().record.end);
         record(*log, scans, 0, 3);
         {
             PresenceRecorder other(presenceLogPath(dir.path()));
@@ -292,11 +319,50 @@ private slots:
         }
         record(*log, scans, 3);
         QCOMPARE(describe(log->periods({}), scans),
-                 (QStringList{"a:1-2/0-?", "a:3-4/?-?", "b:3-3/?-4"}));
+                 (QStringList{"a:1-2/0-?gap", "a:3-4/?gap-?", "b:3-3/?gap-4"}));
         log->applyRetention(1, scans.last().record.end);
-        QCOMPARE(describe(log->periods({}), scans), (QStringList{"a:3-4/?-?", "b:3-3/?-4"}));
+        QCOMPARE(describe(log->periods({}), scans),
+                 (QStringList{"a:3-4/?start-?", "b:3-3/?start-4"}));
         log->forget("a");
-        QCOMPARE(describe(log->periods({}), scans), QStringList{"b:3-3/?-4"});
+        QCOMPARE(describe(log->periods({}), scans), QStringList{"b:3-3/?start-4"});
+    }
+
+    // amiscan --status: the outcome of each latest scan, newest first, then the stretch not
+    // observed now, if any; `-` for no log at all.
+    void status_tellsTheLatestScansAndTheStretchNow_data()
+    {
+        addColumns<QString, bool, QString, int>({"scans", "closed", "status", "exitCode"});
+        addRow("scans read", "; a; a", false, "read read read", 0);
+        addRow("failing now", "; a; x:no-user-names", false,
+               "no-user-names read read unobserved:not-understood", 1);
+        addRow("working again", "; a; x:logged-out; a", false, "read logged-out read read", 0);
+        addRow("the program closed", "; a; a", true, "read read read unobserved:off", 0);
+        addRow("no log", "-", false, "", 3);
+    }
+    void status_tellsTheLatestScansAndTheStretchNow()
+    {
+        auto [text, closed, status] = fetch<QString, bool, QString>("scans", "closed", "status");
+        QTemporaryDir dir;
+        if (text != "-") { // the latest scan ends now
+            const QList<RunScan> scans =
+                scenario(text, QDateTime::currentDateTime().addSecs(-60 * text.count(u';') - 5));
+            const auto log = PresenceLog::open(dir.path());
+            record(*log, scans);
+            if (closed)
+                log->runEnded(scans.last().record.end);
+        }
+        QProcess program;
+        program.start(AMISCAN_EXECUTABLE, {"--data-dir", dir.path(), "--status"});
+        QVERIFY(program.waitForFinished(30000));
+        QStringList shown;
+        for (const QString &line :
+             QString::fromUtf8(program.readAllStandardOutput()).split(u'\n')) {
+            const QStringList columns = line.split(u'\t');
+            if (columns.size() >= 3)
+                shown << (columns[0] == "unobserved" ? "unobserved:" + columns[2] : columns[1]);
+        }
+        QCOMPARE(shown.join(u' '), status);
+        QTEST(program.exitCode(), "exitCode");
     }
 
     // Each format read back by a real parser, exported by the program while another copy holds
@@ -342,6 +408,12 @@ private slots:
         const auto utc = [](const QDateTime &t) {
             return t.isValid() ? t.toUTC().toString(Qt::ISODate) : QString();
         };
+        // The calendar tells why a bound was not seen, after the bounds.
+        const auto unseen = [](Unobserved why, const char *bound) {
+            return why == Unobserved::None ? QString()
+                                           : QStringLiteral(" %1 not seen: %2.")
+                                                 .arg(QLatin1String(bound), unobservedWords(why));
+        };
         const auto flag = [](bool on) {
             return on ? QStringLiteral("true") : QStringLiteral("false");
         };
@@ -351,18 +423,22 @@ private slots:
                                  ? p.displayName
                                  : p.displayName + " (" + p.userName + ")") +
                                 " online|" + utc(p.innerStart) + u'|' +
-                                (p.innerEnd > p.innerStart ? utc(p.innerEnd) : QString());
+                                (p.innerEnd > p.innerStart ? utc(p.innerEnd) : QString()) + u'|' +
+                                unseen(p.startUnseen, "Start") + unseen(p.endUnseen, "End");
             else
                 expected << QStringList{p.userName,        p.displayName,     utc(p.innerStart),
                                         utc(p.innerEnd),   utc(p.outerStart), utc(p.outerEnd),
                                         flag(p.startSeen), flag(p.endSeen),   flag(p.imported)}
-                                .join(u'|');
+                                    .join(u'|') +
+                                u'|' + unobservedCode(p.startUnseen) + u'|' +
+                                unobservedCode(p.endUnseen);
         }
         QStringList lines =
             QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         if (format == "ics") {
             for (QString &line : lines)
-                line = line.section(u'|', 0, 2);
+                line = line.section(u'|', 0, 2) + u'|' +
+                       line.section(u'|', 3).section(QRegularExpression("(?= (Start|End) not)"), 1);
         }
         QCOMPARE(lines, expected);
     }

@@ -53,9 +53,15 @@ struct Rig
         std::make_unique<ScanDriver>(window, stepTimer, std::unique_ptr<Browser>(browser),
                                      std::unique_ptr<PageFetcher>(fetcher));
     int merged = 0, ticks = 0;
+    NetworkReach network = NetworkReach::Online;
+    QStringList outcomes; // of each scan recorded: its code and detail
     Rig()
     {
         driver->setTimings({20, 5, 5});
+        driver->setNetworkReach([this] { return network; });
+        QObject::connect(driver.get(), &ScanDriver::attemptEnded, [this](const ScanRecord &r) {
+            outcomes << outcomeCode(r.outcome) + u' ' + QString::number(r.detail);
+        });
         QObject::connect(driver.get(), &ScanDriver::pageMerged, [this] {
             ++merged;
             window.shared.scanButton = ScanButton::Start; // as the model's completion does
@@ -153,20 +159,31 @@ private slots:
 
     void waitingTooLong_givesUpWithAMessage_data()
     {
-        // afterLogin: empty: no page ever arrives
-        addColumns<QString, QStringList>({"afterLogin", "message"});
-        addRow(
-            "wrong password", LoginForm,
-            QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."});
-        addRow("no page arrives", QString(),
-               QStringList{"Unable to connect !", "Please, check your", "internet connection."});
+        // afterLogin: empty: no page ever arrives; status: of the failed loads; outcome: recorded
+        addColumns<QString, NetworkReach, int, QStringList, QString>(
+            {"afterLogin", "network", "status", "message", "outcome"});
+        const QStringList connect{"Unable to connect !", "Please, check your",
+                                  "internet connection."};
+        const auto online = NetworkReach::Online;
+        addRow("wrong password", LoginForm, online, 0,
+               QStringList{"Unable to login !", "Please, check your Vey", "Username and Password."},
+               "logged-out 0");
+        addRow("no page arrives", QString(), online, 0, connect, "no-answer 10");
+        addRow("no network", QString(), NetworkReach::Offline, 0, connect, "no-network 0");
+        addRow("the service's error", QString(), online, 503, connect, "service-error 503");
+        addRow("neither page", "<P>vey</P>" + Filler + "</BODY>", online, 0, connect,
+               "not-friends-page 0");
     }
     void waitingTooLong_givesUpWithAMessage()
     {
-        auto [afterLogin, message] = fetch<QString, QStringList>("afterLogin", "message");
+        auto [afterLogin, network, status, message] =
+            fetch<QString, NetworkReach, int, QStringList>("afterLogin", "network", "status",
+                                                           "message");
         Rig r;
         r.browser->pageFor = [&](const QUrl &) { return afterLogin; };
         r.browser->pageAfterLogin = afterLogin;
+        r.browser->trouble.httpStatus = status;
+        r.network = network;
         QStringList captions;
         QObject::connect(&r.stepTimer, &QTimer::timeout, [&] { captions << r.window.caption; });
         r.window.onMessage = [&] {
@@ -178,6 +195,7 @@ private slots:
         r.press();
         QTRY_VERIFY(!r.scanning());
         QCOMPARE(r.window.messages, QList<QStringList>{message});
+        QTEST(r.outcomes.join(u','), "outcome");
         QCOMPARE(r.driver->waitCount(), 0);
         QCOMPARE(r.window.ends, 0); // repetition is left as it was
         QVERIFY(!r.stepTimer.isActive());
@@ -289,6 +307,7 @@ private slots:
         QVERIFY(!r.scanning() && !r.driver->isScanInProgress() && !r.stepTimer.isActive());
         QVERIFY(!r.browser->isLoaded());
         QCOMPARE(r.window.ends, 1);
+        QCOMPARE(r.outcomes, QStringList{"aborted 0"});
     }
 
     void countdown_outlivesAnAbortAndDelaysTheNextStart()

@@ -3,6 +3,7 @@
 // the network fails. The wiring of a good scan is the end-to-end test's.
 #include "browser_processes.h"
 #include "data_table.h"
+#include "fake_platform.h"
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "platform/helper_process_browser.h"
@@ -10,6 +11,7 @@
 #include "platform/page_limits.h"
 #include "scan_pages.h"
 #include "service_scan.h"
+#include "store/clock.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/time_text.h"
@@ -63,7 +65,7 @@ struct Page
 Page readPageNow(Browser &browser)
 {
     auto page = std::make_shared<std::optional<Page>>();
-    browser.readPage([page](bool has, const QString &html, const QUrl &at) {
+    browser.readPage([page](bool has, const QString &html, const QUrl &at, const LoadTrouble &) {
         *page = Page{has, html, at};
     });
     (void)QTest::qWaitFor([&] { return page->has_value(); }, 10000);
@@ -188,6 +190,7 @@ private slots:
     }
 
     void init() { m_posted.clear(), m_surveyed.clear(), m_reachedElsewhere.clear(); }
+    void cleanup() { Clock::set({}); }
 
     void login_typesOnlyIntoTheFormAndSharesTheCookie()
     {
@@ -217,9 +220,8 @@ private slots:
                                  10000);
         NetworkPageFetcher fetcher(manager);
         QString body;
-        fetcher.fetch(url("/moved"), [&](bool, const QString &text, const QUrl &at) {
-            body = at.path() + ' ' + text;
-        });
+        fetcher.fetch(url("/moved"), [&](bool, const QString &text, const QUrl &at,
+                                         const LoadTrouble &) { body = at.path() + ' ' + text; });
         QTRY_COMPARE_WITH_TIMEOUT(body, QStringLiteral("/whoami session=abc123"), 10000);
         browser.unload();
         // ...and the next helper starts with the login the direct read holds.
@@ -286,8 +288,9 @@ private slots:
         } manager;
         NetworkPageFetcher fetcher(&manager);
         std::optional<bool> fetched;
-        fetcher.fetch(QUrl("http://www.vey.example/my/account/friends.php"),
-                      [&](bool ok, const QString &, const QUrl &) { fetched = ok; });
+        fetcher.fetch(
+            QUrl("http://www.vey.example/my/account/friends.php"),
+            [&](bool ok, const QString &, const QUrl &, const LoadTrouble &) { fetched = ok; });
         QTRY_VERIFY(fetched.has_value());
         QVERIFY(!*fetched);
         QVERIFY(manager.asked.isEmpty());
@@ -300,13 +303,14 @@ private slots:
     void failingScans_data()
     {
         // The simulator's arguments; the setup of the helper (missing, changed, a signal mid-scan),
-        // or down: nothing listens, or later: a scan of the run has logged in before.
-        addColumns<QStringList, QString, QStringList, QList<int>, bool>(
-            {"arguments", "setup", "messages", "friends", "direct"});
+        // or down: nothing listens, or later: a scan of the run has logged in before. A scan
+        // that finds no friend failed, recorded as `failure`.
+        addColumns<QStringList, QString, QStringList, QList<int>, bool, QString>(
+            {"arguments", "setup", "messages", "friends", "direct", "failure"});
         const auto row = [](const char *name, const QStringList &arguments, const char *setup,
                             const QStringList &messages, QList<int> friends = {0},
-                            bool direct = false) {
-            addRow(name, arguments, QString(setup), messages, friends, direct);
+                            bool direct = false, const char *failure = "no-answer 10") {
+            addRow(name, arguments, QString(setup), messages, friends, direct, QString(failure));
         };
         const QStringList connect{UnableToConnect};
         row("nothing listening", {}, "down", connect);
@@ -314,17 +318,19 @@ private slots:
         row("a helper its group may change", {}, "g+w", connect);
         row("a helper anyone may change", {}, "o+w", connect);
         row("a helper of another user", {}, "nobody's", connect);
-        row("a page without the domain word", {"--foreign"}, "", connect);
-        row("redirected to another site", {"--redirect", url("/survey").toString()}, "", connect);
+        const char *notFriends = "not-friends-page 0";
+        row("a page without the domain word", {"--foreign"}, "", connect, {0}, false, notFriends);
+        row("redirected to another site", {"--redirect", url("/survey").toString()}, "", connect,
+            {0}, false, notFriends);
         const QString elsewhere = QStringLiteral("://127.0.0.2:%1/injected");
         const QStringList tls{"--tls-cert", m_tls + "/trusted_loopback.crt", "--tls-key",
                               m_tls + "/trusted_loopback.key"};
         const QStringList toHttp{"--redirect", "http" + elsewhere.arg(m_elsewherePort)};
         row("plain http to plain http", toHttp, "later", connect);
-        row("https to plain http", toHttp + tls, "later", connect);
+        row("https to plain http", toHttp + tls, "later", connect, {0}, false, "certificate 0");
         row("https to https",
             QStringList{"--redirect", "https" + elsewhere.arg(m_elsewhereSecurePort)} + tls,
-            "later", connect);
+            "later", connect, {0}, false, "certificate 0");
         row("page script never yielding", {"--page", m_neverYielding}, "", {UnableToLogin}, {0, 3},
             true);
         row("page just over the limit", {"--page", m_pages.filePath("over.html")}, "",
@@ -337,9 +343,9 @@ private slots:
     }
     void failingScans()
     {
-        auto [arguments, setup, messages, friends] =
-            fetch<QStringList, QString, QStringList, QList<int>>("arguments", "setup", "messages",
-                                                                 "friends");
+        auto [arguments, setup, messages, friends, failure] =
+            fetch<QStringList, QString, QStringList, QList<int>, QString>(
+                "arguments", "setup", "messages", "friends", "failure");
         const QStringList connect{UnableToConnect};
         QTemporaryDir copies;
         QString helper = setup == "missing" ? MissingHelper : AMISCAN_BROWSER_EXECUTABLE;
@@ -388,6 +394,10 @@ private slots:
         }
         QCOMPARE(rig.messages, messages);
         QCOMPARE(counts, friends);
+        QStringList outcomes;
+        for (const int count : std::as_const(friends))
+            outcomes << (count > 0 ? QStringLiteral("read 0") : failure);
+        QCOMPARE(rig.outcomes, outcomes);
         QTEST(rig.model.scanDriver().directReadResult() == DirectRead::FriendsPage, "direct");
         const FriendsTable &table =
             rig.model.tableForTests(); // every page lists its friends online
@@ -445,23 +455,36 @@ private slots:
     // and the window never stops answering for 200 ms or more.
     void faultyService_data()
     {
-        // message: the first line shown, if any
-        addColumns<QString, bool, QString>({"fault", "direct", "message"});
+        // message: the first line shown, if any; outcome: as recorded, with its detail
+        addColumns<QString, bool, QString, QString>({"fault", "direct", "message", "outcome"});
         // A page that trickles in, or whose frame never loads, is read once it has all come.
         for (const char *fault :
              {"hang", "cut", "reset", "500", "503", "trickle", "garbage", "frame"}) {
             const bool whole = qstrcmp(fault, "trickle") == 0 || qstrcmp(fault, "frame") == 0;
+            const QString error = fault[0] == '5' ? "service-error " + QString(fault)
+                                  : whole         ? "read 0"
+                                                  : "no-answer 10";
             QTest::addRow("%s, browser", fault)
-                << fault << false << (whole ? QString() : UnableToLogin);
-            QTest::addRow("%s, direct read", fault) << fault << true << QString();
+                << fault << false << (whole ? QString() : UnableToLogin) << error;
+            QTest::addRow("%s, direct read", fault) << fault << true << QString() << "read 0";
         }
         // The certificate is refused by both routes.
-        addRow("https, browser", "https", false, UnableToConnect);
-        addRow("https, direct read", "https", true, UnableToConnect);
+        addRow("https, browser", "https", false, UnableToConnect, "certificate 0");
+        addRow("https, direct read", "https", true, UnableToConnect, "certificate 0");
+        // The service's own: pages it no longer understands, and a login refused.
+        addRow("deeper, browser", "deeper", false, UnableToLogin, "no-user-names 0");
+        addRow("deeper, direct read", "deeper", true, UnableToConnect, "no-user-names 0");
+        addRow("unmarked, browser", "unmarked", false, QString(), "unmarked 0");
+        addRow("unmarked, direct read", "unmarked", true, QString(), "unmarked 0");
+        addRow("count-off, browser", "count-off", false, UnableToLogin, "count-disagrees 41");
+        addRow("count-off, direct read", "count-off", true, UnableToConnect, "count-disagrees 41");
+        addRow("logged-out, browser", "logged-out", false, UnableToLogin, "logged-out 0");
+        addRow("logged-out, direct read", "logged-out", true, UnableToLogin, "logged-out 0");
     }
     void faultyService()
     {
-        auto [fault, direct, message] = fetch<QString, bool, QString>("fault", "direct", "message");
+        auto [fault, direct, message, outcome] =
+            fetch<QString, bool, QString, QString>("fault", "direct", "message", "outcome");
         // The friends the service lists, all online, and a history that knows them and one more.
         constexpr int RosterSize = 40;
         QTemporaryDir data;
@@ -493,7 +516,7 @@ private slots:
             rig.model.stateForTests().scanState =
                 ScanState::PageRead; // as after an earlier scan of this run
             if (fault != "https")
-                QVERIFY(rig.logInDirectly(sim.baseUrl()));
+                QCOMPARE(rig.logInDirectly(sim.baseUrl()), fault != "logged-out");
         }
         QCOMPARE(rig.model.table().friendCount(), RosterSize + 1);
         const QStringList before = friend_rows::cells(rig.model.table());
@@ -510,14 +533,18 @@ private slots:
         longestBlock = std::max(longestBlock, sinceLast.elapsed());
         QVERIFY2(longestBlock < 200, qPrintable(QString::number(longestBlock)));
         QCOMPARE(rig.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(rig.outcomes, QStringList{outcome});
+        // The direct read takes every friends page that comes whole, understood or not.
+        const QStringList whole{"trickle", "frame", "deeper", "unmarked", "count-off"};
         if (direct)
             QCOMPARE(rig.model.scanDriver().directReadResult(),
-                     fault == "trickle" || fault == "frame" ? DirectRead::FriendsPage
-                                                            : DirectRead::Failed);
-        // One whole page merged, every friend it lists online, the other one not; or nothing.
+                     whole.contains(fault) ? DirectRead::FriendsPage : DirectRead::Failed);
+        // One whole page merged, every friend it lists online, the other one not (nobody for a
+        // page without its markers, as the reading has always done); or nothing at all.
         QCOMPARE(merged.size(), message.isEmpty() ? 1 : 0);
         if (message.isEmpty())
-            QCOMPARE(friend_rows::column(rig.model.table(), Online).count("1"), RosterSize);
+            QCOMPARE(friend_rows::column(rig.model.table(), Online).count("1"),
+                     fault == "unmarked" ? 0 : RosterSize);
         else
             QCOMPARE(friend_rows::cells(rig.model.table()), before);
         QVERIFY(!rig.browser->isLoaded());
@@ -525,6 +552,72 @@ private slots:
         QVERIFY(fault == "https"
                     ? sim.requests().isEmpty() && !sim.logLines().filter("tls failed").isEmpty()
                     : !sim.logLines().filter("fault " + fault).isEmpty());
+    }
+
+    // The friends page laid out otherwise during a run, then as before: no session closes, the
+    // history is not rewritten meanwhile, one notification says the page was not understood and
+    // one that scans work again; --status and the export name the stretch not observed.
+    void changedLayout_leavesTheRecordAndTellsOnce()
+    {
+        QTemporaryDir data;
+        const QString changed = data.filePath("changed");
+        QVERIFY(writeBytes(data.filePath("roster.txt"), "Ann Lee\tann\nBob\tbob\nCy\tcy\n"));
+        VeySimProcess sim({"--roster", data.filePath("roster.txt"), "--all-online", "--fault",
+                           "deeper", "--fault-while", changed});
+        QVERIFY2(sim.start(), qPrintable(sim.errorString()));
+        ScanRig rig(sim.baseUrl());
+        auto *notifier = new FakeNotifier;
+        rig.form.setNotifier(std::unique_ptr<Notifier>(notifier));
+        rig.model.setIntervalEntry("1");
+        // Each scan a minute after the one before, as the log and the notices see it.
+        QDateTime now = QDateTime::currentDateTime();
+        Clock::set(now);
+        QObject::connect(&rig.model.scanDriver(), &ScanDriver::attemptEnded,
+                         [&] { Clock::set(now = now.addSecs(60)); });
+        const auto run = [&](const QStringList &options, QString *output) {
+            QProcess program;
+            program.start(AMISCAN_EXECUTABLE, QStringList{"--data-dir", rig.dir.path()} + options);
+            program.waitForFinished(30000);
+            if (output)
+                *output = QString::fromUtf8(program.readAllStandardOutput());
+            return program.exitCode();
+        };
+        QVERIFY(rig.scan());
+        rig.model.waitForHistorySave();
+        const QString history = historyFilePath(rig.dir.path());
+        const QByteArray saved = fileBytes(history);
+        const QStringList before = friend_rows::cells(rig.model.table());
+        QCOMPARE(friend_rows::column(rig.model.table(), End1), QStringList(3, EmptyStamp));
+
+        QVERIFY(writeBytes(changed, ""));
+        for (int scan = 0; scan < 3; ++scan)
+            QVERIFY(rig.scan());
+        QCOMPARE(rig.messages, QStringList(3, UnableToConnect)); // the scan's own, as ever
+        QCOMPARE(friend_rows::cells(rig.model.table()), before);
+        QCOMPARE(fileBytes(history), saved);
+        QString status;
+        QCOMPARE(run({"--status"}, &status), 1);
+        QVERIFY2(status.contains("\tnot-understood\tnot observed since then: page not understood"),
+                 qPrintable(status));
+
+        QVERIFY(QFile::remove(changed));
+        QVERIFY(rig.scan());
+        rig.model.waitForHistorySave();
+        QCOMPARE(friend_rows::cells(rig.model.table()), before); // the sessions went on
+        QCOMPARE(notifier->shown.size(), 2);
+        QCOMPARE(notifier->shown[0].first(), "Amiscan: page not understood");
+        QCOMPARE(notifier->shown[1].first(), "Amiscan: scans work again");
+        QCOMPARE(run({"--status"}, &status), 0);
+        QVERIFY2(!status.contains("unobserved"), qPrintable(status));
+        // Each friend's period ends, and the next starts, unseen for the page not understood.
+        QString csv;
+        QCOMPARE(run({"--export", "csv"}, &csv), 0);
+        QStringList periods;
+        for (const QString &line : csv.split("\r\n", Qt::SkipEmptyParts).mid(1))
+            periods << line.section(u',', 0, 0) + u' ' + line.section(u',', -2);
+        QCOMPARE(periods, (QStringList{"ann start,not-understood", "ann not-understood,",
+                                       "bob start,not-understood", "bob not-understood,",
+                                       "cy start,not-understood", "cy not-understood,"}));
     }
 
     // Abort during the direct read's fetch or wait: the button returns, the page is still merged.

@@ -83,31 +83,6 @@ QByteArray errorPage(int status)
     return answer + "Connection: close\r\n\r\n" + body;
 }
 
-const char *faultName(Fault fault)
-{
-    switch (fault) {
-    case Fault::Hang:
-        return "hang";
-    case Fault::Cut:
-        return "cut";
-    case Fault::Reset:
-        return "reset";
-    case Fault::Error500:
-        return "500";
-    case Fault::Error503:
-        return "503";
-    case Fault::Trickle:
-        return "trickle";
-    case Fault::Garbage:
-        return "garbage";
-    case Fault::Frame:
-        return "frame";
-    case Fault::None:
-        break;
-    }
-    return "none";
-}
-
 // One client's connection: its requests are read one at a time and each is passed through to
 // the service or met with the fault.
 class FrontConnection final : public QObject
@@ -153,10 +128,14 @@ private:
         const QByteArray head = request.left(request.indexOf(HeadEnd));
         const Fault fault = friendsPage ? m_front.faultFor(head) : Fault::None;
         if (fault != Fault::None)
-            m_front.logLine(QByteArray("fault ") + faultName(fault) + ' ' + method + ' ' + target);
+            m_front.logLine("fault " + faultName(fault) + ' ' + method + ' ' + target);
 
         switch (fault) {
         case Fault::None:
+        case Fault::Deeper: // the service's own, never met here
+        case Fault::Unmarked:
+        case Fault::CountOff:
+        case Fault::LoggedOut:
             passOn(request);
             break;
         case Fault::Cut:
@@ -333,9 +312,7 @@ Fault FaultFront::faultFor(const QByteArray &head) const
         return Fault::None;
     if (m_options.faultAfterLogin && !headerValue(head, "Cookie").contains("session="))
         return Fault::None;
-    if (!m_options.faultWhileFile.isEmpty() && !QFile::exists(m_options.faultWhileFile))
-        return Fault::None;
-    return m_options.fault;
+    return m_options.faultOn() && !isServiceFault(m_options.fault) ? m_options.fault : Fault::None;
 }
 
 void FaultFront::logLine(const QByteArray &line)

@@ -21,10 +21,17 @@ QString pageFoot(bool foreign)
         .arg(QLatin1String(friendsPagePath), QLatin1String(friendsPageQuery), site);
 }
 
-QString friendEntry(const RosterFriend &online)
+QString friendEntry(const RosterFriend &online, FriendsLayout layout)
 {
-    QString entry = QStringLiteral("<li style=\"list-style:none;padding:5px\">") +
-                    online.displayName.toHtmlEscaped();
+    const QString name = online.displayName.toHtmlEscaped();
+    if (layout == FriendsLayout::Deeper)
+        return QStringLiteral("<li style=\"list-style:none;padding:5px\"><a href=\"/my/account/"
+                              "profile.php?user=%1&amp;lang=en\">%2</a> <small>(%1)</small></li>\n")
+            .arg(online.userName.toHtmlEscaped(), name);
+    QString entry = (layout == FriendsLayout::Unmarked
+                         ? QStringLiteral("<li class=\"friend\">")
+                         : QStringLiteral("<li style=\"list-style:none;padding:5px\">")) +
+                    name;
     if (!online.userName.isEmpty())
         entry += QStringLiteral("<br><small>(") + online.userName.toHtmlEscaped() +
                  QStringLiteral(")</small>");
@@ -52,12 +59,15 @@ QByteArray loginPage(const LoginPageOptions &options)
     return page.toUtf8();
 }
 
-QByteArray friendsPage(const QList<RosterFriend> &online, bool foreign)
+QByteArray friendsPage(const QList<RosterFriend> &online, bool foreign, FriendsLayout layout)
 {
     QString page = pageHead(QStringLiteral("My friends"), foreign);
-    page += QStringLiteral("<h2>Friends Online Now: %1</h2>\n<ul>\n").arg(online.size());
+    const qsizetype counted = online.size() + (layout == FriendsLayout::CountOff ? 1 : 0);
+    page += layout == FriendsLayout::Unmarked
+                ? QStringLiteral("<h2>Friends Online Now:</h2>\n<ul>\n")
+                : QStringLiteral("<h2>Friends Online Now: %1</h2>\n<ul>\n").arg(counted);
     for (const RosterFriend &friendOnline : online)
-        page += friendEntry(friendOnline);
+        page += friendEntry(friendOnline, layout);
     page += QStringLiteral("</ul>\n") + pageFoot(foreign);
     return page.toUtf8();
 }

@@ -1,6 +1,7 @@
 #include "tools/vey-sim/sim_options.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QUrl>
 
 #include <algorithm>
@@ -24,10 +25,18 @@ const QString description = QStringLiteral(
 
 // The names of the faults on the command line.
 const QList<std::pair<QString, Fault>> faultNames = {
-    {QStringLiteral("hang"), Fault::Hang},       {QStringLiteral("cut"), Fault::Cut},
-    {QStringLiteral("reset"), Fault::Reset},     {QStringLiteral("500"), Fault::Error500},
-    {QStringLiteral("503"), Fault::Error503},    {QStringLiteral("trickle"), Fault::Trickle},
-    {QStringLiteral("garbage"), Fault::Garbage}, {QStringLiteral("frame"), Fault::Frame},
+    {QStringLiteral("hang"), Fault::Hang},
+    {QStringLiteral("cut"), Fault::Cut},
+    {QStringLiteral("reset"), Fault::Reset},
+    {QStringLiteral("500"), Fault::Error500},
+    {QStringLiteral("503"), Fault::Error503},
+    {QStringLiteral("trickle"), Fault::Trickle},
+    {QStringLiteral("garbage"), Fault::Garbage},
+    {QStringLiteral("frame"), Fault::Frame},
+    {QStringLiteral("deeper"), Fault::Deeper},
+    {QStringLiteral("unmarked"), Fault::Unmarked},
+    {QStringLiteral("count-off"), Fault::CountOff},
+    {QStringLiteral("logged-out"), Fault::LoggedOut},
 };
 
 std::optional<qint64> parseInteger(const QString &text, qint64 min, qint64 max)
@@ -61,6 +70,26 @@ bool isLoopbackAddress(const QUrl &url)
 }
 
 } // namespace
+
+bool isServiceFault(Fault fault)
+{
+    return fault == Fault::Deeper || fault == Fault::Unmarked || fault == Fault::CountOff ||
+           fault == Fault::LoggedOut;
+}
+
+QByteArray faultName(Fault fault)
+{
+    for (const auto &[name, named] : faultNames) {
+        if (named == fault)
+            return name.toUtf8();
+    }
+    return QByteArrayLiteral("none");
+}
+
+bool SimOptions::faultOn() const
+{
+    return fault != Fault::None && (faultWhileFile.isEmpty() || QFile::exists(faultWhileFile));
+}
 
 SimOptionsResult parseSimOptions(const QStringList &arguments)
 {
@@ -127,7 +156,11 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
             "answered), cut (the answer's body cut off in the middle), reset (the "
             "connection reset), 500 or 503 (an error page of the service), trickle "
             "(the body in small pieces, slowly), garbage (bytes that mean nothing), frame (the "
-            "page whole, with a frame whose server never answers)."),
+            "page whole, with a frame whose server never answers); or the service's own: deeper "
+            "(the friends page with each name one tag deeper, in a link, and its user name out "
+            "of reach), unmarked (the friends page without its count of friends online and "
+            "without its entries' style), count-off (a count of friends online one more than "
+            "the list), logged-out (every session logged out, every login refused)."),
         QStringLiteral("NAME"));
     const QCommandLineOption spareAgent(
         QStringLiteral("spare-agent"),
@@ -138,8 +171,8 @@ SimOptionsResult parseSimOptions(const QStringList &arguments)
         QStringLiteral("Only requests that carry a session cookie meet the fault."));
     const QCommandLineOption faultWhile(
         QStringLiteral("fault-while"),
-        QStringLiteral("Requests meet the fault only while FILE exists: the service goes away and "
-                       "comes back as the file is made and removed."),
+        QStringLiteral("Requests meet the fault only while FILE exists: the service goes away, or "
+                       "changes, and comes back as the file is made and removed."),
         QStringLiteral("FILE"));
     const QCommandLineOption trickleMs(
         QStringLiteral("trickle-ms"),

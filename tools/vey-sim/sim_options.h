@@ -11,7 +11,10 @@ namespace amiscan::sim {
 // What requests for the friends page meet instead of the plain answer: a connection accepted
 // and never answered, an answer cut off in the middle of its body, the connection reset, an
 // error page (500 or 503) of the service, a body that trickles in, bytes that mean nothing, or
-// the page with a frame whose server accepts its request and never answers.
+// the page with a frame whose server accepts its request and never answers. Or the service
+// itself changes: its friends page laid out otherwise (the names one tag deeper, or without the
+// page's own count and entry markers), a count of friends online that disagrees with its list,
+// or every session logged out and every login refused.
 enum class Fault
 {
     None,
@@ -23,7 +26,16 @@ enum class Fault
     Trickle,
     Garbage,
     Frame,
+    Deeper,
+    Unmarked,
+    CountOff,
+    LoggedOut,
 };
+
+// The faults the service itself serves, rather than the front before it.
+bool isServiceFault(Fault fault);
+// The fault's name on the command line and in the log; "none" for none.
+QByteArray faultName(Fault fault);
 
 // Everything the command line can change about the simulated service.
 struct SimOptions
@@ -50,8 +62,13 @@ struct SimOptions
     QString tlsCertFile;          // HTTPS with this certificate and key (PEM), when given
     QString tlsKeyFile;
 
-    // Faults and HTTPS are served by a front before the service.
-    bool hasFront() const { return fault != Fault::None || !tlsCertFile.isEmpty(); }
+    // Faults of the network and HTTPS are served by a front before the service.
+    bool hasFront() const
+    {
+        return (fault != Fault::None && !isServiceFault(fault)) || !tlsCertFile.isEmpty();
+    }
+    // The fault is met now: always, or while its file exists.
+    bool faultOn() const;
 };
 
 // The outcome of reading the command line: options to run with, or the help text to print, or

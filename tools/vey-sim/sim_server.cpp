@@ -122,12 +122,13 @@ QHttpServerResponse SimServer::answerFriendsPage(const QHttpServerRequest &reque
         return QHttpServerResponse(textType, QByteArrayLiteral("Not found\n"),
                                    StatusCode::NotFound);
     }
-    if (!validSession) {
-        logRequest(request, false, "login");
+    // Logged out, every session is as none.
+    if (!validSession || serviceFault(Fault::LoggedOut, request) != Fault::None) {
+        logRequest(request, validSession, "login");
         return loginPageResponse({});
     }
     logRequest(request, true, "friends");
-    return htmlPage(nextFriendsPage());
+    return htmlPage(nextFriendsPage(serviceFault(Fault::None, request)));
 }
 
 QHttpServerResponse SimServer::answerLoginForm(const QHttpServerRequest &request)
@@ -147,7 +148,8 @@ QHttpServerResponse SimServer::answerLogin(const QHttpServerRequest &request)
     }
     const QByteArray body = request.body();
     if (formField(body, QStringLiteral("username")) != m_options.user ||
-        formField(body, QStringLiteral("password")) != m_options.password) {
+        formField(body, QStringLiteral("password")) != m_options.password ||
+        serviceFault(Fault::LoggedOut, request) != Fault::None) {
         logRequest(request, validSession, "login");
         return loginPageResponse(QStringLiteral("Wrong user name or password."));
     }
@@ -185,7 +187,7 @@ QHttpServerResponse SimServer::loginPageResponse(const QString &errorLine) const
     return htmlPage(loginPage({errorLine, !m_options.noButton, m_options.foreign}));
 }
 
-QByteArray SimServer::nextFriendsPage()
+QByteArray SimServer::nextFriendsPage(Fault fault)
 {
     if (!m_pages.isEmpty()) {
         const qsizetype index = std::min(m_pagesServed, m_pages.size() - 1);
@@ -195,7 +197,23 @@ QByteArray SimServer::nextFriendsPage()
     const QList<RosterFriend> online =
         m_options.allOnline ? m_roster
                             : onlineFriends(m_roster, m_options.seed, m_clock.nowSeconds());
-    return friendsPage(online, m_options.foreign);
+    return friendsPage(online, m_options.foreign,
+                       fault == Fault::Deeper     ? FriendsLayout::Deeper
+                       : fault == Fault::Unmarked ? FriendsLayout::Unmarked
+                       : fault == Fault::CountOff ? FriendsLayout::CountOff
+                                                  : FriendsLayout::Usual);
+}
+
+Fault SimServer::serviceFault(Fault only, const QHttpServerRequest &request)
+{
+    const Fault fault = m_options.faultOn() && isServiceFault(m_options.fault) &&
+                                (only == Fault::None || only == m_options.fault)
+                            ? m_options.fault
+                            : Fault::None;
+    if (fault != Fault::None)
+        m_log << "fault " << faultName(fault) << ' ' << methodName(request.method()) << ' '
+              << pathAndQuery(request) << Qt::endl;
+    return fault;
 }
 
 bool SimServer::hasValidSession(const QHttpServerRequest &request)

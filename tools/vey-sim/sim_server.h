@@ -35,7 +35,11 @@ private:
 
     QHttpServerResponse htmlPage(const QByteArray &page) const;
     QHttpServerResponse loginPageResponse(const QString &errorLine) const;
-    QByteArray nextFriendsPage();
+    // The friends page, laid out as the fault met asks.
+    QByteArray nextFriendsPage(Fault fault);
+    // The fault of the service itself that the request meets, if any (of the one given, unless
+    // None): logged as met.
+    Fault serviceFault(Fault only, const QHttpServerRequest &request);
     bool hasValidSession(const QHttpServerRequest &request);
     void logRequest(const QHttpServerRequest &request, bool validSession, const char *page);
     void delayAnswer() const;
