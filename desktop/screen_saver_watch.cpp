@@ -72,9 +72,10 @@ void ScreenSaverWatch::watchLoginSession(const QString &path)
                      SLOT(sessionLocked()));
     m_system.connect(Login, path, LoginSession, QStringLiteral("Unlock"), this,
                      SLOT(sessionUnlocked()));
-    m_system.connect(Login, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                     QStringLiteral("PropertiesChanged"), this,
-                     SLOT(sessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    m_watchingSession =
+        m_system.connect(Login, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                         QStringLiteral("PropertiesChanged"), this,
+                         SLOT(sessionPropertiesChanged(QString, QVariantMap, QStringList)));
 }
 
 void ScreenSaverWatch::freedesktopActiveChanged(bool active)

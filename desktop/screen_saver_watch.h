@@ -23,6 +23,10 @@ public:
                      QObject *parent = nullptr);
     ~ScreenSaverWatch() override;
 
+    bool isAway() const { return !m_away.isEmpty(); }
+    // The login session was found, and its signals are listened to.
+    bool watchesLoginSession() const { return m_watchingSession; }
+
 private slots:
     void freedesktopActiveChanged(bool active);
     void gnomeActiveChanged(bool active);
@@ -45,6 +49,7 @@ private:
     QDBusConnection m_session;
     QDBusConnection m_system;
     QSet<Source> m_away;
+    bool m_watchingSession = false;
 };
 
 } // namespace amiscan

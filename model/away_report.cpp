@@ -74,13 +74,19 @@ void AwayReport::wentAway()
 
 void AwayReport::cameBack()
 {
-    if (!m_awaySince)
+    if (!m_awaySince || m_reader)
         return;
     m_from = *std::exchange(m_awaySince, std::nullopt);
     m_to = Clock::now();
+    if (!askLog())
+        emit returnHandled();
+}
+
+bool AwayReport::askLog()
+{
     // The notification option decides, as for the friends who come online.
-    if (m_from.msecsTo(m_to) <= AwayMinimumMs || !m_model.state().notifyOnline || m_reader)
-        return;
+    if (m_from.msecsTo(m_to) <= AwayMinimumMs || !m_model.state().notifyOnline)
+        return false;
     const FriendsTable &table = m_model.table();
     const bool userNames = m_model.state().userNames;
     m_names.clear();
@@ -93,10 +99,11 @@ void AwayReport::cameBack()
                            : table.cellText(row, DisplayName) + table.cellText(row, NameMark));
     }
     if (m_names.isEmpty())
-        return;
+        return false;
     m_reader = std::make_unique<HistoryModel>(m_model.dataDir());
     connect(m_reader.get(), &HistoryModel::periodsReady, this, &AwayReport::report);
     m_reader->askPeriods({m_from, m_to, m_names.keys()});
+    return true;
 }
 
 void AwayReport::report(const QList<Period> &periods, const LogCoverage &coverage)
@@ -118,6 +125,7 @@ void AwayReport::report(const QList<Period> &periods, const LogCoverage &coverag
     const QString text = awayNotice(friends, coverage.latestScan, m_to);
     if (!text.isEmpty())
         emit noticeDue(text, m_from, m_to, userNames);
+    emit returnHandled();
 }
 
 } // namespace amiscan

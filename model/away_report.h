@@ -50,9 +50,12 @@ signals:
     // Who was online from `from` to `to`: the notice's text and their user names.
     void noticeDue(const QString &text, const QDateTime &from, const QDateTime &to,
                    const QStringList &friends);
+    // A return was looked into, whether it was told or not.
+    void returnHandled();
 
 private:
     void report(const QList<Period> &periods, const LogCoverage &coverage);
+    bool askLog();
 
     MainModel &m_model;
     std::optional<QDateTime> m_awaySince;

@@ -12,9 +12,10 @@ namespace amiscan {
 
 AwayAnnouncer::AwayAnnouncer(MainModel &model, QWidget *window, OpenHistory openHistory)
     : m_window(window), m_openHistory(std::move(openHistory)),
-      m_report(std::make_unique<AwayReport>(model))
+      m_report(new AwayReport(model, window))
 {
-    QObject::connect(m_report.get(), &AwayReport::noticeDue, window,
+    m_report->setObjectName(QStringLiteral("AwayReport"));
+    QObject::connect(m_report, &AwayReport::noticeDue, window,
                      [this](const QString &text, const QDateTime &from, const QDateTime &to,
                             const QStringList &friends) {
                          if (!m_notifier)
@@ -34,8 +35,8 @@ AwayAnnouncer::~AwayAnnouncer() = default;
 void AwayAnnouncer::setWatch(std::unique_ptr<AwayWatch> watch)
 {
     m_watch = std::move(watch);
-    QObject::connect(m_watch.get(), &AwayWatch::wentAway, m_report.get(), &AwayReport::wentAway);
-    QObject::connect(m_watch.get(), &AwayWatch::cameBack, m_report.get(), &AwayReport::cameBack);
+    QObject::connect(m_watch.get(), &AwayWatch::wentAway, m_report, &AwayReport::wentAway);
+    QObject::connect(m_watch.get(), &AwayWatch::cameBack, m_report, &AwayReport::cameBack);
 }
 
 void AwayAnnouncer::setNotifier(std::unique_ptr<Notifier> notifier)

@@ -37,7 +37,7 @@ public:
 private:
     QWidget *m_window;
     OpenHistory m_openHistory;
-    std::unique_ptr<AwayReport> m_report;
+    AwayReport *m_report; // the window's child
     std::unique_ptr<AwayWatch> m_watch;
     std::unique_ptr<Notifier> m_notifier;
     // The stretch of the latest notice, which its click opens.

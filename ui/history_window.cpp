@@ -230,9 +230,11 @@ void HistoryWindow::fillFriends()
     const QIcon online = dot(QColor(0, 160, 0)), offline = dot(Qt::transparent);
     for (const Entry &e : std::as_const(entries)) {
         const QString name = userNames ? e.userName : e.displayName;
-        auto *item = new QListWidgetItem(
-            e.online ? online : offline,
-            name == e.userName ? name : QStringLiteral("%1 (%2)").arg(name, e.userName), m_friends);
+        auto *item = new QListWidgetItem(e.online ? online : offline,
+                                         name.compare(e.userName, Qt::CaseInsensitive) == 0
+                                             ? name
+                                             : QStringLiteral("%1 (%2)").arg(name, e.userName),
+                                         m_friends);
         item->setData(UserNameRole, e.userName);
         item->setToolTip(QStringLiteral("%1%2").arg(
             e.online ? QStringLiteral("Online now") : QStringLiteral("Offline"),

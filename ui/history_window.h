@@ -36,6 +36,8 @@ public:
     // The stretch from `from` to `to` on its day, marked, with the friends given (user names)
     // chosen in the list.
     void showStretch(const QDateTime &from, const QDateTime &to, const QStringList &friends);
+    // The latest view read from the log.
+    const HistoryView &view() const { return m_view; }
     // The periods the table shows, which Export writes.
     const QList<Period> &shownPeriods() const { return m_shown; }
 
