@@ -1,6 +1,7 @@
 #include "model/weekly_pattern.h"
 
 #include <QStringList>
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -16,15 +17,22 @@ constexpr qint64 SummaryMinimumMs = 5 * MsPerHour;
 // Usual: online at least half of the observed time.
 constexpr double UsualShare = 0.5;
 
-// Adds the time from a to b to the hours of the week it falls in, in local time.
-template <typename Add> void spreadOverHours(qint64 a, qint64 b, Add add)
+constexpr qint64 MsPerDay = 24 * MsPerHour;
+
+// Adds the time from a to b to the hours of the week it falls in, in the zone's local time. The
+// zone's offsets are looked up in its own table: the C library's local time would read the
+// system's zone file again at every call.
+template <typename Add> void spreadOverHours(const QTimeZone &zone, qint64 a, qint64 b, Add add)
 {
     while (a < b) {
-        const QDateTime local = QDateTime::fromMSecsSinceEpoch(a);
-        const QTime time = local.time();
-        const qint64 intoHour = (time.minute() * 60 + time.second()) * 1000 + time.msec();
-        const qint64 next = std::min(b, a - intoHour + MsPerHour);
-        add((local.date().dayOfWeek() - 1) * WeeklyPattern::Hours + time.hour(), next - a);
+        const qint64 local =
+            a + qint64(zone.offsetFromUtc(QDateTime::fromMSecsSinceEpoch(a, Qt::UTC))) * 1000;
+        const qint64 day = local >= 0 ? local / MsPerDay : (local - MsPerDay + 1) / MsPerDay;
+        const qint64 intoDay = local - day * MsPerDay;
+        const qint64 next = std::min(b, a - intoDay % MsPerHour + MsPerHour);
+        // 1 January 1970 was a Thursday: Monday is 0.
+        const int weekday = int(((day + 3) % 7 + 7) % 7);
+        add(weekday * WeeklyPattern::Hours + int(intoDay / MsPerHour), next - a);
         a = next;
     }
 }
@@ -100,9 +108,10 @@ WeeklyPattern weeklyPattern(const QList<Period> &periods,
         if (std::min(b, to) > std::max(a, from))
             seen.append({std::max(a, from), std::min(b, to)});
     }
+    const QTimeZone zone = QTimeZone::systemTimeZone();
     for (const auto &[a, b] : std::as_const(seen)) {
         pattern.observedMs += b - a;
-        spreadOverHours(a, b,
+        spreadOverHours(zone, a, b,
                         [&](int cell, qint64 time) { pattern.cells[cell].observedMs += time; });
     }
     // Online time counts only where it was observed.
@@ -112,7 +121,7 @@ WeeklyPattern weeklyPattern(const QList<Period> &periods,
         const auto [start, end] = likelyOnline(p);
         for (const auto &[a, b] : std::as_const(seen)) {
             const qint64 overlapFrom = std::max(a, start), overlapTo = std::min(b, end);
-            spreadOverHours(overlapFrom, overlapTo,
+            spreadOverHours(zone, overlapFrom, overlapTo,
                             [&](int cell, qint64 time) { pattern.cells[cell].onlineMs += time; });
         }
     }

@@ -111,6 +111,8 @@ void HistoryWindow::buildControls()
     m_search->setClearButtonEnabled(true);
     m_friends = named(new QListWidget, "HistoryFriends");
     m_friends->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Thousands of friends are laid out at once, not measured one by one at every resize.
+    m_friends->setUniformItemSizes(true);
     m_friends->setToolTip(QStringLiteral("Ctrl+click to show a few friends together"));
     auto *left = new QVBoxLayout;
     left->addWidget(m_search);
@@ -157,7 +159,12 @@ void HistoryWindow::buildControls()
         {"Friend", "Start", "End", "Length", "Earliest start", "Latest end", "Seen"});
     m_periods->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_periods->verticalHeader()->hide();
-    m_periods->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Widths set once: measuring every cell at each view would hold the window up.
+    const QFontMetrics metrics(m_periods->font());
+    const int stampWidth = metrics.horizontalAdvance(QStringLiteral("00/00/00 00:00")) + 16;
+    for (const int column : {1, 2, 4, 5})
+        m_periods->setColumnWidth(column, stampWidth);
+    m_periods->setColumnWidth(0, stampWidth);
 
     m_tabs = named(new QTabWidget, "HistoryTabs");
     m_tabs->addTab(timelinePage, QStringLiteral("Timeline"));
@@ -317,7 +324,9 @@ void HistoryWindow::askView()
 {
     const QDate first = m_lastDay.addDays(1 - HistoryDays);
     m_status->setText(QStringLiteral("Reading the presence log\u2026"));
-    m_reader.askView({friendsChosen(), first.startOfDay(), m_lastDay.addDays(1).startOfDay()});
+    // In UTC: the log's times compare with them without the C library's local time.
+    m_reader.askView(
+        {friendsChosen(), first.startOfDay().toUTC(), m_lastDay.addDays(1).startOfDay().toUTC()});
 }
 
 void HistoryWindow::showView(const HistoryView &view)
