@@ -227,6 +227,8 @@ private slots:
                "usually online every day 19\u201323");
         addRow("an evening hour offline", Scenario{14, 18, 0, 19, 23, "1234567"}, 2, 18, 0.0,
                "usually online every day 19\u201323");
+        addRow("an imported period does not count", Scenario{14, 18, 0, 19, 23, "1234567"}, 2,
+               23, 0.0, "usually online every day 19\u201323");
         addRow("weekdays only", Scenario{14, 0, 0, 19, 23, "12345"}, 5, 20, 0.0,
                "usually online on weekdays 19\u201323");
         addRow("over midnight", Scenario{14, 0, 0, 22, 2, "1234567"}, 1, 1, 1.0,
@@ -250,7 +252,7 @@ private slots:
             p.innerEnd = p.innerStart.addSecs(((s.onTo - s.onFrom + 24) % 24) * 3600);
             periods << p;
             p.imported = true; // not observed: no weight
-            p.innerStart = at(s.seenTo, 0, date), p.innerEnd = p.innerStart.addSecs(3600);
+            p.innerStart = at(s.onTo, 0, date), p.innerEnd = p.innerStart.addSecs(3600);
             periods << p;
         }
         const WeeklyPattern pattern =

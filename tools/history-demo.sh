@@ -91,7 +91,7 @@ fi
 echo "Scanning: $scans_after scans"
 wait_scans "$scans_after"
 
-window=$(xdotool search --sync --onlyvisible --name '^Amiscan$' | head -n 1)
+window=$(xdotool search --sync --onlyvisible --name '^Amiscan( : [0-9]+)?$' | head -n 1)
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+h
 history=$(xdotool search --sync --onlyvisible --name 'Amiscan . History' | head -n 1)
