@@ -94,7 +94,7 @@ wait_scans "$scans_after"
 window=$(xdotool search --sync --onlyvisible --name '^Amiscan( : [0-9]+)?$' | head -n 1)
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+h
-history=$(xdotool search --sync --onlyvisible --name 'Amiscan . History' | head -n 1)
+history=$(xdotool search --sync --onlyvisible --name 'History$' | head -n 1)
 sleep 3
 /usr/bin/import -window "$history" "$build/history-timeline.png"
 # The pattern's tab: the second of the tab bar, found from the window's top left.
