@@ -2,8 +2,8 @@
 # The history window at work, under a virtual display (Xvfb): Amiscan scans the local service
 # simulator every minute from a demo directory of its own (build/history-demo), is paused for a
 # while (20 minutes unless told otherwise), scans again, and then Ctrl+H opens its history window.
-# Screenshots of the timeline and of the pattern go to build/history-timeline.png and
-# build/history-pattern.png. Needs a build (tools/build.sh).
+# Screenshots go to build/: the timeline of three friends (history-timeline.png), today zoomed
+# (history-day.png) and the pattern (history-pattern.png). Needs a build (tools/build.sh).
 #
 #   tools/history-demo.sh [PAUSE_MINUTES]
 #
@@ -15,6 +15,7 @@ demo="$build/history-demo"
 pause_minutes=${1:-20}
 scans_before=4
 scans_after=3
+((pause_minutes > 0)) || scans_after=1
 
 stop_process() {
     if [[ -n "$1" ]] && kill -0 "$1" 2>/dev/null; then
@@ -95,10 +96,17 @@ window=$(xdotool search --sync --onlyvisible --name '^Amiscan( : [0-9]+)?$' | he
 xdotool windowfocus --sync "$window"
 xdotool key ctrl+h
 history=$(xdotool search --sync --onlyvisible --name 'History$' | head -n 1)
+sleep 2
+# Two more friends shown together with the first (Ctrl+click in the list), then the 14 days.
+xdotool mousemove --window "$history" 100 63 keydown ctrl click 1 mousemove --window "$history" \
+    100 79 click 1 keyup ctrl
 sleep 3
 /usr/bin/import -window "$history" "$build/history-timeline.png"
-# The pattern's tab: the second of the tab bar, found from the window's top left.
+# Today, zoomed by a double click on its row (the last one), then the pattern's tab.
+xdotool mousemove --window "$history" 600 575 click --repeat 2 --delay 80 1
+sleep 2
+/usr/bin/import -window "$history" "$build/history-day.png"
 xdotool mousemove --window "$history" 330 52 click 1
 sleep 2
 /usr/bin/import -window "$history" "$build/history-pattern.png"
-echo "Screenshots: $build/history-timeline.png $build/history-pattern.png"
+echo "Screenshots: $build/history-timeline.png $build/history-day.png $build/history-pattern.png"

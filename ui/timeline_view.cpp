@@ -104,9 +104,14 @@ void TimelineView::setHighlight(const QDateTime &from, const QDateTime &to)
     update();
 }
 
+// Lanes grow into the room there is, up to a limit: a few friends' days fill the view.
 int TimelineView::laneHeight() const
 {
-    return m_zoomed ? ZoomedLaneHeight : LaneHeight;
+    const int rowsShown = m_zoomed ? 1 : m_days;
+    const int lanes = std::max<int>(1, int(m_lanes.size()));
+    const int room = (height() - ScaleHeight - 4) / rowsShown - RowGap;
+    const int largest = m_zoomed ? ZoomedLaneHeight * 2 : ZoomedLaneHeight;
+    return std::clamp(room / lanes, m_zoomed ? ZoomedLaneHeight : LaneHeight, largest);
 }
 
 QSize TimelineView::sizeHint() const
