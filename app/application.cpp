@@ -3,7 +3,10 @@
 #include "app/data_location.h"
 #include "app/end_of_run.h"
 #include "app/single_copy.h"
+#include "desktop/copy_bus.h"
+#include "desktop/desktop_log.h"
 #include "model/main_model.h"
+#include "platform/keychain_secret_store.h"
 #include "platform/logging.h"
 #include "store/data_dir.h"
 #include "store/safe_file.h"
@@ -39,7 +42,20 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
     }
     SingleInstance instance(dataDir);
     CopyChannel channel(dataDir);
-    if (!claimSingleCopy(instance, channel, warn))
+    CopyBus bus(SingleInstance::dataDirKey(dataDir));
+    // --preferences and --history open their window in the running copy.
+    const auto forward = [&] {
+        if (commandLine.window == CommandLine::Window::Main)
+            return false;
+        if (bus.ask(commandLine.window == CommandLine::Window::Preferences
+                        ? CopyBus::Window::Preferences
+                        : CopyBus::Window::History))
+            return true;
+        qCInfo(desktopLog, "The running copy could not be asked for the window: %s",
+               qPrintable(bus.errorString()));
+        return false;
+    };
+    if (!claimSingleCopy(instance, channel, warn, forward))
         return 0;
     // No other copy saves here now: what saves cut short left goes.
     removeLeftoverSideFiles(historyFilePath(dataDir));
@@ -48,11 +64,20 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
     // The program ends through its own ways out only, each of which saves first.
     QApplication::setQuitOnLastWindowClosed(false);
     MainModel model(dataDir);
+    model.setSecretStore(std::make_unique<KeychainSecretStore>());
     Form1 window(model);
     bringBackOnLaterStarts(channel, window);
+    openWindowsOnBusRequests(bus, window, model);
+    if (!bus.publish())
+        qCInfo(desktopLog, "Later starts cannot open windows over the session bus: %s",
+               qPrintable(bus.errorString()));
     QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
     EndOfRun endOfRun(window, model);
-    window.load();
+    window.load(commandLine.minimized);
+    if (commandLine.window == CommandLine::Window::Preferences)
+        window.showPreferences();
+    else if (commandLine.window == CommandLine::Window::History)
+        model.requestHistory();
     return app.exec();
 }
 

@@ -46,10 +46,10 @@ const QString FilesRule = QStringLiteral(
     "  Everything is kept, unless KeepDays=N in the [Log] section of Amiscan.ini keeps\n"
     "  the last N days only; a friend deleted in the management list keeps their log\n"
     "  until --forget removes it.\n"
-    "\nNotifications:\n"
-    "  To be told by a desktop notification when selected friends come online, put\n"
-    "  NotifyOnline=1 into the [Parameters] section of Amiscan.ini while Amiscan is not\n"
-    "  running. The friends are the ones checked in the management list.\n");
+    "\nPreferences:\n"
+    "  The desktop notifications, starting at login and where the password is kept\n"
+    "  are set in the preferences (Ctrl+, in the main window, or --preferences). The\n"
+    "  password is kept in the desktop's keyring when one answers, else in Amiscan.ini.\n");
 
 // The options of the application object, which reads them itself: accepted here, not shown.
 void acceptQtOptions(QCommandLineParser &parser)
@@ -85,6 +85,17 @@ struct Parser
                        "toolkit and of the browser engine. Without it Amiscan prints nothing "
                        "but its own messages.")};
 
+    QCommandLineOption minimized{
+        QStringLiteral("minimized"),
+        QStringLiteral("Starts with the window minimised: in the notification area when "
+                       "\"Minimize icon\" is checked.")};
+    QCommandLineOption preferences{
+        QStringLiteral("preferences"),
+        QStringLiteral("Opens the preferences, in the copy of Amiscan already running if any.")};
+    QCommandLineOption history{
+        QStringLiteral("history"),
+        QStringLiteral("Opens the history window, in the copy of Amiscan already running if "
+                       "any.")};
     QCommandLineOption exportFormat{
         QStringLiteral("export"),
         QStringLiteral("Writes every online period of the presence log as csv, json or ics (a "
@@ -116,8 +127,8 @@ struct Parser
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         parser.setApplicationDescription(QStringLiteral(
             "Shows which of your Vey friends are online and keeps their online history."));
-        parser.addOptions(
-            {help, version, dataDir, verbose, exportFormat, from, to, friendName, output, forget});
+        parser.addOptions({help, version, dataDir, verbose, minimized, preferences, history,
+                           exportFormat, from, to, friendName, output, forget});
         acceptQtOptions(parser);
     }
 };
@@ -218,6 +229,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
     result.verbose = result.action != CommandLine::Action::Refuse &&
                      result.action != CommandLine::Action::ShowHelp &&
                      result.action != CommandLine::Action::ShowVersion && p.parser.isSet(p.verbose);
+    result.minimized = p.parser.isSet(p.minimized);
+    if (result.action != CommandLine::Action::Run) {
+    } else if (p.parser.isSet(p.preferences) && p.parser.isSet(p.history)) {
+        result.action = CommandLine::Action::Refuse;
+        result.error =
+            QStringLiteral("The options --preferences and --history exclude each other.");
+    } else if (p.parser.isSet(p.preferences)) {
+        result.window = CommandLine::Window::Preferences;
+    } else if (p.parser.isSet(p.history)) {
+        result.window = CommandLine::Window::History;
+    }
     return result;
 }
 

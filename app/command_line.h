@@ -30,6 +30,17 @@ struct CommandLine
     PeriodQuery exportQuery;
     QString output;
     QString forgetUser; // --forget USERNAME
+    // --minimized: the window starts minimised, in the notification area when its option is on
+    // (how the autostart entry starts it).
+    bool minimized = false;
+    // --preferences, --history: the window to open, in the running copy when there is one.
+    enum class Window
+    {
+        Main,
+        Preferences,
+        History,
+    };
+    Window window = Window::Main;
 };
 
 // Reads the arguments, the program's name first. Qt's own options (-platform, -style,

@@ -17,7 +17,9 @@ const QString Service = QStringLiteral("org.freedesktop.Notifications");
 const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 const QString AppName = QStringLiteral("Amiscan");
+// The click on the notification itself, which the action "Show" names, and "History".
 const QString DefaultAction = QStringLiteral("default");
+const QString HistoryAction = QStringLiteral("history");
 constexpr int IconPixels = 48;
 
 QDBusMessage call(const QString &method)
@@ -50,7 +52,8 @@ DesktopNotifier::DesktopNotifier(const QDBusConnection &bus, QObject *parent)
 
 DesktopNotifier::~DesktopNotifier() = default;
 
-void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QString &text)
+void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QString &text,
+                             const QString &category)
 {
     if (!m_bus.isConnected()) {
         qCInfo(desktopLog, "No notification: there is no session bus (%s)",
@@ -59,10 +62,10 @@ void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QStr
     }
     listen();
     const QImage image = icon.pixmap(IconPixels).toImage().convertToFormat(QImage::Format_RGBA8888);
-    // Services that read markup in the text need names like "Tom & Jerry" written as markup.
+    // What the service offers decides the text's form and the actions.
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call("GetCapabilities")), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, image, title, text](QDBusPendingCallWatcher *answer) {
+            [this, image, title, text, category](QDBusPendingCallWatcher *answer) {
                 answer->deleteLater();
                 const QDBusPendingReply<QStringList> capabilities = *answer;
                 if (capabilities.isError()) {
@@ -70,22 +73,27 @@ void DesktopNotifier::notify(const QIcon &icon, const QString &title, const QStr
                            qPrintable(capabilities.error().message()));
                     return;
                 }
-                send(image, title, text,
-                     capabilities.value().contains(QLatin1StringView("body-markup")));
+                send(image, title, text, category, capabilities.value());
             });
 }
 
 void DesktopNotifier::send(const QImage &image, const QString &title, const QString &text,
-                           bool markup)
+                           const QString &category, const QStringList &capabilities)
 {
     QVariantMap hints{{QStringLiteral("desktop-entry"), QStringLiteral(AMISCAN_APP_ID)}};
     if (!image.isNull())
         hints.insert(QStringLiteral("image-data"), QVariant::fromValue(imageData(image)));
+    if (!category.isEmpty())
+        hints.insert(QStringLiteral("category"), category);
+    // Services that read markup in the text need names like "Tom & Jerry" written as markup.
+    const bool markup = capabilities.contains(QLatin1StringView("body-markup"));
+    const QStringList actions = capabilities.contains(QLatin1StringView("actions"))
+                                    ? QStringList{DefaultAction, QStringLiteral("Show"),
+                                                  HistoryAction, QStringLiteral("History")}
+                                    : QStringList();
     QDBusMessage notify = call(QStringLiteral("Notify"));
-    // The default action is the click on the notification itself.
     notify << AppName << 0u << QStringLiteral(AMISCAN_APP_ID) << title
-           << (markup ? text.toHtmlEscaped() : text)
-           << QStringList{DefaultAction, QStringLiteral("Show Amiscan")} << hints << -1;
+           << (markup ? text.toHtmlEscaped() : text) << actions << hints << -1;
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher *answer) {
@@ -112,8 +120,12 @@ void DesktopNotifier::listen()
 
 void DesktopNotifier::actionInvoked(uint id, const QString &action)
 {
-    if (m_shown.contains(id) && action == DefaultAction)
+    if (!m_shown.contains(id))
+        return;
+    if (action == DefaultAction)
         emit activated();
+    else if (action == HistoryAction)
+        emit historyAsked();
 }
 
 void DesktopNotifier::notificationClosed(uint id, uint)

@@ -23,7 +23,8 @@ public:
     explicit DesktopNotifier(const QDBusConnection &bus, QObject *parent = nullptr);
     ~DesktopNotifier() override;
 
-    void notify(const QIcon &icon, const QString &title, const QString &text) override;
+    void notify(const QIcon &icon, const QString &title, const QString &text,
+                const QString &category = {}) override;
 
 private slots:
     void actionInvoked(uint id, const QString &action);
@@ -31,7 +32,8 @@ private slots:
 
 private:
     void listen();
-    void send(const QImage &image, const QString &title, const QString &text, bool markup);
+    void send(const QImage &image, const QString &title, const QString &text,
+              const QString &category, const QStringList &capabilities);
 
     QDBusConnection m_bus;
     bool m_listening = false;

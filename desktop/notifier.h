@@ -17,13 +17,17 @@ public:
     using QObject::QObject;
     ~Notifier() override = default;
 
-    // Shows a notification with the program's icon. Where the desktop has no notification
-    // service nothing is shown, and nothing fails.
-    virtual void notify(const QIcon &icon, const QString &title, const QString &text) = 0;
+    // Shows a notification with the program's icon, in a category the desktop knows
+    // ("presence.online", ...). Where the desktop has no notification service nothing is shown,
+    // and nothing fails.
+    virtual void notify(const QIcon &icon, const QString &title, const QString &text,
+                        const QString &category = {}) = 0;
 
 signals:
-    // The user clicked one of our notifications.
+    // The user clicked one of our notifications, or its action "Show".
     void activated();
+    // The user chose a notification's action "History".
+    void historyAsked();
 };
 
 } // namespace amiscan

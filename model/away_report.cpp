@@ -84,14 +84,17 @@ void AwayReport::cameBack()
 
 bool AwayReport::askLog()
 {
-    // The notification option decides, as for the friends who come online.
-    if (m_from.msecsTo(m_to) <= AwayMinimumMs || !m_model.state().notifyOnline)
+    // The notification rules decide, as for the friends who come online: on, not in the quiet
+    // hours, for the chosen friends or for all.
+    const NotificationRules &rules = m_model.state().notify;
+    if (m_from.msecsTo(m_to) <= AwayMinimumMs || !rules.comingOnline ||
+        isQuietTime(rules, m_to.toLocalTime().time()))
         return false;
     const FriendsTable &table = m_model.table();
     const bool userNames = m_model.state().userNames;
     m_names.clear();
     for (int row = 1; row <= table.friendCount(); ++row) {
-        if (table.cellText(row, Unselected) == QLatin1StringView("1"))
+        if (!rules.allFriends && table.cellText(row, Unselected) == QLatin1StringView("1"))
             continue;
         m_names.insert(table.cellText(row, AccountName),
                        userNames

@@ -31,8 +31,9 @@ QString awayNotice(const QList<AwayFriend> &friends, const QDateTime &latestScan
                    const QDateTime &back);
 
 // While you were away: when the user comes back after more than ten minutes with the screen
-// locked or idle, which of the chosen friends (the management list's marks) were online
-// meanwhile, when the notification option is on. The log is read off the window's thread.
+// locked or idle, which of the chosen friends (the management list's marks; all of them when the
+// rules say so) were online meanwhile, when the notifications of friends coming online are on
+// and it is not in the quiet hours. The log is read off the window's thread.
 class AwayReport final : public QObject
 {
     Q_OBJECT

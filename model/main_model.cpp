@@ -2,6 +2,7 @@
 
 #include "platform/helper_process_browser.h"
 #include "platform/network_page_fetcher.h"
+#include "platform/secret_store.h"
 #include "scan/scan_driver.h"
 #include "schedule/countdown.h"
 #include "schedule/interval.h"
@@ -42,11 +43,14 @@ void MainModel::startRun()
     // First values of the state, in the order the program has always set them.
     m_state = MainState{};
     m_state.versionText = programVersionText();
+    m_toldLongOnline.clear();
+    m_scansFailing = false;
     readSettings();
     m_runStart = Clock::now();
     m_runStartSteadyMs = Clock::steadyMs();
     if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
         m_state.savedPassword = m_state.password;
+    settlePasswordPlace();
     // The sort key follows the name mode in force at start-up, for the whole run.
     m_state.sortNameMode = m_state.userNames ? 1 : 0;
 }
@@ -161,8 +165,7 @@ void MainModel::setScanPlatform(std::unique_ptr<Browser> browser,
     m_scanDriver = std::make_unique<ScanDriver>(static_cast<ScanHost &>(*this), m_stepTimer,
                                                 std::move(browser), std::move(fetcher));
     connect(m_scanDriver.get(), &ScanDriver::pageMerged, this, &MainModel::finishMergedScan);
-    connect(m_scanDriver.get(), &ScanDriver::friendsCameOnline, this,
-            &MainModel::friendsCameOnline);
+    connect(m_scanDriver.get(), &ScanDriver::presenceChanged, this, &MainModel::announceChanges);
     connect(m_scanDriver.get(), &ScanDriver::attemptEnded, this, &MainModel::recordAttempt);
 }
 
@@ -172,16 +175,15 @@ void MainModel::openLog()
         return;
     m_log = PresenceLog::open(m_dataDir);
     m_log->runStarted(m_runStart, m_runStartSteadyMs);
+    // Without a history read at start-up there is nothing to import, now or later.
+    if (!m_historyRead)
+        m_log->importHistory(FriendsTable());
     applyRetention();
 }
 
 void MainModel::recordAttempt(ScanRecord record)
 {
-    if (!m_log) {
-        // No history was read at start-up: there is nothing to import, now or later.
-        openLog();
-        m_log->importHistory(FriendsTable());
-    }
+    openLog();
     record.steadyMsAtEnd = Clock::steadyMs();
     // The log counts whole minutes: a fraction is rounded up, so no gap is taken for less.
     if (m_state.repeatOn)
@@ -288,6 +290,7 @@ void MainModel::scanEnded()
 void MainModel::scanFailed()
 {
     m_scanTimer->scanFailed();
+    announceHealth(true);
 }
 
 // The end of a scan that read the friends page: the lists show the merged table again, the
@@ -319,6 +322,8 @@ void MainModel::completeScan()
     m_scanTimer->restartCount();
     m_state.scanCompleted = true;
     refreshScanStatus();
+    // The password just logged in with: kept in the keyring at once.
+    keepPasswordInKeyring();
 }
 
 } // namespace amiscan

@@ -10,6 +10,7 @@
 #include "store/friends_table.h"
 #include "store/key_order.h"
 #include "store/safe_file.h"
+#include "store/settings_file.h"
 
 #include <QDate>
 #include <QObject>
@@ -22,10 +23,11 @@ namespace amiscan {
 
 class Browser;
 class HistorySaver;
-class PresenceLog;
 struct ScanRecord;
 class PageFetcher;
+class PresenceLog;
 class ScanDriver;
+class SecretStore;
 
 // The options the main window's check boxes show.
 enum class Option
@@ -83,6 +85,22 @@ public:
     void setWindowReady(bool ready);
     // The settings asked for repetition switched off: the switch runs with what goes with it.
     void applyStoredRepeat();
+
+    // The desktop's keyring for the password: none unless the program or a test gives one.
+    void setSecretStore(std::unique_ptr<SecretStore> store);
+    // Auto Start's scan: at once, or once the keyring has answered for the password.
+    void startScanOnceLoginKnown();
+
+    // What the preferences change, applied at once and saved.
+    void setNotificationRules(const NotificationRules &rules);
+    void setPasswordPlace(PasswordPlace place);
+    void sendTestNotification() { emit notificationDue(testNotification()); }
+    // The presence log: the days it keeps (none: everything), and forgetting all of it.
+    void setKeepDays(std::optional<int> days);
+    void forgetAllHistory();
+    PresenceLog &presenceLog();
+    // The history is asked for: from a notification, a later start or the preferences.
+    void requestHistory() { emit historyRequested(); }
 
     // What the user changed.
     void setOption(Option option, bool on);
@@ -163,7 +181,12 @@ signals:
     void mainListRefillDue();
     // The scan completed at the given stamp.
     void scanStamped(const QString &stamp);
-    void friendsCameOnline(const QStringList &names);
+    // A scan changed what the rules tell, or the test notification was asked for.
+    void notificationDue(const Notification &notification);
+    void historyRequested();
+    // The keyring gave the password after start-up: the boxes show it.
+    void passwordRestored();
+    void keyringStateChanged();
 
 private:
     // ScanHost
@@ -201,7 +224,22 @@ private:
     // The days the presence log keeps, applied once a day.
     void applyRetention();
     void readSettings();
+    settings::OwnValues ownValues() const;
     void completeScan();
+
+    // The password and the keyring (model_password.cpp).
+    QString keyringService() const;
+    void settlePasswordPlace();
+    void askKeyringForPassword();
+    void keepPasswordInKeyring();
+    void forgetPasswordInKeyring();
+    bool passwordOnlyInKeyring() const;
+    void setKeyringState(KeyringState state, const QString &reason = {});
+    SecretStore &secretStore();
+    // The notifications a scan gives (model_notify.cpp).
+    void announceChanges(const QList<FriendsTable::RowId> &cameOnline,
+                         const QList<FriendsTable::RowId> &wentOffline);
+    void announceHealth(bool failing);
 
     // The order the table was last sorted in, and the table's order version just after.
     enum class TableOrder
@@ -225,6 +263,8 @@ private:
     // Every scan kept, beside the history file; absent until the run starts.
     std::unique_ptr<PresenceLog> m_log;
     QDate m_retainedOn;
+    // The history file was read at start-up: the log imports it once.
+    bool m_historyRead = false;
     QDateTime m_runStart;
     qint64 m_runStartSteadyMs = 0;
     // The unreadable history could not be moved aside, so no save was asked for.
@@ -235,6 +275,19 @@ private:
     // The key order of the last sort, which the next one starts from.
     KeyOrder m_keyOrder;
     TableOrder m_tableOrder = TableOrder::None;
+    std::unique_ptr<SecretStore> m_secretStore;
+    // KeepDays is written once it was read or set.
+    bool m_keepDaysKnown = false;
+    // The user name and the password the keyring holds, as far as this run knows.
+    std::optional<std::pair<QString, QString>> m_keyringHolds;
+    bool m_keyringWriting = false;
+    // The settings file, as last read or written, holds the password.
+    bool m_passwordInFile = false;
+    bool m_scanWhenLoginKnown = false;
+    // Per friend online past the rules' minutes, the online period already told.
+    QHash<FriendsTable::RowId, QString> m_toldLongOnline;
+    // A scan failed since one last read the page.
+    bool m_scansFailing = false;
     quint64 m_sortedVersion = 0;
     int m_sortedNameMode = -1;
     bool m_ended = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/notification_rules.h"
 #include "scan/scan_state.h"
 #include "schedule/scan_timer.h"
 #include "store/friends_table.h"
@@ -18,6 +19,24 @@ enum class PanelState : int
     Sliding = 2,
 };
 
+// Where the account's password is kept: in the desktop's keyring when one answers, else in the
+// settings file; or in the file because the user chose so.
+enum class PasswordPlace
+{
+    Keyring,
+    File,
+};
+
+// What the keyring answered last.
+enum class KeyringState
+{
+    NotAsked, // nothing to keep or read yet
+    Asking,
+    Ready,   // it answered, and holds no password of ours yet
+    Holding, // it holds the password
+    None,    // none answered: the password stays in the file
+};
+
 // The program's state for the whole run, with the parts the scan and the repeat count-down keep
 // in it. Every value is typed; the text forms the files use exist only where they are read and
 // written (settings_table.cpp, the history file).
@@ -34,8 +53,13 @@ struct MainState : ScanShared, ScheduleState
     Session sessionShown = Session::First;
     // The management list is shown in place of the main list.
     bool manageMode = false;
-    // Selected friends who come online are announced by a desktop notification ("NotifyOnline").
-    bool notifyOnline = false;
+    // What the desktop's notifications tell, and when.
+    NotificationRules notify;
+    PasswordPlace passwordPlace = PasswordPlace::Keyring;
+    KeyringState keyringState = KeyringState::NotAsked;
+    QString keyringReason; // why none answered
+    // The days of the presence log to keep ([Log] KeepDays); none keeps everything.
+    std::optional<int> keepDays;
 
     // The options the window's check boxes show.
     bool autoStart = false;
@@ -46,8 +70,6 @@ struct MainState : ScanShared, ScheduleState
     // The repeat interval in minutes as the user wrote it, once checked: the settings keep it as
     // written ("2.50" stays so).
     QString intervalEntry = QStringLiteral("15");
-    // The days the presence log keeps ("KeepDays"); none: everything.
-    std::optional<int> keepDays;
 
     qint16 onlineCount = 0;
     qint16 shownOnlineCount = 0;

@@ -5,6 +5,7 @@
 #include "model/settings_table.h"
 #include "platform/secret_memory.h"
 #include "scan/presence_merge.h"
+#include "store/clock.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
@@ -80,11 +81,13 @@ std::optional<SaveFailure> MainModel::saveFailure() const
 void MainModel::loadHistory()
 {
     const QString path = historyFilePath(m_dataDir);
-    if (fileExists(presenceLogPath(m_dataDir)))
-        openLog();
-    if (!fileExists(path))
+    if (!fileExists(path)) {
+        if (fileExists(presenceLogPath(m_dataDir)))
+            openLog();
         return;
+    }
     m_state.dataPresent = true;
+    m_historyRead = true;
     emit historyReading();
     const history::ReadResult read = history::readFile(path, m_table);
     m_state.lastScanStamp = read.lastScanStamp;
@@ -100,17 +103,30 @@ void MainModel::loadHistory()
 
 void MainModel::readSettings()
 {
-    const settings::ReadResult read = settings::readFile(settingsFilePath(m_dataDir));
+    const settings::ReadResult read =
+        settings::readFile(settingsFilePath(m_dataDir), ownSettingKeys());
     if (!read.exists)
         return;
     m_state.settingsUnreadable = !read.readable;
     applySettings(m_state, read);
     m_state.serviceUrl = read.serviceUrl;
     m_state.keepDays = read.keepDays;
-    if (!m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder)
+    m_keepDaysKnown = read.keepDays.has_value();
+    m_passwordInFile =
+        !m_state.password.isEmpty() && m_state.password != texts::PasswordPlaceholder;
+    if (m_passwordInFile)
         keepMemoryPrivate();
 
     saveSettings();
+}
+
+settings::OwnValues MainModel::ownValues() const
+{
+    settings::OwnValues values = ownSettingsToWrite(m_state);
+    if (m_keepDaysKnown)
+        values.append({{settings::LogSection, settings::KeepDaysKey},
+                       m_state.keepDays ? QString::number(*m_state.keepDays) : QString()});
+    return values;
 }
 
 void MainModel::saveSettings()
@@ -119,16 +135,44 @@ void MainModel::saveSettings()
     if (!m_state.dataPresent || m_ended)
         return;
     const QString interval = m_state.intervalEntry;
-    const settings::Values values = settingsToWrite(m_state);
+    settings::Values values = settingsToWrite(m_state);
     if (m_state.intervalEntry != interval)
         emit intervalEntryChanged(m_state.intervalEntry);
+    // The keyring that holds the password keeps it alone.
+    if (passwordOnlyInKeyring())
+        values[settings::UserPw].clear();
     const QString path = settingsFilePath(m_dataDir);
     QString error;
     if (moveUnreadAside(path, m_state.settingsUnreadable, &error) &&
-        settings::writeFile(path, values, &error))
+        settings::writeFile(path, values, &error, ownValues())) {
         m_settingsFailure.reset();
-    else
+        m_passwordInFile = !values[settings::UserPw].isEmpty() &&
+                           values[settings::UserPw] != texts::PasswordPlaceholder;
+    } else {
         m_settingsFailure = SaveFailure{path, error};
+    }
+    forgetPasswordInKeyring();
+    keepPasswordInKeyring();
+}
+
+void MainModel::setKeepDays(std::optional<int> days)
+{
+    m_state.keepDays = days;
+    m_keepDaysKnown = true;
+    saveSettings();
+    m_retainedOn = QDate();
+    applyRetention();
+}
+
+void MainModel::forgetAllHistory()
+{
+    presenceLog().forgetAll();
+}
+
+PresenceLog &MainModel::presenceLog()
+{
+    openLog();
+    return *m_log;
 }
 
 } // namespace amiscan

@@ -15,7 +15,9 @@ struct TextValue
     QString MainState::*member;
     QString defaultText;
 };
-using Value = std::variant<bool MainState::*, PanelState MainState::*, TextValue>;
+// A flag of the notifications' rules.
+using NotifyFlag = bool NotificationRules::*;
+using Value = std::variant<bool MainState::*, NotifyFlag, PanelState MainState::*, TextValue>;
 
 struct Setting
 {
@@ -36,7 +38,36 @@ const std::array<Setting, settings::KeyCount> &table()
         {settings::FriendsOff, &MainState::hideOffline},
         {settings::DisplayUser, &MainState::userNames},
         {settings::MinimizeIcon, &MainState::trayIcon},
-        {settings::NotifyOnline, &MainState::notifyOnline},
+        {settings::NotifyOnline, &NotificationRules::comingOnline},
+    }};
+    return settings;
+}
+
+// The preferences' keys: the notifications' flags, minutes and times of the day ("hh:mm"), and
+// where the password is kept ("PasswordInFile", a flag).
+const QString PreferencesSection = QStringLiteral("Preferences");
+const QString TimeFormat = QStringLiteral("hh:mm");
+using OwnValue = std::variant<NotifyFlag, int NotificationRules::*, QTime NotificationRules::*,
+                              PasswordPlace MainState::*>;
+struct OwnSetting
+{
+    const char *key;
+    OwnValue value;
+};
+
+const std::array<OwnSetting, 10> &ownTable()
+{
+    static const std::array<OwnSetting, 10> settings{{
+        {"NotifyOnline", &NotificationRules::comingOnline},
+        {"NotifyOffline", &NotificationRules::goingOffline},
+        {"NotifyLongOnline", &NotificationRules::longOnline},
+        {"LongOnlineMinutes", &NotificationRules::longOnlineMinutes},
+        {"NotifyAllFriends", &NotificationRules::allFriends},
+        {"QuietHours", &NotificationRules::quietHours},
+        {"QuietFrom", &NotificationRules::quietFrom},
+        {"QuietTo", &NotificationRules::quietTo},
+        {"ScanHealth", &NotificationRules::scanHealth},
+        {"PasswordInFile", &MainState::passwordPlace},
     }};
     return settings;
 }
@@ -59,6 +90,10 @@ void applySettings(MainState &state, const settings::ReadResult &read)
                            if (flag)
                                state.*member = *flag;
                        },
+                       [&](NotifyFlag member) {
+                           if (flag)
+                               state.notify.*member = *flag;
+                       },
                        [&](PanelState MainState::*member) {
                            if (flag)
                                state.*member = *flag ? PanelState::Hidden : PanelState::Shown;
@@ -67,6 +102,64 @@ void applySettings(MainState &state, const settings::ReadResult &read)
                    },
                    setting.value);
     }
+    for (size_t i = 0; i < ownTable().size() && qsizetype(i) < read.own.size(); ++i) {
+        const QString &text = read.own.at(qsizetype(i));
+        const std::optional<bool> flag = settings::acceptedFlag(text);
+        bool number = false;
+        const int minutes = text.toInt(&number);
+        const QTime time = QTime::fromString(text, TimeFormat);
+        std::visit(Overloaded{
+                       [&](NotifyFlag member) {
+                           if (flag)
+                               state.notify.*member = *flag;
+                       },
+                       [&](int NotificationRules::*member) {
+                           if (number && minutes >= 1 && minutes <= MaxLongOnlineMinutes)
+                               state.notify.*member = minutes;
+                       },
+                       [&](QTime NotificationRules::*member) {
+                           if (time.isValid())
+                               state.notify.*member = time;
+                       },
+                       [&](PasswordPlace MainState::*member) {
+                           if (flag)
+                               state.*member = *flag ? PasswordPlace::File : PasswordPlace::Keyring;
+                       },
+                   },
+                   ownTable()[i].value);
+    }
+}
+
+QList<settings::OwnKey> ownSettingKeys()
+{
+    QList<settings::OwnKey> keys;
+    for (const OwnSetting &setting : ownTable())
+        keys << settings::OwnKey{PreferencesSection, QString::fromLatin1(setting.key)};
+    return keys;
+}
+
+settings::OwnValues ownSettingsToWrite(const MainState &state)
+{
+    settings::OwnValues values;
+    for (const OwnSetting &setting : ownTable()) {
+        const QString text = std::visit(
+            Overloaded{
+                [&](NotifyFlag member) { return settings::flagText(state.notify.*member); },
+                [&](int NotificationRules::*member) {
+                    return QString::number(state.notify.*member);
+                },
+                [&](QTime NotificationRules::*member) {
+                    return (state.notify.*member).toString(TimeFormat);
+                },
+                [&](PasswordPlace MainState::*member) {
+                    return settings::flagText(state.*member == PasswordPlace::File);
+                },
+            },
+            setting.value);
+        values.append(
+            {settings::OwnKey{PreferencesSection, QString::fromLatin1(setting.key)}, text});
+    }
+    return values;
 }
 
 settings::Values settingsToWrite(MainState &state)
@@ -77,6 +170,7 @@ settings::Values settingsToWrite(MainState &state)
         std::visit(
             Overloaded{
                 [&](bool MainState::*member) { text = settings::flagText(state.*member); },
+                [&](NotifyFlag member) { text = settings::flagText(state.notify.*member); },
                 [&](PanelState MainState::*member) { text = QString::number(int(state.*member)); },
                 [&](const TextValue &value) {
                     QString &held = state.*value.member;

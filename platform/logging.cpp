@@ -5,6 +5,7 @@ namespace amiscan {
 // Only what cannot go on is on by default, and nothing here logs at that level.
 Q_LOGGING_CATEGORY(scanLog, "amiscan.scan", QtCriticalMsg)
 Q_LOGGING_CATEGORY(browserLog, "amiscan.browser", QtCriticalMsg)
+Q_LOGGING_CATEGORY(keyringLog, "amiscan.keyring", QtCriticalMsg)
 
 namespace {
 

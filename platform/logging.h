@@ -9,6 +9,8 @@ namespace amiscan {
 // QT_LOGGING_RULES.
 Q_DECLARE_LOGGING_CATEGORY(scanLog)
 Q_DECLARE_LOGGING_CATEGORY(browserLog)
+// Why the desktop's keyring did not answer ("amiscan.keyring").
+Q_DECLARE_LOGGING_CATEGORY(keyringLog)
 
 // Verbose: the program's categories are on, each line stamped with the time, the program and
 // the category, and the toolkit's own notes are left on. Otherwise standard error gets only what

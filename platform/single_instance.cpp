@@ -34,17 +34,22 @@ QString SingleInstance::lockPathFor(const QString &dataDir)
     return runtimePathFor(dataDir, QStringLiteral(".lock"));
 }
 
-QString SingleInstance::runtimePathFor(const QString &dataDir, const QString &suffix)
+QString SingleInstance::dataDirKey(const QString &dataDir)
 {
     const QString canonical = QFileInfo(dataDir).canonicalFilePath();
     const QByteArray key = (canonical.isEmpty() ? QDir::cleanPath(dataDir) : canonical).toUtf8();
-    const QByteArray hash =
-        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16);
+    return QString::fromLatin1(
+        QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+QString SingleInstance::runtimePathFor(const QString &dataDir, const QString &suffix)
+{
+    const QString hash = dataDirKey(dataDir);
     // Qt answers only with a directory that the user owns and that is closed to everyone else.
     const QString runtimeDir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtimeDir.isEmpty())
         return {};
-    return QDir(runtimeDir).filePath(QStringLiteral("amiscan-") + QLatin1StringView(hash) + suffix);
+    return QDir(runtimeDir).filePath(QStringLiteral("amiscan-") + hash + suffix);
 }
 
 QString SingleInstance::dataDirLockPathFor(const QString &dataDir)

@@ -27,6 +27,8 @@ public:
     // A file of the copy for `dataDir` in the user's runtime directory, named after the data
     // directory ("amiscan-<hash><suffix>"); empty when the user has no runtime directory.
     static QString runtimePathFor(const QString &dataDir, const QString &suffix);
+    // What names the data directory in those files (16 hexadecimal digits), and on the bus.
+    static QString dataDirKey(const QString &dataDir);
     static QString lockPathFor(const QString &dataDir);
     static QString dataDirLockPathFor(const QString &dataDir);
 

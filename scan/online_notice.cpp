@@ -1,6 +1,5 @@
 #include "scan/online_notice.h"
 
-#include "lists/line_filter.h"
 #include "store/characters.h"
 
 #include <algorithm>
@@ -29,8 +28,13 @@ QString notifiedName(const QString &name)
 
 } // namespace
 
-QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::RowId> &friends,
-                          bool userNames)
+QString listedName(const FriendsTable &table, int row, bool userNames)
+{
+    return userNames ? table.cellText(row, AccountName)
+                     : table.cellText(row, DisplayName) + table.cellText(row, NameMark);
+}
+
+QList<int> rowsInTableOrder(const FriendsTable &table, const QList<FriendsTable::RowId> &friends)
 {
     // In table order, without walking the table.
     QList<int> rows;
@@ -41,18 +45,15 @@ QStringList selectedNames(const FriendsTable &table, const QList<FriendsTable::R
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    const LineFilter selectedOnly{.onlySelected = true};
-    QStringList names;
-    for (const int row : std::as_const(rows)) {
-        if (selectedOnly.leavesOut(table, row))
-            continue;
-        names << (userNames ? table.cellText(row, AccountName)
-                            : table.cellText(row, DisplayName) + table.cellText(row, NameMark));
-    }
-    return names;
+    return rows;
 }
 
-QString onlineAnnouncement(const QStringList &friendNames)
+QString onlineAnnouncement(const QStringList &names)
+{
+    return namesAnnouncement(names, QStringLiteral("is online"), QStringLiteral("are online"));
+}
+
+QString namesAnnouncement(const QStringList &friendNames, const QString &one, const QString &many)
 {
     QStringList names;
     for (const QString &name : friendNames)
@@ -61,18 +62,18 @@ QString onlineAnnouncement(const QStringList &friendNames)
     case 0:
         return {};
     case 1:
-        return QStringLiteral("%1 is online").arg(names.constFirst());
+        return names.constFirst() + u' ' + one;
     default:
         break;
     }
     // One pass of arg(): a "%2" in a name stays as it is.
     if (names.size() > NamesInFull) {
-        return QStringLiteral("%1 and %2 more are online")
+        return QStringLiteral("%1 and %2 more %3")
             .arg(names.first(NamesBeforeCount).join(QLatin1StringView(", ")),
-                 QString::number(names.size() - NamesBeforeCount));
+                 QString::number(names.size() - NamesBeforeCount), many);
     }
-    return QStringLiteral("%1 and %2 are online")
-        .arg(names.first(names.size() - 1).join(QLatin1StringView(", ")), names.constLast());
+    return QStringLiteral("%1 and %2 %3")
+        .arg(names.first(names.size() - 1).join(QLatin1StringView(", ")), names.constLast(), many);
 }
 
 } // namespace amiscan

@@ -249,7 +249,7 @@ int appendNewFriend(FriendsTable &table, const FriendEntry &entry, const QString
 namespace {
 
 QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const QDateTime &now,
-                 const QDateTime &steppedFrom, bool everyRow)
+                 const QDateTime &steppedFrom, bool everyRow, QList<int> *wentOffline)
 {
     ScanTime time{wallSeconds(now), formatStamp(now), std::nullopt, {}};
     if (steppedFrom.isValid()) {
@@ -268,6 +268,8 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
                 endAtClockStep(table, row, time);
                 updateLength(table, row, Session::First);
             }
+            if (wentOffline && table.cellText(row, Online) == OnlineFlag)
+                *wentOffline << row;
             setIfChanged(table, row, Online, OfflineFlag);
             if (atRest(table, row))
                 table.settle(row);
@@ -304,6 +306,8 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
         }
         updateLength(table, row, Session::First);
         updateLength(table, row, Session::Second);
+        if (wentOffline && !listed && table.cellText(row, Online) == OnlineFlag)
+            *wentOffline << row;
         setIfChanged(table, row, Online, listed ? OnlineFlag : OfflineFlag);
         if (atRest(table, row))
             table.settle(row);
@@ -330,15 +334,17 @@ QList<int> merge(FriendsTable &table, const QList<FriendEntry> &entries, const Q
 } // namespace
 
 QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
-                         const QDateTime &now, const QDateTime &steppedFrom)
+                         const QDateTime &now, const QDateTime &steppedFrom,
+                         QList<int> *wentOffline)
 {
-    return merge(table, entries, now, steppedFrom, false);
+    return merge(table, entries, now, steppedFrom, false, wentOffline);
 }
 
 QList<int> mergePresenceEveryRow(FriendsTable &table, const QList<FriendEntry> &entries,
-                                 const QDateTime &now, const QDateTime &steppedFrom)
+                                 const QDateTime &now, const QDateTime &steppedFrom,
+                                 QList<int> *wentOffline)
 {
-    return merge(table, entries, now, steppedFrom, true);
+    return merge(table, entries, now, steppedFrom, true, wentOffline);
 }
 
 void markCurrentLengths(FriendsTable &table)

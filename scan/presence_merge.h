@@ -22,15 +22,19 @@ namespace amiscan {
 // the first time count too, except in a scan that found the table empty: the first scan of a new
 // history lists everybody online, which is not news.
 //
+// wentOffline, when given, receives the rows of the friends online before that are not now.
+//
 // steppedFrom is valid when the wall clock was set since the previous scan of the run (see
 // ClockStepWatch): it is that scan's time, and every open session ends there.
 QList<int> mergePresence(FriendsTable &table, const QList<FriendEntry> &entries,
-                         const QDateTime &now, const QDateTime &steppedFrom = {});
+                         const QDateTime &now, const QDateTime &steppedFrom = {},
+                         QList<int> *wentOffline = nullptr);
 
 // The same, visiting every row of the table rather than only those the page can change: the
 // plain way, which the quick one is checked against.
 QList<int> mergePresenceEveryRow(FriendsTable &table, const QList<FriendEntry> &entries,
-                                 const QDateTime &now, const QDateTime &steppedFrom = {});
+                                 const QDateTime &now, const QDateTime &steppedFrom = {},
+                                 QList<int> *wentOffline = nullptr);
 
 // Marks every session whose stored length is already the one its stamps give, changing no cell,
 // so that the next merge recomputes only the others and passes over the friends it leaves as they

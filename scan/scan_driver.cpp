@@ -4,7 +4,6 @@
 #include "platform/browser.h"
 #include "platform/logging.h"
 #include "platform/page_fetcher.h"
-#include "scan/online_notice.h"
 #include "scan/page_reader.h"
 #include "scan/presence_merge.h"
 #include "scan/scan_host.h"
@@ -355,21 +354,22 @@ void ScanDriver::readAndMerge()
     // The rows move when the lists are rebuilt: the friends are followed by their numbers.
     FriendsTable &table = m_host.friendsTable();
     QList<FriendsTable::RowId> cameOnline;
+    QList<FriendsTable::RowId> wentOffline;
     const QDateTime now = Clock::now();
     const QDateTime steppedFrom = m_clockSteps.stepSince(now, Clock::steadyMs());
-    for (const int row : mergePresence(table, entries, now, steppedFrom))
+    QList<int> offlineRows;
+    for (const int row : mergePresence(table, entries, now, steppedFrom, &offlineRows))
         cameOnline << table.rowId(row);
+    for (const int row : std::as_const(offlineRows))
+        wentOffline << table.rowId(row);
     m_shared.scanState = ScanState::PageRead;
     m_failing = false;
     m_reading = false;
     m_running = false;
     m_stepTimer.stop();
     emit pageMerged();
+    emit presenceChanged(cameOnline, wentOffline);
     recordAttempt(ScanOutcome::Read, int(entries.size()));
-    // Named in the order of the rebuilt main list.
-    if (const QStringList names = selectedNames(table, cameOnline, m_host.namesAreUserNames());
-        !names.isEmpty())
-        emit friendsCameOnline(names);
     if (std::exchange(m_startQueued, false))
         startScanButton();
 }

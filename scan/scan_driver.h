@@ -66,9 +66,9 @@ public:
 signals:
     // The friends page has been read and merged into the table.
     void pageMerged();
-    // After pageMerged: the selected friends who came online in the scan, as the lists name
-    // them. Not emitted when there are none.
-    void friendsCameOnline(const QStringList &names);
+    // After pageMerged: the friends who came online in the scan and those who went offline.
+    void presenceChanged(const QList<FriendsTable::RowId> &cameOnline,
+                         const QList<FriendsTable::RowId> &wentOffline);
     // Every scan started ends here once, read or not: its times, route, outcome and entries.
     void attemptEnded(const amiscan::ScanRecord &record);
 

@@ -87,6 +87,11 @@ void PresenceLog::forget(const QString &userName)
     post([userName](PresenceRecorder &recorder) { recorder.forget(userName); });
 }
 
+void PresenceLog::forgetAll()
+{
+    post([](PresenceRecorder &recorder) { recorder.forgetAll(); });
+}
+
 void PresenceLog::flush()
 {
     std::unique_lock lock(m_mutex);

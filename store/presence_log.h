@@ -47,6 +47,8 @@ public:
     void applyRetention(int days, const QDateTime &now);
     // Removes a friend's log. A friend deleted from the table keeps theirs until forgotten.
     void forget(const QString &userName);
+    // Removes every friend's log.
+    void forgetAll();
     // Returns once everything asked for so far is written.
     void flush();
     // The periods, once everything asked for so far is written.

@@ -450,6 +450,30 @@ bool PresenceRecorder::forget(const QString &userName)
     return true;
 }
 
+bool PresenceRecorder::forgetAll()
+{
+    if (!ready())
+        return false;
+    QSqlQuery query(m_db->db());
+    query.exec(QStringLiteral("PRAGMA secure_delete = ON"));
+    bool ok = begin();
+    for (const char *table : {"changes", "names", "imported", "online", "friends", "scans"})
+        ok = ok && query.exec(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+    const qint64 run = m_run ? m_run->id : 0;
+    ok = ok && query.exec(QStringLiteral("DELETE FROM runs WHERE id <> %1").arg(run));
+    if (!ok || !commit()) {
+        failed(query);
+        m_db->db().rollback();
+        return false;
+    }
+    m_friends.clear();
+    m_online.clear();
+    m_lastRead.reset();
+    query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    query.exec(QStringLiteral("PRAGMA incremental_vacuum"));
+    return true;
+}
+
 QList<Period> PresenceRecorder::periods(const PeriodQuery &query)
 {
     if (!ready())

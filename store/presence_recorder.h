@@ -40,6 +40,8 @@ public:
     bool applyRetention(int days, const QDateTime &now);
     // False when the log knows no such friend.
     bool forget(const QString &userName);
+    // Every friend and every scan, the run in progress kept (the history file is not taken again).
+    bool forgetAll();
     QList<Period> periods(const PeriodQuery &query);
 
     // Records many scans in one transaction, for logs made up by the benchmarks.

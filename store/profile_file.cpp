@@ -166,4 +166,14 @@ void ProfileFile::setValue(const QString &section, const QString &key, const QSt
         m_lines.insert(sectionEnd(sectionLine), line);
 }
 
+void ProfileFile::removeValue(const QString &section, const QString &key)
+{
+    const qsizetype sectionLine = findSection(section);
+    const qsizetype keyLine = sectionLine < 0 ? -1 : findKey(sectionLine, key);
+    if (keyLine >= 0) {
+        wipe(m_lines[keyLine]);
+        m_lines.removeAt(keyLine);
+    }
+}
+
 } // namespace amiscan

@@ -32,6 +32,8 @@ public:
     // The value of the first such key in the first such section; empty when there is none.
     QString value(const QString &section, const QString &key) const;
     void setValue(const QString &section, const QString &key, const QString &value);
+    // Removes the key's line, if there is one.
+    void removeValue(const QString &section, const QString &key);
 
     QStringList lines() const { return m_lines; }
     // The file's bytes in the files' encoding.

@@ -24,14 +24,18 @@ QString cutValue(const QString &value)
 
 } // namespace
 
-ReadResult readFile(const QString &path)
+ReadResult readFile(const QString &path, const QList<OwnKey> &ownKeys)
 {
     ReadResult result;
+    for (qsizetype i = 0; i < ownKeys.size(); ++i)
+        result.own << QString();
     if (!fileExists(path))
         return result;
     result.exists = true;
     ProfileFile profile;
     result.readable = profile.load(path);
+    for (qsizetype i = 0; i < ownKeys.size(); ++i)
+        result.own[i] = cutValue(profile.value(ownKeys.at(i).section, ownKeys.at(i).key));
     for (int key = 0; key < KeyCount; ++key) {
         result.values[size_t(key)] =
             cutValue(profile.value(Section, QString::fromLatin1(Keys[size_t(key)].name)));
@@ -44,7 +48,7 @@ ReadResult readFile(const QString &path)
     return result;
 }
 
-bool writeFile(const QString &path, const Values &values, QString *error)
+bool writeFile(const QString &path, const Values &values, QString *error, const OwnValues &own)
 {
     ProfileFile profile;
     if (!profile.load(path)) {
@@ -52,8 +56,15 @@ bool writeFile(const QString &path, const Values &values, QString *error)
             *error = QStringLiteral("The file cannot be read.");
         return false;
     }
-    for (int key = 0; key < KeyCount; ++key)
-        profile.setValue(Section, QString::fromLatin1(Keys[size_t(key)].name), values[size_t(key)]);
+    for (int key = 0; key < KeyCount; ++key) {
+        const QString name = QString::fromLatin1(Keys[size_t(key)].name);
+        if (Keys[size_t(key)].written)
+            profile.setValue(Section, name, values[size_t(key)]);
+        else
+            profile.removeValue(Section, name);
+    }
+    for (const auto &[key, value] : own)
+        profile.setValue(key.section, key.key, value);
     return profile.save(path, error);
 }
 

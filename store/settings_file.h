@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -29,11 +31,13 @@ enum Key : int
 
 // The keys in the order they are read and written; the flag keys accept only "0" or "1". Keys
 // added later come last, so files of earlier versions read as before: a missing flag key
-// changes nothing.
+// changes nothing. A key that is only read is one of an earlier version, whose value now lives in
+// a section of our own: writing removes it.
 struct KeyInfo
 {
     const char *name;
     bool flag;
+    bool written = true;
 };
 inline constexpr std::array<KeyInfo, KeyCount> Keys{{
     {"AutoStart", true},
@@ -46,7 +50,7 @@ inline constexpr std::array<KeyInfo, KeyCount> Keys{{
     {"FriendsOff", true},
     {"DisplayUser", true},
     {"MinimizeIcon", true},
-    {"NotifyOnline", true},
+    {"NotifyOnline", true, false},
 }};
 
 inline const QString Section = QStringLiteral("Parameters");
@@ -57,6 +61,15 @@ inline constexpr int MaxValueLength = 254;
 
 using Values = std::array<QString, KeyCount>;
 
+// A key of a section of our own beside "Parameters", whose keys never change.
+struct OwnKey
+{
+    QString section;
+    QString key;
+};
+// Such keys with the values to write, in order.
+using OwnValues = QList<std::pair<OwnKey, QString>>;
+
 struct ReadResult
 {
     bool exists = false;
@@ -65,6 +78,8 @@ struct ReadResult
     // Every key's value as read, empty when missing.
     Values values;
     QString serviceUrl;
+    // The values of the keys of our own sections asked for, in their order, empty when missing.
+    QStringList own;
     // [Log] KeepDays: the days of the presence log to keep; none (missing, or not a whole number
     // from 1 on) keeps everything.
     std::optional<int> keepDays;
@@ -81,11 +96,12 @@ inline QString flagText(bool on)
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-ReadResult readFile(const QString &path);
-// Writes the keys in order, keeping every other line of the file. Writes nothing and
-// answers false when an existing file cannot be read, so its content is never lost. On failure
-// `*error` says why.
-bool writeFile(const QString &path, const Values &values, QString *error = nullptr);
+ReadResult readFile(const QString &path, const QList<OwnKey> &ownKeys = {});
+// Writes the keys in order, then those of our own sections, keeping every other line of the
+// file. Writes nothing and answers false when an existing file cannot be read, so its content is
+// never lost. On failure `*error` says why.
+bool writeFile(const QString &path, const Values &values, QString *error = nullptr,
+               const OwnValues &own = {});
 // Writes [Log] KeepDays (none: removes the value, so everything is kept), keeping the rest.
 bool writeKeepDays(const QString &path, std::optional<int> days, QString *error = nullptr);
 

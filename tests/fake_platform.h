@@ -129,7 +129,8 @@ public:
     // Title and text of each notification shown.
     QList<QStringList> shown;
     bool withIcon = true;
-    void notify(const QIcon &icon, const QString &title, const QString &text) override
+    void notify(const QIcon &icon, const QString &title, const QString &text,
+                const QString & = {}) override
     {
         withIcon = withIcon && !icon.isNull();
         shown << QStringList{title, text};

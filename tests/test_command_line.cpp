@@ -71,6 +71,12 @@ private slots:
         QTest::newRow("export's option alone") << QStringList{"--friend", "a"} << Action::Refuse
                                                << "The option --friend goes with --export.";
         QTest::newRow("forget") << QStringList{"--forget", "a b"} << Action::Forget << "forget a b";
+        QTest::newRow("windows") << QStringList{"--minimized", "--preferences"} << Action::Run
+                                 << " minimized preferences";
+        QTest::newRow("history") << QStringList{"--history"} << Action::Run << " history";
+        QTest::newRow("two windows")
+            << QStringList{"--history", "--preferences"} << Action::Refuse
+            << "The options --preferences and --history exclude each other.";
         QTest::newRow("forget and export")
             << QStringList{"--forget", "a", "--export", "csv"} << Action::Refuse
             << "The options --export and --forget go one at a time.";
@@ -84,12 +90,14 @@ private slots:
         const PeriodQuery &query = line.exportQuery;
         const auto time = [](const QDateTime &t) { return t.toString("yyyy-MM-ddTHH:mm:ss"); };
         const QString format = line.exportFormat == ExportFormat::Csv ? "csv" : "ics";
+        const QString window = QStringList{"", " preferences", " history"}.at(int(line.window));
         const QStringList exported{format, time(query.from), time(query.to),
                                    query.friends.join(','), line.output};
         QTEST(line.action == Action::Refuse   ? line.error
               : line.action == Action::Export ? exported.join(' ')
               : line.action == Action::Forget ? "forget " + line.forgetUser
-                                              : line.dataDir + (line.verbose ? " verbose" : ""),
+                                              : line.dataDir + (line.verbose ? " verbose" : "") +
+                                                    (line.minimized ? " minimized" : "") + window,
               "result");
     }
 

@@ -252,7 +252,8 @@ private slots:
         QVERIFY(server.waitForFinished(10000) && run.waitForFinished(20000));
         QVERIFY2(run.exitCode() != 0, run.readAll().constData()); // ended by the platform
         QCOMPARE(fileBytes(history), friend_rows::ExampleHistory);
-        QVERIFY(fileBytes(settings).endsWith("MinimizeIcon=0\r\nNotifyOnline=0\r\n"));
+        QVERIFY(fileBytes(settings).contains("MinimizeIcon=0\r\n[Preferences]\r\n") &&
+                fileBytes(settings).endsWith("PasswordInFile=0\r\n"));
     }
 };
 

@@ -209,7 +209,7 @@ private slots:
                                 Friend{"Dee", "dee.x"}, Friend{"Ann", "ann"}})
             add(m_scan->model.tableForTests(), f);
         m_scan->model.stateForTests().dataPresent = true;
-        m_scan->model.stateForTests().notifyOnline = true;
+        m_scan->model.stateForTests().notify.comingOnline = true;
         form().showTable();
         QApplication::setActiveWindow(&form());
         QVERIFY(QTest::qWaitForWindowActive(&form()));
@@ -227,8 +227,8 @@ private slots:
                "usually online every day 19\u201323");
         addRow("an evening hour offline", Scenario{14, 18, 0, 19, 23, "1234567"}, 2, 18, 0.0,
                "usually online every day 19\u201323");
-        addRow("an imported period does not count", Scenario{14, 18, 0, 19, 23, "1234567"}, 2,
-               23, 0.0, "usually online every day 19\u201323");
+        addRow("an imported period does not count", Scenario{14, 18, 0, 19, 23, "1234567"}, 2, 23,
+               0.0, "usually online every day 19\u201323");
         addRow("weekdays only", Scenario{14, 0, 0, 19, 23, "12345"}, 5, 20, 0.0,
                "usually online on weekdays 19\u201323");
         addRow("over midnight", Scenario{14, 0, 0, 22, 2, "1234567"}, 1, 1, 1.0,
@@ -290,6 +290,10 @@ private slots:
     {
         QVERIFY(open());
         QCOMPARE(window()->windowTitle(), "Amiscan \u2013 History");
+        // Asked for through the model (a later start, a notification's action): the same one.
+        window()->hide();
+        m_scan->model.requestHistory();
+        QVERIFY(window()->isVisible());
         const auto [text] = fetch<QString>("search");
         QTest::keyClicks(control<QLineEdit>("HistorySearch"), text);
         QTEST(listed(), "listed");
@@ -411,26 +415,37 @@ private slots:
     // chosen friends who were online meanwhile; a click opens the history on that stretch.
     void awayNotice_data()
     {
-        addColumns<QString, QTime, QTime, bool, QList<QStringList>>(
-            {"source", "from", "to", "option", "shown"});
+        addColumns<QString, QTime, QTime, QString, QList<QStringList>>(
+            {"source", "from", "to", "rules", "shown"});
         const QList<QStringList> told{{"Amiscan",
                                        "While you were away: Ann 19:00–19:40, Bob 19:30–20:00 and "
                                        "20:30–now"}};
-        addRow("screen saver", "freedesktop", QTime(19, 5), QTime(21, 2), true, told);
-        addRow("GNOME's screen saver", "gnome", QTime(19, 5), QTime(21, 2), true, told);
-        addRow("session locked", "lock", QTime(19, 5), QTime(21, 2), true, told);
-        addRow("session idle", "idle", QTime(19, 5), QTime(21, 2), true, told);
-        addRow("ten minutes are not more", "freedesktop", QTime(19, 30), QTime(19, 40), true,
+        addRow("screen saver", "freedesktop", QTime(19, 5), QTime(21, 2), "on", told);
+        addRow("GNOME's screen saver", "gnome", QTime(19, 5), QTime(21, 2), "on", told);
+        addRow("session locked", "lock", QTime(19, 5), QTime(21, 2), "on", told);
+        addRow("session idle", "idle", QTime(19, 5), QTime(21, 2), "on", told);
+        addRow("ten minutes are not more", "freedesktop", QTime(19, 30), QTime(19, 40), "on",
                QList<QStringList>{});
-        addRow("nobody chosen online", "gnome", QTime(16, 5), QTime(18, 50), true,
+        addRow("nobody chosen online", "gnome", QTime(16, 5), QTime(18, 50), "on",
                QList<QStringList>{});
-        addRow("option off", "lock", QTime(19, 5), QTime(21, 2), false, QList<QStringList>{});
+        addRow("all friends", "idle", QTime(19, 5), QTime(21, 2), "all",
+               QList<QStringList>{{"Amiscan", "While you were away: Ann 19:00\u201319:40, Cy "
+                                              "19:10\u201319:20, Bob 19:30\u201320:00 and "
+                                              "20:30\u2013now"}});
+        addRow("notifications off", "lock", QTime(19, 5), QTime(21, 2), "off",
+               QList<QStringList>{});
+        addRow("back in the quiet hours", "gnome", QTime(19, 5), QTime(21, 2), "quiet",
+               QList<QStringList>{});
     }
     void awayNotice()
     {
-        auto [source, from, to, option] =
-            fetch<QString, QTime, QTime, bool>("source", "from", "to", "option");
-        m_scan->model.stateForTests().notifyOnline = option;
+        auto [source, from, to, rules] =
+            fetch<QString, QTime, QTime, QString>("source", "from", "to", "rules");
+        NotificationRules &notify = m_scan->model.stateForTests().notify;
+        notify.comingOnline = rules != "off";
+        notify.allFriends = rules == "all";
+        notify.quietHours = rules == "quiet";
+        notify.quietFrom = QTime(21, 0), notify.quietTo = QTime(23, 0);
         PrivateBus bus;
         QVERIFY(!bus.address.isEmpty() && bus.serve());
         auto *watch = new ScreenSaverWatch(bus.connect("watch"), bus.connect("watch"));
@@ -449,7 +464,9 @@ private slots:
             return;
         m_notifier->click();
         QVERIFY(window() && window()->isVisible());
-        QTRY_COMPARE(listed().filter("*"), (QStringList{"*Bob", "*Ann"}));
+        const QStringList chosen =
+            rules == "all" ? QStringList{"*Bob", "*Ann", "*Cy"} : QStringList{"*Bob", "*Ann"};
+        QTRY_COMPARE(listed().filter("*"), chosen);
         QCOMPARE(control<QLabel>("HistoryRange")->text(), "04/03/26");
     }
 };

@@ -223,11 +223,15 @@ private slots:
         findControl<QLineEdit>(form(), "TextTimerScan")->clear();
         findControl<QPushButton>(form(), "ButHidePanel")->click();
         saveBoth();
-        QCOMPARE(fileBytes(settingsPath()),
-                 QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
-                            "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
-                            "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
-                            "ServiceUrl=http://127.0.0.1:5000\r\nNotifyOnline=0\r\n"));
+        QCOMPARE(
+            fileBytes(settingsPath()),
+            QByteArray("; my notes\r\n[Parameters]\r\nAutoStart=1\r\nAutoHide=1\r\n"
+                       "UserName=ann\r\nUserPw=pw\r\nScanTimer=15\r\nTimerOn=1\r\n"
+                       "Filter=0\r\nFriendsOff=1\r\nDisplayUser=1\r\nMinimizeIcon=0\r\n"
+                       "ServiceUrl=http://127.0.0.1:5000\r\n[Preferences]\r\nNotifyOnline=0\r\n"
+                       "NotifyOffline=0\r\nNotifyLongOnline=0\r\nLongOnlineMinutes=60\r\n"
+                       "NotifyAllFriends=0\r\nQuietHours=0\r\nQuietFrom=22:00\r\n"
+                       "QuietTo=07:00\r\nScanHealth=0\r\nPasswordInFile=0\r\n"));
         QCOMPARE(fileBytes(historyPath()), ExampleHistory);
         QVERIFY(asideFiles().isEmpty());
     }
@@ -1006,7 +1010,7 @@ private slots:
         auto [notifyOnline, userNames] = fetch<bool, bool>("notifyOnline", "userNames");
         start();
         findControl<QCheckBox>(form(), "CheckUser")->setChecked(userNames);
-        model().stateForTests().notifyOnline = notifyOnline;
+        model().stateForTests().notify.comingOnline = notifyOnline;
         Friend cy{"Cy", "cy"};
         cy.end1 = formatStamp(QDateTime::currentDateTime().addSecs(-5 * 60));
         for (const Friend &f : {Friend{"Zed", "zed"},

@@ -13,10 +13,13 @@ using namespace amiscan::testing;
 
 namespace {
 
-const settings::Values Sample{"1", "0", "ann", "secret", "15", "1", "0", "1", "0", "1", "1"};
+// NotifyOnline, of the earlier version, is read but no longer written in "Parameters".
+const settings::Values Sample{"1", "0", "ann", "secret", "15", "1", "0", "1", "0", "1", ""};
 const QByteArray SampleKeys = "AutoStart=1\r\nAutoHide=0\r\nUserName=ann\r\nUserPw=secret\r\n"
                               "ScanTimer=15\r\nTimerOn=1\r\nFilter=0\r\nFriendsOff=1\r\n"
-                              "DisplayUser=0\r\nMinimizeIcon=1\r\nNotifyOnline=1\r\n";
+                              "DisplayUser=0\r\nMinimizeIcon=1\r\n";
+const settings::OwnKey OwnKey{"Preferences", "NotifyOnline"};
+const QByteArray OwnLines = "[Preferences]\r\nNotifyOnline=1\r\n";
 const auto OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 } // namespace
@@ -39,9 +42,11 @@ private slots:
     void writing_keepsOtherLinesInPlace_data()
     {
         addColumns<QByteArray, QByteArray>({"before", "after"});
-        addRow("new file", QByteArray(), "[Parameters]\r\n" + SampleKeys);
+        addRow("new file", QByteArray(), "[Parameters]\r\n" + SampleKeys + OwnLines);
         addRow("no section", QByteArray("[Other]\r\nx=1\n"),
-               "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys);
+               "[Other]\r\nx=1\r\n[Parameters]\r\n" + SampleKeys + OwnLines);
+        addRow("earlier version", QByteArray("[Parameters]\r\nNotifyOnline=0\r\n"),
+               "[Parameters]\r\n" + SampleKeys + OwnLines);
         QTest::newRow("other lines")
             << QByteArray(
                    "; kept\r\n[Other]\r\nAutoStart=keep me\r\n\r\n[PARAMETERS]\r\nserviceurl = "
@@ -49,7 +54,7 @@ private slots:
             << "; kept\r\n[Other]\r\nAutoStart=keep me\r\n\r\n[PARAMETERS]\r\nserviceurl = "
                "http://127.0.0.1:9\r\nUserName=ann\r\nUnknown=x\r\n" +
                    QByteArray(SampleKeys).remove(SampleKeys.indexOf("UserName"), 14) +
-                   "\r\n[Last]\r\nk=v\r\n";
+                   "\r\n[Last]\r\nk=v\r\n" + OwnLines;
     }
 
     void writing_keepsOtherLinesInPlace()
@@ -60,12 +65,13 @@ private slots:
             QVERIFY(QFile::setPermissions(m_path, OwnerOnly | QFileDevice::ReadGroup |
                                                       QFileDevice::ReadOther));
         }
-        QVERIFY(settings::writeFile(m_path, Sample));
+        QVERIFY(settings::writeFile(m_path, Sample, nullptr, {{OwnKey, "1"}}));
         QTEST(fileBytes(m_path), "after");
         QCOMPARE(QFileInfo(m_path).permissions() & 0xF0FF, OwnerOnly);
-        const settings::ReadResult read = settings::readFile(m_path);
+        const settings::ReadResult read = settings::readFile(m_path, {OwnKey});
         QVERIFY(read.exists && read.readable);
         QCOMPARE(read.values, Sample);
+        QCOMPARE(read.own, QStringList{"1"});
     }
 
     void reading_ignoresCaseBlanksAndOnePairOfQuotes()

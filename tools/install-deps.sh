@@ -11,6 +11,7 @@ packages=(
     xvfb xauth x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev lintian
     dbus-daemon python3 python3-icalendar
+    qtkeychain-qt6-dev libsecret-1-0 gnome-keyring dex
     fonts-liberation fonts-dejavu-core
 )
 

@@ -21,7 +21,8 @@ AwayAnnouncer::AwayAnnouncer(MainModel &model, QWidget *window, OpenHistory open
                          if (!m_notifier)
                              setNotifier(std::make_unique<DesktopNotifier>());
                          m_from = from, m_to = to, m_friends = friends;
-                         m_notifier->notify(m_window->windowIcon(), texts::ProgramName, text);
+                         m_notifier->notify(m_window->windowIcon(), texts::ProgramName, text,
+                                            QStringLiteral("presence.online"));
                      });
     // The desktop's own, once the window's events run: a test sets its own before.
     QTimer::singleShot(0, window, [this] {
@@ -42,8 +43,10 @@ void AwayAnnouncer::setWatch(std::unique_ptr<AwayWatch> watch)
 void AwayAnnouncer::setNotifier(std::unique_ptr<Notifier> notifier)
 {
     m_notifier = std::move(notifier);
-    QObject::connect(m_notifier.get(), &Notifier::activated, m_notifier.get(),
-                     [this] { m_openHistory(m_from, m_to, m_friends); });
+    // A click, "Show" and "History" alike: what it tells is in the history.
+    for (const auto signal : {&Notifier::activated, &Notifier::historyAsked})
+        QObject::connect(m_notifier.get(), signal, m_notifier.get(),
+                         [this] { m_openHistory(m_from, m_to, m_friends); });
 }
 
 } // namespace amiscan

@@ -15,6 +15,7 @@
 #include "ui/manage_list.h"
 #include "ui/online_announcer.h"
 #include "ui/panel.h"
+#include "ui/preferences_window.h"
 #include "ui/scan_controls.h"
 #include "ui/session_switch.h"
 #include "ui/status_label.h"
@@ -22,8 +23,10 @@
 #include "ui/twips.h"
 #include "ui/window_events.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace amiscan {
 
@@ -49,6 +52,9 @@ Form1::Form1(MainModel &model, QWidget *parent) : QWidget(parent), m_model(model
     connectHistory();
     m_announcer = std::make_unique<OnlineAnnouncer>(model, this, [this] { bringBack(); });
     connect(c.ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
+    auto *preferences = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+    preferences->setObjectName(QStringLiteral("ShortcutPreferences"));
+    connect(preferences, &QShortcut::activated, this, &Form1::showPreferences);
     connectModel();
 }
 
@@ -105,6 +111,27 @@ void Form1::bringBack()
     raise();
     activateWindow();
     m_lists->layoutLists();
+}
+
+void Form1::showPreferences()
+{
+    if (!m_preferences) {
+        // The autostart entry starts this program with this data directory.
+        m_preferences = new PreferencesWindow(m_model,
+                                              {QCoreApplication::applicationFilePath(),
+                                               QStringLiteral("--minimized"),
+                                               QStringLiteral("--data-dir"), m_model.dataDir()},
+                                              this);
+        m_preferences->showPreferences();
+    }
+    m_preferences->show();
+    m_preferences->raise();
+    m_preferences->activateWindow();
+}
+
+PreferencesWindow *Form1::preferences() const
+{
+    return m_preferences;
 }
 
 Form2 *Form1::dialog() const

@@ -23,6 +23,7 @@ class ManageList;
 class Notifier;
 class OnlineAnnouncer;
 class Panel;
+class PreferencesWindow;
 class ScanControls;
 class SessionSwitch;
 class TrayControls;
@@ -52,8 +53,9 @@ public:
     ~Form1() override;
 
     // The start-up sequence, from the first values of the state to Auto Start. The single-copy
-    // check has already run.
-    void load();
+    // check has already run. Minimised, the window starts in the notification area when its
+    // option is on.
+    void load(bool minimised = false);
     // The lists show the table as it stands: both orders, both lists, their heights.
     void showTable();
     // The management list in the main list's place, and back (the marks written to the table).
@@ -63,6 +65,9 @@ public:
     void switchSession();
     // Shows the window in its normal state, in front, its lists laid out.
     void bringBack();
+    // Opens the preferences (Ctrl+,), or brings them to the front.
+    void showPreferences();
+    PreferencesWindow *preferences() const;
     // Ends the program the given way: the Exit button saves the history and the settings, the
     // close box the settings only, every other closing both. A save that cannot be made is told
     // in the dialog, which offers to try again or to quit. The icon goes, the dialog closes,
@@ -114,6 +119,7 @@ private:
     std::unique_ptr<ScanControls> m_scanControls;
     std::unique_ptr<TrayControls> m_tray;
     std::unique_ptr<OnlineAnnouncer> m_announcer;
+    QPointer<PreferencesWindow> m_preferences;
     bool m_ending = false;
 };
 

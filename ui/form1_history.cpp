@@ -1,7 +1,9 @@
-// The history window and its ways in from the main window: Ctrl+H, and the notice of who was
-// online while the user was away.
+// The history window and its ways in from the main window: Ctrl+H, the model's requests (a later
+// start with --history, a notification's action "History"), and the notice of who was online
+// while the user was away.
 #include "desktop/away_watch.h"
 #include "desktop/notifier.h"
+#include "model/main_model.h"
 #include "ui/away_announcer.h"
 #include "ui/form1.h"
 #include "ui/history_window.h"
@@ -15,6 +17,8 @@ void Form1::connectHistory()
     auto *history = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     history->setObjectName(QStringLiteral("ShortcutHistory"));
     connect(history, &QShortcut::activated, this, &Form1::showHistory);
+    // A later start with --history, a notification's action "History", the preferences.
+    connect(&m_model, &MainModel::historyRequested, this, &Form1::showHistory);
     m_away = std::make_unique<AwayAnnouncer>(
         m_model, this,
         [this](const QDateTime &from, const QDateTime &to, const QStringList &friends) {

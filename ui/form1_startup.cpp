@@ -22,7 +22,7 @@
 
 namespace amiscan {
 
-void Form1::load()
+void Form1::load(bool minimised)
 {
     const MainControls &c = m_controls;
     m_model.setWindowReady(false);
@@ -68,7 +68,10 @@ void Form1::load()
     }
 
     m_helpLine->describeControls();
-    show();
+    if (!minimised)
+        show();
+    else if (!m_tray->hidesWhenMinimised())
+        showMinimized();
     m_model.setWindowReady(true);
 
     // AutoHide: the settings asked for a hidden panel.
@@ -78,7 +81,7 @@ void Form1::load()
     }
     // Auto Start.
     if (state.autoStart && !state.userName.isEmpty())
-        m_model.startScanButton();
+        m_model.startScanOnceLoginKnown();
 }
 
 } // namespace amiscan

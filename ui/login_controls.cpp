@@ -34,6 +34,11 @@ LoginBoxes::LoginBoxes(const MainControls &c, MainModel &model) : m_c(c), m_mode
                      [this](const QString &text) { m_model.setUserName(text); });
     QObject::connect(c.TextPw, &QLineEdit::textChanged, c.window,
                      [this](const QString &text) { passwordChanged(text); });
+    // The keyring gave the password after start-up: the box shows its mask, unless in use.
+    QObject::connect(&model, &MainModel::passwordRestored, c.window, [this] {
+        if (!m_c.TextPw->hasFocus())
+            m_c.TextPw->setText(QString(m_model.state().password.size(), u'*'));
+    });
 
     // The label acts for its check square; every change of value, the program's included, runs
     // the square's handling.

@@ -12,8 +12,10 @@ namespace amiscan {
 class MainModel;
 class Notifier;
 
-// The desktop notification that tells which selected friends came online in a scan, when the
-// option is on; a click on it brings the window back, from the notification area or not.
+// The desktop notifications the model's rules ask for: who came online, went offline or stayed
+// online long, the scans' health, the preferences' test. A click on one, or its action "Show",
+// brings the window back, from the notification area or not; its action "History" asks for the
+// history.
 class OnlineAnnouncer final
 {
     Q_DISABLE_COPY_MOVE(OnlineAnnouncer)
@@ -28,9 +30,8 @@ public:
 
 private:
     Notifier &notifier();
-    void announce(const QStringList &names);
 
-    const MainModel &m_model;
+    MainModel &m_model;
     QWidget *m_window;
     std::function<void()> m_bringBack;
     std::unique_ptr<Notifier> m_notifier;
