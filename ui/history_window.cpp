@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -135,13 +136,13 @@ void HistoryWindow::buildControls()
 
     m_legend = named(new QLabel, "HistoryLegend");
     m_timeline = new TimelineView;
-    auto *scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(m_timeline);
+    m_timelineScroll = new QScrollArea;
+    m_timelineScroll->setWidgetResizable(true);
+    m_timelineScroll->setWidget(m_timeline);
     auto *timelinePage = new QWidget;
     auto *timelineLayout = new QVBoxLayout(timelinePage);
     timelineLayout->addWidget(m_legend);
-    timelineLayout->addWidget(scroll);
+    timelineLayout->addWidget(m_timelineScroll);
 
     m_patternFriend = named(new QComboBox, "PatternFriend");
     m_pattern = new PatternView;
@@ -317,6 +318,7 @@ void HistoryWindow::friendsChanged()
     m_legend->setText(legend);
     m_timeline->setLanes(lanes);
     m_timeline->setMinimumHeight(m_timeline->sizeHint().height());
+    scrollToLatestDay();
     askView();
 }
 
@@ -416,8 +418,18 @@ void HistoryWindow::showDays(const QDate &lastDay)
                                .arg(first.toString(QStringLiteral("dd/MM")),
                                     lastDay.toString(QStringLiteral("dd/MM/yy"))));
     m_zoomOut->setVisible(m_timeline->isZoomed());
+    scrollToLatestDay();
     fillPeriods();
     askView();
+}
+
+void HistoryWindow::scrollToLatestDay()
+{
+    // Once the new height is laid out.
+    QTimer::singleShot(0, this, [this] {
+        QScrollBar *bar = m_timelineScroll->verticalScrollBar();
+        bar->setValue(m_timeline->isZoomed() ? bar->minimum() : bar->maximum());
+    });
 }
 
 void HistoryWindow::zoom(const QDate &day)

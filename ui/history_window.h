@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 class QTableWidget;
 class QTabWidget;
 class QTimer;
@@ -62,6 +63,8 @@ private:
     void showDays(const QDate &lastDay);
     void zoom(const QDate &day);
     void zoomOut();
+    // The latest day in sight: the rows end with it.
+    void scrollToLatestDay();
     void askExport();
     void exportTo(const QString &path, const QString &filter);
 
@@ -83,6 +86,7 @@ private:
     QLabel *m_legend = nullptr;
     QTabWidget *m_tabs = nullptr;
     TimelineView *m_timeline = nullptr;
+    QScrollArea *m_timelineScroll = nullptr;
     QComboBox *m_patternFriend = nullptr;
     PatternView *m_pattern = nullptr;
     QLabel *m_summary = nullptr;
