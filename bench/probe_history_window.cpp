@@ -2,7 +2,7 @@
 // scans, ten changes a friend a day), on the offscreen platform, run by hand:
 //
 //     build/bench/amiscan_bench --benchmark_filter=YearLog_Size   (makes the log once)
-//     build/bench/probe_history_window [ROUNDS]
+//     build/bench/probe_history_window [ROUNDS [--shots DIR]]
 //
 // It prints: the time from the window's making until it is shown, and until its first view of
 // the log is drawn; the longest the window's thread was held (a 1 ms timer's largest lateness)
@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -160,6 +161,9 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TimedApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
+    // --shots DIR: the window's timeline and pattern over the year, as pictures.
+    const QString shots =
+        argc > 3 && QByteArray(argv[2]) == "--shots" ? QString::fromLocal8Bit(argv[3]) : QString();
     const QString dir = QDir::temp().filePath(QStringLiteral("amiscan-bench-presence-year"));
     if (!QFile::exists(QDir(dir).filePath(QStringLiteral("complete")))) {
         std::fprintf(stderr,
@@ -208,6 +212,20 @@ int main(int argc, char **argv)
 
     std::printf("open: shown after %lld ms, first view drawn after %lld ms\n",
                 static_cast<long long>(shownMs), static_cast<long long>(drawnMs));
+
+    if (!shots.isEmpty()) {
+        auto *list = window->findChild<QListWidget *>(QStringLiteral("HistoryFriends"));
+        for (int i = 1; i < 3; ++i)
+            list->item(i)->setSelected(true);
+        while (window->view().query.friends.size() < 3 && drawn.wait(10000)) {
+        }
+        QCoreApplication::processEvents();
+        window->grab().save(QDir(shots).filePath(QStringLiteral("history-year-timeline.png")));
+        window->findChild<QTabWidget *>(QStringLiteral("HistoryTabs"))->setCurrentIndex(1);
+        QCoreApplication::processEvents();
+        window->grab().save(QDir(shots).filePath(QStringLiteral("history-year-pattern.png")));
+        window->findChild<QTabWidget *>(QStringLiteral("HistoryTabs"))->setCurrentIndex(0);
+    }
 
     // Scrolling and zooming, the views read meanwhile, each round without waiting for them.
     auto *earlier = window->findChild<QPushButton *>(QStringLiteral("HistoryEarlier"));

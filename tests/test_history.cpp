@@ -337,6 +337,23 @@ private slots:
                      tip.isEmpty() == timeline->textAt(point).isEmpty(),
                  qPrintable(timeline->textAt(point)));
     }
+    // A friend whose view is still being read is not drawn as offline.
+    void timeline_friendBeingRead_isNotOffline()
+    {
+        TimelineView timeline;
+        timeline.resize(900, 400);
+        timeline.setLanes({{"ann", "Ann", look::FriendColours[0]}, {"bob", "Bob", Qt::red}});
+        HistoryView view;
+        view.query = {{"ann"}, at(0, 0), at(0, 0, Day.addDays(1))};
+        view.coverage = {at(0, 0), at(21, 0), {}};
+        timeline.setView(view);
+        timeline.setDays(Day, 1);
+        const QImage image = timeline.grab().toImage();
+        for (const auto &[lane, colour] : {std::pair{0, look::Observed}, {1, look::UnobservedBack}})
+            QCOMPARE(image.pixelColor(timeline.pointAt(at(12, 30), lane)), colour);
+        QCOMPARE(timeline.textAt(timeline.pointAt(at(12, 30), 1)),
+                 "Reading the presence log\u2026");
+    }
     // Ann was observed on one afternoon: her evening hour is 3/4 online, a night hour unknown.
     void pattern_painted()
     {

@@ -418,6 +418,7 @@ void HistoryWindow::showDays(const QDate &lastDay)
                                .arg(first.toString(QStringLiteral("dd/MM")),
                                     lastDay.toString(QStringLiteral("dd/MM/yy"))));
     m_zoomOut->setVisible(m_timeline->isZoomed());
+    m_timeline->setMinimumHeight(m_timeline->sizeHint().height());
     scrollToLatestDay();
     fillPeriods();
     askView();

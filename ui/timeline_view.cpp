@@ -19,7 +19,7 @@ constexpr int LabelWidth = 84;
 constexpr int ScaleHeight = 18;
 constexpr int RightMargin = 8;
 constexpr int RowGap = 3;
-constexpr int LaneHeight = 14;
+constexpr int LaneHeight = 8;
 constexpr int ZoomedLaneHeight = 44;
 
 qint64 ms(const QDateTime &time)
@@ -117,7 +117,9 @@ int TimelineView::laneHeight() const
 QSize TimelineView::sizeHint() const
 {
     const int lanes = std::max<int>(1, int(m_lanes.size()));
-    return {760, ScaleHeight + HistoryDays * (lanes * LaneHeight + RowGap) + 4};
+    if (m_zoomed)
+        return {760, ScaleHeight + lanes * ZoomedLaneHeight + RowGap + 4};
+    return {760, ScaleHeight + m_days * (lanes * LaneHeight + RowGap) + 4};
 }
 
 QList<TimelineView::Row> TimelineView::rows() const
@@ -175,9 +177,21 @@ void TimelineView::fillSpan(QPainter &painter, const Row &row, const QRect &lane
         painter.fillRect(QRect(left, lane.top(), right - left, lane.height()), brush);
 }
 
+// Whether the view read holds the friend's day: one being read is never drawn as offline.
+bool TimelineView::holds(const Row &row, int lane) const
+{
+    const HistoryQuery &query = m_view.query;
+    return query.friends.contains(m_lanes[lane].userName) && row.start >= ms(query.from) &&
+           row.end <= ms(query.to);
+}
+
 void TimelineView::paintLane(QPainter &painter, const Row &row, int lane, qint64 now)
 {
     const QRect rect = laneRect(row, lane);
+    if (!holds(row, lane)) {
+        painter.fillRect(rect, UnobservedBack);
+        return;
+    }
     painter.fillRect(rect, Observed);
     const QBrush hatched(Hatch, Qt::BDiagPattern);
     const auto unobserved = [&](qint64 from, qint64 to) {
@@ -228,8 +242,7 @@ void TimelineView::paintEvent(QPaintEvent *)
         }
     }
     for (const Row &row : all) {
-        const QString label = QLocale::c().toString(
-            row.day, m_zoomed ? QStringLiteral("ddd dd/MM/yy") : QStringLiteral("ddd dd/MM"));
+        const QString label = QLocale::c().toString(row.day, QStringLiteral("ddd dd/MM"));
         painter.setPen(palette().color(QPalette::WindowText));
         painter.drawText(QRect(0, row.rect.top(), LabelWidth - 6, row.rect.height()),
                          Qt::AlignRight | Qt::AlignVCenter, label);
@@ -253,6 +266,8 @@ QString TimelineView::textAt(const QPoint &point) const
             continue;
         const int lane =
             std::min<int>(int(m_lanes.size()) - 1, (point.y() - row.rect.top()) / laneHeight());
+        if (!holds(row, lane))
+            return QStringLiteral("Reading the presence log\u2026");
         const qint64 at = msAt(row, point.x());
         // A period drawn at least two pixels wide is found where it is drawn.
         const qint64 slack = msAt(row, row.rect.left() + 2) - row.start;

@@ -70,9 +70,10 @@ private:
     };
     QList<Row> rows() const;
     int laneHeight() const;
-    int xAt(const Row &row, qint64 ms) const;
+    int xAt(const Row &row, qint64 at) const;
     qint64 msAt(const Row &row, int x) const;
     QRect laneRect(const Row &row, int lane) const;
+    bool holds(const Row &row, int lane) const;
     void paintLane(QPainter &painter, const Row &row, int lane, qint64 now);
     void fillSpan(QPainter &painter, const Row &row, const QRect &lane, qint64 from, qint64 to,
                   const QBrush &brush, int minimumWidth = 0);
