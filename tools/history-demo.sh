@@ -103,7 +103,7 @@ xdotool mousemove --window "$history" 100 63 keydown ctrl click 1 mousemove --wi
 sleep 3
 /usr/bin/import -window "$history" "$build/history-timeline.png"
 # Today, zoomed by a double click on its row (the last one), then the pattern's tab.
-xdotool mousemove --window "$history" 600 575 click --repeat 2 --delay 80 1
+xdotool mousemove --window "$history" 600 555 click --repeat 2 --delay 80 1
 sleep 2
 /usr/bin/import -window "$history" "$build/history-day.png"
 xdotool mousemove --window "$history" 330 52 click 1
