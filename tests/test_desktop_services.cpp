@@ -14,6 +14,7 @@
 #include "store/data_dir.h"
 #include "store/presence_log.h"
 #include "store/time_text.h"
+#include "ui/history_window.h"
 #include "ui/preferences_window.h"
 #include "widget_test_main.h"
 #include <QDBusConnectionInterface>
@@ -405,6 +406,7 @@ private slots:
         }
         QTRY_VERIFY(form().preferences() && form().preferences()->isVisible());
         QTRY_COMPARE(history.count(), 1);
+        QTRY_VERIFY(form().historyWindow() && form().historyWindow()->isVisible());
     }
 
     // After a login through the main window, or from a file of an earlier version, the password

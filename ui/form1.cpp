@@ -3,6 +3,7 @@
 #include "desktop/notifier.h"
 #include "desktop/tray_icon.h"
 #include "model/main_model.h"
+#include "ui/away_announcer.h"
 #include "ui/dialog.h"
 #include "ui/form1_texts.h"
 #include "ui/form2.h"
@@ -48,6 +49,7 @@ Form1::Form1(MainModel &model, QWidget *parent) : QWidget(parent), m_model(model
     new WindowEvents(
         this, model, [this] { return m_tray->hidesWhenMinimised(); },
         [this] { m_lists->layoutLists(); });
+    connectHistory();
     m_announcer = std::make_unique<OnlineAnnouncer>(model, this, [this] { bringBack(); });
     connect(c.ButExit, &QPushButton::clicked, this, [this] { endProgram(ExitRoute::ExitButton); });
     auto *preferences = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);

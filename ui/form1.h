@@ -9,9 +9,12 @@
 
 namespace amiscan {
 
+class AwayAnnouncer;
+class AwayWatch;
 class Dialogs;
 class Form2;
 class HelpLine;
+class HistoryWindow;
 class ListOptions;
 class ListsView;
 class LoginBoxes;
@@ -78,6 +81,16 @@ public:
     void setTrayIcon(std::unique_ptr<TrayIcon> icon);
     void setNotifier(std::unique_ptr<Notifier> notifier);
 
+    // The history window (Ctrl+H), opened or brought to the front; on a stretch of time with the
+    // friends given (user names) chosen, as "While you were away" opens it.
+    void showHistory();
+    void showHistoryAt(const QDateTime &from, const QDateTime &to, const QStringList &friends);
+    HistoryWindow *historyWindow() const;
+    // Whether the user is at the computer, and the notifications that say who was online while
+    // they were away: the desktop's own unless a test sets others before the events run.
+    void setAwayWatch(std::unique_ptr<AwayWatch> watch);
+    void setAwayNotifier(std::unique_ptr<Notifier> notifier);
+
 signals:
     void programEnded();
 
@@ -86,12 +99,16 @@ protected:
 
 private:
     void connectModel();
+    // Ctrl+H and the notice of who was online while the user was away (form1_history.cpp).
+    void connectHistory();
     // Asks whether to try the failed save again (true) or to quit.
     bool askToRetrySave(const QString &path, const QString &reason);
 
     MainModel &m_model;
     MainControls m_controls;
     std::unique_ptr<Dialogs> m_dialogs;
+    std::unique_ptr<AwayAnnouncer> m_away;
+    QPointer<HistoryWindow> m_history;
     std::unique_ptr<HelpLine> m_helpLine;
     std::unique_ptr<ListsView> m_lists;
     std::unique_ptr<ManageList> m_manageList;
