@@ -13,6 +13,7 @@
 #include "ui/pattern_view.h"
 #include "ui/timeline_view.h"
 #include "widget_test_main.h"
+#include <QAccessible>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -376,6 +377,10 @@ private slots:
                  "Ann: too little observed for a pattern yet");
         QCOMPARE(control<QLabel>("PatternBasis")->text(),
                  "based on 5 hours observed from 11/12/25 to 04/03/26");
+        // Painted, so a screen reader hears it in words.
+        QCOMPARE(QAccessible::queryAccessibleInterface(view)->text(QAccessible::Description),
+                 "Ann: too little observed for a pattern yet, based on 5 hours observed from "
+                 "11/12/25 to 04/03/26");
     }
 
     // The periods shown, as a table and exported as the command line exports, read back by the

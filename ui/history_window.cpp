@@ -110,6 +110,7 @@ void HistoryWindow::buildControls()
     m_search = named(new QLineEdit, "HistorySearch");
     m_search->setPlaceholderText(QStringLiteral("Search friends"));
     m_search->setClearButtonEnabled(true);
+    m_search->setAccessibleName(QStringLiteral("Search friends"));
     m_friends = named(new QListWidget, "HistoryFriends");
     m_friends->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Thousands of friends are laid out at once, not measured one by one at every resize.
@@ -136,6 +137,10 @@ void HistoryWindow::buildControls()
 
     m_legend = named(new QLabel, "HistoryLegend");
     m_timeline = new TimelineView;
+    // Painted: a screen reader is told what it is and where the same periods are read as text.
+    m_timeline->setAccessibleName(QStringLiteral("Timeline"));
+    m_timeline->setAccessibleDescription(
+        QStringLiteral("The online periods day by day; the Periods tab lists them"));
     m_timelineScroll = new QScrollArea;
     m_timelineScroll->setWidgetResizable(true);
     m_timelineScroll->setWidget(m_timeline);
@@ -146,6 +151,7 @@ void HistoryWindow::buildControls()
 
     m_patternFriend = named(new QComboBox, "PatternFriend");
     m_pattern = new PatternView;
+    m_pattern->setAccessibleName(QStringLiteral("Weekly pattern"));
     m_summary = named(new QLabel, "PatternSummary");
     m_basis = named(new QLabel, "PatternBasis");
     auto *patternPage = new QWidget;
@@ -353,6 +359,7 @@ void HistoryWindow::showPattern()
         m_pattern->setPattern({}, FriendColours[0]);
         m_summary->clear();
         m_basis->clear();
+        m_pattern->setAccessibleDescription({});
         return;
     }
     const WeeklyPattern &pattern = m_view.patterns[index];
@@ -360,6 +367,7 @@ void HistoryWindow::showPattern()
     m_summary->setText(
         QStringLiteral("%1: %2").arg(m_patternFriend->currentText(), patternSummary(pattern)));
     m_basis->setText(patternBasis(pattern));
+    m_pattern->setAccessibleDescription(m_summary->text() + QStringLiteral(", ") + m_basis->text());
 }
 
 // What the timeline shows, as a table: the periods that reach into its days.
