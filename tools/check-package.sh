@@ -10,6 +10,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # ends it.
 if [[ "${1:-}" == "--window-class-stage" ]]; then
     unpacked=$2
+    # A loaded machine may start the virtual display late: the program is started once it answers.
+    for _ in $(seq 100); do
+        xwininfo -root >/dev/null 2>&1 && break
+        sleep 0.1
+    done
     "$unpacked/usr/bin/amiscan" --data-dir "$unpacked/data" >"$unpacked/amiscan.log" 2>&1 &
     app_pid=$!
     trap 'kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true' EXIT
