@@ -1138,15 +1138,17 @@ private slots:
         std::optional<FullDisk> full;
         std::optional<BindMount> readOnly;
         int reason = ENOSPC;
-        if (deleted)
+        if (deleted) {
+            model().presenceLog().flush(); // its start written, the log writes nothing more
             QVERIFY(QDir(dir).removeRecursively());
-        else if (fault == "full")
+        } else if (fault == "full") {
             full.emplace();
-        else if (::geteuid() != 0) // permissions stop no one with full rights
+        } else if (::geteuid() != 0) { // permissions stop no one with full rights
             QVERIFY(QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner) &&
                     (reason = EACCES));
-        else if (reason = EROFS; !readOnly.emplace(dir, dir, true).active)
+        } else if (reason = EROFS; !readOnly.emplace(dir, dir, true).active) {
             QSKIP("a read-only directory needs a read-only bind mount, which was refused");
+        }
         QVERIFY(deleted || scan());
         model().waitForHistorySave();
         QVERIFY(savedAccounts().isEmpty());
