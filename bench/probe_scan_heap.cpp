@@ -52,6 +52,10 @@ int main(int argc, char **argv)
         // The button's new look painted, as on a screen.
         w.form.grab();
         QApplication::processEvents();
+        // What the scripted browser and fetcher record is the probe's memory, not the program's.
+        w.fetcher->fetched.clear();
+        w.browser->navigations.clear();
+        w.browser->logins.clear();
         if (scan == Warm)
             warm = heapInUseBytes();
     }
