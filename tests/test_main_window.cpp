@@ -16,6 +16,7 @@
 #include "store/presence_log.h"
 #include "store/time_text.h"
 #include "ui/colors.h"
+#include "ui/controls.h"
 #include "ui/form1_texts.h"
 #include "ui/form2.h"
 #include "ui/status_label.h"
@@ -835,18 +836,29 @@ private slots:
         addRow("scan in the 2nd session", "ws", QList<QColor>{green, greyGreen, greyGreen});
         addRow("2nd session after a scan", "sw", QList<QColor>{greyGreen, greyGreen, greyGreen});
         addRow("1st again after a scan", "sww", QList<QColor>{blue, black, black});
+        addRow("two scans", "ss", QList<QColor>{blue, black, black});
     }
     void colours()
     {
         QFETCH(QString, steps);
         QVERIFY(writeBytes(historyPath(), ExampleHistory));
         start();
+        // Start Scan's green and Abort Scan's red are painted with one palette object each: the
+        // style keeps a picture of the button for every palette object.
+        const auto *go =
+            dynamic_cast<const PushButton *>(findControl<QPushButton>(form(), "ButGo"));
+        QList<qint64> looks{go->paintedPalette().cacheKey()};
+        QObject watch;
+        QObject::connect(&model(), &MainModel::scanButtonChanged, &watch,
+                         [&] { looks << go->paintedPalette().cacheKey(); });
         for (const QChar step : steps) {
             if (step == u'w')
                 click("LabSession");
             else
                 QVERIFY(scan());
         }
+        QCOMPARE(QSet<qint64>(looks.cbegin(), looks.cend()).size(), steps.contains(u's') ? 2 : 1);
+        QCOMPARE(go->paintedPalette().color(QPalette::Button), colors::LightGreen);
         QList<QColor> texts{main()->palette().color(QPalette::Text)};
         QCOMPARE(main()->palette().color(QPalette::Base), QColor(255, 255, 241));
         clickLine(main(), 0, Qt::RightButton); // the management list shown

@@ -126,6 +126,7 @@ private slots:
         r.browser->pageAfterLogin = FriendsBrowser;
         r.press();
         QVERIFY(r.scanning());
+        QCOMPARE(r.stepTimer.timerType(), Qt::PreciseTimer); // ticks as exact as the waits
         QCOMPARE(r.window.shared.scanState, ScanState::Started);
         if (later) // a slow direct read keeps its caption while the ticks go by
             QTest::qWait(120);

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QLineEdit>
-#include <QPixmapCache>
 #include <QWidget>
 
 namespace amiscan {
@@ -54,12 +53,6 @@ void setBackColor(QWidget *widget, const QColor &color)
     QPalette palette = widget->palette();
     palette.setColor(backRole(widget), color);
     widget->setPalette(palette);
-    // The style keeps a picture of a button for every palette it paints it with, and a palette
-    // set is always a new one: Start Scan turns red and green at every scan, so the pictures
-    // would pile up all day (up to Qt's 10 MB, and their names beyond, as Qt 6.4 keeps those).
-    // Starting the cache afresh costs the repainting of a few controls.
-    if (qobject_cast<const QAbstractButton *>(widget))
-        QPixmapCache::clear();
     if (backRole(widget) == QPalette::Window)
         widget->setAutoFillBackground(true);
 }
