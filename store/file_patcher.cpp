@@ -159,10 +159,11 @@ bool statOf(const QString &path, struct stat &info)
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Without syncing the directory: a journal that a power cut brings back is harmless, since it
+// holds the bytes the file already has, or names a file since replaced.
 void removeJournal(const QString &path)
 {
-    if (::unlink(QFile::encodeName(journalPath(path)).constData()) == 0)
-        syncDirectory(QFileInfo(path).absolutePath());
+    ::unlink(QFile::encodeName(journalPath(path)).constData());
 }
 
 bool failed(QString *error, const QString &path)
