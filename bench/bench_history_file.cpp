@@ -49,9 +49,9 @@ void BM_SaveHistory(benchmark::State &state)
 }
 BENCHMARK(BM_SaveHistory)->Unit(benchmark::kMillisecond);
 
-// A save after a scan in which 200 friends' sessions changed, formatted as the saving thread
-// does: written whole (0) or only what changed, in place through the journal (1). Reports the
-// bytes that reach the disk per save.
+// The writing of a save after a scan in which both sessions of 200 friends changed (the formatting
+// before it is BM_FormatHistory's): written whole (0) or only what changed, in place through the
+// journal (1). Reports the bytes that reach the disk per save.
 void BM_SaveChangedHistory(benchmark::State &state)
 {
     FriendsTable table = fullTable();
@@ -67,12 +67,18 @@ void BM_SaveChangedHistory(benchmark::State &state)
     qint64 bytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const QString end =
-            (++round % 2) ? QStringLiteral("14/10/12 21:05") : QStringLiteral("14/10/12 21:06");
-        for (int i = 0; i < 200; ++i, next = next % MaxFriends + 1)
-            table.setCell(next, End1, end);
-        state.ResumeTiming();
+        // Both sessions of each, as when a friend comes online again: their whole lines change.
+        const QString day = QStringLiteral("%1/10/12 ").arg(1 + ++round % 28, 2, 10, QChar(u'0'));
+        for (int i = 0; i < 200; ++i, next = next % MaxFriends + 1) {
+            table.setCell(next, Start1, day + QStringLiteral("21:05"));
+            table.setCell(next, End1, QStringLiteral(".. .. .. .. .."));
+            table.setCell(next, Length1, QStringLiteral(".. .."));
+            table.setCell(next, Start2, day + QStringLiteral("18:02"));
+            table.setCell(next, End2, day + QStringLiteral("19:47"));
+            table.setCell(next, Length2, QStringLiteral("01:45"));
+        }
         const QByteArray formatted = formatter.format(table, stamp);
+        state.ResumeTiming();
         if (inPlace ? !file.write(path, formatted) : !replaceFileSafely(path, formatted))
             state.SkipWithError("history not written");
         bytes += inPlace ? file.lastBytesWritten() : formatted.size();
