@@ -9,6 +9,7 @@
 #include "platform/keychain_secret_store.h"
 #include "platform/logging.h"
 #include "store/data_dir.h"
+#include "store/file_patcher.h"
 #include "store/safe_file.h"
 #include "ui/form1.h"
 
@@ -57,7 +58,9 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
     };
     if (!claimSingleCopy(instance, channel, warn, forward))
         return 0;
-    // No other copy saves here now: what saves cut short left goes.
+    // No other copy saves here now: a change of the history cut short is completed or undone
+    // before anything reads it, and what saves cut short left goes.
+    finishInterruptedChange(historyFilePath(dataDir));
     removeLeftoverSideFiles(historyFilePath(dataDir));
     removeLeftoverSideFiles(settingsFilePath(dataDir));
 

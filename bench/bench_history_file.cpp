@@ -1,4 +1,5 @@
 // Saving and loading the largest history the table can hold.
+#include "store/file_patcher.h"
 #include "store/history_file.h"
 #include "store/safe_file.h"
 #include "store/text_encoding.h"
@@ -47,6 +48,45 @@ void BM_SaveHistory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_SaveHistory)->Unit(benchmark::kMillisecond);
+
+// The writing of a save after a scan in which both sessions of 200 friends changed (the formatting
+// before it is BM_FormatHistory's): written whole (0) or only what changed, in place through the
+// journal (1). Reports the bytes that reach the disk per save.
+void BM_SaveChangedHistory(benchmark::State &state)
+{
+    FriendsTable table = fullTable();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Amiscan.txt"));
+    const QString stamp = QStringLiteral("14/10 - 21:05");
+    history::Formatter formatter;
+    FilePatcher file;
+    const bool inPlace = state.range(0) == 1;
+    if (!file.write(path, formatter.format(table, stamp)))
+        state.SkipWithError("history not written");
+    int next = 1, round = 0;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Both sessions of each, as when a friend comes online again: their whole lines change.
+        const QString day = QStringLiteral("%1/10/12 ").arg(1 + ++round % 28, 2, 10, QChar(u'0'));
+        for (int i = 0; i < 200; ++i, next = next % MaxFriends + 1) {
+            table.setCell(next, Start1, day + QStringLiteral("21:05"));
+            table.setCell(next, End1, QStringLiteral(".. .. .. .. .."));
+            table.setCell(next, Length1, QStringLiteral(".. .."));
+            table.setCell(next, Start2, day + QStringLiteral("18:02"));
+            table.setCell(next, End2, day + QStringLiteral("19:47"));
+            table.setCell(next, Length2, QStringLiteral("01:45"));
+        }
+        const QByteArray formatted = formatter.format(table, stamp);
+        state.ResumeTiming();
+        if (inPlace ? !file.write(path, formatted) : !replaceFileSafely(path, formatted))
+            state.SkipWithError("history not written");
+        bytes += inPlace ? file.lastBytesWritten() : formatted.size();
+    }
+    state.counters["bytes_per_save"] =
+        benchmark::Counter(double(bytes), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_SaveChangedHistory)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_LoadHistory(benchmark::State &state)
 {

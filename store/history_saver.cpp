@@ -66,7 +66,7 @@ void HistorySaver::run()
         // A failure leaves the old file as it was; the save is kept to be written again.
         QString reason;
         const bool written =
-            replaceFileSafely(job.path, m_formatter.format(job.table, job.lastScanStamp), &reason);
+            m_file.write(job.path, m_formatter.format(job.table, job.lastScanStamp), &reason);
         std::optional<Job> failed;
         if (!written)
             failed = std::move(job);

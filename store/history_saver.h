@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/file_patcher.h"
 #include "store/friends_table.h"
 #include "store/history_file.h"
 #include "store/safe_file.h"
@@ -55,6 +56,8 @@ private:
     bool m_stopping = false;
     // Used by the saving thread only; it keeps the order of the names from save to save.
     history::Formatter m_formatter;
+    // Used by the saving thread only; it writes only what changed since its last save.
+    FilePatcher m_file;
     std::thread m_thread;
 };
 

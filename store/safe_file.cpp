@@ -52,6 +52,20 @@ bool closeFile(int fd)
     return ::close(fd) == 0 || errno == EINTR;
 }
 
+// A side file of the path: its own name, so that no other save, of this copy or of another,
+// ever removes or writes it.
+QString newSideFilePath(const QString &path)
+{
+    return path + u'.' + QString::number(QRandomGenerator::global()->generate(), 16) + SideSuffix;
+}
+
+bool isSideFileOf(const QString &name, const QString &fileName)
+{
+    return name.startsWith(fileName + u'.') && name.endsWith(SideSuffix) && !name.contains(u'/');
+}
+
+} // namespace
+
 bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
@@ -71,7 +85,6 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// Makes the directory's new entry last through a power cut as well.
 void syncDirectory(const QString &path)
 {
     const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -80,20 +93,6 @@ void syncDirectory(const QString &path)
         ::close(fd);
     }
 }
-
-// A side file of the path: its own name, so that no other save, of this copy or of another,
-// ever removes or writes it.
-QString newSideFilePath(const QString &path)
-{
-    return path + u'.' + QString::number(QRandomGenerator::global()->generate(), 16) + SideSuffix;
-}
-
-bool isSideFileOf(const QString &name, const QString &fileName)
-{
-    return name.startsWith(fileName + u'.') && name.endsWith(SideSuffix) && !name.contains(u'/');
-}
-
-} // namespace
 
 FileCalls &fileCalls()
 {

@@ -48,6 +48,11 @@ bool makeDirectoryPath(const QString &dir);
 // or an empty text when it could not be moved, with `*error` saying why.
 QString keepFileAside(const QString &path, const QString &reason, QString *error = nullptr);
 
+// Writes all the bytes at the file's offset, through fileCalls(); false with errno set otherwise.
+bool writeAll(int fd, const QByteArray &bytes);
+// Makes the directory's changed entries last through a power cut as well.
+void syncDirectory(const QString &path);
+
 // The system calls the saves write through. Tests put failing ones in their place, while no
 // save runs, to make a disk fail in ways a test cannot cause for real.
 struct FileCalls

@@ -4,6 +4,7 @@
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/characters.h"
+#include "store/file_patcher.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
 #include "store/safe_file.h"
@@ -75,6 +76,35 @@ QStringList filesIn(const QTemporaryDir &dir)
 {
     return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
 }
+
+// 40 friends whose user names, and so whose lines, differ in length.
+FriendsTable fortyFriends()
+{
+    FriendsTable table;
+    for (int i = 0; i < 40; ++i)
+        friend_rows::add(table, Friend{QStringLiteral("Friend %1").arg(i, 2, 10, QChar(u'0')),
+                                       QString(1 + i % 5, u'a')});
+    return table;
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info = {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Lets the first `passing` writes of a save through; the others fail as on a full disk.
+struct WritesFailAfter
+{
+    static inline int passing = 0;
+    static ssize_t write(int fd, const void *data, size_t size)
+    {
+        return passing-- > 0 ? ::write(fd, data, size) : (errno = ENOSPC, -1);
+    }
+    WritesFailAfter(int n) { passing = n; }
+    decltype(FileCalls::write) former = std::exchange(fileCalls().write, write);
+    ~WritesFailAfter() { fileCalls().write = former; }
+};
 
 } // namespace
 
@@ -231,6 +261,87 @@ private slots:
         QVERIFY(fullDisk->active() && !history::writeFile(path, table, {}));
         fullDisk.reset();
         QCOMPARE(fileBytes(path), QByteArray("old"));
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
+    }
+
+    // A save after another changes the file in place when only cells changed, and replaces it
+    // otherwise; either way the file holds the bytes a whole new file would.
+    void saveAfterSave_data()
+    {
+        addColumns<int, int, QString, bool>({"row", "column", "value", "inPlace"});
+        addRow("a session ended", 5, int(End1), "14/10/12 21:05", true);
+        addRow("unselected", 7, int(Unselected), "1", true);
+        addRow("marked", 9, int(NameMark), "\u00B2", true);
+        addRow("only the stamp", 1, int(Start2), Open, true);
+        addRow("one friend more", 41, int(DisplayName), "Friend 40", false);
+        addRow("a wider name column", 3, int(DisplayName), "Friend with a much longer name", false);
+        addRow("another order", 1, int(DisplayName), "Friend 99", false);
+        addRow("the file replaced meanwhile", 1, -1, "", false);
+    }
+
+    void saveAfterSave()
+    {
+        auto [row, column, value, inPlace] =
+            fetch<int, int, QString, bool>("row", "column", "value", "inPlace");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Amiscan.txt");
+        FriendsTable table = fortyFriends();
+        FilePatcher file;
+        QVERIFY(file.write(path, history::formatFile(table, "14/10 - 20:15")));
+        if (row > table.friendCount())
+            friend_rows::add(table, value);
+        if (column >= 0)
+            table.setCell(row, column, value);
+        const QByteArray expected = history::formatFile(table, "14/10 - 21:05");
+        // Someone else's file of the same length: what this save last wrote is no longer there.
+        if (column < 0)
+            QVERIFY(replaceFileSafely(path, QByteArray(expected.size(), 'x')));
+        const ino_t before = inodeOf(path);
+        QVERIFY(file.write(path, expected));
+        QCOMPARE(fileBytes(path), expected);
+        QCOMPARE(file.lastWasInPlace(), inPlace);
+        QCOMPARE(inodeOf(path) == before, inPlace);
+        QVERIFY(file.lastBytesWritten() < (inPlace ? 1000 : expected.size() + 1));
+        QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
+    }
+
+    // A change in place cut short: its journal completes it, unless the journal itself was cut
+    // short or the file was replaced since; the file is then left as it is.
+    void interruptedChange_data()
+    {
+        addColumns<int, int, bool, QString>({"writes", "journalCut", "replaced", "left"});
+        addRow("journal written, file half changed", 2, 0, false, "new");
+        addRow("journal written, file not changed", 1, 0, false, "new");
+        addRow("journal cut short", 1, 1, false, "old");
+        addRow("journal of a replaced file", 1, 0, true, "other");
+    }
+
+    void interruptedChange()
+    {
+        auto [writes, journalCut, replaced, left] =
+            fetch<int, int, bool, QString>("writes", "journalCut", "replaced", "left");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Amiscan.txt");
+        FriendsTable table = fortyFriends();
+        const QByteArray old = history::formatFile(table, "14/10 - 20:15");
+        for (int r : {3, 20, 38})
+            table.setCell(r, End1, "14/10/12 21:05");
+        const QByteArray changed = history::formatFile(table, "14/10 - 21:05");
+        QByteArray other = changed;
+        other.replace("Friend 00", "Friend XX");
+        FilePatcher file;
+        QVERIFY(file.write(path, old));
+        {
+            const WritesFailAfter crash(writes);
+            QVERIFY(!file.write(path, changed));
+        }
+        const QString journal = journalPath(path);
+        QVERIFY(QFile::exists(journal));
+        QVERIFY(QFile::resize(journal, QFileInfo(journal).size() - journalCut));
+        if (replaced)
+            QVERIFY(replaceFileSafely(path, other));
+        QVERIFY(finishInterruptedChange(path));
+        QCOMPARE(fileBytes(path), left == "new" ? changed : left == "old" ? old : other);
         QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 

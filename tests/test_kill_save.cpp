@@ -1,10 +1,12 @@
 // Saves killed at random instants: a child process saves a large history and the settings over
 // and over, alternating between two contents, and records a scan in the presence log, and is
-// killed with SIGKILL; each file must then be one of the two whole, and the log whole with at most
-// the scan being written lost. AMISCAN_KILL_COUNT sets the number of kills (200 at least).
+// killed with SIGKILL; each file must then be one of the two whole (the history once a change in
+// place cut short is completed, as at start-up), and the log whole with at most the scan being
+// written lost. AMISCAN_KILL_COUNT sets the number of kills (200 at least).
 #include "file_faults.h"
 #include "friend_rows.h"
 #include "store/data_dir.h"
+#include "store/file_patcher.h"
 #include "store/history_file.h"
 #include "store/presence_db.h"
 #include "store/presence_log.h"
@@ -56,9 +58,11 @@ void recordScan(PresenceLog &log, qint64 n)
     log.flush();
 }
 
-// Saves the history, then the settings, as the window does, with one of two contents.
+// Saves the history, then the settings, as the window does, with one of two contents: the
+// history in place from the second save of a process on.
 void save(const QString &dir, int which)
 {
+    static FilePatcher historyFile;
     static FriendsTable tables[2];
     FriendsTable &table = tables[which];
     for (int i = table.friendCount(); i < 5000; ++i) {
@@ -67,7 +71,8 @@ void save(const QString &dir, int which)
         f.start1 = which ? "15/10/12 08:00" : "14/10/12 20:15";
         friend_rows::add(table, f);
     }
-    history::writeFile(historyFilePath(dir), table, which ? "15/10 - 08:00" : "14/10 - 20:15");
+    historyFile.write(historyFilePath(dir),
+                      history::formatFile(table, which ? "15/10 - 08:00" : "14/10 - 20:15"));
     settings::writeFile(settingsFilePath(dir), {"1", "0", "ann", which ? "second secret" : "secret",
                                                 "15", "1", "0", "1", "0", QString::number(which)});
 }
@@ -96,7 +101,7 @@ private slots:
         QTemporaryDir dir;
         save(dir.path(), 0);
         recordScan(*PresenceLog::open(dir.path()), 0);
-        int firstContent = 0;
+        int firstContent = 0, journals = 0;
         const int kills = std::max(qEnvironmentVariableIntValue("AMISCAN_KILL_COUNT"), 200);
         for (int kill = 0; kill < kills; ++kill) {
             QProcess child;
@@ -109,6 +114,8 @@ private slots:
             ::kill(pid_t(child.processId()), SIGKILL);
             QVERIFY(child.waitForFinished(5000));
             const QByteArray output = child.readAllStandardOutput();
+            journals += QFile::exists(journalPath(historyFilePath(dir.path())));
+            QVERIFY(finishInterruptedChange(historyFilePath(dir.path())));
             const QByteArray history = fileBytes(historyFilePath(dir.path()));
             QVERIFY2(histories.contains(history),
                      qPrintable(QStringLiteral("history torn at kill %1").arg(kill)));
@@ -144,7 +151,8 @@ private slots:
                      (QStringList{"Amiscan.db", "Amiscan.ini", "Amiscan.txt"}));
         }
         // Both contents were found, so the kills fell at different points of the saves.
-        qInfo("%d kills, the first content found %d times", kills, firstContent);
+        qInfo("%d kills, the first content found %d times, a change in place cut short %d times",
+              kills, firstContent, journals);
         QVERIFY(firstContent > 0 && firstContent < kills);
     }
 };
