@@ -2,7 +2,7 @@
 
 #include "model/history_model.h"
 #include "model/main_model.h"
-#include "store/characters.h"
+#include "scan/online_notice.h"
 #include "store/clock.h"
 
 #include <algorithm>
@@ -13,16 +13,6 @@ namespace {
 
 // At most this many friends are named; the rest are counted.
 constexpr qsizetype FriendsNamed = 5;
-constexpr qsizetype NameLengthShown = 40;
-
-// Kept as names are kept, cut when long, and unable to reorder the rest of the text.
-QString shownName(const QString &name)
-{
-    QString shown = cleanName(name);
-    if (characterCount(shown) > NameLengthShown)
-        shown = leftCharacters(shown, NameLengthShown - 1).toString() + QChar(u'\u2026');
-    return mayReorderAround(shown) ? isolated(shown) : shown;
-}
 
 QString timeText(const QDateTime &time, const QDateTime &back)
 {
@@ -55,7 +45,7 @@ QString awayNotice(const QList<AwayFriend> &friends, const QDateTime &latestScan
             times << timeText(p.innerStart, back) + u'\u2013' +
                          (still ? QStringLiteral("now") : timeText(p.innerEnd, back));
         }
-        parts << shownName(f->name) + u' ' + times.join(QLatin1StringView(" and "));
+        parts << notifiedName(f->name) + u' ' + times.join(QLatin1StringView(" and "));
     }
     if (online.size() > FriendsNamed)
         parts << QStringLiteral("%1 more").arg(online.size() - FriendsNamed);

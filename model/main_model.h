@@ -194,7 +194,6 @@ private:
     // ScanHost
     ScanShared &scanShared() override { return m_state; }
     FriendsTable &friendsTable() override { return m_table; }
-    bool namesAreUserNames() const override { return m_state.userNames; }
     bool isTimedScan() const override;
     void setScanButton(ScanButton button) override;
     void showProgress(const QString &caption, Tone tone) override;

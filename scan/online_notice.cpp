@@ -16,8 +16,9 @@ constexpr qsizetype NamesBeforeCount = 2;
 // others and the rest of the text.
 constexpr qsizetype NameLengthShown = 40;
 
-// The name as the notification shows it: kept as names are kept, cut when long, and isolated so
-// that it cannot reorder the rest of the text.
+} // namespace
+
+// Kept as names are kept, cut when long, and isolated.
 QString notifiedName(const QString &name)
 {
     QString shown = cleanName(name);
@@ -25,8 +26,6 @@ QString notifiedName(const QString &name)
         shown = leftCharacters(shown, NameLengthShown - 1).toString() + QChar(u'\u2026');
     return mayReorderAround(shown) ? isolated(shown) : shown;
 }
-
-} // namespace
 
 QString listedName(const FriendsTable &table, int row, bool userNames)
 {

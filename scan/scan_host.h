@@ -25,8 +25,6 @@ public:
 
     virtual ScanShared &scanShared() = 0;
     virtual FriendsTable &friendsTable() = 0;
-    // The lists name friends by their user names.
-    virtual bool namesAreUserNames() const = 0;
     // The repeat count-down has fired the scan that is starting.
     virtual bool isTimedScan() const = 0;
 

@@ -30,7 +30,6 @@ struct FakeHost final : ScanHost
 
     ScanShared &scanShared() override { return shared; }
     FriendsTable &friendsTable() override { return table; }
-    bool namesAreUserNames() const override { return false; }
     bool isTimedScan() const override { return timed; }
     void setScanButton(ScanButton b) override { shared.scanButton = b; }
     void showProgress(const QString &c, Tone t) override { caption = c, tone = t; }
