@@ -4,10 +4,16 @@
 // many browser processes stay alive, and how long the first scan takes.
 //
 //     Xvfb :71 & DISPLAY=:71 build-rel/bench/amiscan_bench_run [--runs N] [--second-scan]
+//                                                              [--friends N]
+//
+// With --friends, the program starts with a history of that many friends, of whom the service
+// shows 200 online (the table's limit is 32767).
 //
 // The program runs from a copy in a directory of its own (its files sit beside it), with the
 // browser helper copied beside it when there is one. The window counts as shown when a viewable
 // top-level window of the program's process is on the X display.
+#include "bench/random_friends.h"
+#include "store/history_file.h"
 #include "tests/vey_sim_process.h"
 
 #include <QCommandLineParser>
@@ -158,8 +164,12 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 class ProgramCopy
 {
 public:
-    bool prepare(const QString &executable, const QUrl &service, bool autoStart)
+    bool prepare(const QString &executable, const QUrl &service, bool autoStart,
+                 const FriendsTable &history)
     {
+        if (history.friendCount() > 0 &&
+            !history::writeFile(historyPath(), history, QStringLiteral("04/09/12 16:02")))
+            return false;
         const QFileInfo source(executable);
         for (const QString &name : {QStringLiteral("amiscan"), QStringLiteral("amiscan-browser")}) {
             const QString from = source.dir().filePath(name);
@@ -220,13 +230,14 @@ double browserProcessesMb(const QList<qint64> &pids)
 }
 
 std::optional<Sample> measureOnce(const QString &executable, const QUrl &service,
-                                  const WindowWatch &watch, bool secondScan)
+                                  const WindowWatch &watch, bool secondScan,
+                                  const FriendsTable &history)
 {
     Sample sample;
     {
         // At start: the window alone, no scan.
         ProgramCopy copy;
-        if (!copy.prepare(executable, service, false) || !copy.start())
+        if (!copy.prepare(executable, service, false, history) || !copy.start())
             return std::nullopt;
         if (!waitFor([&] { return watch.hasShownWindow(copy.pid()); }, 20000))
             return std::nullopt;
@@ -237,13 +248,18 @@ std::optional<Sample> measureOnce(const QString &executable, const QUrl &service
 
     // Auto Start: the first scan logs in through the browser, then the program waits.
     ProgramCopy copy;
-    if (!copy.prepare(executable, service, true) || !copy.start())
+    if (!copy.prepare(executable, service, true, history) || !copy.start())
         return std::nullopt;
     if (!waitFor([&] { return watch.hasShownWindow(copy.pid()); }, 20000))
         return std::nullopt;
     const double shown = copy.elapsedMs();
-    if (!waitFor([&] { return QFileInfo::exists(copy.historyPath()) || !copy.isRunning(); },
-                 90000) ||
+    const QDateTime before = QFileInfo(copy.historyPath()).lastModified();
+    if (!waitFor(
+            [&] {
+                return QFileInfo(copy.historyPath()).lastModified() != before ||
+                       !copy.isRunning();
+            },
+            90000) ||
         !copy.isRunning())
         return std::nullopt;
     sample.firstScanMs = copy.elapsedMs() - shown;
@@ -272,14 +288,21 @@ double median(QList<double> values)
     return values.isEmpty() ? 0 : values.at(values.size() / 2);
 }
 
-bool writeRoster(const QString &path)
+// The service's friends: 20 of its own, or the first 200 of a history's.
+bool writeRoster(const QString &path, const FriendsTable &history)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    for (int i = 1; i <= 20; ++i)
-        file.write(
-            QStringLiteral("Friend %1\tfriend%1\n").arg(i, 2, 10, QLatin1Char('0')).toUtf8());
+    if (history.friendCount() == 0) {
+        for (int i = 1; i <= 20; ++i)
+            file.write(
+                QStringLiteral("Friend %1\tfriend%1\n").arg(i, 2, 10, QLatin1Char('0')).toUtf8());
+        return true;
+    }
+    for (int row = 1; row <= std::min(200, history.friendCount()); ++row)
+        file.write((history.cell(row, DisplayName) + u'\t' + history.cell(row, AccountName) + u'\n')
+                       .toUtf8());
     return true;
 }
 
@@ -295,7 +318,11 @@ int main(int argc, char **argv)
                                   QStringLiteral("N"), QStringLiteral("3"));
     const QCommandLineOption secondScan(QStringLiteral("second-scan"),
                                         QStringLiteral("Also wait for the timed scan."));
-    parser.addOptions({runs, secondScan});
+    const QCommandLineOption friends(QStringLiteral("friends"),
+                                     QStringLiteral("Friends in the history at start (default "
+                                                    "none: the service's 20 are new)."),
+                                     QStringLiteral("N"), QStringLiteral("0"));
+    parser.addOptions({runs, secondScan, friends});
     parser.addPositionalArgument(QStringLiteral("amiscan"),
                                  QStringLiteral("The program (default: the one built here)."));
     parser.process(app);
@@ -309,7 +336,9 @@ int main(int argc, char **argv)
     }
     QTemporaryDir work;
     const QString roster = work.filePath(QStringLiteral("roster.txt"));
-    if (!writeRoster(roster))
+    const FriendsTable history =
+        randomFriends(std::clamp(parser.value(friends).toInt(), 0, MaxFriends));
+    if (!writeRoster(roster, history))
         return 1;
     VeySimProcess sim({QStringLiteral("--roster"), roster, QStringLiteral("--all-online")});
     if (!sim.start()) {
@@ -321,7 +350,7 @@ int main(int argc, char **argv)
     const int count = std::max(1, parser.value(runs).toInt());
     for (int i = 0; i < count; ++i) {
         const std::optional<Sample> sample =
-            measureOnce(executable, sim.baseUrl(), watch, parser.isSet(secondScan));
+            measureOnce(executable, sim.baseUrl(), watch, parser.isSet(secondScan), history);
         if (!sample) {
             std::fprintf(stderr, "run %d failed\n", i + 1);
             return 1;
