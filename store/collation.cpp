@@ -45,6 +45,13 @@ QList<int> Collation::order(const QStringList &keys) const
 {
     QList<int> positions(keys.size());
     std::iota(positions.begin(), positions.end(), 0);
+    // Names read back in the order they were written in need no sort keys: a comparison of each
+    // with the next tells so, and the first pair out of order ends the check.
+    bool sorted = true;
+    for (qsizetype i = 1; i < keys.size() && sorted; ++i)
+        sorted = compare(keys.at(i - 1), keys.at(i)) <= 0;
+    if (sorted)
+        return positions;
     // Sort keys are computed once per name, so each comparison is a plain byte comparison.
     // Names no longer in use go once they outnumber the ones sorted.
     if (m_sortKeys.size() > 2 * keys.size() + 1024)

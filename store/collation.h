@@ -21,9 +21,9 @@ public:
     // Negative, zero or positive as a sorts before, with or after b.
     int compare(const QString &a, const QString &b) const;
 
-    // The positions of keys in sorted order: keys[order[0]] comes first. O(n log n).
-    // The collator's key of each name is kept for later orders, which then compute only the
-    // keys of names they have not seen.
+    // The positions of keys in sorted order: keys[order[0]] comes first. O(n log n); O(n) for
+    // keys already in order, which are only compared. Otherwise the collator's key of each name
+    // is kept for later orders, which then compute only the keys of names they have not seen.
     QList<int> order(const QStringList &keys) const;
     // Whether a sorts before b in the order that order() gives (equal texts: false). Uses the
     // kept keys.

@@ -1,5 +1,6 @@
 #include "store/friends_table.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace amiscan {
@@ -102,11 +103,8 @@ void FriendsTable::indexName(int column, const QString &text, RowId id)
     if (!m_namesIndexed)
         return;
     NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
-    if (index.before.size() <= qsizetype(id))
-        index.before.resize(qsizetype(m_lastId) + 1 + m_lastId / 2, 0);
-    RowId &latest = index.latest[text];
-    index.before[id] = latest;
-    latest = id;
+    const NamedFriend named{nameHash(text), id};
+    index.insert(std::lower_bound(index.begin(), index.end(), named), named);
 }
 
 void FriendsTable::unindexName(int column, const QString &text, RowId id)
@@ -114,49 +112,42 @@ void FriendsTable::unindexName(int column, const QString &text, RowId id)
     if (!m_namesIndexed)
         return;
     NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
-    const auto latest = index.latest.find(text);
-    if (latest == index.latest.end())
-        return;
-    if (*latest == id) {
-        if (index.before.at(id) != 0)
-            *latest = index.before.at(id);
-        else
-            index.latest.erase(latest);
-        return;
-    }
-    for (RowId later = *latest; index.before.at(later) != 0; later = index.before.at(later)) {
-        if (index.before.at(later) == id) {
-            index.before[later] = index.before.at(id);
-            return;
-        }
-    }
+    const NamedFriend named{nameHash(text), id};
+    const auto found = std::lower_bound(index.begin(), index.end(), named);
+    if (found != index.end() && *found == named)
+        index.erase(found);
 }
 
 QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString &text)
 {
     indexNames();
     const NameIndex &index = column == DisplayName ? m_byDisplayName : m_byAccountName;
+    const quint32 hash = nameHash(text);
     QList<RowId> friends;
-    for (RowId id = index.latest.value(text); id != 0; id = index.before.at(id))
-        friends << id;
+    for (auto named = std::lower_bound(index.cbegin(), index.cend(), NamedFriend{hash, 0});
+         named != index.cend() && named->hash == hash; ++named) {
+        if (m_rows.at(findRow(named->id)).at(column) == text)
+            friends << named->id;
+    }
     return friends;
 }
 
 void FriendsTable::indexNames()
 {
-    if (!m_namesIndexed) {
-        m_namesIndexed = true;
+    if (m_namesIndexed)
+        return;
+    m_namesIndexed = true;
+    for (NameIndex *index : {&m_byDisplayName, &m_byAccountName}) {
+        index->clear();
         // Room for the friends yet to come, so that a scan seldom grows the index.
-        const qsizetype room = 2 * qsizetype(m_friendCount) + 256;
-        for (NameIndex *index : {&m_byDisplayName, &m_byAccountName}) {
-            index->latest.reserve(room);
-            index->before = QList<RowId>(qsizetype(m_lastId) + 1 + m_lastId / 2, 0);
-        }
-        for (int row = 1; row <= m_friendCount; ++row) {
-            indexName(DisplayName, m_rows.at(row).at(DisplayName), m_ids.at(row));
-            indexName(AccountName, m_rows.at(row).at(AccountName), m_ids.at(row));
-        }
+        index->reserve(size_t(m_friendCount) + 256);
     }
+    for (int row = 1; row <= m_friendCount; ++row) {
+        m_byDisplayName.push_back({nameHash(m_rows.at(row).at(DisplayName)), m_ids.at(row)});
+        m_byAccountName.push_back({nameHash(m_rows.at(row).at(AccountName)), m_ids.at(row)});
+    }
+    std::sort(m_byDisplayName.begin(), m_byDisplayName.end());
+    std::sort(m_byAccountName.begin(), m_byAccountName.end());
 }
 
 int FriendsTable::findByAccountName(const QString &accountName) const

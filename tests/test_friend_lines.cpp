@@ -138,6 +138,26 @@ private slots:
             marks << table.isLengthCurrent(row, Session::First)
                   << table.isLengthCurrent(row, Session::Second);
         QCOMPARE(marks, (QList<bool>{true, false, true, true, false, true, false, false}));
+        // The friends of a name follow renames, removals, sorts and new friends.
+        table = threeOnFourOff();
+        const auto named = [&](int column, const QString &name) {
+            QList<FriendsTable::RowId> ids = table.friendsNamed(column, name);
+            std::sort(ids.begin(), ids.end());
+            return ids;
+        };
+        const FriendsTable::RowId amy = table.rowId(1), cid = table.rowId(3);
+        QCOMPARE(named(DisplayName, "Amy"), QList<FriendsTable::RowId>{amy});
+        table.setCell(3, DisplayName, "Amy");
+        QCOMPARE(named(DisplayName, "Amy"), (QList<FriendsTable::RowId>{amy, cid}));
+        QVERIFY(named(DisplayName, "Cid").isEmpty());
+        QVERIFY(table.rebuild({7, 6, 5, 4, 3, 2, 1}));
+        table.removeFriend(7);
+        QCOMPARE(named(DisplayName, "Amy"), QList<FriendsTable::RowId>{cid});
+        const int newRow = table.appendFriend();
+        QCOMPARE(named(AccountName, ""), QList<FriendsTable::RowId>{table.rowId(newRow)});
+        table.setCell(newRow, AccountName, "amy");
+        QCOMPARE(named(AccountName, "amy"), QList<FriendsTable::RowId>{table.rowId(newRow)});
+        QVERIFY(named(AccountName, "").isEmpty());
     }
 
     // The collation ignores case and keeps equal keys in order.
@@ -147,6 +167,13 @@ private slots:
         QCOMPARE(Collation(QLocale::c()).order({"Sam", "abel", "Zed", "ABEL"}),
                  (QList<int>{3, 1, 0, 2}));
         QCOMPARE(English.order({"Sam", "Al", "Sam", "Al"}), (QList<int>{1, 3, 0, 2}));
+        // Names already in order stay so; one pair out of order, even the last, is sorted.
+        QCOMPARE(English.order({"AL", "Al", "al", "Bob", "bob", "Bob"}),
+                 (QList<int>{0, 1, 2, 3, 5, 4}));
+        QCOMPARE(English.order({"Al", "al", "Bob", "Bob", "Cy"}), (QList<int>{0, 1, 2, 3, 4}));
+        QCOMPARE(English.order({"Al", "Bob", "al"}), (QList<int>{0, 2, 1}));
+        QCOMPARE(Collation(QLocale::c()).order({"ABEL", "abel", "Sam", "Zed"}),
+                 (QList<int>{0, 1, 2, 3}));
         FriendsTable table = tableOf({{"Zed", "alpha"},
                                       {"carl", "twin-b"},
                                       {"Carl", "twin-a", true},
