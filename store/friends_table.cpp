@@ -126,7 +126,7 @@ QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString 
     QList<RowId> friends;
     for (auto named = std::lower_bound(index.cbegin(), index.cend(), NamedFriend{hash, 0});
          named != index.cend() && named->hash == hash; ++named) {
-        if (m_rows.at(findRow(named->id)).at(column) == text)
+        if (const int row = findRow(named->id); row > 0 && m_rows.at(row).at(column) == text)
             friends << named->id;
     }
     return friends;
