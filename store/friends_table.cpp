@@ -73,10 +73,22 @@ void FriendsTable::setCell(int row, int column, const QString &text)
         unindexName(column, m_rows.at(row).at(column), m_ids.at(row));
         indexName(column, text, m_ids.at(row));
     }
-    m_rows[row][column] = text;
+    m_rows[row][column] = isSharedColumn(column) ? sharedText(text) : text;
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
     if (column == Online || markOfColumn(column) != 0)
         unsettle(row);
+}
+
+const QString &FriendsTable::sharedText(const QString &text)
+{
+    if (const auto known = m_sharedTexts.constFind(text); known != m_sharedTexts.cend())
+        return *known;
+    if (m_sharedTexts.size() >= 2 * m_sharedAfterSweep + 256) {
+        for (auto shared = m_sharedTexts.cbegin(); shared != m_sharedTexts.cend();)
+            shared = shared->isDetached() ? m_sharedTexts.erase(shared) : std::next(shared);
+        m_sharedAfterSweep = m_sharedTexts.size();
+    }
+    return *m_sharedTexts.insert(text);
 }
 
 QList<int> FriendsTable::unsettledRows()
@@ -235,6 +247,8 @@ void FriendsTable::clear()
     m_namesIndexed = false;
     m_byDisplayName = {};
     m_byAccountName = {};
+    m_sharedTexts.clear();
+    m_sharedAfterSweep = 0;
     m_friendCount = 0;
 }
 

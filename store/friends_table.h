@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QHashSeed>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -162,6 +163,17 @@ private:
             return markBit(Session::Second);
         return 0;
     }
+
+    // Stamps, lengths and flags repeat from friend to friend: each cell of those columns shares
+    // its text with every other cell that holds the same one, through the set of those texts.
+    // Texts only the set still holds leave it once it has doubled since it was last swept.
+    static constexpr bool isSharedColumn(int column)
+    {
+        return column != DisplayName && column != AccountName && column != ManagePos;
+    }
+    const QString &sharedText(const QString &text);
+    QSet<QString> m_sharedTexts;
+    qsizetype m_sharedAfterSweep = 0;
 
     QList<Row> m_rows;
     // Per row, the sessions whose length is current and the unsettled mark; as many as m_rows.
