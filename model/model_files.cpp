@@ -9,6 +9,7 @@
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "store/history_saver.h"
+#include "store/memory_release.h"
 #include "store/presence_log.h"
 #include "store/settings_file.h"
 
@@ -98,7 +99,11 @@ void MainModel::loadHistory()
     // The log takes the two sessions of each friend once, the first time it is started.
     openLog();
     m_log->importHistory(m_table);
-    QTimer::singleShot(NameIndexDelayMs, this, [this] { m_table.indexNames(); });
+    QTimer::singleShot(NameIndexDelayMs, this, [this] {
+        m_table.indexNames();
+        // The file's text and the parts read from it are gone by now.
+        releaseFreedMemory();
+    });
 }
 
 void MainModel::readSettings()

@@ -52,9 +52,7 @@ void FriendsTable::reserveRows(int rows)
 
 QString FriendsTable::cell(int row, int column) const
 {
-    if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
-        return {};
-    return m_rows.at(row).at(column);
+    return cellText(row, column);
 }
 
 const QString &FriendsTable::emptyCell()
@@ -65,15 +63,15 @@ const QString &FriendsTable::emptyCell()
 
 void FriendsTable::setCell(int row, int column, const QString &text)
 {
-    if (!isFriendRow(row) || column < 1 || column >= ColumnCount)
+    if (!isFriendRow(row) || !isHeldColumn(column))
         return;
     if (column == DisplayName || column == AccountName || column == Online)
         changed();
     if (column == DisplayName || column == AccountName) {
-        unindexName(column, m_rows.at(row).at(column), m_ids.at(row));
+        unindexName(column, held(row, column), m_ids.at(row));
         indexName(column, text, m_ids.at(row));
     }
-    m_rows[row][column] = isSharedColumn(column) ? sharedText(text) : text;
+    held(row, column) = isSharedColumn(column) ? sharedText(text) : text;
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
     if (column == Online || markOfColumn(column) != 0)
         unsettle(row);
@@ -138,7 +136,7 @@ QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString 
     QList<RowId> friends;
     for (auto named = std::lower_bound(index.cbegin(), index.cend(), NamedFriend{hash, 0});
          named != index.cend() && named->hash == hash; ++named) {
-        if (const int row = findRow(named->id); row > 0 && m_rows.at(row).at(column) == text)
+        if (const int row = findRow(named->id); row > 0 && held(row, column) == text)
             friends << named->id;
     }
     return friends;
@@ -155,8 +153,8 @@ void FriendsTable::indexNames()
         index->reserve(size_t(m_friendCount) + 256);
     }
     for (int row = 1; row <= m_friendCount; ++row) {
-        m_byDisplayName.push_back({nameHash(m_rows.at(row).at(DisplayName)), m_ids.at(row)});
-        m_byAccountName.push_back({nameHash(m_rows.at(row).at(AccountName)), m_ids.at(row)});
+        m_byDisplayName.push_back({nameHash(held(row, DisplayName)), m_ids.at(row)});
+        m_byAccountName.push_back({nameHash(held(row, AccountName)), m_ids.at(row)});
     }
     std::sort(m_byDisplayName.begin(), m_byDisplayName.end());
     std::sort(m_byAccountName.begin(), m_byAccountName.end());
@@ -167,7 +165,7 @@ int FriendsTable::findByAccountName(const QString &accountName) const
     if (accountName.isEmpty())
         return 0;
     for (int row = 1; row <= m_friendCount; ++row) {
-        if (m_rows.at(row).at(AccountName) == accountName)
+        if (held(row, AccountName) == accountName)
             return row;
     }
     return -1;
@@ -179,11 +177,10 @@ void FriendsTable::removeFriend(int row)
         return;
     changed();
     m_rowOfId[m_ids.at(row)] = -1;
-    unindexName(DisplayName, m_rows.at(row).at(DisplayName), m_ids.at(row));
-    unindexName(AccountName, m_rows.at(row).at(AccountName), m_ids.at(row));
+    unindexName(DisplayName, held(row, DisplayName), m_ids.at(row));
+    unindexName(AccountName, held(row, AccountName), m_ids.at(row));
     for (int r = row; r < m_friendCount; ++r) {
-        for (int column = 1; column < ColumnCount; ++column)
-            m_rows[r][column] = m_rows.at(r + 1).at(column);
+        m_rows[r] = m_rows.at(r + 1);
         m_lengthMarks[r] = m_lengthMarks.at(r + 1);
         m_ids[r] = m_ids.at(r + 1);
         m_rowOfId[m_ids.at(r)] = r;
@@ -229,7 +226,6 @@ bool FriendsTable::rebuild(const QList<int> &order)
 void FriendsTable::placeRow(int place, Row &&row, quint8 marks, RowId id)
 {
     m_rows[place] = std::move(row);
-    m_rows[place][0].clear();
     m_lengthMarks[place] = marks;
     m_ids[place] = id;
     m_rowOfId[id] = place;

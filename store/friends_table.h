@@ -47,7 +47,8 @@ inline constexpr int MaxFriends = 32767;
 class FriendsTable final
 {
 public:
-    using Row = std::array<QString, ColumnCount>;
+    // The cells of columns 1 to 12, the only ones that hold text.
+    using Row = std::array<QString, AccountName>;
     // Names one friend row for as long as it lives, wherever sorts and removals move it. Numbers
     // are never given twice by one table; 0 names no friend.
     using RowId = quint32;
@@ -69,12 +70,12 @@ public:
     // until the table next changes.
     const QString &cellText(int row, int column) const
     {
-        if (row < 0 || row >= capacity() || column < 0 || column >= ColumnCount)
+        if (row < 0 || row >= capacity() || !isHeldColumn(column))
             return emptyCell();
-        return m_rows.at(row).at(column);
+        return held(row, column);
     }
-    // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 15); other writes are ignored
-    // so that row 0 and column 0 stay empty.
+    // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 12); other writes are ignored
+    // so that row 0 and columns 0, 13, 14 and 15 stay empty.
     void setCell(int row, int column, const QString &text);
 
     // First row from 0 to friendCount() whose AccountName equals the name exactly, or -1.
@@ -141,6 +142,9 @@ public:
 
 private:
     static const QString &emptyCell();
+    static constexpr bool isHeldColumn(int column) { return column >= 1 && column <= AccountName; }
+    const QString &held(int row, int column) const { return m_rows.at(row).at(column - 1); }
+    QString &held(int row, int column) { return m_rows[row][column - 1]; }
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
     static constexpr quint8 markBit(Session session) { return quint8(1u << int(session)); }
     static constexpr quint8 UnsettledMark = 1;

@@ -1,5 +1,6 @@
 #include "store/history_saver.h"
 
+#include "store/memory_release.h"
 #include "store/safe_file.h"
 
 namespace amiscan {
@@ -73,6 +74,12 @@ void HistorySaver::run()
         // The copy goes before the next save is taken, while the window may change the table.
         job = Job{};
         lock.lock();
+        if (!m_waiting && !m_stopping) {
+            // Nothing else to write: what the formatting and the scan before it used goes back.
+            lock.unlock();
+            releaseFreedMemory();
+            lock.lock();
+        }
         if (written)
             m_failure.reset();
         else
