@@ -7,7 +7,8 @@
 //                                                              [--friends N]
 //
 // With --friends, the program starts with a history of that many friends, of whom the service
-// shows 200 online (the table's limit is 32767).
+// shows 200 online (the table's limit is 32767). With AMISCAN_BENCH_MAPPINGS set, the main
+// process's largest resident mappings between scans are listed.
 //
 // The program runs from a copy in a directory of its own (its files sit beside it), with the
 // browser helper copied beside it when there is one. The window counts as shown when a viewable
@@ -61,6 +62,30 @@ double residentMb(qint64 pid)
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
+}
+
+// The process's largest resident mappings: "[heap]", a library, or an anonymous one (a thread's
+// heap, a large block) by its addresses.
+void printResidentMappings(qint64 pid)
+{
+    QFile smaps(QStringLiteral("/proc/%1/smaps").arg(pid));
+    if (!smaps.open(QIODevice::ReadOnly))
+        return;
+    QHash<QByteArray, qint64> residentKb;
+    QByteArray mapping;
+    for (const QByteArray &line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.value(0).contains('-') && fields.size() >= 5)
+            mapping = fields.size() >= 6 ? fields.at(5) : "anonymous " + fields.at(0);
+        else if (fields.value(0) == "Rss:")
+            residentKb[mapping] += fields.value(1).toLongLong();
+    }
+    QList<std::pair<qint64, QByteArray>> largest;
+    for (auto it = residentKb.cbegin(); it != residentKb.cend(); ++it)
+        largest.append({it.value(), it.key()});
+    std::sort(largest.rbegin(), largest.rend());
+    for (const auto &[kb, name] : largest.mid(0, 10))
+        std::printf("    %7.1f MB  %s\n", double(kb) / 1024.0, name.constData());
 }
 
 // Every process started, directly or not, by the given one.
@@ -266,6 +291,8 @@ std::optional<Sample> measureOnce(const QString &executable, const QUrl &service
     sample.afterScanRssMb = residentMb(copy.pid());
     QThread::msleep(10000);
     sample.betweenRssMb = residentMb(copy.pid());
+    if (qEnvironmentVariableIsSet("AMISCAN_BENCH_MAPPINGS"))
+        printResidentMappings(copy.pid());
     const QList<qint64> browsers = descendantsOf(copy.pid());
     sample.betweenProcesses = int(browsers.size());
     sample.betweenProcessesRssMb = browserProcessesMb(browsers);

@@ -13,15 +13,19 @@ Collation::Collation(const QLocale &locale) : m_collator(locale)
     m_collator.setNumericMode(false);
 }
 
+QCollatorSortKey Collation::newSortKey(const QString &name) const
+{
+    // The plain "C" locale's sort keys keep letter case, unlike its comparison: fold the case
+    // first there so that both orders agree ("anna" before "Bob" in every locale).
+    const bool foldCase = m_collator.locale().language() == QLocale::C;
+    return m_collator.sortKey(foldCase ? name.toCaseFolded() : name);
+}
+
 QCollatorSortKey Collation::sortKey(const QString &name) const
 {
     auto known = m_sortKeys.constFind(name);
-    if (known == m_sortKeys.cend()) {
-        // The plain "C" locale's sort keys keep letter case, unlike its comparison: fold the
-        // case first there so that both orders agree ("anna" before "Bob" in every locale).
-        const bool foldCase = m_collator.locale().language() == QLocale::C;
-        known = m_sortKeys.insert(name, m_collator.sortKey(foldCase ? name.toCaseFolded() : name));
-    }
+    if (known == m_sortKeys.cend())
+        known = m_sortKeys.insert(name, newSortKey(name));
     return *known;
 }
 
@@ -52,15 +56,16 @@ QList<int> Collation::order(const QStringList &keys) const
         sorted = compare(keys.at(i - 1), keys.at(i)) <= 0;
     if (sorted)
         return positions;
-    // Sort keys are computed once per name, so each comparison is a plain byte comparison.
-    // Names no longer in use go once they outnumber the ones sorted.
+    // Sort keys are computed once per name, so each comparison is a plain byte comparison. They
+    // are not kept: a whole order is rare, and the keys of every name would outweigh the names.
     if (m_sortKeys.size() > 2 * keys.size() + 1024)
         m_sortKeys.clear();
-    // Copies: they share their bytes with the kept keys, which may move as more are added.
     std::vector<QCollatorSortKey> sortKeys;
     sortKeys.reserve(keys.size());
-    for (const QString &key : keys)
-        sortKeys.push_back(sortKey(key));
+    for (const QString &key : keys) {
+        const auto known = m_sortKeys.constFind(key);
+        sortKeys.push_back(known != m_sortKeys.cend() ? *known : newSortKey(key));
+    }
 
     std::stable_sort(positions.begin(), positions.end(), [&](int a, int b) {
         const int byLocale = sortKeys[size_t(a)].compare(sortKeys[size_t(b)]);

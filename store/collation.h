@@ -22,14 +22,14 @@ public:
     int compare(const QString &a, const QString &b) const;
 
     // The positions of keys in sorted order: keys[order[0]] comes first. O(n log n); O(n) for
-    // keys already in order, which are only compared. Otherwise the collator's key of each name
-    // is kept for later orders, which then compute only the keys of names they have not seen.
+    // keys already in order, which are only compared.
     QList<int> order(const QStringList &keys) const;
-    // Whether a sorts before b in the order that order() gives (equal texts: false). Uses the
-    // kept keys.
+    // Whether a sorts before b in the order that order() gives (equal texts: false). The
+    // collator's keys of the names it compares are kept for the next calls.
     bool before(const QString &a, const QString &b) const;
 
 private:
+    QCollatorSortKey newSortKey(const QString &name) const;
     QCollatorSortKey sortKey(const QString &name) const;
 
     QCollator m_collator;

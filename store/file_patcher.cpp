@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include <cerrno>
 #include <cstring>
@@ -21,9 +22,6 @@ namespace {
 
 const QByteArray JournalMagic = QByteArrayLiteral("amiscan change 1");
 constexpr auto JournalHash = QCryptographicHash::Sha256;
-// Equal bytes between two changed ones up to which both go in one piece: a piece costs 16 bytes
-// of journal.
-constexpr qsizetype MergeGap = 16;
 
 // Bytes to write at an offset of a file with the given device, inode and size.
 struct Change
@@ -86,35 +84,33 @@ std::optional<Change> decode(const QByteArray &bytes)
     return change;
 }
 
-// The pieces of `after` that differ from `before`, of the same length; none when a line end
-// moved or so much changed that writing the file anew costs about as much.
-std::optional<Change> changeBetween(const QByteArray &before, const QByteArray &after)
+// The pieces of the new bytes that differ from those written last, known by their blocks, both
+// of the same length; none when a line end moved or so much changed that writing the file anew
+// costs about as much.
+std::optional<Change> changeBetween(const FileBlocks &before, const QByteArray &after,
+                                    const FileBlocks &now)
 {
-    const char *a = before.constData(), *b = after.constData();
-    const qsizetype n = after.size();
+    if (before.size() != now.size())
+        return std::nullopt;
     Change change;
     qsizetype changed = 0;
-    for (qsizetype i = 0; i < n;) {
-        const qsizetype block = std::min<qsizetype>(64, n - i);
-        if (std::memcmp(a + i, b + i, size_t(block)) == 0) {
-            i += block;
+    for (size_t block = 0; block < now.size();) {
+        if (now.at(block) == before.at(block)) {
+            ++block;
             continue;
         }
-        while (a[i] == b[i])
-            ++i;
-        qsizetype last = i;
-        for (qsizetype j = i; j < n && j - last <= MergeGap; ++j) {
-            if (a[j] == b[j])
-                continue;
-            if (a[j] == '\n' || b[j] == '\n')
+        size_t end = block;
+        for (; end < now.size() && now.at(end) != before.at(end); ++end) {
+            if (now.at(end).lineEnds != before.at(end).lineEnds)
                 return std::nullopt;
-            last = j;
         }
-        change.pieces.emplace_back(i, after.sliced(i, last + 1 - i));
-        changed += last + 1 - i;
-        i = last + 1;
+        const qsizetype from = qsizetype(block) * FileBlock::Size;
+        const qsizetype length = std::min(qsizetype(end) * FileBlock::Size, after.size()) - from;
+        change.pieces.emplace_back(from, after.sliced(from, length));
+        changed += length;
+        block = end;
     }
-    if (changed > n / 4)
+    if (changed > after.size() / 4)
         return std::nullopt;
     return change;
 }
@@ -207,7 +203,7 @@ bool FilePatcher::write(const QString &path, const QByteArray &bytes, QString *e
     m_lastBytesWritten = 0;
     m_lastWasInPlace = false;
     finishInterruptedChange(path);
-    if (path == m_path && bytes.size() == m_bytes.size() && writeInPlace(path, bytes, error))
+    if (path == m_path && bytes.size() == m_size && writeInPlace(path, bytes, error))
         return true;
     forget();
     if (!replaceFileSafely(path, bytes, error))
@@ -217,7 +213,8 @@ bool FilePatcher::write(const QString &path, const QByteArray &bytes, QString *e
     struct stat info = {};
     if (statOf(path, info)) {
         m_path = path;
-        m_bytes = bytes;
+        m_size = bytes.size();
+        m_blocks = blocksOf(bytes);
         m_identity = identityOf(info);
     }
     m_lastBytesWritten = bytes.size();
@@ -230,7 +227,8 @@ bool FilePatcher::writeInPlace(const QString &path, const QByteArray &bytes, QSt
     // Only the file as this patcher left it: anything else may have changed it since.
     if (!statOf(path, info) || identityOf(info) != m_identity)
         return false;
-    std::optional<Change> change = changeBetween(m_bytes, bytes);
+    FileBlocks blocks = blocksOf(bytes);
+    std::optional<Change> change = changeBetween(m_blocks, bytes, blocks);
     if (!change)
         return false;
     m_lastWasInPlace = true;
@@ -256,12 +254,29 @@ bool FilePatcher::writeInPlace(const QString &path, const QByteArray &bytes, QSt
     if (apply(path, *change, &info) != Applied::Yes)
         return failed(error, path);
     removeJournal(path);
-    m_bytes = bytes;
+    m_blocks = std::move(blocks);
     m_identity = identityOf(info);
     m_lastBytesWritten = journal.size();
     for (const auto &piece : change->pieces)
         m_lastBytesWritten += piece.second.size();
     return true;
+}
+
+FileBlocks FilePatcher::blocksOf(const QByteArray &bytes)
+{
+    // Keyed by a number chosen anew each run, so that no text can be made to match another's.
+    static const size_t seed = QHashSeed::globalSeed();
+    FileBlocks blocks;
+    blocks.reserve(size_t((bytes.size() + FileBlock::Size - 1) / FileBlock::Size));
+    for (qsizetype at = 0; at < bytes.size(); at += FileBlock::Size) {
+        const QByteArrayView block =
+            QByteArrayView(bytes).sliced(at, std::min(FileBlock::Size, bytes.size() - at));
+        quint64 lineEnds = 0;
+        for (qsizetype i = 0; i < block.size(); ++i)
+            lineEnds |= quint64(block.at(i) == '\n') << i;
+        blocks.push_back({quint64(qHashBits(block.data(), size_t(block.size()), seed)), lineEnds});
+    }
+    return blocks;
 }
 
 FilePatcher::Identity FilePatcher::identityOf(const struct stat &info)
@@ -273,7 +288,8 @@ FilePatcher::Identity FilePatcher::identityOf(const struct stat &info)
 void FilePatcher::forget()
 {
     m_path.clear();
-    m_bytes.clear();
+    m_size = -1;
+    m_blocks = {};
     m_identity = {};
 }
 

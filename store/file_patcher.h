@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 struct stat;
 
 namespace amiscan {
@@ -18,6 +20,17 @@ QString journalPath(const QString &path);
 // begun). Leaves the journal only when writing the change fails, to be tried again. Runs before
 // the file is read at start-up and before every save; false when a journal was left.
 bool finishInterruptedChange(const QString &path);
+
+// What a file patcher keeps of each 64 bytes it wrote: a hash of them and where their line ends
+// are. 16 bytes in 64, where keeping the bytes themselves took all 64.
+struct FileBlock
+{
+    static constexpr qsizetype Size = 64;
+    quint64 hash = 0;
+    quint64 lineEnds = 0;
+    bool operator==(const FileBlock &) const = default;
+};
+using FileBlocks = std::vector<FileBlock>;
 
 // Writes a file again and again, each time whole or not at all. When the new bytes have the
 // length and the line ends of those it wrote last, and the file is still the one it wrote, only
@@ -44,12 +57,14 @@ private:
         bool operator==(const Identity &) const = default;
     };
     static Identity identityOf(const struct stat &info);
+    static FileBlocks blocksOf(const QByteArray &bytes);
     bool writeInPlace(const QString &path, const QByteArray &bytes, QString *error);
     void forget();
 
     QString m_path;
-    // The bytes last written to m_path, and the file they were written to.
-    QByteArray m_bytes;
+    // What the bytes last written to m_path were, and the file they were written to.
+    qsizetype m_size = -1;
+    FileBlocks m_blocks;
     Identity m_identity;
     qint64 m_lastBytesWritten = 0;
     bool m_lastWasInPlace = false;
