@@ -305,6 +305,39 @@ private slots:
         QCOMPARE(filesIn(dir), QStringList{"Amiscan.txt"});
     }
 
+    // Bytes changed in place wherever they fall among the patcher's blocks of 64: at a block's
+    // first or last byte, across two blocks, in the short last block, several blocks apart.
+    void changesInPlace_data()
+    {
+        addColumns<QList<int>, bool>({"changed", "inPlace"});
+        addRow("first byte", QList<int>{0}, true);
+        addRow("a block's last byte", QList<int>{127}, true);
+        addRow("a block's first byte", QList<int>{128}, true);
+        addRow("across two blocks", QList<int>{190, 191, 192, 193}, true);
+        addRow("blocks apart", QList<int>{5, 700, 701, 1900, 4000}, true);
+        addRow("the short last block", QList<int>{4097, 4098}, true);
+        addRow("a line end moved", QList<int>{79}, false);
+    }
+    void changesInPlace()
+    {
+        auto [changed, inPlace] = fetch<QList<int>, bool>("changed", "inPlace");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Amiscan.txt");
+        // 4100 bytes: lines of 79 letters and a line end.
+        QByteArray before;
+        for (int i = 0; before.size() < 4100; ++i)
+            before += i % 80 == 79 ? '\n' : char('a' + i % 26);
+        before.truncate(4100);
+        QByteArray after = before;
+        for (const int at : changed)
+            after[at] = after.at(at) == '\n' ? 'x' : after.at(at) == 'Z' ? 'Y' : 'Z';
+        FilePatcher file;
+        QVERIFY(file.write(path, before));
+        QVERIFY(file.write(path, after));
+        QCOMPARE(fileBytes(path), after);
+        QCOMPARE(file.lastWasInPlace(), inPlace);
+    }
+
     // A change in place cut short: its journal completes it, unless the journal itself was cut
     // short or the file was replaced since; the file is then left as it is.
     void interruptedChange_data()
