@@ -1,9 +1,11 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/log_command.h"
+#include "store/memory_release.h"
 
 int main(int argc, char **argv)
 {
+    amiscan::releaseLargeBlocksWhenFreed();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -7,8 +7,9 @@
 //                                                              [--friends N]
 //
 // With --friends, the program starts with a history of that many friends, of whom the service
-// shows 200 online (the table's limit is 32767). With AMISCAN_BENCH_MAPPINGS set, the main
-// process's largest resident mappings between scans are listed.
+// shows 200 online (the table's limit is 32767). With AMISCAN_BENCH_MAPPINGS=N, the main
+// process's largest resident mappings between scans are listed, and it is left running N
+// seconds more to be looked at.
 //
 // The program runs from a copy in a directory of its own (its files sit beside it), with the
 // browser helper copied beside it when there is one. The window counts as shown when a viewable
@@ -291,8 +292,12 @@ std::optional<Sample> measureOnce(const QString &executable, const QUrl &service
     sample.afterScanRssMb = residentMb(copy.pid());
     QThread::msleep(10000);
     sample.betweenRssMb = residentMb(copy.pid());
-    if (qEnvironmentVariableIsSet("AMISCAN_BENCH_MAPPINGS"))
+    if (qEnvironmentVariableIsSet("AMISCAN_BENCH_MAPPINGS")) {
         printResidentMappings(copy.pid());
+        std::printf("    (process %lld)\n", copy.pid());
+        std::fflush(stdout);
+        QThread::sleep(qEnvironmentVariableIntValue("AMISCAN_BENCH_MAPPINGS"));
+    }
     const QList<qint64> browsers = descendantsOf(copy.pid());
     sample.betweenProcesses = int(browsers.size());
     sample.betweenProcessesRssMb = browserProcessesMb(browsers);

@@ -8,4 +8,12 @@ namespace amiscan {
 // milliseconds; does nothing where the allocator offers no such call.
 void releaseFreedMemory();
 
+// Every thread allocates from one heap, which releaseFreedMemory() can empty wholly (the
+// allocator trims only the main heap's free end, never a thread's own heap). Blocks of 128 kB
+// and more go back to the system as soon as they are freed, and free memory at the end of the
+// heap once it reaches that much: otherwise the allocator raises both limits to the largest
+// block freed so far, and after the first save of a large table its buffers of several megabytes
+// would stay resident between scans. Called once, before anything is allocated.
+void releaseLargeBlocksWhenFreed();
+
 } // namespace amiscan
