@@ -67,26 +67,52 @@ void FriendsTable::setCell(int row, int column, const QString &text)
         return;
     if (column == DisplayName || column == AccountName || column == Online)
         changed();
+    Row &cells = m_rows[row];
     if (column == DisplayName || column == AccountName) {
-        unindexName(column, held(row, column), m_ids.at(row));
+        unindexName(column, name(row, column), m_ids.at(row));
         indexName(column, text, m_ids.at(row));
+        (column == DisplayName ? cells.displayName : cells.accountName) = text;
+    } else if (const int slot = sharedSlot(column); slot >= 0) {
+        cells.shared[size_t(slot)] = sharedNumber(text);
+    } else {
+        cells.managePos = text;
     }
-    held(row, column) = isSharedColumn(column) ? sharedText(text) : text;
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
     if (column == Online || markOfColumn(column) != 0)
         unsettle(row);
 }
 
-const QString &FriendsTable::sharedText(const QString &text)
+quint32 FriendsTable::sharedNumber(const QString &text)
 {
-    if (const auto known = m_sharedTexts.constFind(text); known != m_sharedTexts.cend())
+    if (const auto known = m_sharedNumbers.constFind(text); known != m_sharedNumbers.cend())
         return *known;
-    if (m_sharedTexts.size() >= 2 * m_sharedAfterSweep + 256) {
-        for (auto shared = m_sharedTexts.cbegin(); shared != m_sharedTexts.cend();)
-            shared = shared->isDetached() ? m_sharedTexts.erase(shared) : std::next(shared);
-        m_sharedAfterSweep = m_sharedTexts.size();
+    const auto number = quint32(m_sharedTexts.size());
+    m_sharedTexts.push_back(text);
+    m_sharedNumbers.insert(text, number);
+    return number;
+}
+
+void FriendsTable::forgetUnusedTexts()
+{
+    if (m_sharedTexts.size() < 2 * m_sharedAfterSweep + 256)
+        return;
+    // Numbered anew in the order of their first use; stale rows above the friends count too.
+    std::vector<quint32> renumbered(m_sharedTexts.size(), 0);
+    std::deque<QString> texts{QString()};
+    QHash<QString, quint32> numbers{{QString(), 0}};
+    for (Row &cells : m_rows) {
+        for (quint32 &number : cells.shared) {
+            if (number != 0 && renumbered.at(number) == 0) {
+                renumbered[number] = quint32(texts.size());
+                numbers.insert(m_sharedTexts.at(number), quint32(texts.size()));
+                texts.push_back(m_sharedTexts.at(number));
+            }
+            number = renumbered.at(number);
+        }
     }
-    return *m_sharedTexts.insert(text);
+    m_sharedTexts = std::move(texts);
+    m_sharedNumbers = std::move(numbers);
+    m_sharedAfterSweep = m_sharedTexts.size();
 }
 
 QList<int> FriendsTable::unsettledRows()
@@ -136,7 +162,7 @@ QList<FriendsTable::RowId> FriendsTable::friendsNamed(int column, const QString 
     QList<RowId> friends;
     for (auto named = std::lower_bound(index.cbegin(), index.cend(), NamedFriend{hash, 0});
          named != index.cend() && named->hash == hash; ++named) {
-        if (const int row = findRow(named->id); row > 0 && held(row, column) == text)
+        if (const int row = findRow(named->id); row > 0 && name(row, column) == text)
             friends << named->id;
     }
     return friends;
@@ -153,8 +179,8 @@ void FriendsTable::indexNames()
         index->reserve(size_t(m_friendCount) + 256);
     }
     for (int row = 1; row <= m_friendCount; ++row) {
-        m_byDisplayName.push_back({nameHash(held(row, DisplayName)), m_ids.at(row)});
-        m_byAccountName.push_back({nameHash(held(row, AccountName)), m_ids.at(row)});
+        m_byDisplayName.push_back({nameHash(m_rows.at(row).displayName), m_ids.at(row)});
+        m_byAccountName.push_back({nameHash(m_rows.at(row).accountName), m_ids.at(row)});
     }
     std::sort(m_byDisplayName.begin(), m_byDisplayName.end());
     std::sort(m_byAccountName.begin(), m_byAccountName.end());
@@ -165,7 +191,7 @@ int FriendsTable::findByAccountName(const QString &accountName) const
     if (accountName.isEmpty())
         return 0;
     for (int row = 1; row <= m_friendCount; ++row) {
-        if (held(row, AccountName) == accountName)
+        if (m_rows.at(row).accountName == accountName)
             return row;
     }
     return -1;
@@ -177,8 +203,8 @@ void FriendsTable::removeFriend(int row)
         return;
     changed();
     m_rowOfId[m_ids.at(row)] = -1;
-    unindexName(DisplayName, held(row, DisplayName), m_ids.at(row));
-    unindexName(AccountName, held(row, AccountName), m_ids.at(row));
+    unindexName(DisplayName, m_rows.at(row).displayName, m_ids.at(row));
+    unindexName(AccountName, m_rows.at(row).accountName, m_ids.at(row));
     for (int r = row; r < m_friendCount; ++r) {
         m_rows[r] = m_rows.at(r + 1);
         m_lengthMarks[r] = m_lengthMarks.at(r + 1);
@@ -219,6 +245,7 @@ bool FriendsTable::rebuild(const QList<int> &order)
         placeRow(place, std::move(row), marks, id);
         placed[place] = true;
     }
+    forgetUnusedTexts();
     changed();
     return true;
 }
@@ -243,8 +270,9 @@ void FriendsTable::clear()
     m_namesIndexed = false;
     m_byDisplayName = {};
     m_byAccountName = {};
-    m_sharedTexts.clear();
-    m_sharedAfterSweep = 0;
+    m_sharedTexts = {QString()};
+    m_sharedNumbers = {{QString(), 0}};
+    m_sharedAfterSweep = 1;
     m_friendCount = 0;
 }
 

@@ -3,11 +3,11 @@
 #include <QHash>
 #include <QHashSeed>
 #include <QList>
-#include <QSet>
 #include <QString>
 
 #include <array>
 #include <compare>
+#include <deque>
 #include <vector>
 
 namespace amiscan {
@@ -47,8 +47,17 @@ inline constexpr int MaxFriends = 32767;
 class FriendsTable final
 {
 public:
-    // The cells of columns 1 to 12, the only ones that hold text.
-    using Row = std::array<QString, AccountName>;
+    // A friend's cells (columns 1 to 12, the only ones that hold text): the names and the
+    // management list's position as texts of their own, the nine others, whose texts repeat from
+    // friend to friend (stamps, lengths, marks, flags), as numbers of the table's shared texts.
+    // 112 bytes, where twelve texts took 288.
+    struct Row
+    {
+        QString displayName;
+        QString accountName;
+        QString managePos;
+        std::array<quint32, 9> shared{};
+    };
     // Names one friend row for as long as it lives, wherever sorts and removals move it. Numbers
     // are never given twice by one table; 0 names no friend.
     using RowId = quint32;
@@ -72,7 +81,12 @@ public:
     {
         if (row < 0 || row >= capacity() || !isHeldColumn(column))
             return emptyCell();
-        return held(row, column);
+        const Row &cells = m_rows.at(row);
+        if (const int slot = sharedSlot(column); slot >= 0)
+            return m_sharedTexts.at(cells.shared.at(size_t(slot)));
+        return column == DisplayName ? cells.displayName
+               : column == AccountName ? cells.accountName
+                                       : cells.managePos;
     }
     // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 12); other writes are ignored
     // so that row 0 and columns 0, 13, 14 and 15 stay empty.
@@ -143,8 +157,19 @@ public:
 private:
     static const QString &emptyCell();
     static constexpr bool isHeldColumn(int column) { return column >= 1 && column <= AccountName; }
-    const QString &held(int row, int column) const { return m_rows.at(row).at(column - 1); }
-    QString &held(int row, int column) { return m_rows[row][column - 1]; }
+    // The place of a column among a row's shared texts, -1 for the names and the position.
+    static constexpr int sharedSlot(int column)
+    {
+        if (column >= Start1 && column <= NameMark)
+            return column - Start1;
+        if (column == Online || column == Unselected)
+            return column - Online + NameMark - Start1 + 1;
+        return -1;
+    }
+    const QString &name(int row, int column) const
+    {
+        return column == DisplayName ? m_rows.at(row).displayName : m_rows.at(row).accountName;
+    }
     bool isFriendRow(int row) const { return row >= 1 && row <= m_friendCount; }
     static constexpr quint8 markBit(Session session) { return quint8(1u << int(session)); }
     static constexpr quint8 UnsettledMark = 1;
@@ -168,16 +193,15 @@ private:
         return 0;
     }
 
-    // Stamps, lengths and flags repeat from friend to friend: each cell of those columns shares
-    // its text with every other cell that holds the same one, through the set of those texts.
-    // Texts only the set still holds leave it once it has doubled since it was last swept.
-    static constexpr bool isSharedColumn(int column)
-    {
-        return column != DisplayName && column != AccountName && column != ManagePos;
-    }
-    const QString &sharedText(const QString &text);
-    QSet<QString> m_sharedTexts;
-    qsizetype m_sharedAfterSweep = 0;
+    // The texts of the shared cells, by number, and the number of each; 0 is the empty text.
+    // Their places never move while the table changes (a deque keeps them), so that a text read
+    // from one cell can be written to another. Texts no row holds any more leave them when the
+    // rows are reordered, once the texts have doubled since.
+    quint32 sharedNumber(const QString &text);
+    void forgetUnusedTexts();
+    std::deque<QString> m_sharedTexts{QString()};
+    QHash<QString, quint32> m_sharedNumbers{{QString(), 0}};
+    size_t m_sharedAfterSweep = 1;
 
     QList<Row> m_rows;
     // Per row, the sessions whose length is current and the unsettled mark; as many as m_rows.

@@ -160,6 +160,34 @@ private slots:
         QVERIFY(named(AccountName, "").isEmpty());
     }
 
+    // Stamps, lengths and flags are kept once per text for the whole table: texts no row holds
+    // any more go when the rows are reordered, and every cell, a copy's included, reads the same.
+    void sharedTexts_readBackThroughRenumbering()
+    {
+        FriendsTable table = threeOnFourOff();
+        const FriendsTable copy = table;
+        const auto stamp = [](int scan, int row) {
+            return QStringLiteral("14/10/12 %1:%2").arg(scan % 24).arg(row, 2, 10, QChar(u'0'));
+        };
+        for (int scan = 0; scan < 200; ++scan) {
+            for (int row = 1; row <= 7; ++row)
+                table.setCell(row, row % 2 ? End1 : Start2, stamp(scan, row));
+            // A cell's text written to another while the texts grow.
+            table.setCell(1, End2, table.cellText(1, End1));
+            QVERIFY(table.rebuild({7, 6, 5, 4, 3, 2, 1}));
+        }
+        // Two hundred reversals bring the friends back to their places; the last scan's stamps
+        // went to the places they were written at before the last reversal.
+        QStringList written;
+        for (int row = 1; row <= 7; ++row)
+            written << table.cell(row, row % 2 ? End1 : Start2).section(u' ', 1);
+        QCOMPARE(written, (QStringList{"7:07", "7:06", "7:05", "7:04", "7:03", "7:02", "7:01"}));
+        QCOMPARE(table.cell(7, End2), "14/10/12 7:01");
+        QCOMPARE(column(table, Online), column(threeOnFourOff(), Online));
+        QCOMPARE(column(table, Unselected), column(threeOnFourOff(), Unselected));
+        QCOMPARE(friend_rows::cells(copy), friend_rows::cells(threeOnFourOff()));
+    }
+
     // The collation ignores case and keeps equal keys in order.
     void sorts_byNameMode_onlineFirst()
     {
