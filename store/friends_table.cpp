@@ -65,8 +65,6 @@ void FriendsTable::setCell(int row, int column, const QString &text)
 {
     if (!isFriendRow(row) || !isHeldColumn(column))
         return;
-    if (column == DisplayName || column == AccountName || column == Online)
-        changed();
     Row &cells = m_rows[row];
     if (column == DisplayName || column == AccountName) {
         unindexName(column, name(row, column), m_ids.at(row));
@@ -77,18 +75,35 @@ void FriendsTable::setCell(int row, int column, const QString &text)
     } else {
         cells.managePos = text;
     }
+    written(row, column);
+}
+
+void FriendsTable::setCell(int row, int column, QStringView text)
+{
+    if (const int slot = sharedSlot(column); slot >= 0 && isFriendRow(row)) {
+        m_rows[row].shared[size_t(slot)] = sharedNumber(text);
+        written(row, column);
+    } else {
+        setCell(row, column, text.toString());
+    }
+}
+
+void FriendsTable::written(int row, int column)
+{
+    if (column == DisplayName || column == AccountName || column == Online)
+        changed();
     m_lengthMarks[row] &= quint8(~markOfColumn(column));
     if (column == Online || markOfColumn(column) != 0)
         unsettle(row);
 }
 
-quint32 FriendsTable::sharedNumber(const QString &text)
+quint32 FriendsTable::sharedNumber(QStringView text)
 {
-    if (const auto known = m_sharedNumbers.constFind(text); known != m_sharedNumbers.cend())
-        return *known;
+    if (const auto known = m_sharedNumbers.find(text); known != m_sharedNumbers.end())
+        return known->second;
     const auto number = quint32(m_sharedTexts.size());
-    m_sharedTexts.push_back(text);
-    m_sharedNumbers.insert(text, number);
+    m_sharedTexts.push_back(text.toString());
+    m_sharedNumbers.emplace(m_sharedTexts.back(), number);
     return number;
 }
 
@@ -99,12 +114,12 @@ void FriendsTable::forgetUnusedTexts()
     // Numbered anew in the order of their first use; stale rows above the friends count too.
     std::vector<quint32> renumbered(m_sharedTexts.size(), 0);
     std::deque<QString> texts{QString()};
-    QHash<QString, quint32> numbers{{QString(), 0}};
+    SharedNumbers numbers{{QString(), 0}};
     for (Row &cells : m_rows) {
         for (quint32 &number : cells.shared) {
             if (number != 0 && renumbered.at(number) == 0) {
                 renumbered[number] = quint32(texts.size());
-                numbers.insert(m_sharedTexts.at(number), quint32(texts.size()));
+                numbers.emplace(m_sharedTexts.at(number), quint32(texts.size()));
                 texts.push_back(m_sharedTexts.at(number));
             }
             number = renumbered.at(number);

@@ -8,6 +8,7 @@
 #include <array>
 #include <compare>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 namespace amiscan {
@@ -91,6 +92,8 @@ public:
     // Writes a friend's cell (rows 1 to friendCount(), columns 1 to 12); other writes are ignored
     // so that row 0 and columns 0, 13, 14 and 15 stay empty.
     void setCell(int row, int column, const QString &text);
+    // The same; a stamp, length, mark or flag already in the table costs no copy of the text.
+    void setCell(int row, int column, QStringView text);
 
     // First row from 0 to friendCount() whose AccountName equals the name exactly, or -1.
     // Row 0 holds an empty AccountName, so only an empty name can match it.
@@ -181,6 +184,8 @@ private:
         }
     }
     void placeRow(int place, Row &&row, quint8 marks, RowId id);
+    // What a write to a friend's cell changes besides the cell.
+    void written(int row, int column);
     void indexName(int column, const QString &text, RowId id);
     void unindexName(int column, const QString &text, RowId id);
     // The session whose length the column takes part in; 0 for the other columns.
@@ -197,10 +202,22 @@ private:
     // Their places never move while the table changes (a deque keeps them), so that a text read
     // from one cell can be written to another. Texts no row holds any more leave them when the
     // rows are reordered, once the texts have doubled since.
-    quint32 sharedNumber(const QString &text);
+    quint32 sharedNumber(QStringView text);
     void forgetUnusedTexts();
+    // Found by a text's characters wherever they are, without making a text of them first.
+    struct SharedTextHash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView text) const { return qHash(text, QHashSeed::globalSeed()); }
+    };
+    struct SharedTextEqual
+    {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const { return a == b; }
+    };
+    using SharedNumbers = std::unordered_map<QString, quint32, SharedTextHash, SharedTextEqual>;
     std::deque<QString> m_sharedTexts{QString()};
-    QHash<QString, quint32> m_sharedNumbers{{QString(), 0}};
+    SharedNumbers m_sharedNumbers{{QString(), 0}};
     size_t m_sharedAfterSweep = 1;
 
     QList<Row> m_rows;

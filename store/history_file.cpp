@@ -117,7 +117,19 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
         return;
     QStringView name = trimBlanks(c.p1 > 0 ? line.left(c.p1 - 1) : line);
     const auto cell = [&](int column, int from, int width, int kept) {
-        table.setCell(row, column, keptCell(mid(line, from, width), kept));
+        // Most cells are whole characters already and repeat in other rows: those are looked up
+        // in the table as they stand in the line.
+        const QStringView text = from >= 1 && from <= line.size() && width > 0
+                                     ? trimBlanks(line.sliced(from - 1).first(
+                                           std::min<qsizetype>(width, line.size() - from + 1)))
+                                     : QStringView();
+        if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
+            table.setCell(row, column,
+                          text.size() <= kept ? text
+                          : kept == StampWidth ? QStringView(EmptyStamp)
+                                               : QStringView(EmptyLength));
+        else
+            table.setCell(row, column, keptCell(mid(line, from, width), kept));
     };
     cell(Start1, c.p1 + 1, c.wS, StampWidth);
     cell(End1, c.d1 + 1, c.wE, StampWidth);
