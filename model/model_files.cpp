@@ -93,13 +93,13 @@ void MainModel::loadHistory()
     const history::ReadResult read = history::readFile(path, m_table);
     m_state.lastScanStamp = read.lastScanStamp;
     m_state.historyUnreadable = !read.intact;
-    // Checking the stored lengths now spares the first scan that work; so does the index of
-    // names, built a moment after the window is up, on its own.
-    markCurrentLengths(m_table);
     // The log takes the two sessions of each friend once, the first time it is started.
     openLog();
     m_log->importHistory(m_table);
+    // Checking the stored lengths and indexing the names spare the first scan that work; both
+    // are done a moment after the window is up (a scan before then does them itself).
     QTimer::singleShot(NameIndexDelayMs, this, [this] {
+        markCurrentLengths(m_table);
         m_table.indexNames();
         // The file's text and the parts read from it are gone by now.
         releaseFreedMemory();

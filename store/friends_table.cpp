@@ -99,12 +99,15 @@ void FriendsTable::written(int row, int column)
 
 quint32 FriendsTable::sharedNumber(QStringView text)
 {
+    // The text of the cell written last is often the next one's too.
+    if (m_sharedTexts.at(m_lastShared) == text)
+        return m_lastShared;
     if (const auto known = m_sharedNumbers.find(text); known != m_sharedNumbers.end())
-        return known->second;
-    const auto number = quint32(m_sharedTexts.size());
+        return m_lastShared = known->second;
+    m_lastShared = quint32(m_sharedTexts.size());
     m_sharedTexts.push_back(text.toString());
-    m_sharedNumbers.emplace(m_sharedTexts.back(), number);
-    return number;
+    m_sharedNumbers.emplace(m_sharedTexts.back(), m_lastShared);
+    return m_lastShared;
 }
 
 void FriendsTable::forgetUnusedTexts()
@@ -127,6 +130,7 @@ void FriendsTable::forgetUnusedTexts()
     }
     m_sharedTexts = std::move(texts);
     m_sharedNumbers = std::move(numbers);
+    m_lastShared = 0;
     m_sharedAfterSweep = m_sharedTexts.size();
 }
 
@@ -288,6 +292,7 @@ void FriendsTable::clear()
     m_sharedTexts = {QString()};
     m_sharedNumbers = {{QString(), 0}};
     m_sharedAfterSweep = 1;
+    m_lastShared = 0;
     m_friendCount = 0;
 }
 

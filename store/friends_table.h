@@ -218,6 +218,7 @@ private:
     using SharedNumbers = std::unordered_map<QString, quint32, SharedTextHash, SharedTextEqual>;
     std::deque<QString> m_sharedTexts{QString()};
     SharedNumbers m_sharedNumbers{{QString(), 0}};
+    quint32 m_lastShared = 0;
     size_t m_sharedAfterSweep = 1;
 
     QList<Row> m_rows;
