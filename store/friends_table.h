@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <array>
-#include <compare>
 #include <deque>
 #include <unordered_map>
 #include <vector>
@@ -239,7 +238,11 @@ private:
     {
         quint32 hash;
         RowId id;
-        auto operator<=>(const NamedFriend &) const = default;
+        bool operator==(const NamedFriend &) const = default;
+        bool operator<(const NamedFriend &other) const
+        {
+            return hash != other.hash ? hash < other.hash : id < other.id;
+        }
     };
     using NameIndex = std::vector<NamedFriend>;
     quint32 nameHash(const QString &text) const { return quint32(qHash(text, m_nameSeed)); }
