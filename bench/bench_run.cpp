@@ -282,8 +282,7 @@ std::optional<Sample> measureOnce(const QString &executable, const QUrl &service
     const QDateTime before = QFileInfo(copy.historyPath()).lastModified();
     if (!waitFor(
             [&] {
-                return QFileInfo(copy.historyPath()).lastModified() != before ||
-                       !copy.isRunning();
+                return QFileInfo(copy.historyPath()).lastModified() != before || !copy.isRunning();
             },
             90000) ||
         !copy.isRunning())

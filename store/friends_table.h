@@ -84,7 +84,7 @@ public:
         const Row &cells = m_rows.at(row);
         if (const int slot = sharedSlot(column); slot >= 0)
             return m_sharedTexts.at(cells.shared.at(size_t(slot)));
-        return column == DisplayName ? cells.displayName
+        return column == DisplayName   ? cells.displayName
                : column == AccountName ? cells.accountName
                                        : cells.managePos;
     }

@@ -125,7 +125,7 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
                                      : QStringView();
         if (std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); }))
             table.setCell(row, column,
-                          text.size() <= kept ? text
+                          text.size() <= kept  ? text
                           : kept == StampWidth ? QStringView(EmptyStamp)
                                                : QStringView(EmptyLength));
         else
