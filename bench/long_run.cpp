@@ -9,31 +9,20 @@
 // compared with the program's after 50 scans. Descriptors are compared with those after 100:
 // by then, some 20 seconds in, Qt has started the pooled threads its network access keeps while
 // it is busy (each with a descriptor to wake it), and they stay for the rest of a run this fast.
+#include "bench/own_memory.h"
 #include "tests/browser_processes.h"
 #include "tests/service_scan.h"
 #include "tests/vey_sim_process.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 #include <cstdio>
-#include <malloc.h>
 #include <unistd.h>
 
 using namespace amiscan;
 
 namespace {
-
-// The process's resident memory in kB.
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
-    return rss.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
-}
 
 // The names of the process's threads.
 QStringList threadNames()
@@ -83,14 +72,6 @@ Helpers browserHelpers()
     return helpers;
 }
 
-// The bytes the program's heap holds in live blocks: what grows when memory leaks, whatever the
-// allocator keeps of freed memory.
-long heapInUseKb()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return long((info.uordblks + info.hblkhd) / 1024);
-}
-
 struct Sample
 {
     int scan = 0;
@@ -103,7 +84,8 @@ struct Sample
 
 Sample sample(int scan)
 {
-    return {scan, residentKb(), heapInUseKb(), openDescriptors(), threadNames(), browserHelpers()};
+    return {scan,          residentKb(),    heapInUseBytes() / 1024, openDescriptors(),
+            threadNames(), browserHelpers()};
 }
 
 void print(const Sample &s)

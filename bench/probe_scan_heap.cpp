@@ -3,26 +3,15 @@
 // browser engine in the figures. Growth is measured over SCANS scans after 20 that warm the
 // caches of the first paints. Not a test: run by hand,
 //   build/bench/probe_scan_heap [SCANS]      (default 1000)
+#include "bench/own_memory.h"
 #include "tests/scripted_scan.h"
 
 #include <QApplication>
 #include <QTest>
 
 #include <cstdio>
-#include <malloc.h>
 
 using namespace amiscan;
-
-namespace {
-
-// The bytes the heap holds in live blocks, whatever the allocator keeps of freed memory.
-long heapInUseBytes()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return long(info.uordblks + info.hblkhd);
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

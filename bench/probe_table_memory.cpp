@@ -2,14 +2,13 @@
 // of a start-up with a history of FRIENDS friends (default 32767) and after scans of the real
 // window, with the scripted browser and direct read. Not a test: run by hand,
 //   build/bench/probe_table_memory [FRIENDS]
+#include "bench/own_memory.h"
 #include "bench/random_friends.h"
 #include "store/data_dir.h"
 #include "store/history_file.h"
 #include "tests/scripted_scan.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <cstdio>
@@ -21,17 +20,7 @@ namespace {
 
 long heapInUseKb()
 {
-    const struct mallinfo2 info = mallinfo2();
-    return long(info.uordblks + info.hblkhd) / 1024;
-}
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
-    return rss.match(QString::fromLatin1(status.readAll())).captured(1).toLong();
+    return heapInUseBytes() / 1024;
 }
 
 void report(const char *step, long &lastHeapKb)
