@@ -102,11 +102,16 @@ quint32 FriendsTable::sharedNumber(QStringView text)
     // The text of the cell written last is often the next one's too.
     if (m_sharedTexts.at(m_lastShared) == text)
         return m_lastShared;
-    if (const auto known = m_sharedNumbers.find(text); known != m_sharedNumbers.end())
+    SharedNumbers &numbers = m_sharedNumbers.numbers;
+    if (numbers.empty()) {
+        for (size_t number = 0; number < m_sharedTexts.size(); ++number)
+            numbers.emplace(m_sharedTexts.at(number), quint32(number));
+    }
+    if (const auto known = numbers.find(text); known != numbers.end())
         return m_lastShared = known->second;
     m_lastShared = quint32(m_sharedTexts.size());
     m_sharedTexts.push_back(text.toString());
-    m_sharedNumbers.emplace(m_sharedTexts.back(), m_lastShared);
+    numbers.emplace(m_sharedTexts.back(), m_lastShared);
     return m_lastShared;
 }
 
@@ -117,19 +122,17 @@ void FriendsTable::forgetUnusedTexts()
     // Numbered anew in the order of their first use; stale rows above the friends count too.
     std::vector<quint32> renumbered(m_sharedTexts.size(), 0);
     std::deque<QString> texts{QString()};
-    SharedNumbers numbers{{QString(), 0}};
     for (Row &cells : m_rows) {
         for (quint32 &number : cells.shared) {
             if (number != 0 && renumbered.at(number) == 0) {
                 renumbered[number] = quint32(texts.size());
-                numbers.emplace(m_sharedTexts.at(number), quint32(texts.size()));
                 texts.push_back(m_sharedTexts.at(number));
             }
             number = renumbered.at(number);
         }
     }
     m_sharedTexts = std::move(texts);
-    m_sharedNumbers = std::move(numbers);
+    m_sharedNumbers.numbers.clear();
     m_lastShared = 0;
     m_sharedAfterSweep = m_sharedTexts.size();
 }
@@ -290,7 +293,7 @@ void FriendsTable::clear()
     m_byDisplayName = {};
     m_byAccountName = {};
     m_sharedTexts = {QString()};
-    m_sharedNumbers = {{QString(), 0}};
+    m_sharedNumbers.numbers.clear();
     m_sharedAfterSweep = 1;
     m_lastShared = 0;
     m_friendCount = 0;

@@ -215,8 +215,25 @@ private:
         bool operator()(QStringView a, QStringView b) const { return a == b; }
     };
     using SharedNumbers = std::unordered_map<QString, quint32, SharedTextHash, SharedTextEqual>;
+    // A copy of the table (the saver's, the presence log's) starts without the numbers of the
+    // texts and builds them only if it is written to: copying them would cost the window's
+    // thread a node per text at every save.
+    struct SharedNumbersOfOwnTable
+    {
+        SharedNumbers numbers;
+        SharedNumbersOfOwnTable() = default;
+        SharedNumbersOfOwnTable(const SharedNumbersOfOwnTable &) {}
+        SharedNumbersOfOwnTable(SharedNumbersOfOwnTable &&) = default;
+        SharedNumbersOfOwnTable &operator=(const SharedNumbersOfOwnTable &)
+        {
+            numbers.clear();
+            return *this;
+        }
+        SharedNumbersOfOwnTable &operator=(SharedNumbersOfOwnTable &&) = default;
+        ~SharedNumbersOfOwnTable() = default;
+    };
     std::deque<QString> m_sharedTexts{QString()};
-    SharedNumbers m_sharedNumbers{{QString(), 0}};
+    SharedNumbersOfOwnTable m_sharedNumbers;
     quint32 m_lastShared = 0;
     size_t m_sharedAfterSweep = 1;
 

@@ -186,6 +186,13 @@ private slots:
         QCOMPARE(table.cell(7, End2), "14/10/12 199:01");
         QCOMPARE(column(table, Online), column(threeOnFourOff(), Online));
         QCOMPARE(column(table, Unselected), column(threeOnFourOff(), Unselected));
+        // A copy finds the texts it holds anew when it is written to.
+        FriendsTable again = table;
+        again.setCell(2, End1, table.cell(3, End1));
+        again.setCell(4, End1, "14/10/12 200:04");
+        QCOMPARE(again.cell(2, End1), "14/10/12 199:05");
+        QCOMPARE(again.cell(4, End1), "14/10/12 200:04");
+        QCOMPARE(again.cell(5, End1), table.cell(5, End1));
         QCOMPARE(friend_rows::cells(copy), friend_rows::cells(threeOnFourOff()));
     }
 
