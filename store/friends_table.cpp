@@ -12,6 +12,16 @@ quint64 FriendsTable::newVersion()
     return ++last;
 }
 
+quint32 FriendsTable::newNameStamp()
+{
+    // Shared by every table; past 2^32 - 1 renames they would start again.
+    static std::atomic<quint32> last{0};
+    quint32 stamp = ++last;
+    while (stamp == 0 || stamp == NoStamp)
+        stamp = ++last;
+    return stamp;
+}
+
 int FriendsTable::appendFriend()
 {
     if (m_friendCount >= MaxFriends)
@@ -67,9 +77,12 @@ void FriendsTable::setCell(int row, int column, const QString &text)
         return;
     Row &cells = m_rows[row];
     if (column == DisplayName || column == AccountName) {
-        unindexName(column, name(row, column), m_ids.at(row));
+        QString &cell = column == DisplayName ? cells.displayName : cells.accountName;
+        if (cell != text)
+            cells.nameStamp = newNameStamp();
+        unindexName(column, cell, m_ids.at(row));
         indexName(column, text, m_ids.at(row));
-        (column == DisplayName ? cells.displayName : cells.accountName) = text;
+        cell = text;
     } else if (const int slot = sharedSlot(column); slot >= 0) {
         cells.shared[size_t(slot)] = sharedNumber(text);
     } else {

@@ -38,6 +38,8 @@ enum class Session : int
     First = 1,
     Second = 2,
 };
+// No friend row's names have this stamp (FriendsTable::nameStamp).
+inline constexpr quint32 NoStamp = ~0u;
 // The friend count is a signed 16-bit number, so the table holds at most this many friends.
 inline constexpr int MaxFriends = 32767;
 
@@ -57,6 +59,7 @@ public:
         QString accountName;
         QString managePos;
         std::array<quint32, 9> shared{};
+        quint32 nameStamp = 0;
     };
     // Names one friend row for as long as it lives, wherever sorts and removals move it. Numbers
     // are never given twice by one table; 0 names no friend.
@@ -129,6 +132,12 @@ public:
     QList<RowId> friendsNamed(int column, const QString &text);
     // Builds that index now, if it is not built yet.
     void indexNames();
+
+    // Changes whenever a name of the friend row (rows 1 to friendCount()) changes, and is never
+    // the same for two different changes, whichever table makes them: a row that keeps its
+    // number and its stamp, in this table or a copy of it, has the names it had. 0 for names
+    // never written but empty; never NoStamp.
+    quint32 nameStamp(int row) const { return isFriendRow(row) ? m_rows.at(row).nameStamp : 0; }
 
     // The number of a friend row (rows 1 to friendCount()), 0 for any other row.
     RowId rowId(int row) const { return isFriendRow(row) ? m_ids.at(row) : 0; }
@@ -271,6 +280,7 @@ private:
     quint64 m_orderVersion = newVersion();
 
     static quint64 newVersion();
+    static quint32 newNameStamp();
     void changed() { m_orderVersion = newVersion(); }
 };
 

@@ -55,14 +55,14 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
     if (keyColumn != m_keyColumn) {
         m_ids.clear();
         m_runs.clear();
-        m_keys.clear();
+        m_stamps.clear();
         m_keyColumn = keyColumn;
     }
     FriendsTable::RowId lastId = 0;
     for (int row = 1; row <= friends; ++row)
         lastId = std::max(lastId, table.rowId(row));
-    if (m_keys.size() <= qsizetype(lastId))
-        m_keys.resize(qsizetype(lastId) + 1);
+    if (m_stamps.size() <= qsizetype(lastId))
+        m_stamps.resize(qsizetype(lastId) + 1, NoStamp);
 
     // The rows whose key is the one of the last order keep their places among themselves; the
     // others are placed anew.
@@ -72,8 +72,7 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
     for (int row = 1; row <= friends; ++row) {
         const FriendsTable::RowId id = table.rowId(row);
         rowOfId[id] = row;
-        const QString &key = m_keys.at(id);
-        if (!key.isNull() && sameText(key, table.cellText(row, keyColumn)))
+        if (m_stamps.at(id) == table.nameStamp(row))
             placed[row] = true;
         else
             moved << row;
@@ -86,7 +85,7 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
         const FriendsTable::RowId id = m_ids.at(i);
         const int row = id <= lastId ? rowOfId.at(id) : 0;
         if (row == 0) {
-            m_keys[id] = QString(); // gone
+            m_stamps[id] = NoStamp; // gone
         } else if (placed.at(row)) {
             kept << row;
             keptRuns << m_runs.at(i);
@@ -154,7 +153,7 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
         m_ids[i] = table.rowId(order.at(i));
     m_runs = std::move(runs);
     for (const int row : std::as_const(moved))
-        m_keys[table.rowId(row)] = table.cellText(row, keyColumn);
+        m_stamps[table.rowId(row)] = table.nameStamp(row);
     return order;
 }
 

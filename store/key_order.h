@@ -33,8 +33,10 @@ private:
     // keep their keys are known without reading a key again.
     QList<FriendsTable::RowId> m_ids;
     QList<int> m_runs;
-    // Per friend number, its key in the last order; a null text for a friend not in it.
-    QList<QString> m_keys;
+    // Per friend number, the stamp of its names in the last order (FriendsTable::nameStamp):
+    // four bytes a friend where a copy of its key took twenty-four. NoStamp for a friend not in
+    // it.
+    QList<quint32> m_stamps;
 };
 
 } // namespace amiscan

@@ -274,6 +274,12 @@ PresenceDb::State PresenceDb::tryOpen(bool check, QString *reason, QString *keep
     return isPassingFailure(code) ? State::Busy : State::Unusable;
 }
 
+void PresenceDb::releaseCache()
+{
+    QSqlQuery query(m_db);
+    query.exec(QStringLiteral("PRAGMA shrink_memory"));
+}
+
 bool PresenceDb::keepAside(const QString &reason)
 {
     m_db.close();

@@ -37,6 +37,9 @@ public:
     // `*error` says why it is not ready.
     State open(bool check, QString *error = nullptr);
     QSqlDatabase &db() { return m_db; }
+    // Gives back the pages the connection keeps cached: a writer between scans holds none, and
+    // the next scan reads its few pages from the system's cache again.
+    void releaseCache();
     const QString &path() const { return m_path; }
     // The version of the log's tables, once open: an earlier one when read only.
     int version() const { return m_version; }

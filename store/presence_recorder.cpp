@@ -51,6 +51,7 @@ bool PresenceRecorder::ready()
         return false;
     m_checked = true;
     m_ready = load();
+    m_db->releaseCache();
     return m_ready;
 }
 
@@ -66,21 +67,19 @@ bool PresenceRecorder::load()
 {
     QSqlQuery query(m_db->db());
     query.setForwardOnly(true);
-    m_friends.clear();
+    m_recent.clear();
     m_online.clear();
     m_lastRead.reset();
     if (!query.exec(QStringLiteral(
             "SELECT f.id, f.user_name, (SELECT display_name FROM names n"
-            " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1) FROM friends f")))
+            " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1)"
+            " FROM online o JOIN friends f ON f.id = o.friend_id")))
         return failed(query);
     while (query.next()) {
-        m_friends.insert(query.value(1).toString(),
-                         Known{query.value(0).toLongLong(), query.value(2).toString()});
-    }
-    if (!query.exec(QStringLiteral("SELECT friend_id FROM online")))
-        return failed(query);
-    while (query.next())
         m_online.insert(query.value(0).toLongLong());
+        m_recent.insert(query.value(1).toString(),
+                        Known{query.value(0).toLongLong(), query.value(2).toString()});
+    }
     if (!query.exec(QStringLiteral("SELECT id, start_ms, end_ms, offset_s, steady_ms, run_id,"
                                    " interval_min FROM scans WHERE outcome = 'read'"
                                    " ORDER BY id DESC LIMIT 1")))
@@ -100,6 +99,27 @@ bool PresenceRecorder::load()
     if (query.next())
         m_failedSince = outcomeFromCode(query.value(0).toString());
     m_dataVersion = dataVersion();
+    return true;
+}
+
+bool PresenceRecorder::findFriend(const QString &userName, std::optional<Known> *found)
+{
+    if (const auto recent = m_recent.constFind(userName); recent != m_recent.cend()) {
+        *found = *recent;
+        return true;
+    }
+    QSqlQuery query(m_db->db());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT f.id, (SELECT display_name FROM names n"
+                                 " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1)"
+                                 " FROM friends f WHERE f.user_name = ?"));
+    query.addBindValue(userName);
+    if (!query.exec())
+        return failed(query);
+    if (query.next())
+        *found = Known{query.value(0).toLongLong(), query.value(1).toString()};
+    else
+        found->reset();
     return true;
 }
 
@@ -130,8 +150,10 @@ bool PresenceRecorder::commit()
     if (m_inBatch)
         return true;
     QSqlQuery query(m_db->db());
-    if (query.exec(QStringLiteral("COMMIT")))
+    if (query.exec(QStringLiteral("COMMIT"))) {
+        m_db->releaseCache();
         return true;
+    }
     failed(query);
     m_db->db().rollback();
     return false;
@@ -230,10 +252,10 @@ bool PresenceRecorder::record(const ScanRecord &scan)
         written = query.exec() || failed(query);
     }
     const qint64 scanId = written ? query.lastInsertId().toLongLong() : 0;
-    QHash<QString, Known> added;
+    QHash<QString, Known> seen;
     QSet<qint64> online;
     if (written && read)
-        written = recordChanges(query, scan, scanId, added, online);
+        written = recordChanges(query, scan, scanId, seen, online);
     written = written && commit();
     if (!written) {
         if (!m_inBatch)
@@ -244,7 +266,7 @@ bool PresenceRecorder::record(const ScanRecord &scan)
         return false;
     }
     if (read) {
-        m_friends.insert(added);
+        m_recent = std::move(seen);
         m_online = std::move(online);
         m_lastRead = LastRead{scanId, clock};
         m_lost = false;
@@ -256,7 +278,7 @@ bool PresenceRecorder::record(const ScanRecord &scan)
 }
 
 bool PresenceRecorder::recordChanges(QSqlQuery &query, const ScanRecord &scan, qint64 scanId,
-                                     QHash<QString, Known> &added, QSet<qint64> &online)
+                                     QHash<QString, Known> &seen, QSet<qint64> &online)
 {
     QSqlQuery change(m_db->db());
     change.prepare(QStringLiteral("INSERT OR REPLACE INTO changes(friend_id, scan_id, online)"
@@ -282,33 +304,31 @@ bool PresenceRecorder::recordChanges(QSqlQuery &query, const ScanRecord &scan, q
         return name.exec();
     };
     for (const LoggedFriend &f : scan.online) {
-        // A friend is known by the user name alone: one without it cannot be followed.
-        if (f.userName.isEmpty())
+        // A friend is known by the user name alone: one without it cannot be followed. A user
+        // name shown twice counts once, with its first display name.
+        if (f.userName.isEmpty() || seen.contains(f.userName))
             continue;
-        auto known = m_friends.constFind(f.userName);
-        Known *fresh = nullptr;
-        if (known == m_friends.cend()) {
-            fresh = &added[f.userName];
-            if (fresh->id == 0) {
-                query.prepare(QStringLiteral("INSERT INTO friends(user_name) VALUES(?)"));
-                query.addBindValue(f.userName);
-                if (!query.exec())
-                    return failed(query);
-                if (!named(query.lastInsertId().toLongLong(), f.displayName))
-                    return failed(name);
-                *fresh = Known{query.lastInsertId().toLongLong(), f.displayName};
-            }
-        } else if (known->displayName != f.displayName) {
-            fresh = &added[f.userName];
-            if (fresh->id == 0 && !named(known->id, f.displayName))
+        std::optional<Known> known;
+        if (!findFriend(f.userName, &known))
+            return false;
+        if (!known) {
+            query.prepare(QStringLiteral("INSERT INTO friends(user_name) VALUES(?)"));
+            query.addBindValue(f.userName);
+            if (!query.exec())
+                return failed(query);
+            known = Known{query.lastInsertId().toLongLong(), f.displayName};
+            if (!named(known->id, f.displayName))
                 return failed(name);
-            *fresh = Known{known->id, f.displayName};
+        } else if (known->displayName != f.displayName) {
+            if (!named(known->id, f.displayName))
+                return failed(name);
+            known->displayName = f.displayName;
         }
-        const qint64 id = fresh ? fresh->id : known->id;
-        if (online.contains(id))
+        seen.insert(f.userName, *known);
+        if (online.contains(known->id))
             continue;
-        online.insert(id);
-        if (!m_online.contains(id) && !changed(id, true))
+        online.insert(known->id);
+        if (!m_online.contains(known->id) && !changed(known->id, true))
             return false;
     }
     for (const qint64 id : std::as_const(m_online)) {
@@ -337,7 +357,6 @@ bool PresenceRecorder::importHistory(const FriendsTable &table, const QDateTime 
     name.prepare(QStringLiteral(
         "INSERT OR IGNORE INTO names(friend_id, since_ms, display_name) VALUES(?, ?, ?)"));
     bool ok = true;
-    QHash<QString, Known> added;
     for (int row = 1; ok && row <= table.friendCount(); ++row) {
         const QString userName = table.cell(row, AccountName);
         if (userName.isEmpty())
@@ -347,13 +366,15 @@ bool PresenceRecorder::importHistory(const FriendsTable &table, const QDateTime 
             if (const std::optional<QDateTime> from = stampTime(table.cell(row, start)))
                 sessions.append({*from, stampTime(table.cell(row, end)).value_or(QDateTime())});
         }
-        Known known = m_friends.value(userName, added.value(userName));
-        if (known.id == 0) {
+        // A user name the file has twice is taken at its first row.
+        std::optional<Known> found;
+        ok = findFriend(userName, &found);
+        Known known = found.value_or(Known{});
+        if (ok && known.id == 0) {
             query.prepare(QStringLiteral("INSERT INTO friends(user_name) VALUES(?)"));
             query.addBindValue(userName);
             ok = query.exec();
             known = Known{query.lastInsertId().toLongLong(), table.cell(row, DisplayName)};
-            added.insert(userName, known);
             // The name as the file has it, from its earliest session on.
             QDateTime since = now;
             for (const auto &s : std::as_const(sessions))
@@ -382,7 +403,6 @@ bool PresenceRecorder::importHistory(const FriendsTable &table, const QDateTime 
         m_db->db().rollback();
         return false;
     }
-    m_friends.insert(added);
     return true;
 }
 
@@ -435,8 +455,8 @@ bool PresenceRecorder::forget(const QString &userName)
         return false;
     if (!m_inBatch)
         reloadIfChangedElsewhere();
-    const auto known = m_friends.constFind(userName);
-    if (known == m_friends.cend())
+    std::optional<Known> known;
+    if (!findFriend(userName, &known) || !known)
         return false;
     const qint64 id = known->id;
     QSqlQuery query(m_db->db());
@@ -454,7 +474,7 @@ bool PresenceRecorder::forget(const QString &userName)
         m_db->db().rollback();
         return false;
     }
-    m_friends.remove(userName);
+    m_recent.remove(userName);
     m_online.remove(id);
     query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     query.exec(QStringLiteral("PRAGMA incremental_vacuum"));
@@ -477,7 +497,7 @@ bool PresenceRecorder::forgetAll()
         m_db->db().rollback();
         return false;
     }
-    m_friends.clear();
+    m_recent.clear();
     m_online.clear();
     m_lastRead.reset();
     query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));

@@ -62,6 +62,9 @@ private:
 
     bool ready();
     bool load();
+    // What the log knows of the friend with this user name: from the friends of the latest read
+    // scan, else from the log. Nullopt when it knows no such friend; false when it cannot tell.
+    bool findFriend(const QString &userName, std::optional<Known> *found);
     void reloadIfChangedElsewhere();
     qint64 dataVersion();
     bool begin();
@@ -70,14 +73,17 @@ private:
     bool failed(const QSqlQuery &query);
     bool insertRun(QSqlQuery &query);
     bool recordChanges(QSqlQuery &query, const ScanRecord &scan, qint64 scanId,
-                       QHash<QString, Known> &added, QSet<qint64> &online);
+                       QHash<QString, Known> &seen, QSet<qint64> &online);
 
     std::unique_ptr<PresenceDb> m_db;
     bool m_ready = false;
     bool m_checked = false;
     bool m_inBatch = false;
     qint64 m_dataVersion = 0;
-    QHash<QString, Known> m_friends;
+    // The friends online at the latest read scan, by user name: the next scan shows most of them
+    // again. The others are looked up in the log, so that what is held here does not grow with
+    // every friend the log has ever seen.
+    QHash<QString, Known> m_recent;
     QSet<qint64> m_online;
     std::optional<LastRead> m_lastRead;
     // The run in progress; its id is 0 until it is in the log.

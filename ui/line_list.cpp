@@ -64,29 +64,43 @@ int LineListModel::tableRow(int row) const
 QString LineListModel::line(int row) const
 {
     const int friendRow = tableRow(row);
-    return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes) : m_lines.at(row).text;
+    return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes)
+                         : m_texts.value(m_lines.at(row).text);
 }
 
 QString LineListModel::spokenLine(int row) const
 {
     const int friendRow = tableRow(row);
     return friendRow > 0 ? spokenFriendLine(*m_table, friendRow, m_modes)
-                         : amiscan::spokenLine(m_lines.at(row).text);
+                         : amiscan::spokenLine(m_texts.value(m_lines.at(row).text));
 }
 
 void LineListModel::keepTextOf(FriendsTable::RowId friendId)
 {
     for (qsizetype row = 0; row < m_lines.size(); ++row) {
         if (m_lines.at(row).friendId == friendId)
-            m_lines[row] = ListLine{0, line(int(row))};
+            m_lines[row] = keep(ListLine{0, line(int(row))});
     }
+}
+
+LineListModel::KeptLine LineListModel::keep(ListLine line)
+{
+    if (line.text.isEmpty())
+        return KeptLine{line.friendId, NoText};
+    m_texts << std::move(line.text);
+    return KeptLine{line.friendId, quint32(m_texts.size() - 1)};
 }
 
 void LineListModel::setLines(QList<ListLine> lines, QList<bool> checked, const FriendsTable *table,
                              LineModes modes)
 {
     beginResetModel();
-    m_lines = std::move(lines);
+    m_texts.clear();
+    m_lines.clear();
+    m_lines.reserve(lines.size());
+    for (ListLine &line : lines)
+        m_lines << keep(std::move(line));
+    lines.clear();
     m_table = table;
     m_modes = modes;
     if (!m_checkable)
