@@ -90,22 +90,22 @@ std::optional<Change> decode(const QByteArray &bytes)
 std::optional<Change> changeBetween(const FileBlocks &before, const QByteArray &after,
                                     const FileBlocks &now)
 {
-    if (before.size() != now.size())
+    if (before.hashes.size() != now.hashes.size() || before.lineEnds != now.lineEnds)
         return std::nullopt;
     Change change;
     qsizetype changed = 0;
-    for (size_t block = 0; block < now.size();) {
-        if (now.at(block) == before.at(block)) {
+    const std::vector<quint64> &was = before.hashes;
+    const std::vector<quint64> &is = now.hashes;
+    for (size_t block = 0; block < is.size();) {
+        if (is.at(block) == was.at(block)) {
             ++block;
             continue;
         }
         size_t end = block;
-        for (; end < now.size() && now.at(end) != before.at(end); ++end) {
-            if (now.at(end).lineEnds != before.at(end).lineEnds)
-                return std::nullopt;
-        }
-        const qsizetype from = qsizetype(block) * FileBlock::Size;
-        const qsizetype length = std::min(qsizetype(end) * FileBlock::Size, after.size()) - from;
+        while (end < is.size() && is.at(end) != was.at(end))
+            ++end;
+        const qsizetype from = qsizetype(block) * FileBlocks::Size;
+        const qsizetype length = std::min(qsizetype(end) * FileBlocks::Size, after.size()) - from;
         change.pieces.emplace_back(from, after.sliced(from, length));
         changed += length;
         block = end;
@@ -267,14 +267,16 @@ FileBlocks FilePatcher::blocksOf(const QByteArray &bytes)
     // Keyed by a number chosen anew each run, so that no text can be made to match another's.
     static const size_t seed = QHashSeed::globalSeed();
     FileBlocks blocks;
-    blocks.reserve(size_t((bytes.size() + FileBlock::Size - 1) / FileBlock::Size));
-    for (qsizetype at = 0; at < bytes.size(); at += FileBlock::Size) {
+    blocks.hashes.reserve(size_t((bytes.size() + FileBlocks::Size - 1) / FileBlocks::Size));
+    blocks.lineEnds = seed;
+    for (qsizetype at = 0; at < bytes.size(); at += FileBlocks::Size) {
         const QByteArrayView block =
-            QByteArrayView(bytes).sliced(at, std::min(FileBlock::Size, bytes.size() - at));
+            QByteArrayView(bytes).sliced(at, std::min(FileBlocks::Size, bytes.size() - at));
         quint64 lineEnds = 0;
         for (qsizetype i = 0; i < block.size(); ++i)
             lineEnds |= quint64(block.at(i) == '\n') << i;
-        blocks.push_back({quint64(qHashBits(block.data(), size_t(block.size()), seed)), lineEnds});
+        blocks.lineEnds = quint64(qHash(lineEnds, size_t(blocks.lineEnds)));
+        blocks.hashes.push_back(quint64(qHashBits(block.data(), size_t(block.size()), seed)));
     }
     return blocks;
 }

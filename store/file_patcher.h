@@ -21,16 +21,14 @@ QString journalPath(const QString &path);
 // the file is read at start-up and before every save; false when a journal was left.
 bool finishInterruptedChange(const QString &path);
 
-// What a file patcher keeps of each 64 bytes it wrote: a hash of them and where their line ends
-// are. 16 bytes in 64, where keeping the bytes themselves took all 64.
-struct FileBlock
+// What a file patcher keeps of the bytes it wrote: a hash of each 64 of them, and one of where
+// all their line ends are. 8 bytes in 64, where keeping the bytes themselves took all 64.
+struct FileBlocks
 {
     static constexpr qsizetype Size = 64;
-    quint64 hash = 0;
+    std::vector<quint64> hashes;
     quint64 lineEnds = 0;
-    bool operator==(const FileBlock &) const = default;
 };
-using FileBlocks = std::vector<FileBlock>;
 
 // Writes a file again and again, each time whole or not at all. When the new bytes have the
 // length and the line ends of those it wrote last, and the file is still the one it wrote, only

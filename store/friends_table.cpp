@@ -1,5 +1,7 @@
 #include "store/friends_table.h"
 
+#include "store/position_text.h"
+
 #include <algorithm>
 #include <atomic>
 
@@ -86,7 +88,7 @@ void FriendsTable::setCell(int row, int column, const QString &text)
     } else if (const int slot = sharedSlot(column); slot >= 0) {
         cells.shared[size_t(slot)] = sharedNumber(text);
     } else {
-        cells.managePos = text;
+        cells.managePos = positionText(text);
     }
     written(row, column);
 }

@@ -54,15 +54,18 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
     const int friends = table.friendCount();
     if (keyColumn != m_keyColumn) {
         m_ids.clear();
-        m_runs.clear();
+        m_tiedBefore.clear();
         m_stamps.clear();
         m_keyColumn = keyColumn;
     }
     FriendsTable::RowId lastId = 0;
     for (int row = 1; row <= friends; ++row)
         lastId = std::max(lastId, table.rowId(row));
-    if (m_stamps.size() <= qsizetype(lastId))
-        m_stamps.resize(qsizetype(lastId) + 1, NoStamp);
+    if (m_stamps.size() <= size_t(lastId)) {
+        // A few friends more at a time, not twice as many.
+        m_stamps.reserve(size_t(lastId) + 1 + 256);
+        m_stamps.resize(size_t(lastId) + 1, NoStamp);
+    }
 
     // The rows whose key is the one of the last order keep their places among themselves; the
     // others are placed anew.
@@ -81,14 +84,17 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
     QList<int> keptRuns;
     kept.reserve(friends);
     keptRuns.reserve(friends);
-    for (qsizetype i = 0; i < m_ids.size(); ++i) {
+    int runStart = 0;
+    for (size_t i = 0; i < m_ids.size(); ++i) {
         const FriendsTable::RowId id = m_ids.at(i);
         const int row = id <= lastId ? rowOfId.at(id) : 0;
+        if (!m_tiedBefore.at(i))
+            runStart = int(i);
         if (row == 0) {
             m_stamps[id] = NoStamp; // gone
         } else if (placed.at(row)) {
             kept << row;
-            keptRuns << m_runs.at(i);
+            keptRuns << runStart;
         }
     }
 
@@ -148,10 +154,13 @@ QList<int> KeyOrder::rows(const FriendsTable &table, int keyColumn, const Collat
             append(kept.at(next), keptRuns.at(next));
     }
 
-    m_ids.resize(order.size());
-    for (qsizetype i = 0; i < order.size(); ++i)
-        m_ids[i] = table.rowId(order.at(i));
-    m_runs = std::move(runs);
+    m_ids.assign(size_t(order.size()), 0);
+    m_ids.shrink_to_fit();
+    m_tiedBefore.assign(size_t(order.size()), false);
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        m_ids[size_t(i)] = table.rowId(order.at(i));
+        m_tiedBefore[size_t(i)] = runs.at(i) != int(i);
+    }
     for (const int row : std::as_const(moved))
         m_stamps[table.rowId(row)] = table.nameStamp(row);
     return order;

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 namespace amiscan {
 
 class Collation;
@@ -28,15 +30,15 @@ public:
 
 private:
     int m_keyColumn = 0;
-    // The friends of the last order, in it, and per place the first place of the friends whose
-    // keys are equal as text to its own (they follow each other): the ties among the friends that
-    // keep their keys are known without reading a key again.
-    QList<FriendsTable::RowId> m_ids;
-    QList<int> m_runs;
+    // The friends of the last order, in it, and per place whether its key is equal as text to
+    // the one of the place before (such friends follow each other): the ties among the friends
+    // that keep their keys are known without reading a key again.
+    std::vector<FriendsTable::RowId> m_ids;
+    std::vector<bool> m_tiedBefore;
     // Per friend number, the stamp of its names in the last order (FriendsTable::nameStamp):
     // four bytes a friend where a copy of its key took twenty-four. NoStamp for a friend not in
     // it.
-    QList<quint32> m_stamps;
+    std::vector<quint32> m_stamps;
 };
 
 } // namespace amiscan
