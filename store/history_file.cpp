@@ -3,6 +3,7 @@
 #include "store/characters.h"
 #include "store/files_log.h"
 #include "store/safe_file.h"
+#include "store/text_arena.h"
 #include "store/text_encoding.h"
 #include "store/time_text.h"
 
@@ -52,6 +53,16 @@ int find(QStringView s, QChar ch, int from)
 QString value(QStringView text)
 {
     return wholeCharacters(trimBlanks(text).toString());
+}
+
+// The same for a name, made in the arena when it is whole characters already, as nearly all are.
+QString nameValue(QStringView text, TextArena &arena)
+{
+    const QStringView trimmed = trimBlanks(text);
+    if (trimmed.isEmpty() ||
+        std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isSurrogate(); }))
+        return value(text);
+    return arena.make(trimmed);
 }
 
 // The k characters of s from the 1-based position a, trimmed; empty outside the text.
@@ -110,7 +121,7 @@ Columns columnsOf(QStringView header)
     return c;
 }
 
-void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
+void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table, TextArena &names)
 {
     const int row = table.appendFriend();
     if (row < 0)
@@ -143,14 +154,14 @@ void appendFriendLine(QStringView line, const Columns &c, FriendsTable &table)
         name.chop(SubstitutedNameMark.size());
         table.setCell(row, NameMark, SubstitutedNameMark);
     }
-    const QString displayName = value(name);
+    const QString displayName = nameValue(name, names);
     table.setCell(row, DisplayName, displayName);
     table.setCell(row, ManagePos, QStringLiteral("-1"));
     table.setCell(row, Online, QStringLiteral("0"));
     if (line.size() > c.pF && c.hasUserColumn()) {
         const bool unselected = mid(line, c.pX, c.pU - c.pX - 1) == u"X";
         table.setCell(row, Unselected, unselected ? QStringLiteral("1") : QStringLiteral("0"));
-        table.setCell(row, AccountName, value(line.mid(c.pU - 1)));
+        table.setCell(row, AccountName, nameValue(line.mid(c.pU - 1), names));
     } else {
         // The older layout: a "." in place of the name column's ":" marks an unselected friend,
         // and the display name stands for the user name.
@@ -356,8 +367,9 @@ ReadResult parseText(const QString &text, FriendsTable &table)
     }
     // One row per line of the file, as far as the table can hold them.
     table.reserveRows(table.friendCount() + int(std::min<qsizetype>(lines.size(), MaxFriends)) + 1);
+    TextArena names;
     for (qsizetype i = 2; i < lines.size(); ++i)
-        appendFriendLine(lines.at(i), columns, table);
+        appendFriendLine(lines.at(i), columns, table, names);
     return result;
 }
 

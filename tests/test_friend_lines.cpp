@@ -10,6 +10,9 @@
 #include "lists/table_sort.h"
 #include "scan/presence_merge.h"
 #include "store/collation.h"
+#include "store/key_order.h"
+#include "store/position_text.h"
+#include "store/text_arena.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -194,6 +197,100 @@ private slots:
         QCOMPARE(again.cell(4, End1), "14/10/12 200:04");
         QCOMPARE(again.cell(5, End1), table.cell(5, End1));
         QCOMPARE(friend_rows::cells(copy), friend_rows::cells(threeOnFourOff()));
+    }
+
+    // Names made side by side share their block and outlive it; each reads as a text of its own,
+    // zero-terminated, and changing one leaves its neighbours as they were.
+    void arenaTexts_standAlone()
+    {
+        QList<QString> made;
+        {
+            TextArena arena;
+            for (int i = 0; i < 5000; ++i)
+                made << arena.make(QStringLiteral("Friend %1 Example").arg(i));
+            made << arena.make(Smile + QStringLiteral(" é"));
+        }
+        QCOMPARE(made.at(0), "Friend 0 Example");
+        QCOMPARE(made.at(4999), "Friend 4999 Example");
+        QCOMPARE(made.constLast(), Smile + QStringLiteral(" é"));
+        QCOMPARE(made.at(7).utf16()[made.at(7).size()], u'\0');
+        QString changed = made.at(1);
+        changed.append(QStringLiteral(" and more"));
+        changed[0] = u'B';
+        QCOMPARE(changed, "Briend 1 Example and more");
+        QCOMPARE(made.at(1), "Friend 1 Example");
+        QCOMPARE(made.at(2), "Friend 2 Example");
+        made[3].append(u'!');
+        QCOMPARE(made.at(3), "Friend 3 Example!");
+        QCOMPARE(made.at(4), "Friend 4 Example");
+    }
+
+    // The positions the program writes are shared by every row; any other text is kept as given.
+    void positionTexts_sharedOnlyAsWritten_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("shared");
+        for (const char *text : {"-1", "0", "1", "9", "10", "4711", "32767"})
+            QTest::newRow(text) << QString::fromLatin1(text) << true;
+        for (const char *text : {"", "-2", "007", "+1", "32768", "99999", "123456", "1a", " 1"})
+            QTest::newRow(text) << QString::fromLatin1(text) << false;
+    }
+    void positionTexts_sharedOnlyAsWritten()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, shared);
+        const QString first = positionText(text);
+        const QString second = positionText(QString(text.data(), text.size()));
+        QCOMPARE(first, text);
+        QCOMPARE(second, text);
+        if (!text.isEmpty())
+            QCOMPARE(first.constData() == second.constData(), shared);
+        if (shared)
+            QVERIFY(first.constData() != text.constData());
+        FriendsTable table = threeOnFourOff();
+        table.setCell(2, ManagePos, text);
+        QCOMPARE(table.cell(2, ManagePos), text);
+        QCOMPARE(FriendsTable(table).cellText(2, ManagePos), text);
+    }
+
+    // A row's name stamp changes with its names' texts only, and never comes back: a key order
+    // that kept it re-places exactly the renamed friends, in this table and in its copies.
+    void nameStamps_followRenames()
+    {
+        FriendsTable table = threeOnFourOff();
+        const quint32 amy = table.nameStamp(1);
+        QVERIFY(amy != 0 && amy != NoStamp);
+        table.setCell(1, DisplayName, table.cell(1, DisplayName));
+        table.setCell(1, Start1, "14/10/12 10:00");
+        QCOMPARE(table.nameStamp(1), amy);
+        FriendsTable copy = table;
+        QCOMPARE(copy.nameStamp(1), amy);
+        table.setCell(1, AccountName, "amy2");
+        copy.setCell(1, AccountName, "amy2");
+        QVERIFY(table.nameStamp(1) != amy);
+        QVERIFY(copy.nameStamp(1) != table.nameStamp(1));
+        const quint32 renamed = table.nameStamp(1);
+        QVERIFY(table.rebuild({7, 6, 5, 4, 3, 2, 1}));
+        QCOMPARE(table.nameStamp(7), renamed);
+        QCOMPARE(FriendsTable().nameStamp(1), 0u);
+
+        // Renamed to a key that sorts elsewhere, then back: the order is always a full sort's.
+        KeyOrder order;
+        FriendsTable sorted = threeOnFourOff();
+        const auto fullSort = [&] {
+            return rowsInKeyOrder(sorted, allRows(sorted), DisplayName, English);
+        };
+        QCOMPARE(order.rows(sorted, DisplayName, English), fullSort());
+        for (const char *name : {"Zed", "Aaa", "Gus", "Amy"}) {
+            sorted.setCell(2, DisplayName, QString::fromLatin1(name));
+            QCOMPARE(order.rows(sorted, DisplayName, English), fullSort());
+        }
+        // A copy renamed apart from the table it came from is ordered by its own names.
+        FriendsTable other = sorted;
+        other.setCell(5, DisplayName, "Aardvark");
+        QCOMPARE(order.rows(other, DisplayName, English),
+                 rowsInKeyOrder(other, allRows(other), DisplayName, English));
+        QCOMPARE(order.rows(sorted, DisplayName, English), fullSort());
     }
 
     // The collation ignores case and keeps equal keys in order.

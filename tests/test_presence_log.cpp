@@ -163,6 +163,10 @@ private slots:
                QStringList{"a=Ann:1-2/0-3", "b=Ann:1-1/0-2"});
         addRow("a new display name", "; a=Ann; a=Anne; ; a=Anne",
                QStringList{"a=Ann:1-2/0-3", "a=Anne:4-4/3-?"});
+        addRow("renamed while offline", "; a=Ann; b; a=Anne; a=Anne; b",
+               QStringList{"a=Ann:1-1/0-2", "a=Anne:3-4/2-5", "b:2-2/1-3", "b:5-5/4-?"});
+        addRow("back offline, as before, after a restart", "; a=Ann b; ; ! a=Ann",
+               QStringList{"a=Ann:1-1/0-2", "a=Ann:3-3/?off-?", "b:1-1/0-2"});
     }
     void periods()
     {
