@@ -6,7 +6,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QHashFunctions>
 
 #include <cerrno>
 #include <cstring>
@@ -84,28 +83,45 @@ std::optional<Change> decode(const QByteArray &bytes)
     return change;
 }
 
-// The pieces of the new bytes that differ from those written last, known by their blocks, both
-// of the same length; none when a line end moved or so much changed that writing the file anew
-// costs about as much.
-std::optional<Change> changeBetween(const FileBlocks &before, const QByteArray &after,
-                                    const FileBlocks &now)
+// The pieces of the new bytes that differ from the file's, by blocks of 64 bytes, both of the
+// same length; none when a line end moved or so much changed that writing the file anew costs
+// about as much.
+std::optional<Change> changeBetween(const QByteArray &before, const QByteArray &after)
 {
-    if (before.hashes.size() != now.hashes.size() || before.lineEnds != now.lineEnds)
+    constexpr qsizetype BlockSize = 64;
+    if (before.size() != after.size())
         return std::nullopt;
+    const qsizetype blocks = (after.size() + BlockSize - 1) / BlockSize;
+    const auto span = [&](qsizetype block) {
+        return std::pair{block * BlockSize, std::min(BlockSize, after.size() - block * BlockSize)};
+    };
+    const auto differs = [&](qsizetype block) {
+        const auto [from, length] = span(block);
+        return std::memcmp(before.constData() + from, after.constData() + from, size_t(length)) !=
+               0;
+    };
+    const auto keepsLineEnds = [&](qsizetype block) {
+        const auto [from, length] = span(block);
+        for (qsizetype i = from; i < from + length; ++i) {
+            if ((before.at(i) == '\n') != (after.at(i) == '\n'))
+                return false;
+        }
+        return true;
+    };
     Change change;
     qsizetype changed = 0;
-    const std::vector<quint64> &was = before.hashes;
-    const std::vector<quint64> &is = now.hashes;
-    for (size_t block = 0; block < is.size();) {
-        if (is.at(block) == was.at(block)) {
+    for (qsizetype block = 0; block < blocks;) {
+        if (!differs(block)) {
             ++block;
             continue;
         }
-        size_t end = block;
-        while (end < is.size() && is.at(end) != was.at(end))
-            ++end;
-        const qsizetype from = qsizetype(block) * FileBlocks::Size;
-        const qsizetype length = std::min(qsizetype(end) * FileBlocks::Size, after.size()) - from;
+        qsizetype end = block;
+        for (; end < blocks && differs(end); ++end) {
+            if (!keepsLineEnds(end))
+                return std::nullopt;
+        }
+        const qsizetype from = block * BlockSize;
+        const qsizetype length = std::min(end * BlockSize, after.size()) - from;
         change.pieces.emplace_back(from, after.sliced(from, length));
         changed += length;
         block = end;
@@ -214,7 +230,6 @@ bool FilePatcher::write(const QString &path, const QByteArray &bytes, QString *e
     if (statOf(path, info)) {
         m_path = path;
         m_size = bytes.size();
-        m_blocks = blocksOf(bytes);
         m_identity = identityOf(info);
     }
     m_lastBytesWritten = bytes.size();
@@ -227,8 +242,11 @@ bool FilePatcher::writeInPlace(const QString &path, const QByteArray &bytes, QSt
     // Only the file as this patcher left it: anything else may have changed it since.
     if (!statOf(path, info) || identityOf(info) != m_identity)
         return false;
-    FileBlocks blocks = blocksOf(bytes);
-    std::optional<Change> change = changeBetween(m_blocks, bytes, blocks);
+    QByteArray before;
+    if (!readWholeFile(path, before))
+        return false;
+    std::optional<Change> change = changeBetween(before, bytes);
+    before = QByteArray();
     if (!change)
         return false;
     m_lastWasInPlace = true;
@@ -254,31 +272,11 @@ bool FilePatcher::writeInPlace(const QString &path, const QByteArray &bytes, QSt
     if (apply(path, *change, &info) != Applied::Yes)
         return failed(error, path);
     removeJournal(path);
-    m_blocks = std::move(blocks);
     m_identity = identityOf(info);
     m_lastBytesWritten = journal.size();
     for (const auto &piece : change->pieces)
         m_lastBytesWritten += piece.second.size();
     return true;
-}
-
-FileBlocks FilePatcher::blocksOf(const QByteArray &bytes)
-{
-    // Keyed by a number chosen anew each run, so that no text can be made to match another's.
-    static const size_t seed = QHashSeed::globalSeed();
-    FileBlocks blocks;
-    blocks.hashes.reserve(size_t((bytes.size() + FileBlocks::Size - 1) / FileBlocks::Size));
-    blocks.lineEnds = seed;
-    for (qsizetype at = 0; at < bytes.size(); at += FileBlocks::Size) {
-        const QByteArrayView block =
-            QByteArrayView(bytes).sliced(at, std::min(FileBlocks::Size, bytes.size() - at));
-        quint64 lineEnds = 0;
-        for (qsizetype i = 0; i < block.size(); ++i)
-            lineEnds |= quint64(block.at(i) == '\n') << i;
-        blocks.lineEnds = quint64(qHash(lineEnds, size_t(blocks.lineEnds)));
-        blocks.hashes.push_back(quint64(qHashBits(block.data(), size_t(block.size()), seed)));
-    }
-    return blocks;
 }
 
 FilePatcher::Identity FilePatcher::identityOf(const struct stat &info)
@@ -291,7 +289,6 @@ void FilePatcher::forget()
 {
     m_path.clear();
     m_size = -1;
-    m_blocks = {};
     m_identity = {};
 }
 

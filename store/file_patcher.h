@@ -5,7 +5,6 @@
 
 #include <sys/types.h>
 
-#include <vector>
 
 struct stat;
 
@@ -21,18 +20,9 @@ QString journalPath(const QString &path);
 // the file is read at start-up and before every save; false when a journal was left.
 bool finishInterruptedChange(const QString &path);
 
-// What a file patcher keeps of the bytes it wrote: a hash of each 64 of them, and one of where
-// all their line ends are. 8 bytes in 64, where keeping the bytes themselves took all 64.
-struct FileBlocks
-{
-    static constexpr qsizetype Size = 64;
-    std::vector<quint64> hashes;
-    quint64 lineEnds = 0;
-};
-
-// Writes a file again and again, each time whole or not at all. When the new bytes have the
-// length and the line ends of those it wrote last, and the file is still the one it wrote, only
-// the bytes that differ are written, in the file itself: first to a journal, synced, then in
+// Writes a file again and again, each time whole or not at all. When the file is still the one
+// it wrote last and the new bytes have its length and line ends, only the 64-byte blocks that
+// differ from the file's are written, in the file itself: first to a journal, synced, then in
 // place, so that a crash at any moment leaves the old file or, once the journal is replayed by
 // finishInterruptedChange(), the new one. Otherwise the file is replaced safely
 // (replaceFileSafely()). Either way the file then holds exactly the new bytes.
@@ -55,14 +45,13 @@ private:
         bool operator==(const Identity &) const = default;
     };
     static Identity identityOf(const struct stat &info);
-    static FileBlocks blocksOf(const QByteArray &bytes);
     bool writeInPlace(const QString &path, const QByteArray &bytes, QString *error);
     void forget();
 
     QString m_path;
-    // What the bytes last written to m_path were, and the file they were written to.
+    // How many bytes were last written to m_path, and the file they were written to. The bytes
+    // themselves are read back from it: keeping them, or a hash of each block, held megabytes.
     qsizetype m_size = -1;
-    FileBlocks m_blocks;
     Identity m_identity;
     qint64 m_lastBytesWritten = 0;
     bool m_lastWasInPlace = false;

@@ -57,7 +57,7 @@ void LineListModel::setChecked(int row, bool checked)
 
 int LineListModel::tableRow(int row) const
 {
-    const FriendsTable::RowId friendId = m_lines.at(row).friendId;
+    const FriendsTable::RowId friendId = friendIdAt(row);
     return friendId != 0 && m_table ? m_table->findRow(friendId) : 0;
 }
 
@@ -65,30 +65,42 @@ QString LineListModel::line(int row) const
 {
     const int friendRow = tableRow(row);
     return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes)
-                         : m_texts.value(m_lines.at(row).text);
+                         : ownText(row);
 }
 
 QString LineListModel::spokenLine(int row) const
 {
     const int friendRow = tableRow(row);
     return friendRow > 0 ? spokenFriendLine(*m_table, friendRow, m_modes)
-                         : amiscan::spokenLine(m_texts.value(m_lines.at(row).text));
+                         : amiscan::spokenLine(ownText(row));
 }
 
 void LineListModel::keepTextOf(FriendsTable::RowId friendId)
 {
     for (qsizetype row = 0; row < m_lines.size(); ++row) {
-        if (m_lines.at(row).friendId == friendId)
+        if (friendIdAt(int(row)) == friendId)
             m_lines[row] = keep(ListLine{0, line(int(row))});
     }
 }
 
-LineListModel::KeptLine LineListModel::keep(ListLine line)
+quint32 LineListModel::keep(ListLine line)
 {
-    if (line.text.isEmpty())
-        return KeptLine{line.friendId, NoText};
-    m_texts << std::move(line.text);
-    return KeptLine{line.friendId, quint32(m_texts.size() - 1)};
+    if (line.text.isEmpty() && (line.friendId & TextMark) == 0)
+        return line.friendId;
+    m_texts << std::move(line);
+    return quint32(m_texts.size() - 1) | TextMark;
+}
+
+FriendsTable::RowId LineListModel::friendIdAt(int row) const
+{
+    const quint32 kept = m_lines.at(row);
+    return (kept & TextMark) != 0 ? m_texts.at(kept & ~TextMark).friendId : kept;
+}
+
+QString LineListModel::ownText(int row) const
+{
+    const quint32 kept = m_lines.at(row);
+    return (kept & TextMark) != 0 ? m_texts.at(kept & ~TextMark).text : QString();
 }
 
 void LineListModel::setLines(QList<ListLine> lines, QList<bool> checked, const FriendsTable *table,
@@ -124,8 +136,8 @@ QHash<FriendsTable::RowId, bool> LineListModel::friendMarks() const
 {
     QHash<FriendsTable::RowId, bool> marks;
     for (qsizetype row = 0; m_checkable && row < m_lines.size(); ++row) {
-        if (m_lines.at(row).friendId != 0)
-            marks.insert(m_lines.at(row).friendId, m_checked.at(row));
+        if (const FriendsTable::RowId friendId = friendIdAt(int(row)); friendId != 0)
+            marks.insert(friendId, m_checked.at(row));
     }
     return marks;
 }
@@ -133,7 +145,7 @@ QHash<FriendsTable::RowId, bool> LineListModel::friendMarks() const
 void LineListModel::setFriendMarks(const QHash<FriendsTable::RowId, bool> &marks)
 {
     for (qsizetype row = 0; m_checkable && !marks.isEmpty() && row < m_lines.size(); ++row) {
-        const auto mark = marks.constFind(m_lines.at(row).friendId);
+        const auto mark = marks.constFind(friendIdAt(int(row)));
         if (mark != marks.constEnd())
             setChecked(int(row), *mark);
     }

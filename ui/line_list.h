@@ -60,20 +60,17 @@ private:
     // The friend's row in the table, 0 for a line of its own.
     int tableRow(int row) const;
 
-    // A line as kept: the friend, and the place of its own text among m_texts (NoText for an
-    // empty one). Eight bytes a line, for lists of tens of thousands of friends.
-    static constexpr quint32 NoText = ~0u;
-    struct KeptLine
-    {
-        FriendsTable::RowId friendId = 0;
-        quint32 text = NoText;
-    };
-    KeptLine keep(ListLine line);
+    // A line as kept, in four bytes for lists of tens of thousands of friends: the friend's
+    // number, or with TextMark the place among m_texts of a line with a text of its own.
+    static constexpr quint32 TextMark = 1u << 31;
+    quint32 keep(ListLine line);
+    FriendsTable::RowId friendIdAt(int row) const;
+    QString ownText(int row) const;
 
     bool m_checkable;
-    QList<KeptLine> m_lines;
-    // The lines' own texts (few: separators, the empty list's line).
-    QStringList m_texts;
+    QList<quint32> m_lines;
+    // The lines with texts of their own (few: separators, the empty list's line).
+    QList<ListLine> m_texts;
     const FriendsTable *m_table = nullptr;
     LineModes m_modes;
     // One mark per line in a list with marks; empty otherwise.
