@@ -175,9 +175,16 @@ private slots:
         // Read as the last scan ends: a period still open runs into the stretch since, if any.
         Clock::set(scans.last().record.end);
         QCOMPARE(describe(derivePeriods(scans, Clock::now()), scans), expected);
+        // Each run of the program opens the log anew, knowing only what the log holds.
         QTemporaryDir dir;
-        const auto log = PresenceLog::open(dir.path());
-        record(*log, scans);
+        auto log = PresenceLog::open(dir.path());
+        for (qsizetype i = 0; i < scans.size(); ++i) {
+            if (i > 0 && scans[i].runId != scans[i - 1].runId) {
+                log.reset();
+                log = PresenceLog::open(dir.path());
+            }
+            record(*log, scans, i, i + 1);
+        }
         QCOMPARE(describe(log->periods({}), scans), expected);
     }
 
@@ -191,6 +198,15 @@ private slots:
         QCOMPARE(db.open(false), PresenceDb::State::Ready);
         QCOMPARE(count(db.db(), "SELECT count(*) FROM scans"), 4);
         QCOMPARE(count(db.db(), "SELECT count(*) FROM changes"), 2);
+        // Opened again by the next run, the log knows who is online: b going offline is one
+        // change, a staying online none.
+        const QList<RunScan> later = scenario("a; a");
+        {
+            const auto again = PresenceLog::open(dir.path());
+            record(*again, later);
+        }
+        QCOMPARE(count(db.db(), "SELECT count(*) FROM changes"), 3);
+        QCOMPARE(count(db.db(), "SELECT count(*) FROM online"), 1);
         for (const char *file : {"Amiscan.db", "Amiscan.db-wal"})
             QCOMPARE(QFile(dir.filePath(file)).permissions() & 0x0077, 0);
     }
