@@ -52,6 +52,15 @@ int FriendsTable::appendFriend()
     return m_friendCount;
 }
 
+void FriendsTable::fitRows()
+{
+    if (capacity() > m_friendCount + 1) {
+        m_rows.resize(m_friendCount + 1);
+        m_lengthMarks.resize(m_friendCount + 1);
+        m_ids.resize(m_friendCount + 1);
+    }
+}
+
 void FriendsTable::reserveRows(int rows)
 {
     if (rows > capacity()) {
@@ -261,6 +270,13 @@ bool FriendsTable::rebuild(const QList<int> &order)
             return false;
         seen[old] = true;
     }
+    // Already in that order: nothing moves, and rows shared with a copy stay shared.
+    if (m_rows.size() == m_friendCount + 1 && m_lengthMarks.size() == m_rows.size() &&
+        m_ids.size() == m_rows.size() &&
+        std::adjacent_find(order.cbegin(), order.cend(), [](int a, int b) { return b != a + 1; }) ==
+            order.cend() &&
+        (order.isEmpty() || order.constFirst() == 1))
+        return true;
     // Moved in place, cycle by cycle: a new grid of rows would be as large as the table.
     m_rows.resize(m_friendCount + 1);
     m_lengthMarks.resize(m_friendCount + 1);

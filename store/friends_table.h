@@ -75,6 +75,8 @@ public:
 
     // Allocates at least this many rows (the history reader allocates one per file line).
     void reserveRows(int rows);
+    // Drops the rows above the friends: the table has exactly friendCount() + 1 rows.
+    void fitRows();
 
     // Any cell of any allocated row; an empty text outside the grid.
     QString cell(int row, int column) const;

@@ -345,40 +345,99 @@ QByteArray Formatter::format(const FriendsTable &table, const QString &lastScanS
     return encodeFileText(fileText(table, lastScanStamp, rows));
 }
 
+namespace {
+
+// Takes a history's lines one at a time, so that a file's text need not be held whole. Empty
+// lines carry no meaning, nor do lines of blanks: no friend line is blank. The first line that
+// is not is the header, the second its ruler, the others friends.
+class LineReader final
+{
+public:
+    // Lines: at least as many as will be given (friend rows are allocated for them).
+    LineReader(FriendsTable &table, qsizetype lines) : m_table(table), m_lines(lines) {}
+
+    void take(QStringView line)
+    {
+        if (line.trimmed().isEmpty())
+            return;
+        if (m_taken == 0) {
+            m_columns = columnsOf(line);
+            if (m_columns.p1 > 0) {
+                const int open = find(line, u'(', m_columns.p1 + 1);
+                const int close = find(line, u')', m_columns.p1 + 1);
+                if (open > 0 && close > open)
+                    m_result.lastScanStamp = line.mid(open, close - open - 1).toString();
+            }
+            // One row per line of the file, as far as the table can hold them.
+            m_table.reserveRows(m_table.friendCount() +
+                                int(std::min<qsizetype>(m_lines, MaxFriends)) + 1);
+        } else if (m_taken >= 2) {
+            appendFriendLine(line, m_columns, m_table, m_names);
+        }
+        ++m_taken;
+    }
+
+    ReadResult result()
+    {
+        // More friends than the table holds: the rest would be lost at the next save.
+        if (m_taken > 0)
+            m_result.intact = m_columns.usable() && m_taken - 2 <= MaxFriends;
+        m_table.fitRows();
+        return m_result;
+    }
+
+private:
+    FriendsTable &m_table;
+    qsizetype m_lines;
+    qsizetype m_taken = 0;
+    Columns m_columns;
+    TextArena m_names;
+    ReadResult m_result;
+};
+
+} // namespace
+
 ReadResult parseText(const QString &text, FriendsTable &table)
 {
-    // Lines end with CR LF; a lone LF or CR ends a line as well. Empty lines carry no meaning,
-    // nor do lines of blanks: no friend line is blank.
-    QList<QStringView> lines = textLines(text);
-    lines.removeIf([](QStringView line) { return line.trimmed().isEmpty(); });
-
-    ReadResult result;
-    if (lines.isEmpty())
-        return result;
-    const QStringView header = lines.at(0);
-    const Columns columns = columnsOf(header);
-    // More friends than the table holds: the rest would be lost at the next save.
-    result.intact = columns.usable() && lines.size() - 2 <= MaxFriends;
-    if (columns.p1 > 0) {
-        const int open = find(header, u'(', columns.p1 + 1);
-        const int close = find(header, u')', columns.p1 + 1);
-        if (open > 0 && close > open)
-            result.lastScanStamp = header.mid(open, close - open - 1).toString();
-    }
-    // One row per line of the file, as far as the table can hold them.
-    table.reserveRows(table.friendCount() + int(std::min<qsizetype>(lines.size(), MaxFriends)) + 1);
-    TextArena names;
-    for (qsizetype i = 2; i < lines.size(); ++i)
-        appendFriendLine(lines.at(i), columns, table, names);
-    return result;
+    // Lines end with CR LF; a lone LF or CR ends a line as well.
+    const QList<QStringView> lines = textLines(text);
+    LineReader reader(table, lines.size());
+    for (const QStringView line : lines)
+        reader.take(line);
+    return reader.result();
 }
+
+namespace {
+
+// The same, a line at a time from a Windows-1252 file's bytes: the file's text is never made
+// whole (8 MB at the table's limit).
+ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
+{
+    const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+    LineReader reader(table, bytes.count('\n') + bytes.count('\r') + 1);
+    QString line;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        const qsizetype end =
+            std::find_if(bytes.begin() + start, bytes.end(), isLineEnd) - bytes.begin();
+        fromWindows1252(bytes.sliced(start, end - start), line);
+        reader.take(line);
+        const bool crLf = end + 1 < bytes.size() && bytes.at(end) == '\r' &&
+                          bytes.at(end + 1) == '\n';
+        start = end + (crLf ? 2 : 1);
+    }
+    return reader.result();
+}
+
+} // namespace
 
 ReadResult readFile(const QString &path, FriendsTable &table)
 {
     QByteArray bytes;
     if (!readWholeFile(path, bytes))
         return ReadResult{false, {}};
-    ReadResult read = parseText(decodeFileText(bytes), table);
+    ReadResult read = isWindows1252File(bytes) ? parseWindows1252(bytes, table)
+                                               : parseText(decodeFileText(bytes), table);
     if (!read.intact)
         qCInfo(filesLog, "%s is not a whole history: it is kept aside before the next save",
                qPrintable(path));

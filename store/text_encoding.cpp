@@ -40,13 +40,24 @@ bool toWindows1252(const QString &text, QByteArray &out)
 
 QString fromWindows1252(QByteArrayView bytes)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar *chars = text.data();
+    QString text;
+    fromWindows1252(bytes, text);
+    return text;
+}
+
+void fromWindows1252(QByteArrayView bytes, QString &into)
+{
+    into.resize(bytes.size());
+    QChar *chars = into.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         chars[i] = (b >= 0x80 && b < 0xA0) ? QChar(HighBytes[b - 0x80]) : QChar(b);
     }
-    return text;
+}
+
+bool isWindows1252File(QByteArrayView bytes)
+{
+    return !bytes.startsWith(Utf8Mark);
 }
 
 QByteArray encodeFileText(const QString &text)
@@ -60,7 +71,7 @@ QByteArray encodeFileText(const QString &text)
 
 QString decodeFileText(QByteArrayView bytes)
 {
-    if (!bytes.startsWith(Utf8Mark))
+    if (isWindows1252File(bytes))
         return fromWindows1252(bytes);
     // Only the one mark is dropped: a second one belongs to the text. Damaged sequences, also
     // one cut off at the end (hence stateless), read as U+FFFD, which is written back as itself.

@@ -20,5 +20,9 @@ QString decodeFileText(QByteArrayView bytes);
 // Answers false, leaving out unspecified, when some character cannot be held.
 bool toWindows1252(const QString &text, QByteArray &out);
 QString fromWindows1252(QByteArrayView bytes);
+// The same into a text given, which takes the bytes' length: a text read line by line reuses one.
+void fromWindows1252(QByteArrayView bytes, QString &into);
+// Whether the file's bytes are read as Windows-1252 (they do not start with UTF-8's mark).
+bool isWindows1252File(QByteArrayView bytes);
 
 } // namespace amiscan
