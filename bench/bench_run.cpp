@@ -9,9 +9,9 @@
 // With --friends, the program starts with a history of that many friends, of whom the service
 // shows 200 online (the table's limit is 32767). With --second-start, the start is timed when
 // the program starts again after a first start has made its presence log (which takes the
-// history in once, on a thread of its own), as every start after the first one does. With AMISCAN_BENCH_MAPPINGS=N, the main
-// process's largest resident mappings between scans are listed, and it is left running N
-// seconds more to be looked at.
+// history in once, on a thread of its own), as every start after the first one does. With
+// AMISCAN_BENCH_MAPPINGS=N, the main process's largest resident mappings between scans are listed,
+// and it is left running N seconds more to be looked at.
 //
 // The program runs from a copy in a directory of its own (its files sit beside it), with the
 // browser helper copied beside it when there is one. The window counts as shown when a viewable

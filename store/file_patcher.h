@@ -5,7 +5,6 @@
 
 #include <sys/types.h>
 
-
 struct stat;
 
 namespace amiscan {

@@ -414,7 +414,14 @@ namespace {
 ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
 {
     const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
-    LineReader reader(table, bytes.count('\n') + bytes.count('\r') + 1);
+    // About one line per line end (CR LF ends one), and one more: counted in one pass.
+    qsizetype lineFeeds = 0;
+    qsizetype returns = 0;
+    for (const char c : bytes) {
+        lineFeeds += c == '\n';
+        returns += c == '\r';
+    }
+    LineReader reader(table, std::max(lineFeeds, returns) + 1);
     QString line;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -422,8 +429,8 @@ ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
             std::find_if(bytes.begin() + start, bytes.end(), isLineEnd) - bytes.begin();
         fromWindows1252(bytes.sliced(start, end - start), line);
         reader.take(line);
-        const bool crLf = end + 1 < bytes.size() && bytes.at(end) == '\r' &&
-                          bytes.at(end + 1) == '\n';
+        const bool crLf =
+            end + 1 < bytes.size() && bytes.at(end) == '\r' && bytes.at(end + 1) == '\n';
         start = end + (crLf ? 2 : 1);
     }
     return reader.result();

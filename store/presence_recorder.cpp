@@ -70,10 +70,9 @@ bool PresenceRecorder::load()
     m_recent.clear();
     m_online.clear();
     m_lastRead.reset();
-    if (!query.exec(QStringLiteral(
-            "SELECT f.id, f.user_name, (SELECT display_name FROM names n"
-            " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1)"
-            " FROM online o JOIN friends f ON f.id = o.friend_id")))
+    if (!query.exec(QStringLiteral("SELECT f.id, f.user_name, (SELECT display_name FROM names n"
+                                   " WHERE n.friend_id = f.id ORDER BY since_ms DESC LIMIT 1)"
+                                   " FROM online o JOIN friends f ON f.id = o.friend_id")))
         return failed(query);
     while (query.next()) {
         m_online.insert(query.value(0).toLongLong());

@@ -205,7 +205,8 @@ private slots:
     {
         QList<QString> made;
         // Twice, so that the second blocks may take memory the first ones left written.
-        for (const QString &example : {QStringLiteral("Xxxxxxxxxxxxx"), QStringLiteral("Example")}) {
+        for (const QString &example :
+             {QStringLiteral("Xxxxxxxxxxxxx"), QStringLiteral("Example")}) {
             made.clear();
             TextArena arena;
             for (int i = 0; i < 5000; ++i)

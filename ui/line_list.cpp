@@ -64,8 +64,7 @@ int LineListModel::tableRow(int row) const
 QString LineListModel::line(int row) const
 {
     const int friendRow = tableRow(row);
-    return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes)
-                         : ownText(row);
+    return friendRow > 0 ? friendLine(*m_table, friendRow, m_modes) : ownText(row);
 }
 
 QString LineListModel::spokenLine(int row) const
