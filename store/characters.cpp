@@ -141,16 +141,7 @@ QString isolated(QStringView name)
 QList<QStringView> textLines(QStringView text)
 {
     QList<QStringView> lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text.at(end) != u'\n' && text.at(end) != u'\r')
-            ++end;
-        lines << text.mid(start, end - start);
-        const bool crLf =
-            end + 1 < text.size() && text.at(end) == u'\r' && text.at(end + 1) == u'\n';
-        start = end + (crLf ? 2 : 1);
-    }
+    forEachLine(text, [&](QStringView line) { lines << line; });
     return lines;
 }
 

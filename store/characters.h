@@ -25,8 +25,21 @@ void mendHalfCharacters(QChar *chars, qsizetype size);
 // table and the history file.
 inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
 
-// The lines of a file's text: CR LF, a lone LF or a lone CR ends a line; text after the last
-// line end is a last line.
+// Gives each line of a file's text, or of its bytes, in turn: CR LF, a lone LF or a lone CR ends
+// a line; text after the last line end is a last line.
+template <typename View, typename Take> void forEachLine(View text, Take take)
+{
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != '\n' && text.at(end) != '\r')
+            ++end;
+        take(text.sliced(start, end - start));
+        const bool crLf = end + 1 < text.size() && text.at(end) == '\r' && text.at(end + 1) == '\n';
+        start = end + (crLf ? 2 : 1);
+    }
+}
+// The lines of a file's text, as forEachLine() gives them.
 QList<QStringView> textLines(QStringView text);
 // The text kept on one line: every line break becomes a blank.
 QString onOneLine(QString text);

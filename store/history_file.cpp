@@ -413,7 +413,6 @@ namespace {
 // whole (8 MB at the table's limit).
 ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
 {
-    const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
     // About one line per line end (CR LF ends one), and one more: counted in one pass.
     qsizetype lineFeeds = 0;
     qsizetype returns = 0;
@@ -423,16 +422,10 @@ ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
     }
     LineReader reader(table, std::max(lineFeeds, returns) + 1);
     QString line;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        const qsizetype end =
-            std::find_if(bytes.begin() + start, bytes.end(), isLineEnd) - bytes.begin();
-        fromWindows1252(bytes.sliced(start, end - start), line);
+    forEachLine(bytes, [&](QByteArrayView bytesOfLine) {
+        fromWindows1252(bytesOfLine, line);
         reader.take(line);
-        const bool crLf =
-            end + 1 < bytes.size() && bytes.at(end) == '\r' && bytes.at(end + 1) == '\n';
-        start = end + (crLf ? 2 : 1);
-    }
+    });
     return reader.result();
 }
 
