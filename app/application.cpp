@@ -10,16 +10,25 @@
 #include "platform/logging.h"
 #include "store/data_dir.h"
 #include "store/file_patcher.h"
+#include "store/memory_release.h"
 #include "store/safe_file.h"
 #include "ui/form1.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include <cstdio>
 
 namespace amiscan {
+
+namespace {
+
+// After the window's first events and the model's own start-up work.
+constexpr int StartUpMs = 1000;
+
+} // namespace
 
 int runApplication(int argc, char **argv, const CommandLine &commandLine)
 {
@@ -77,6 +86,10 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
     QObject::connect(&window, &Form1::programEnded, &app, [] { QCoreApplication::exit(0); });
     EndOfRun endOfRun(window, model);
     window.load(commandLine.minimized);
+    QTimer::singleShot(StartUpMs, [] {
+        releaseLargeBlocksWhenFreed();
+        releaseFreedMemory();
+    });
     if (commandLine.window == CommandLine::Window::Preferences)
         window.showPreferences();
     else if (commandLine.window == CommandLine::Window::History)

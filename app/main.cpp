@@ -5,7 +5,7 @@
 
 int main(int argc, char **argv)
 {
-    amiscan::releaseLargeBlocksWhenFreed();
+    amiscan::reuseFreedMemoryWhileStarting();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

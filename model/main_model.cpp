@@ -197,6 +197,7 @@ void MainModel::recordAttempt(ScanRecord record)
                                                   m_table.cellText(row, DisplayName)});
         }
     }
+    postHistoryImport();
     m_log->recordScan(record);
     applyRetention();
     if (const std::optional<HealthNotice> notice = m_scanHealth.scanEnded(
@@ -212,12 +213,14 @@ void MainModel::applyRetention()
     if (!m_log || m_retainedOn == now.date())
         return;
     m_retainedOn = now.date();
+    postHistoryImport();
     m_log->applyRetention(m_state.keepDays.value_or(0), now);
 }
 
 void MainModel::end(bool exiting)
 {
     if (m_log && !m_ended) {
+        postHistoryImport();
         m_log->runEnded(Clock::now());
         // The process is ending through exit(), which destroys no object of the program's: the
         // log's thread is finished here, before the libraries it uses are torn down.

@@ -224,6 +224,10 @@ private:
     void recordAttempt(ScanRecord record);
     // The days the presence log keeps, applied once a day.
     void applyRetention();
+    // Hands the log the table read at start-up, once the window has its lines (their first
+    // fill writes every friend's place, and a table shared with the log would then be copied
+    // whole), or before anything else is asked of the log.
+    void postHistoryImport();
     void readSettings();
     settings::OwnValues ownValues() const;
     void completeScan();
@@ -267,6 +271,7 @@ private:
     QDate m_retainedOn;
     // The history file was read at start-up: the log imports it once.
     bool m_historyRead = false;
+    bool m_historyImportDue = false;
     QDateTime m_runStart;
     qint64 m_runStartSteadyMs = 0;
     // The unreadable history could not be moved aside, so no save was asked for.

@@ -95,7 +95,8 @@ void MainModel::loadHistory()
     m_state.historyUnreadable = !read.intact;
     // The log takes the two sessions of each friend once, the first time it is started.
     openLog();
-    m_log->importHistory(m_table);
+    m_historyImportDue = true;
+    QTimer::singleShot(0, this, &MainModel::postHistoryImport);
     // Checking the stored lengths and indexing the names spare the first scan that work; both
     // are done a moment after the window is up (a scan before then does them itself).
     QTimer::singleShot(NameIndexDelayMs, this, [this] {
@@ -177,7 +178,16 @@ void MainModel::forgetAllHistory()
 PresenceLog &MainModel::presenceLog()
 {
     openLog();
+    postHistoryImport();
     return *m_log;
+}
+
+void MainModel::postHistoryImport()
+{
+    if (!m_historyImportDue || !m_log)
+        return;
+    m_historyImportDue = false;
+    m_log->importHistory(m_table);
 }
 
 } // namespace amiscan

@@ -52,23 +52,12 @@ int FriendsTable::appendFriend()
     return m_friendCount;
 }
 
-void FriendsTable::fitRows()
-{
-    if (capacity() > m_friendCount + 1) {
-        m_rows.resize(m_friendCount + 1);
-        m_lengthMarks.resize(m_friendCount + 1);
-        m_ids.resize(m_friendCount + 1);
-    }
-}
-
 void FriendsTable::reserveRows(int rows)
 {
-    if (rows > capacity()) {
-        changed();
-        m_rows.resize(rows);
-        m_lengthMarks.resize(rows);
-        m_ids.resize(rows);
-    }
+    // Room only: a row's memory is first touched when its friend is appended.
+    m_rows.reserve(rows);
+    m_lengthMarks.reserve(rows);
+    m_ids.reserve(rows);
 }
 
 QString FriendsTable::cell(int row, int column) const

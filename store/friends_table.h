@@ -73,10 +73,9 @@ public:
     // -1 is returned, so a caller's writes to that row go nowhere.
     int appendFriend();
 
-    // Allocates at least this many rows (the history reader allocates one per file line).
+    // Makes room for at least this many rows, so that appending that many moves none (the
+    // history reader makes room for as many as the file may hold).
     void reserveRows(int rows);
-    // Drops the rows above the friends: the table has exactly friendCount() + 1 rows.
-    void fitRows();
 
     // Any cell of any allocated row; an empty text outside the grid.
     QString cell(int row, int column) const;

@@ -353,7 +353,7 @@ namespace {
 class LineReader final
 {
 public:
-    // Lines: at least as many as will be given (friend rows are allocated for them).
+    // Lines: about as many as will be given (room is made for that many friend rows).
     LineReader(FriendsTable &table, qsizetype lines) : m_table(table), m_lines(lines) {}
 
     void take(QStringView line)
@@ -382,7 +382,6 @@ public:
         // More friends than the table holds: the rest would be lost at the next save.
         if (m_taken > 0)
             m_result.intact = m_columns.usable() && m_taken - 2 <= MaxFriends;
-        m_table.fitRows();
         return m_result;
     }
 
@@ -413,14 +412,11 @@ namespace {
 // whole (8 MB at the table's limit).
 ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
 {
-    // About one line per line end (CR LF ends one), and one more: counted in one pass.
-    qsizetype lineFeeds = 0;
-    qsizetype returns = 0;
-    for (const char c : bytes) {
-        lineFeeds += c == '\n';
-        returns += c == '\r';
-    }
-    LineReader reader(table, std::max(lineFeeds, returns) + 1);
+    // Room for as many friends as the file can hold: a friend line takes more than this many
+    // bytes in every layout (names aside), and a file of shorter lines has its rows grow as
+    // they come. Room that no friend takes is never touched.
+    constexpr qsizetype FewestLineBytes = 64;
+    LineReader reader(table, bytes.size() / FewestLineBytes + 1);
     QString line;
     forEachLine(bytes, [&](QByteArrayView bytesOfLine) {
         fromWindows1252(bytesOfLine, line);

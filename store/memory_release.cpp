@@ -17,6 +17,17 @@ void releaseFreedMemory()
 #endif
 }
 
+void reuseFreedMemoryWhileStarting()
+{
+#if defined(__GLIBC__)
+    // The largest limit the allocator takes; no start-up block comes near it.
+    constexpr int Limit = 32 * 1024 * 1024;
+    mallopt(M_ARENA_MAX, 1);
+    mallopt(M_MMAP_THRESHOLD, Limit);
+    mallopt(M_TRIM_THRESHOLD, 2 * Limit);
+#endif
+}
+
 void releaseLargeBlocksWhenFreed()
 {
 #if defined(__GLIBC__)
