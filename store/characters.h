@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+
 namespace amiscan {
 
 // Texts measured and cut by characters, never inside one: a character outside the basic plane
@@ -29,11 +31,21 @@ inline const QString SubstitutedNameMark = QStringLiteral("\u00B2");
 // a line; text after the last line end is a last line.
 template <typename View, typename Take> void forEachLine(View text, Take take)
 {
+    // The next LF and the next CR, each looked for once.
+    using Unit = typename View::value_type;
+    const auto next = [&](char16_t c, qsizetype from) {
+        const qsizetype at = text.indexOf(Unit(c), from);
+        return at < 0 ? text.size() : at;
+    };
+    qsizetype lineFeed = -1;
+    qsizetype carriageReturn = -1;
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text.at(end) != '\n' && text.at(end) != '\r')
-            ++end;
+        if (lineFeed < start)
+            lineFeed = next(u'\n', start);
+        if (carriageReturn < start)
+            carriageReturn = next(u'\r', start);
+        const qsizetype end = std::min(lineFeed, carriageReturn);
         take(text.sliced(start, end - start));
         const bool crLf = end + 1 < text.size() && text.at(end) == '\r' && text.at(end + 1) == '\n';
         start = end + (crLf ? 2 : 1);

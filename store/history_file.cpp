@@ -8,6 +8,7 @@
 #include "store/time_text.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace amiscan::history {
 
@@ -408,36 +409,92 @@ ReadResult parseText(const QString &text, FriendsTable &table)
 
 namespace {
 
-// The same, a line at a time from a Windows-1252 file's bytes: the file's text is never made
-// whole (8 MB at the table's limit).
-ReadResult parseWindows1252(QByteArrayView bytes, FriendsTable &table)
+// A file's bytes a piece at a time, given line by line as forEachLine() gives them: the part
+// after a piece's last line end waits for the next piece. A CR LF split between two pieces ends
+// one line and gives an empty one, which readers skip.
+class PieceLines final
 {
-    // Room for as many friends as the file can hold: a friend line takes more than this many
-    // bytes in every layout (names aside), and a file of shorter lines has its rows grow as
-    // they come. Room that no friend takes is never touched.
-    constexpr qsizetype FewestLineBytes = 64;
-    LineReader reader(table, bytes.size() / FewestLineBytes + 1);
-    QString line;
-    forEachLine(bytes, [&](QByteArrayView bytesOfLine) {
-        fromWindows1252(bytesOfLine, line);
-        reader.take(line);
-    });
-    return reader.result();
-}
+public:
+    template <typename Take> void add(QByteArrayView piece, Take take)
+    {
+        const auto endOr = [&](qsizetype at) { return at < 0 ? piece.size() : at; };
+        const qsizetype first = std::min(endOr(piece.indexOf('\n')), endOr(piece.indexOf('\r')));
+        if (first == piece.size()) {
+            m_begun.append(piece);
+            return;
+        }
+        if (!m_begun.isEmpty()) {
+            // The line the pieces before began ends here.
+            m_begun.append(piece.first(first));
+            take(QByteArrayView(m_begun));
+            m_begun.resize(0);
+            const bool crLf =
+                first + 1 < piece.size() && piece.at(first) == '\r' && piece.at(first + 1) == '\n';
+            piece = piece.sliced(first + (crLf ? 2 : 1));
+        }
+        const qsizetype last = std::max(piece.lastIndexOf('\n'), piece.lastIndexOf('\r'));
+        forEachLine(piece.first(last + 1), take);
+        m_begun.append(piece.sliced(last + 1));
+    }
+    // The text after the file's last line end is a last line.
+    template <typename Take> void finish(Take take)
+    {
+        if (!m_begun.isEmpty())
+            take(QByteArrayView(m_begun));
+    }
+
+private:
+    QByteArray m_begun;
+};
 
 } // namespace
 
 ReadResult readFile(const QString &path, FriendsTable &table)
 {
-    QByteArray bytes;
-    if (!readWholeFile(path, bytes))
+    // A piece and a line at a time: neither the file's bytes nor its text (8 MB at the table's
+    // limit) are held whole.
+    // Room for as many friends as the file can hold: a friend line takes more than this many
+    // bytes in every layout (names aside), and a file of shorter lines has its rows grow as they
+    // come. Room that no friend takes is never touched.
+    constexpr qint64 FewestLineBytes = 64;
+    std::optional<LineReader> reader;
+    bool utf8 = false;
+    PieceLines lines;
+    QString line;
+    const auto take = [&](QByteArrayView bytesOfLine) {
+        fromWindows1252(bytesOfLine, line);
+        reader->take(line);
+    };
+    const bool read = readFileInPieces(path, ReadPieceSize, [&](QByteArrayView piece, qint64 size) {
+        if (!reader) {
+            utf8 = !isWindows1252File(piece);
+            if (utf8)
+                return false;
+            reader.emplace(table, qsizetype(size / FewestLineBytes + 1));
+        }
+        lines.add(piece, take);
+        return true;
+    });
+    std::optional<ReadResult> result;
+    if (utf8) {
+        QByteArray bytes;
+        if (readWholeFile(path, bytes))
+            result = parseText(decodeFileText(bytes), table);
+    } else if (read) {
+        if (!reader)
+            reader.emplace(table, 0); // An empty file.
+        lines.finish(take);
+        result = reader->result();
+    }
+    if (!result) {
+        // The table is given back as empty as it came.
+        table = FriendsTable();
         return ReadResult{false, {}};
-    ReadResult read = isWindows1252File(bytes) ? parseWindows1252(bytes, table)
-                                               : parseText(decodeFileText(bytes), table);
-    if (!read.intact)
+    }
+    if (!result->intact)
         qCInfo(filesLog, "%s is not a whole history: it is kept aside before the next save",
                qPrintable(path));
-    return read;
+    return *result;
 }
 
 bool writeFile(const QString &path, const FriendsTable &table, const QString &lastScanStamp)

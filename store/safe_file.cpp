@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -106,46 +107,100 @@ bool fileExists(const QString &path)
     return ::lstat(nativeName(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-bool readWholeFile(const QString &path, QByteArray &bytes)
+namespace {
+
+// Opens a regular file of at most MaxDataFileSize bytes to read, without following a link and
+// without waiting should the entry be a FIFO; -1 otherwise, said in the log.
+int openDataFile(const QString &path, qint64 *size)
 {
-    // Without following a link, and without waiting should the entry be a FIFO.
     const int fd = ::open(nativeName(path).constData(),
                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         qCInfo(filesLog, "Cannot read %s: %s", qPrintable(path), std::strerror(errno));
-        return false;
+        return -1;
     }
     struct stat info = {};
-    bool whole =
-        ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxDataFileSize;
-    if (!whole)
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxDataFileSize) {
         qCInfo(filesLog, "Cannot read %s: not a regular file of at most %lld bytes",
                qPrintable(path), qlonglong(MaxDataFileSize));
-    QByteArray data;
+        ::close(fd);
+        return -1;
+    }
+    *size = info.st_size;
+    return fd;
+}
+
+// Reads into the room until it is full or the file ends: the bytes read, or -1 when a read
+// fails or the file grows past the bound while it is read (said in the log).
+qsizetype readInto(int fd, char *room, qsizetype roomSize, qint64 readBefore, const QString &path)
+{
     qsizetype have = 0;
-    if (whole)
-        data.resize(qsizetype(info.st_size) + 1);
-    // The file may grow while it is read: never past the bound.
-    while (whole) {
-        if (have == data.size())
-            data.resize(std::min<qsizetype>(2 * data.size(), MaxDataFileSize + 1));
-        const ssize_t n = ::read(fd, data.data() + have, size_t(data.size() - have));
+    while (have < roomSize) {
+        const ssize_t n = ::read(fd, room + have, size_t(roomSize - have));
         if (n < 0 && errno == EINTR)
             continue;
-        whole = n >= 0 && have + n <= MaxDataFileSize;
-        if (!whole)
+        if (n < 0 || readBefore + have + n > MaxDataFileSize) {
             qCInfo(filesLog, "Cannot read %s: %s", qPrintable(path),
                    n < 0 ? std::strerror(errno) : "it grew too large while read");
-        if (n <= 0)
+            return -1;
+        }
+        if (n == 0)
             break;
         have += n;
     }
+    return have;
+}
+
+} // namespace
+
+bool readWholeFile(const QString &path, QByteArray &bytes)
+{
+    qint64 size = 0;
+    const int fd = openDataFile(path, &size);
+    if (fd < 0)
+        return false;
+    // One byte more than the file's size, to see whether it grew meanwhile (never past the
+    // bound).
+    QByteArray data(qsizetype(size) + 1, Qt::Uninitialized);
+    qsizetype have = 0;
+    bool read = true;
+    while (read) {
+        const qsizetype n = readInto(fd, data.data() + have, data.size() - have, have, path);
+        read = n >= 0;
+        if (n < 0 || have + n < data.size()) {
+            have += std::max<qsizetype>(n, 0);
+            break;
+        }
+        have += n;
+        data.resize(std::min<qsizetype>(2 * data.size(), MaxDataFileSize + 1));
+    }
     ::close(fd);
-    if (!whole)
+    if (!read)
         return false;
     data.truncate(have);
     bytes = std::move(data);
     return true;
+}
+
+bool readFileInPieces(const QString &path, qsizetype pieceSize,
+                      const std::function<bool(QByteArrayView piece, qint64 fileSize)> &take)
+{
+    qint64 size = 0;
+    const int fd = openDataFile(path, &size);
+    if (fd < 0)
+        return false;
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    qint64 have = 0;
+    bool read = true;
+    for (;;) {
+        const qsizetype n = readInto(fd, piece.data(), piece.size(), have, path);
+        read = n >= 0;
+        if (n <= 0 || !take(QByteArrayView(piece.constData(), n), size) || n < piece.size())
+            break;
+        have += n;
+    }
+    ::close(fd);
+    return read;
 }
 
 bool makeDirectoryPath(const QString &dir)

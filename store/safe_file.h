@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 #include <sys/types.h>
 
@@ -21,6 +24,12 @@ bool fileExists(const QString &path);
 // a read fails, and for anything but a regular file: a link (never followed), a FIFO (which
 // would wait for a writer forever), a device or a socket.
 bool readWholeFile(const QString &path, QByteArray &bytes);
+// The same a piece at a time, so that a large file is never held whole: take() is given pieces of
+// pieceSize bytes in order (the last one shorter, none for an empty file) with the file's size as
+// it was opened, until it returns false. False as readWholeFile() is, when take() may have had
+// some of the file.
+bool readFileInPieces(const QString &path, qsizetype pieceSize,
+                      const std::function<bool(QByteArrayView piece, qint64 fileSize)> &take);
 
 // A file that could not be written, and why.
 struct SaveFailure

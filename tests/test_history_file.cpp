@@ -228,6 +228,47 @@ private slots:
             checkReadsBackAsWritten(file);
     }
 
+    // Read from the disk a piece at a time, a history gives the table its whole text gives.
+    void readFile_givesWhatTheWholeTextGives_data()
+    {
+        addColumns<QByteArray>({"file"});
+        const QByteArray line = "f                : " + Sessions + " : - : f\r\n";
+        const QByteArray manyLines = Header17 + line.repeated(2000);
+        addRow("CR LF, many pieces", manyLines);
+        addRow("LF, many pieces", QByteArray(manyLines).replace("\r\n", "\n"));
+        addRow("CR, many pieces", QByteArray(manyLines).replace("\r\n", "\r"));
+        // The first friend's name is as long as it takes to put the CR of its line end at a
+        // piece's last byte, or a little before or after it.
+        for (int shift = -2; shift <= 2; ++shift) {
+            const qsizetype nameSize =
+                history::ReadPieceSize - 1 + shift - Header17.size() - (line.size() - 3);
+            addRow(qPrintable(QStringLiteral("a line end %1 from a piece's end").arg(shift)),
+                   Header17 + QByteArray(nameSize, 'n') + line.mid(1) + line.repeated(700));
+        }
+        addRow("a line longer than a piece",
+               Header17 + line + QByteArray(3 * history::ReadPieceSize, 'L') + "\r\n" + line);
+        addRow("no line end at the end", manyLines + line.chopped(2));
+        addRow("UTF-8 behind its mark", "\xEF\xBB\xBF" + manyLines + "\xC3\xA9 : - : \xC3\xA9");
+        addRow("empty", QByteArray());
+        addRow("a header alone", Header17.first(Header17.indexOf('\n')));
+    }
+
+    void readFile_givesWhatTheWholeTextGives()
+    {
+        auto [file] = fetch<QByteArray>("file");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Amiscan.txt");
+        QVERIFY(writeBytes(path, file));
+        FriendsTable fromDisk;
+        const history::ReadResult read = history::readFile(path, fromDisk);
+        history::ReadResult whole;
+        const FriendsTable fromText = readBack(file, &whole);
+        QVERIFY(fromText.friendCount() > 0 || file.size() < 200);
+        QCOMPARE(kept(fromDisk), kept(fromText));
+        QCOMPARE(read.intact, whole.intact);
+        QCOMPARE(read.lastScanStamp, whole.lastScanStamp);
+    }
+
     void saver_writesTheLatestTableLast()
     {
         QTemporaryDir dir;
