@@ -76,6 +76,7 @@ int runApplication(int argc, char **argv, const CommandLine &commandLine)
     // The program ends through its own ways out only, each of which saves first.
     QApplication::setQuitOnLastWindowClosed(false);
     MainModel model(dataDir);
+    model.readHistoryAhead();
     model.setSecretStore(std::make_unique<KeychainSecretStore>());
     Form1 window(model);
     bringBackOnLaterStarts(channel, window);

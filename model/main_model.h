@@ -9,6 +9,7 @@
 #include "schedule/scan_timer.h"
 #include "store/collation.h"
 #include "store/friends_table.h"
+#include "store/history_file.h"
 #include "store/key_order.h"
 #include "store/safe_file.h"
 #include "store/settings_file.h"
@@ -17,6 +18,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <future>
 #include <memory>
 #include <optional>
 
@@ -79,6 +81,9 @@ public:
     // Start-up: the first values, then the settings file (written back at once), then the
     // history file. The timers get their periods and stand still.
     void startRun();
+    // Starts reading the history file on a thread of its own, so that it is read while the
+    // windows are made; loadHistory() takes the table it read. Before loadHistory() only.
+    void readHistoryAhead();
     void loadHistory();
     // The timers get their periods and stand still; the count-down starts from the interval.
     void prepareTimers();
@@ -272,6 +277,12 @@ private:
     // The history file was read at start-up: the log imports it once.
     bool m_historyRead = false;
     bool m_historyImportDue = false;
+    struct HistoryRead
+    {
+        FriendsTable table;
+        history::ReadResult result;
+    };
+    std::future<HistoryRead> m_historyAhead;
     QDateTime m_runStart;
     qint64 m_runStartSteadyMs = 0;
     // The unreadable history could not be moved aside, so no save was asked for.

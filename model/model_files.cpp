@@ -79,10 +79,25 @@ std::optional<SaveFailure> MainModel::saveFailure() const
     return m_settingsFailure;
 }
 
+void MainModel::readHistoryAhead()
+{
+    const QString path = historyFilePath(m_dataDir);
+    if (m_historyAhead.valid() || !fileExists(path))
+        return;
+    m_historyAhead = std::async(std::launch::async, [path] {
+        HistoryRead read;
+        read.result = history::readFile(path, read.table);
+        return read;
+    });
+}
+
 void MainModel::loadHistory()
 {
     const QString path = historyFilePath(m_dataDir);
-    if (!fileExists(path)) {
+    std::optional<HistoryRead> ahead;
+    if (m_historyAhead.valid())
+        ahead = m_historyAhead.get();
+    if (!ahead && !fileExists(path)) {
         if (fileExists(presenceLogPath(m_dataDir)))
             openLog();
         return;
@@ -90,7 +105,9 @@ void MainModel::loadHistory()
     m_state.dataPresent = true;
     m_historyRead = true;
     emit historyReading();
-    const history::ReadResult read = history::readFile(path, m_table);
+    if (ahead)
+        m_table = std::move(ahead->table);
+    const history::ReadResult read = ahead ? ahead->result : history::readFile(path, m_table);
     m_state.lastScanStamp = read.lastScanStamp;
     m_state.historyUnreadable = !read.intact;
     // The log takes the two sessions of each friend once, the first time it is started.

@@ -76,8 +76,11 @@ class TestMainWindow : public QObject
         return QDir(m_scan->dir.path())
             .entryList({QStringLiteral("Amiscan.unreadable-*")}, QDir::AllEntries | QDir::System);
     }
-    void start()
+    // Ahead: the history is read while the window is made, as the program starts.
+    void start(bool ahead = false)
     {
+        if (ahead)
+            model().readHistoryAhead();
         form().load();
         QApplication::setActiveWindow(&form());
         QVERIFY(QTest::qWaitForWindowActive(&form()));
@@ -197,13 +200,19 @@ private slots:
         QVERIFY(fileBytes(settingsPath()).contains("FriendsOff=1\r\n"));
     }
 
+    void startUp_readsBothFilesIntoTheWindow_andSavesThemBack_data()
+    {
+        addColumns<bool>({"ahead"});
+        addRow("history read at load", false);
+        addRow("history read ahead", true);
+    }
     void startUp_readsBothFilesIntoTheWindow_andSavesThemBack()
     {
         QVERIFY(writeBytes(historyPath(), ExampleHistory));
         QVERIFY(writeBytes(settingsPath(), "; my notes\r\n" + SettingsFile +
                                                "ServiceUrl=http://127.0.0.1:5000\r\n"));
         prctl(PR_SET_DUMPABLE, 1);
-        start();
+        start(std::get<0>(fetch<bool>("ahead")));
         rlimit core{}; // the password read, the process leaves no core and is closed to debuggers
         QVERIFY(!prctl(PR_GET_DUMPABLE) && !getrlimit(RLIMIT_CORE, &core) && !core.rlim_cur);
         QCOMPARE(findControl<QLabel>(form(), "LabScanLast")->text(),
@@ -237,21 +246,38 @@ private slots:
         QVERIFY(asideFiles().isEmpty());
     }
 
+    // The presence log takes the history's sessions at start-up, once.
+    void startUp_givesTheHistoryToThePresenceLog()
+    {
+        QVERIFY(writeBytes(historyPath(), ExampleHistory));
+        start();
+        QStringList imported;
+        for (const Period &period : model().presenceLog().periods({})) {
+            if (period.imported)
+                imported << period.userName + u' ' +
+                                period.innerStart.toString(QStringLiteral("dd/MM/yy hh:mm"));
+        }
+        QCOMPARE(imported, (QStringList{"exampleuser 13/10/12 18:02", "exampleuser 14/10/12 20:15",
+                                        "usertwo 12/10/12 09:30"}));
+    }
+
     // What start-up could not read is kept before the first save, whatever it holds by then; a
     // damaged history header too. Later saves replace only our own files.
     void unreadableFile_isKeptAsideBeforeTheFirstSave_data()
     {
-        addColumns<bool, QString>({"history", "how"});
+        addColumns<bool, QString, bool>({"history", "how", "ahead"});
         for (const char *how : {"unreadable", "readable again before the save", "damaged", "link",
                                 "FIFO", "device"}) {
-            QTest::addRow("history, %s", how) << true << QString::fromLatin1(how);
+            QTest::addRow("history, %s", how) << true << QString::fromLatin1(how) << false;
+            QTest::addRow("history, %s, read ahead", how)
+                << true << QString::fromLatin1(how) << true;
             if (qstrcmp(how, "damaged") != 0)
-                QTest::addRow("settings, %s", how) << false << QString::fromLatin1(how);
+                QTest::addRow("settings, %s", how) << false << QString::fromLatin1(how) << false;
         }
     }
     void unreadableFile_isKeptAsideBeforeTheFirstSave()
     {
-        auto [history, how] = fetch<bool, QString>("history", "how");
+        auto [history, how, ahead] = fetch<bool, QString, bool>("history", "how", "ahead");
         const QString path = history ? historyPath() : settingsPath();
         QByteArray stored = history ? ExampleHistory : SettingsFile;
         if (!history)
@@ -268,7 +294,7 @@ private slots:
             QVERIFY(QFile::link("/dev/zero", path));
         else
             QVERIFY(makeUnreadableEntry(path));
-        start();
+        start(ahead);
         QVERIFY(model().state().dataPresent);
         if (how.startsWith("readable"))
             QVERIFY(QFile::remove(path) && writeBytes(path, stored));
