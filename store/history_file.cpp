@@ -451,8 +451,9 @@ private:
 
 ReadResult readFile(const QString &path, FriendsTable &table)
 {
-    // A piece and a line at a time: neither the file's bytes nor its text (8 MB at the table's
-    // limit) are held whole.
+    // A Windows-1252 history is taken a piece and a line at a time: neither the file's bytes nor
+    // its text (8 MB at the table's limit) are held whole.
+    //
     // Room for as many friends as the file can hold: a friend line takes more than this many
     // bytes in every layout (names aside), and a file of shorter lines has its rows grow as they
     // come. Room that no friend takes is never touched.

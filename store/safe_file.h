@@ -25,9 +25,9 @@ bool fileExists(const QString &path);
 // would wait for a writer forever), a device or a socket.
 bool readWholeFile(const QString &path, QByteArray &bytes);
 // The same a piece at a time, so that a large file is never held whole: take() is given pieces of
-// pieceSize bytes in order (the last one shorter, none for an empty file) with the file's size as
-// it was opened, until it returns false. False as readWholeFile() is, when take() may have had
-// some of the file.
+// pieceSize bytes in order (the last one may be shorter; none for an empty file) with the file's
+// size as it was opened, until it returns false. False as readWholeFile() is, when take() may have
+// had some of the file.
 bool readFileInPieces(const QString &path, qsizetype pieceSize,
                       const std::function<bool(QByteArrayView piece, qint64 fileSize)> &take);
 
