@@ -369,7 +369,7 @@ public:
                 if (open > 0 && close > open)
                     m_result.lastScanStamp = line.mid(open, close - open - 1).toString();
             }
-            // One row per line of the file, as far as the table can hold them.
+            // Room for a row per line of the file, as far as the table can hold them.
             m_table.reserveRows(m_table.friendCount() +
                                 int(std::min<qsizetype>(m_lines, MaxFriends)) + 1);
         } else if (m_taken >= 2) {
@@ -410,8 +410,8 @@ ReadResult parseText(const QString &text, FriendsTable &table)
 namespace {
 
 // A file's bytes a piece at a time, given line by line as forEachLine() gives them: the part
-// after a piece's last line end waits for the next piece. A CR LF split between two pieces ends
-// one line and gives an empty one, which readers skip.
+// after a piece's last line end waits for the next piece. A CR LF split by a piece's end, or by
+// the end of a line carried over, ends one line and gives an empty one, which readers skip.
 class PieceLines final
 {
 public:
@@ -424,13 +424,11 @@ public:
             return;
         }
         if (!m_begun.isEmpty()) {
-            // The line the pieces before began ends here.
-            m_begun.append(piece.first(first));
-            take(QByteArrayView(m_begun));
+            // The line the pieces before began ends here, at its first line end.
+            m_begun.append(piece.first(first + 1));
+            forEachLine(QByteArrayView(m_begun), take);
             m_begun.resize(0);
-            const bool crLf =
-                first + 1 < piece.size() && piece.at(first) == '\r' && piece.at(first + 1) == '\n';
-            piece = piece.sliced(first + (crLf ? 2 : 1));
+            piece = piece.sliced(first + 1);
         }
         const qsizetype last = std::max(piece.lastIndexOf('\n'), piece.lastIndexOf('\r'));
         forEachLine(piece.first(last + 1), take);
